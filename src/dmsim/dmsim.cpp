@@ -1,0 +1,1 @@
+#include "dmclient/dm_factory.h"

@@ -1,0 +1,83 @@
+#pragma once
+// Operating-system services the program uses: the computer's name, folders,
+// locking the screen, the text editor and the command shell, and the end of
+// the process.
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class ISystem {
+public:
+    virtual ~ISystem() = default;
+    // This computer's name as the lock owner of queue rows; empty on failure.
+    virtual std::string ComputerName() = 0;
+    virtual std::string TempFolder() = 0;
+    virtual std::string ProgramFolder() = 0;
+    // The arguments the process was started with, joined by blanks.
+    virtual std::string ProcessCommandLine() = 0;
+    virtual bool LockScreen() = 0;
+    // Opens a text file in an editor without waiting for it.
+    virtual bool OpenInEditor(const std::string& path) = 0;
+    // Runs a shell command, waiting for it; its exit status.
+    virtual int RunShell(const std::string& command) = 0;
+    // Ends the process at once; never returns.
+    [[noreturn]] virtual void EndProcess(int exitCode) = 0;
+};
+
+// Thrown by a test system in place of ending the process.
+class ProcessEnded : public std::exception {
+public:
+    explicit ProcessEnded(int code) : code_(code) {}
+    int ExitCode() const { return code_; }
+    const char* what() const noexcept override { return "process ended"; }
+
+private:
+    int code_;
+};
+
+class PosixSystem : public ISystem {
+public:
+    PosixSystem(std::vector<std::string> args, std::string programFolder);
+
+    std::string ComputerName() override;
+    std::string TempFolder() override;
+    std::string ProgramFolder() override { return programFolder_; }
+    std::string ProcessCommandLine() override;
+    bool LockScreen() override;
+    bool OpenInEditor(const std::string& path) override;
+    int RunShell(const std::string& command) override;
+    [[noreturn]] void EndProcess(int exitCode) override;
+
+protected:
+    std::vector<std::string> args_;
+    std::string programFolder_;
+};
+
+// For tests: the process end throws ProcessEnded; names and folders are set.
+class TestSystem : public PosixSystem {
+public:
+    TestSystem(std::string commandLine, std::string tempFolder, std::string programFolder,
+               std::string computerName = "TESTPC");
+    std::string ComputerName() override { return computerName_; }
+    std::string TempFolder() override { return tempFolder_; }
+    std::string ProcessCommandLine() override { return commandLine_; }
+    bool LockScreen() override { ++lockCount; return true; }
+    bool OpenInEditor(const std::string& path) override { openedInEditor.push_back(path); return true; }
+    [[noreturn]] void EndProcess(int exitCode) override { throw ProcessEnded(exitCode); }
+
+    void SetCommandLine(std::string commandLine) { commandLine_ = std::move(commandLine); }
+    void SetComputerName(std::string name) { computerName_ = std::move(name); }
+
+    int lockCount = 0;
+    std::vector<std::string> openedInEditor;
+
+private:
+    std::string commandLine_;
+    std::string tempFolder_;
+    std::string computerName_;
+};
+
+}  // namespace platform
