@@ -1,7 +1,12 @@
 // dmsite: creates and inspects emulated DM sites.
-#include <cstdio>
 
-int main() {
-    std::puts("dmsite: no commands yet");
-    return 1;
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "dmsim/site_tool.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return dmsim::RunSiteTool(args, std::cout, std::cerr);
 }

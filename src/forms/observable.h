@@ -19,9 +19,13 @@ public:
     void Disconnect(int id) { slots_.erase(id); }
 
     void Emit(Args... args) const {
-        // Copy so that a slot may connect or disconnect while we emit.
-        auto slots = slots_;
-        for (auto& [id, slot] : slots) slot(args...);
+        // Copy so that a slot may connect or disconnect while we emit; a slot
+        // disconnected meanwhile is not called any more, its owner may be
+        // gone. (Not named "slots": Qt defines that word as a macro.)
+        auto snapshot = slots_;
+        for (auto& [id, slot] : snapshot) {
+            if (slots_.count(id)) slot(args...);
+        }
     }
 
 private:

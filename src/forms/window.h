@@ -1,12 +1,19 @@
 #pragma once
 // Base of every window model: what the UI host needs to show a window and to
-// know when a modal showing ends.
+// know when a modal showing ends, the window's own user events, and its
+// controls by name (the status line is looked up by name on whichever window
+// shows it).
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "forms/observable.h"
 
 namespace forms {
+
+class Control;
 
 class Window {
 public:
@@ -55,10 +62,38 @@ public:
         closed.Emit();
     }
 
+    // Asks the view to bring the window to the front with the focus.
+    void SetFocus() { focusRequested.Emit(); }
+
+    // The window's controls, in the order they were registered.
+    const std::vector<Control*>& Controls() const { return controls_; }
+    // Nothing when the window has no control of that name.
+    Control* FindControl(std::string_view name) const;
+    template <typename T>
+    T* Find(std::string_view name) const {
+        return dynamic_cast<T*>(FindControl(name));
+    }
+
     Signal<> changed;
     Signal<> closed;
+    Signal<> focusRequested;
+    // User events, emitted by the views; the program connects its handlers.
+    // The window sees every key before its controls do.
+    Signal<int, int> keyDown;  // key code (keys::*), shift mask (keys::*Mask)
+    Signal<int> keyPress;      // character code
+    // The user asked to close the window; the program's handler decides,
+    // the view never closes by itself.
+    Signal<> closeRequested;
+    Signal<> activated;
 
 protected:
+    // Each window registers its controls once, in its constructor; a name
+    // that is already taken throws std::logic_error.
+    void Register(Control& control);
+    void Register(std::initializer_list<Control*> controls) {
+        for (Control* c : controls) Register(*c);
+    }
+
     template <typename T>
     void Set(T& field, const T& value) {
         if (field == value) return;
@@ -72,6 +107,7 @@ private:
     bool enabled_ = true;
     bool visible_ = false;
     bool open_ = false;
+    std::vector<Control*> controls_;
     int left_ = 0;
     int top_ = 0;
     int width_ = 9600;

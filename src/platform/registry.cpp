@@ -250,25 +250,53 @@ void FileRegistry::Modify(Fn&& fn) {
     Store(sections);
 }
 
+namespace {
+
+// Sections and keys match without regard to case; a value keeps the spelling
+// under which it was first written.
+template <typename Map>
+auto FindNoCase(Map& map, const std::string& name) {
+    auto it = map.find(name);
+    if (it != map.end()) return it;
+    std::string upper = Upper(name);
+    for (it = map.begin(); it != map.end(); ++it) {
+        if (Upper(it->first) == upper) return it;
+    }
+    return map.end();
+}
+
+}  // namespace
+
 std::string FileRegistry::GetSetting(const std::string& app, const std::string& section,
                                      const std::string& key, const std::string& defaultValue) {
     auto sections = Load();
-    auto s = sections.find(SectionName(app, section));
+    auto s = FindNoCase(sections, SectionName(app, section));
     if (s == sections.end()) return defaultValue;
-    auto v = s->second.find(key);
+    auto v = FindNoCase(s->second, key);
     return v == s->second.end() ? defaultValue : v->second;
 }
 
 void FileRegistry::SaveSetting(const std::string& app, const std::string& section,
                                const std::string& key, const std::string& value) {
-    Modify([&](Sections& sections) { sections[SectionName(app, section)][key] = value; });
+    Modify([&](Sections& sections) {
+        auto s = FindNoCase(sections, SectionName(app, section));
+        if (s == sections.end()) s = sections.emplace(SectionName(app, section), std::map<std::string, std::string>{}).first;
+        auto v = FindNoCase(s->second, key);
+        if (v == s->second.end()) {
+            s->second.emplace(key, value);
+        } else {
+            v->second = value;
+        }
+    });
 }
 
 void FileRegistry::DeleteSetting(const std::string& app, const std::string& section,
                                  const std::string& key) {
     Modify([&](Sections& sections) {
-        auto s = sections.find(SectionName(app, section));
-        if (s != sections.end()) s->second.erase(key);
+        auto s = FindNoCase(sections, SectionName(app, section));
+        if (s == sections.end()) return;
+        auto v = FindNoCase(s->second, key);
+        if (v != s->second.end()) s->second.erase(v);
     });
 }
 

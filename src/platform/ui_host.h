@@ -5,6 +5,7 @@
 // a script and runs queued events at a chosen pump.
 
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,10 @@ public:
 
     // Lets pending window events run (input, repaints, clicks).
     virtual void PumpEvents() = 0;
+
+    // The screen's size in twips (15 to a pixel at the usual resolution);
+    // saved window positions off the screen are centred again.
+    virtual std::pair<int, int> ScreenSizeTwips() const { return {1920 * 15, 1080 * 15}; }
 };
 
 }  // namespace platform

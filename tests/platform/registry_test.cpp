@@ -64,3 +64,20 @@ TEST(FileRegistry, UserSettingsAppearUnderTheCurrentUserRoot) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FileRegistry, KeysMatchWithoutCaseAndKeepTheirFirstSpelling) {
+    test_support::TempDir dir;
+    FileRegistry reg(dir.path() / "reg.ini");
+    reg.SaveSetting("App", "General", "MaxActlogRows", "5");
+    EXPECT_EQ(reg.GetSetting("App", "general", "MaxActLogRows", "0"), "5");
+    reg.SaveSetting("App", "General", "MAXACTLOGROWS", "7");
+    EXPECT_EQ(reg.GetSetting("App", "General", "MaxActlogRows", "0"), "7");
+    std::ifstream in(dir.path() / "reg.ini");
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(text.find("MaxActlogRows=7"), std::string::npos);
+    EXPECT_EQ(text.find("MAXACTLOGROWS"), std::string::npos);
+}
+
+}  // namespace

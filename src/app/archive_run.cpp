@@ -1,0 +1,673 @@
+#include "core/text.h"
+#include "app/archive_run.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "app/dorvane_form.h"
+#include "app/switches.h"
+#include "core/date_text.h"
+#include "core/program.h"
+#include "core/sql_text.h"
+#include "forms/main_window.h"
+#include "transfer/document_transfer.h"
+
+namespace app {
+
+namespace {
+
+using core::Trim;
+using core::Upper;
+
+constexpr int kDarkRed = 192;
+constexpr int kDarkBlue = 0xC00000;
+
+std::string Num(double v) { return dm::FormatWhole(v); }
+
+// The rows of a target that this computer may lock: pending, free or its
+// own, of that target. The count of a turn and its batch lock use the same
+// condition, so a pending row whose STATUS is NULL is counted too.
+std::string QualifyingRows(const std::string& owner, const std::string& target) {
+    return "WHERE (STATUS = 0 OR STATUS IS NULL) AND (LTRIM(RTRIM(LOCKED_BY)) = '' OR "
+           "LTRIM(RTRIM(LOCKED_BY)) IS NULL OR LTRIM(RTRIM(LOCKED_BY)) = '" +
+           owner + "') AND LTRIM(RTRIM(TARGET_LIBRARY)) = '" + target + "'";
+}
+
+}  // namespace
+
+bool ArchiveRun::Cancelled() const { return form_.p_.run.CancelRequestedFlag; }
+
+void ArchiveRun::WarningBox(const std::string& text) {
+    auto& p = form_.p_;
+    if (p.MainWindow.CheckLoop.Value() != 1 && p.run.CommandLine.empty()) {
+        p.platform.ui.MessageBox(text, platform::mb::Exclamation, core::AppTitle());
+    }
+}
+
+void ArchiveRun::Button_Exit_Click() {
+    auto& p = form_.p_;
+    if (p.run.RunActiveFlag) {
+        p.run.CancelRequestedFlag = true;
+        p.ShowMessage(p.run.PausingFlag ? "Pause Canceled" : "Task Canceled", platform::mb::Information,
+                      core::AppTitle());
+        return;
+    }
+    form_.Form_Unload();
+}
+
+void ArchiveRun::Button_Go_Click() {
+    auto& p = form_.p_;
+    auto& w = p.MainWindow;
+    auto& run = p.run;
+    auto& ui = p.platform.ui;
+    const bool unattended = HasSwitch(run.CommandLine, "/X");
+
+    // A. Start
+    saved_.status = w.LabelStatus.Caption();
+    startLibraryName_ = p.ConnectedLibraryName();
+    saved_.pauseTime = w.CheckPauseTime.Value();
+    run.LockOwnerName = Trim(p.GetMachineName());
+    if (run.LockOwnerName.empty() && p.session.ConnectedLibrary) {
+        try {
+            run.LockOwnerName = p.session.ConnectedLibrary->UserId();
+        } catch (const dm::DmError&) {
+        }
+    }
+    auto cannotStart = [&](const std::string& text) {
+        p.WriteLog(unattended ? "Error: " + text : text);
+        p.Separator();
+        WarningBox(text);
+        // Unattended, nobody will fix it: end with a failure status.
+        if (unattended) p.EndProgram(4);
+    };
+    if (w.SourceLibraryCombo.Text().empty()) {
+        cannotStart("Source Library Not Specified - cannot continue");
+        return;
+    }
+    const auto& items = w.LibBox.Items();
+    if (std::none_of(items.begin(), items.end(), [](const forms::ListItem& i) { return i.checked; })) {
+        cannotStart("No target libraries selected - cannot continue");
+        return;
+    }
+    if (!transfer_) {
+        cannotStart("Document transfer is not available - cannot continue");
+        return;
+    }
+
+    ui.SetMousePointer(platform::MousePointer::Hourglass);
+    p.MonitorHeartbeat();
+    run.SourceLibraryName = w.SourceLibraryCombo.Text();
+    w.Button_Go.SetEnabled(false);
+    form_.SetSessionMenusEnabled(false);
+    saved_.batchSize = w.TextBatchSize.Text();
+    saved_.loop = w.CheckLoop.Value();
+    saved_.displayErrors = w.CheckDisplayErrors.Value();
+    restoreOnEnd_ = true;
+    // An end of the program in the middle of the run saves the user's values.
+    p.putBackRunOverrides = [this, &w] {
+        w.CheckPauseTime.SetValue(saved_.pauseTime);
+        w.TextBatchSize.SetText(saved_.batchSize);
+        w.CheckLoop.SetValue(saved_.loop);
+        w.CheckDisplayErrors.SetValue(saved_.displayErrors);
+    };
+    if (unattended) {
+        w.CheckLoop.SetValue(0);
+        w.CheckDisplayErrors.SetValue(0);
+    }
+    DocsSucceeded = DocsFailed = DocsRemaining = 0;
+    RunSucceeded = RunFailed = 0;
+    uncheckedForRun_.clear();
+
+    try {
+        if (!p.ConnectLibrary(run.SourceLibraryName)) {
+            p.WriteLog("Error: unable to connect to library " + run.SourceLibraryName);
+            p.Separator();
+            WarningBox("Error: unable to connect to library " + run.SourceLibraryName);
+            EndOfRun();
+            return;
+        }
+        if (!core::Program::HasRight(p.session.ConnectedLibrary, "User.SaveToRemoteLibrary")) {
+            const std::string text = "Error: You are not allowed to Save to Remote Libraries - cannot continue";
+            p.WriteLog(text);
+            p.Separator();
+            WarningBox(text);
+            EndOfRun();
+            return;
+        }
+        if (!p.facts.QueueTableExists) {
+            const std::string text = "Error: Could not locate Needs_Archiving table in library " + p.ConnectedLibraryName();
+            p.WriteLog(text);
+            p.Separator();
+            WarningBox(text);
+            EndOfRun();
+            return;
+        }
+        // A Move removes the source after its first target has it: with more
+        // than one target the others would never get it.
+        if (w.OptionMove.Value() &&
+            std::count_if(items.begin(), items.end(), [&](const forms::ListItem& i) {
+                return i.checked && Upper(i.text) != Upper(run.SourceLibraryName);
+            }) > 1) {
+            const std::string text =
+                "Error: A Move can go to one target library only - check a single target library or choose Copy "
+                "or Transfer";
+            p.WriteLog(text);
+            p.Separator();
+            WarningBox(text);
+            EndOfRun();
+            return;
+        }
+
+        w.LabelStatus.SetCaption("Proceeding");
+        ui.SetMousePointer(platform::MousePointer::Hourglass);
+        p.MonitorHeartbeat();
+        rightsChecked_.assign(w.LibBox.Count(), false);
+        p.MonitorHeartbeat();
+        if (!FirstPassDoneFlag) CleanUpQueue();
+
+        w.ListResults.Clear();
+        w.LabelStatus.SetForeColor(kDarkRed);
+        run.RunActiveFlag = true;
+        run.CancelRequestedFlag = false;
+
+        std::string processLine = p.platform.system.ProcessCommandLine();
+        if (w.CheckLockComputer.Value() == 1 &&
+            (Upper(processLine).find("/G") != std::string::npos || w.CheckLoop.Value() == 1)) {
+            p.platform.system.LockScreen();
+        }
+
+        // C. Cycles
+        while (true) {
+            CheckForPause();
+            w.CheckUseAlternateDateFormat.SetValue(1);
+            w.LabelStatus.SetForeColor(kDarkRed);
+            run.RunActiveFlag = true;
+            run.CancelRequestedFlag = false;
+            w.TabStrip.SetEnabled(false);
+
+            bool endRun = false;
+            for (int entry = 0; entry < w.LibBox.Count(); ++entry) {
+                if (Cancelled()) {
+                    endRun = true;
+                    break;
+                }
+                Turn turn = TargetTurn(entry);
+                if (turn == Turn::EndRun) {
+                    endRun = true;
+                    break;
+                }
+                if (turn == Turn::EndWalk) break;
+            }
+            if (endRun) break;
+            p.MonitorHeartbeat();
+            if (Cancelled() || HasSwitch(run.CommandLine, "/X") || w.CheckLoop.Value() != 1) break;
+
+            // D. Loop delay
+            double delay = dm::LeadingNumber(w.TextLoopDelay.Text());
+            if (delay <= 0) {
+                FirstPassDoneFlag = true;
+                continue;
+            }
+            if (!FirstPassDoneFlag) {
+                w.LabelCountText.SetVisible(true);
+                w.LabelTotal.SetVisible(true);
+                w.LabelTotal.SetCaption("");
+                w.LabelStatus.SetForeColor(kDarkRed);
+                run.RunActiveFlag = true;
+                run.CancelRequestedFlag = false;
+            }
+            FirstPassDoneFlag = true;
+            LoopCountdown = static_cast<int32_t>(std::lround(delay));
+            bool cancelled = false;
+            while (LoopCountdown > 0) {
+                w.LabelStatus.SetCaption("Waiting " + std::to_string(LoopCountdown) + " seconds before starting");
+                p.MonitorHeartbeat();
+                if (Cancelled()) {
+                    LoopCountdown = 0;
+                    cancelled = true;
+                    break;
+                }
+                p.platform.clock.Sleep(std::chrono::milliseconds(1000));
+                --LoopCountdown;
+            }
+            LoopCountdown = 0;
+            if (cancelled) break;
+        }
+    } catch (const dm::DmError& e) {
+        p.WriteLog("Button_Go_Click:");
+        p.ReportError(e);
+    }
+    EndOfRun();
+}
+
+void ArchiveRun::CleanUpQueue() {
+    auto& p = form_.p_;
+    p.ShowStatus("Preparing Needs_Archiving table");
+    p.Separator();
+    p.RunSQL("SELECT COUNT(*) FROM [OWNER].PROFILE");
+    auto& sql = p.session.PcdSql;
+    double count = sql ? dm::LeadingNumber(sql->ColumnValue(1).ToText()) : 0;
+    if (sql) sql->ReleaseResults();
+    if (count < 1000000) {
+        p.RunSQL("DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE (SID IS NULL OR SID NOT IN "
+                 "(SELECT DOCNUMBER FROM [OWNER].PROFILE)) ");
+    } else {
+        p.RunSQL("DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE (SID IS NULL)");
+    }
+    if (sql) sql->ReleaseResults();
+}
+
+ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
+    auto& p = form_.p_;
+    auto& w = p.MainWindow;
+    auto& run = p.run;
+    auto& sql = p.session.PcdSql;
+    const auto endWithEntryNormal = [&](Turn turn) {
+        w.LibBox.SetBold(entry, false);
+        p.MonitorHeartbeat();
+        return Cancelled() ? Turn::EndRun : turn;
+    };
+
+    // A1-A2
+    if (Upper(w.LibBox.Item(entry).text) == Upper(p.ConnectedLibraryName())) {
+        w.LibBox.SetChecked(entry, false);
+        return endWithEntryNormal(Turn::Next);
+    }
+    if (!w.LibBox.Item(entry).checked) return endWithEntryNormal(Turn::Next);
+
+    // A3-A6
+    const std::string target = w.LibBox.Item(entry).text;
+    const std::string t = core::DoubleApostrophes(target);
+    const std::string owner = core::DoubleApostrophes(run.LockOwnerName);
+    p.ConnectLibrary(w.SourceLibraryCombo.Text());
+    const std::string lookingFor = "Looking for documents to process for library " + target;
+    w.LabelStatus.SetCaption(lookingFor);
+    int savedLog = w.CheckLogMethod.Value();
+    w.CheckLogMethod.SetValue(0);
+    p.RunSQL("SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING");
+    double all = sql ? dm::LeadingNumber(sql->ColumnValue(1).ToText()) : 0;
+    if (sql) sql->ReleaseResults();
+    if (all == 0) {
+        const std::string text = "No rows found to process in library " + p.ConnectedLibraryName();
+        p.WriteLog(text);
+        p.Separator();
+        WarningBox(text);
+        w.CheckLogMethod.SetValue(savedLog);
+        return Turn::EndWalk;
+    }
+    w.CheckLogMethod.SetValue(savedLog);
+    w.LabelStatus.SetCaption(lookingFor);
+    savedLog = w.CheckLogMethod.Value();
+    w.CheckLogMethod.SetValue(0);
+    p.ReleaseQueueRows(p.ConnectedLibraryName(), target, -1, run.LockOwnerName, 0);
+    p.RunSQL("SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING " + QualifyingRows(owner, t));
+    double pending = sql ? dm::LeadingNumber(sql->ColumnValue(1).ToText()) : 0;
+    if (sql) sql->ReleaseResults();
+    w.CheckLogMethod.SetValue(savedLog);
+    if (pending == 0) return endWithEntryNormal(Turn::Next);
+
+    // A7-A10
+    w.LibBox.SetBold(entry, true);
+    p.MonitorHeartbeat();
+    p.MonitorHeartbeat();
+    if (Cancelled()) return Turn::EndRun;
+    if (w.OptionMove.Value() || w.OptionTransfer.Value()) w.CheckMakeReadOnlySource.SetValue(0);
+    if (!rightsChecked_[entry]) {
+        p.ShowStatus("Checking your rights and settings in Library " + target);
+        p.Separator();
+        if (!p.ConnectLibrary(target)) {
+            p.WriteLog("Error: unable to connect to library " + target);
+            w.LibBox.SetChecked(entry, false);
+            uncheckedForRun_.push_back(entry);
+            return endWithEntryNormal(Turn::Next);
+        }
+        auto lib = p.session.ConnectedLibrary;
+        auto props = lib->Properties();
+        int32_t count = props ? props->Count() : 0;
+        if (count == 0) {
+            p.WriteLog("Error: Unable to determine the library parameters in library " + p.ConnectedLibraryName() +
+                       " - Properties.Count is " + std::to_string(count));
+            return endWithEntryNormal(Turn::Next);
+        }
+        static const char* const rights[] = {"User.CreateDocument",      "User.CreateFolder", "User.CreateRelation",
+                                             "User.SaveToRemoteLibrary", "User.DocDelete",    "User.CreateNewVersions",
+                                             "User.ViewUnsecured"};
+        std::vector<dm::Variant> values;
+        bool missing = false;
+        for (const char* right : rights) {
+            dm::Variant v;
+            try {
+                auto item = props->Item(right);
+                if (item) v = item->Value();
+            } catch (const dm::DmError&) {
+            }
+            // Only a real True counts as held.
+            if (!v.IsBooleanTrue()) missing = true;
+            values.push_back(v);
+        }
+        if (missing) {
+            p.WriteLog("Error: one of the necessary system parameters are not set to allow you to proceed in library " +
+                       p.ConnectedLibraryName() + ":");
+            for (size_t i = 0; i < values.size(); ++i) p.WriteLog(std::string(rights[i]) + ":" + values[i].FormatWhole());
+            p.Separator();
+            return endWithEntryNormal(Turn::Next);
+        }
+        rightsChecked_[entry] = true;
+    }
+    p.MonitorHeartbeat();
+    if (Cancelled()) return Turn::EndRun;
+
+    // A11-A15
+    p.ShowStatus("Preparing source library " + startLibraryName_);
+    p.Separator();
+    if (!p.ConnectLibrary(run.SourceLibraryName)) {
+        const std::string text = "Error: unable to connect to library " + run.SourceLibraryName;
+        p.WriteLog(text);
+        p.Separator();
+        WarningBox(text);
+        return Turn::EndRun;
+    }
+    w.LabelStatus.SetCaption("Resetting NEEDS_ARCHIVING rows");
+    p.RunSQL("UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = 0, LOCKED_BY = '' WHERE LTRIM(RTRIM(LOCKED_BY)) = '" + owner +
+             "' AND LTRIM(RTRIM(TARGET_LIBRARY)) = '" + t + "'");
+    if (sql) sql->ReleaseResults();
+    w.LabelStatus.SetCaption("Reading NEEDS_ARCHIVING rows in " + p.ConnectedLibraryName());
+    double batch = dm::LeadingNumber(w.TextBatchSize.Text());
+    if (batch != 0 && !FirstPassDoneFlag) {
+        p.WriteLog("Batch size will be set to " + Num(batch));
+        p.Separator();
+    }
+    p.RunSQL(BatchLockStatement(target));
+    int32_t locked = sql ? sql->RowsAffected() : 0;
+    if (sql) sql->ReleaseResults();
+    if (locked == 0) {
+        p.RunSQL("SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING WHERE STATUS = -1 AND LTRIM(RTRIM(LOCKED_BY)) = '" +
+                 owner + "' AND LTRIM(RTRIM(TARGET_LIBRARY)) = '" + t + "'");
+        locked = sql ? sql->ColumnValue(1).ToLong() : 0;
+        if (sql) sql->ReleaseResults();
+    }
+    if (sql) sql->ReleaseResults();
+
+    Turn result = Turn::Next;
+    if (locked == 0) {
+        p.WriteLog("No matching items found in NEEDS_ARCHIVING table in source library " + p.ConnectedLibraryName());
+        p.Separator();
+    } else {
+        // A16-A19
+        int32_t announced = 0;
+        std::vector<int32_t> sids = ReadLockedRows(target, announced);
+        if (Cancelled()) return Turn::EndRun;
+        for (auto* label : {&w.LabelCountText, &w.LabelTotal, &w.LabelErrorText, &w.LabelErrors}) {
+            label->SetVisible(true);
+        }
+        w.LabelTotal.SetCaption(std::to_string(announced));
+        w.LabelErrors.SetCaption("");
+        p.ShowStatus("Processing " + std::to_string(announced) + " document(s) from " + p.ConnectedLibraryName() +
+                     " to " + target);
+        p.Separator();
+        DocsRemaining = announced;
+        DocsSucceeded = 0;
+        DocsFailed = 0;
+        for (int32_t sid : sids) {
+            if (!ProcessDocument(sid, target, result)) break;
+        }
+        if (result == Turn::EndRun) return Turn::EndRun;
+        p.ShowStatus("Finished processing items to library " + target);
+        p.Separator();
+    }
+    // A20
+    p.ReleaseQueueRows(p.ConnectedLibraryName(), target, -1, run.LockOwnerName, 0);
+    return endWithEntryNormal(result);
+}
+
+std::string ArchiveRun::BatchLockStatement(const std::string& target) {
+    auto& p = form_.p_;
+    auto& w = p.MainWindow;
+    const std::string owner = core::DoubleApostrophes(p.run.LockOwnerName);
+    const std::string t = core::DoubleApostrophes(target);
+    const std::string n = Num(dm::LeadingNumber(w.TextBatchSize.Text()));
+    const bool batched = dm::LeadingNumber(n) > 0;
+    if (batched && core::IsOracle(p.facts.DatabaseEngine)) {
+        return "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = '" + owner + "' " +
+               QualifyingRows(owner, t) + " AND ROWNUM <= " + n;
+    }
+    if (batched) {
+        return "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = '" + owner + "' FROM (SELECT TOP " + n +
+               " * FROM [OWNER].NEEDS_ARCHIVING " + QualifyingRows(owner, t) + " ORDER BY SID" +
+               (w.CheckProcessOrder.Value() == 1 ? " DESC" : " ASC") +
+               ") AS NA WHERE NEEDS_ARCHIVING.SID = NA.SID AND NEEDS_ARCHIVING.TARGET_LIBRARY = NA.TARGET_LIBRARY";
+    }
+    return "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = '" + owner + "' " + QualifyingRows(owner, t);
+}
+
+std::vector<int32_t> ArchiveRun::ReadLockedRows(const std::string& target, int32_t& announced) {
+    auto& p = form_.p_;
+    auto& w = p.MainWindow;
+    auto& sql = p.session.PcdSql;
+    w.LabelStatus.SetCaption("Resetting NEEDS_ARCHIVING rows");
+    p.RunSQL("SELECT DISTINCT SID FROM [OWNER].NEEDS_ARCHIVING WHERE STATUS = -1 AND LTRIM(RTRIM(LOCKED_BY)) = '" +
+             core::DoubleApostrophes(p.run.LockOwnerName) + "' AND LTRIM(RTRIM(TARGET_LIBRARY)) = '" +
+             core::DoubleApostrophes(target) + "'" + (w.CheckProcessOrder.Value() == 1 ? " ORDER BY SID DESC" : " ORDER BY SID"));
+    std::vector<int32_t> sids;
+    announced = sql ? sql->RowCount() : 0;
+    w.LabelStatus.SetCaption("Fetching " + std::to_string(announced) + " NEEDS_ARCHIVING rows");
+    p.MonitorHeartbeat();
+    if (!sql || announced <= 0) {
+        if (sql) sql->ReleaseResults();
+        announced = 0;
+        return sids;
+    }
+    while (true) {
+        dm::Variant v = sql->ColumnValue(1);
+        if (!v.IsBlank()) {
+            sids.push_back(v.ToLong());
+            if (sids.size() % 100 == 0) {
+                w.LabelStatus.SetCaption("Fetching Needs_Archiving row " + std::to_string(sids.size()));
+                p.MonitorHeartbeat();
+            }
+        }
+        if (Cancelled()) break;
+        if (!sql->NextRow() || static_cast<int32_t>(sids.size()) >= announced) break;
+    }
+    sql->ReleaseResults();
+    // The loop runs over the numbers actually read; an announced row without
+    // a number is no document.
+    announced = static_cast<int32_t>(sids.size());
+    return sids;
+}
+
+bool ArchiveRun::ProcessDocument(int32_t docNumber, const std::string& target, Turn& turn) {
+    auto& p = form_.p_;
+    auto& w = p.MainWindow;
+    auto& run = p.run;
+    CheckForPause();
+    if (run.SourceLibraryName.empty()) {
+        const std::string text = "Error: Source Library is not identified! Can no longer continue processing documents.";
+        p.WriteLog(text);
+        p.Separator();
+        if (w.CheckDisplayErrors.Value() == 1) p.ShowMessage(text, platform::mb::Critical, core::AppTitle());
+        return false;
+    }
+    if (!p.ConnectLibrary(run.SourceLibraryName)) return false;
+    p.MonitorHeartbeat();
+    if (Cancelled()) {
+        turn = Turn::EndRun;
+        return false;
+    }
+    auto now = platform::ToLocal(p.platform.clock.Now());
+    char date[16], stamp[32];
+    std::snprintf(date, sizeof date, "%04d-%02d-%02d", now.year, now.month, now.day);
+    std::snprintf(stamp, sizeof stamp, "%04d/%02d/%02d-%02d:%02d:%02d", now.year, now.month, now.day, now.hour,
+                  now.minute, now.second);
+    p.Separator();
+    p.ShowStatus("Processing Document #" + std::to_string(docNumber) + " starting on " + date + " at " +
+                 core::TimeAmPm(now));
+    p.Separator();
+    run.DmSaveFlags = w.CheckDisplayErrors.Value() == 1 ? 2 : 3;
+
+    auto& list = w.ListResults;
+    if (w.CheckLogMethod.Value() != 1 && list.Count() > 0) list.Clear();
+    int item = list.AddItem(std::to_string(docNumber));
+    list.SetSubItem(item, 1, target);
+    list.SetSubItem(item, 2, stamp);
+    list.SetSubItem(item, 3, "Working...");
+
+    const std::string source = p.ConnectedLibraryName();
+    int32_t r = transfer_->TransferDocument(source, target, docNumber);
+    auto setState = [&](const char* state) {
+        for (int i = 0; i < list.Count(); ++i) {
+            if (list.Item(i).text == std::to_string(docNumber) && list.CellText(i, 1) == target) {
+                std::string current = list.CellText(i, 3);
+                if (current == "Working..." || current.empty()) list.SetSubItem(i, 3, state);
+            }
+        }
+    };
+    // Only the row this run holds is ended: a row that a profile edit queued
+    // again meanwhile stays pending, so the edit reaches the archive.
+    if (r == 0) {
+        ++DocsFailed;
+        ++RunFailed;
+        p.ReleaseQueueRows(source, target, docNumber, run.LockOwnerName, 0);
+        setState("Error");
+    } else {
+        ++DocsSucceeded;
+        ++RunSucceeded;
+        p.ReleaseQueueRows(source, target, docNumber, run.LockOwnerName, 1);
+        setState("Finished");
+    }
+    if (r > 0) {
+        int row = p.LibraryArray.FindRow(target);
+        if (row > 0 && dm::LeadingNumber(p.LibraryArray.Cell(row, core::LibraryCache::kQueueTable)) != 0) {
+            p.ReleaseQueueRows(target, source, r, "", 1);
+        }
+    }
+    --DocsRemaining;
+    char remaining[16];
+    std::snprintf(remaining, sizeof remaining, "%d", DocsRemaining);
+    w.LabelTotal.SetCaption(remaining);
+    w.LabelErrors.SetCaption(std::to_string(DocsFailed));
+    p.MonitorHeartbeat();
+    return !Cancelled();
+}
+
+void ArchiveRun::EndOfRun() {
+    auto& p = form_.p_;
+    auto& w = p.MainWindow;
+    auto& run = p.run;
+    auto& ui = p.platform.ui;
+    FirstPassDoneFlag = true;
+    try {
+        if (!p.ConnectLibrary(startLibraryName_)) {
+            const std::string text = "Error: Unable to connect to library " + startLibraryName_;
+            p.WriteLog(text);
+            p.Separator();
+            WarningBox(text);
+        }
+    } catch (const dm::DmError&) {
+    }
+    const std::string summary = "Transfer complete from library " + p.ConnectedLibraryName() + " with " +
+                                std::to_string(RunSucceeded) + " document(s) processed successfully and " +
+                                std::to_string(RunFailed) + " error(s) encountered.";
+    w.LabelStatus.SetCaption(summary);
+    if (RunSucceeded != 0 || RunFailed != 0) {
+        p.WriteLog(summary);
+        p.Separator();
+        if (!HasSwitch(run.CommandLine, "/X")) p.ShowMessage(summary, platform::mb::Information, core::AppTitle());
+    }
+    for (auto* label : {&w.LabelCountText, &w.LabelTotal, &w.LabelErrorText, &w.LabelErrors}) label->SetVisible(false);
+    w.SetFocus();
+    p.MonitorHeartbeat();
+    w.LabelStatus.SetForeColor(kDarkBlue);
+    run.CancelRequestedFlag = false;
+    run.RunActiveFlag = false;
+    w.TabStrip.SetEnabled(true);
+    w.Button_Go.SetEnabled(true);
+    form_.SetSessionMenusEnabled(true);
+    for (int entry : uncheckedForRun_) {
+        if (entry < w.LibBox.Count()) w.LibBox.SetChecked(entry, true);
+    }
+    uncheckedForRun_.clear();
+    if (restoreOnEnd_ && p.putBackRunOverrides) p.putBackRunOverrides();
+    p.putBackRunOverrides = nullptr;
+    restoreOnEnd_ = false;
+    w.LabelStatus.SetCaption(saved_.status);
+    ui.SetMousePointer(platform::MousePointer::Default);
+    w.Button_Go.SetFocus();
+    if (HasSwitch(run.CommandLine, "/X")) form_.Form_Unload();
+}
+
+bool ArchiveRun::CheckForPause() {
+    auto& p = form_.p_;
+    auto& w = p.MainWindow;
+    auto& run = p.run;
+    if (w.CheckPauseTime.Value() != 1) return false;
+    auto end = core::ReadTimeOfDay(w.TextPauseEnd.Text());
+    if (end) w.TextPauseEnd.SetText(*end);
+    auto start = core::ReadTimeOfDay(w.TextPauseStart.Text());
+    if (start) w.TextPauseStart.SetText(*start);
+    if (!start || !end || *start == *end) {
+        p.WriteLog("Warning: You have enabled the pause timer, but the start and/or end times are not entered "
+                   "properly. The pause timer will be disabled");
+        p.Separator();
+        w.CheckPauseTime.SetValue(0);
+        return false;
+    }
+    const std::string savedCaption = w.Button_Exit.Caption();
+    const std::string savedTip = w.Button_Exit.ToolTip();
+    static const char* const days[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+    const auto today = platform::ToLocal(p.platform.clock.Now());
+    bool result = false;
+    bool pauseDay = true;
+    for (const auto& node : w.TVPause.Nodes()) {
+        if (Upper(node.text) == Upper(days[today.weekday % 7]) && !node.checked) {
+            pauseDay = false;
+            break;
+        }
+    }
+    if (pauseDay) {
+        const std::string s = *start, e = *end;
+        while (true) {
+            auto now = platform::ToLocal(p.platform.clock.Now());
+            char hm[8];
+            std::snprintf(hm, sizeof hm, "%02d:%02d", now.hour, now.minute);
+            const std::string t = hm;
+            const bool outside = s < e ? (t < s || t >= e) : (t < s && t >= e);
+            if (outside) {
+                run.PausingFlag = false;
+                break;
+            }
+            p.platform.ui.SetMousePointer(platform::MousePointer::Default);
+            platform::LocalTime endTime{};
+            endTime.hour = std::stoi(e.substr(0, 2));
+            endTime.minute = std::stoi(e.substr(3, 2));
+            std::string endText = core::TimeAmPm(endTime);
+            endText = endText.substr(0, 5) + endText.substr(8);  // "HH:MM ampm"
+            w.LabelStatus.SetCaption("Paused until " + endText + " - Press Cancel or Esc to exit pausing");
+            w.Button_Exit.SetCaption("Cancel");
+            w.Button_Exit.SetToolTip("Exit pausing");
+            run.PausingFlag = true;
+            result = true;
+            p.platform.clock.Sleep(std::chrono::milliseconds(1000));
+            p.platform.ui.PumpEvents();
+            if (Cancelled()) {
+                auto at = platform::ToLocal(p.platform.clock.Now());
+                std::string atText = core::TimeAmPm(at);
+                p.WriteLog("Pausing canceled at " + atText.substr(0, 5) + atText.substr(8));
+                p.Separator();
+                w.CheckPauseTime.SetValue(0);
+                run.PausingFlag = false;
+                break;
+            }
+            if (w.CheckPauseTime.Value() != 1) {
+                run.PausingFlag = false;
+                break;
+            }
+        }
+    }
+    w.Button_Exit.SetCaption(savedCaption);
+    w.Button_Exit.SetToolTip(savedTip);
+    return result;
+}
+
+}  // namespace app

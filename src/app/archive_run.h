@@ -1,0 +1,69 @@
+#pragma once
+// The archive run: the Go command. It takes the source library's queue
+// target by target, locks a batch of rows under this computer's name, hands
+// each document to the transfer and ends each queue row, in cycles with the
+// loop delay and the pause window, until done or cancelled.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace transfer {
+class IDocumentTransfer;
+}
+
+namespace app {
+
+class DorvaneForm;
+
+class ArchiveRun {
+public:
+    explicit ArchiveRun(DorvaneForm& form) : form_(form) {}
+
+    void SetTransfer(transfer::IDocumentTransfer* transfer) { transfer_ = transfer; }
+
+    void Button_Go_Click();
+    void Button_Exit_Click();
+    bool CheckForPause();
+
+    // Counters of the last target processed, and of the whole run.
+    int32_t DocsSucceeded = 0;
+    int32_t DocsFailed = 0;
+    int32_t DocsRemaining = 0;
+    int32_t RunSucceeded = 0;
+    int32_t RunFailed = 0;
+    bool FirstPassDoneFlag = false;
+    int32_t LoopCountdown = 0;
+
+private:
+    enum class Turn { Next, EndWalk, EndRun };
+
+    Turn TargetTurn(int entry);
+    void CleanUpQueue();
+    std::string BatchLockStatement(const std::string& target);
+    std::vector<int32_t> ReadLockedRows(const std::string& target, int32_t& announced);
+    // One document; false to leave the document loop.
+    bool ProcessDocument(int32_t docNumber, const std::string& target, Turn& turn);
+    void EndOfRun();
+    void WarningBox(const std::string& text);
+    bool Cancelled() const;
+
+    DorvaneForm& form_;
+    transfer::IDocumentTransfer* transfer_ = nullptr;
+
+    std::string startLibraryName_;
+    std::vector<bool> rightsChecked_;
+    // Targets unchecked for this run because they could not be connected;
+    // their check marks come back at the end so the stored choice stays.
+    std::vector<int> uncheckedForRun_;
+    struct Saved {
+        std::string status;
+        int pauseTime = 0;
+        std::string batchSize;
+        int loop = 0;
+        int displayErrors = 0;
+    } saved_;
+    bool restoreOnEnd_ = false;
+};
+
+}  // namespace app

@@ -1,0 +1,149 @@
+#include "config/configuration.h"
+
+#include "config/options.h"
+#include "core/program.h"
+#include "forms/main_window.h"
+
+namespace config {
+
+namespace {
+
+const char* const kMasterKey = core::kProductName;
+
+}  // namespace
+
+std::string Configuration::PrimaryLibraryName() {
+    try {
+        if (!p_.session.DmApplication) return "";
+        auto primary = p_.session.DmApplication->PrimaryLibrary();
+        return primary ? primary->Name() : "";
+    } catch (const dm::DmError&) {
+        return "";
+    }
+}
+
+void Configuration::SaveConfiguration() {
+    auto& w = p_.MainWindow;
+    auto& reg = p_.platform.registry;
+    const std::string app = core::kProductName;
+    auto save = [&](const char* section, const std::string& key, const std::string& value) {
+        try {
+            reg.SaveSetting(app, section, key, value);
+        } catch (const std::runtime_error&) {
+            // A registry write that fails is skipped.
+        }
+    };
+
+    const std::string remembered = p_.ConnectedLibraryName();
+    const std::string primary = PrimaryLibraryName();
+    if (!primary.empty()) p_.ConnectLibrary(primary);
+
+    p_.ShowStatus("Saving configuration to the Registry");
+    p_.Separator();
+    for (auto& option : BodyOptions()) save(kSectionGeneral, option.key, WrittenText(option, w));
+    for (auto& node : w.TVPause.Nodes()) save(kSectionPauseTimer, node.text, MarkText(node.checked));
+
+    if (p_.facts.SettingsTableExists) {
+        p_.ShowStatus("Saving configuration to KEST_SETTINGS");
+        p_.Separator();
+        for (auto& option : BodyOptions()) {
+            if (!option.inTable) continue;
+            int keyType = option.kind == Kind::Time ? 1 : 2;
+            p_.SetKestSetting(kMasterKey, kSectionGeneral, option.readKey, keyType, WrittenText(option, w));
+        }
+        for (auto& node : w.TVPause.Nodes()) {
+            p_.SetKestSetting(kMasterKey, kSectionPauseTimer, node.text, 2, MarkText(node.checked));
+        }
+    }
+
+    save(kSectionGeneral, "SourceLibrary", w.SourceLibraryCombo.Text());
+    for (auto& item : w.LibBox.Items()) save(kSectionGeneral, "Library " + item.text, MarkText(item.checked));
+    save(kSectionGeneral, "Screen.Top", std::to_string(w.Top()));
+    save(kSectionGeneral, "Screen.Left", std::to_string(w.Left()));
+    save(kSectionGeneral, "Locked", MarkText(p_.run.OptionsLockFlag));
+    save(kSectionGeneral, "ShowTimer", MarkText(w.MNShowTimer.Checked()));
+    save(kSectionGeneral, "TimeStampLogFile", MarkText(w.MNTimeStampLogFile.Checked()));
+    save(kSectionGeneral, "LogMethod", std::to_string(w.CheckLogMethod.Value()));
+    save(kSectionGeneral, "Process_Order", std::to_string(w.CheckProcessOrder.Value()));
+
+    if (!remembered.empty()) p_.ConnectLibrary(remembered);
+    p_.ShowStatus("Finished Saving configuration settings");
+    p_.Separator();
+}
+
+void Configuration::RestoreConfiguration() {
+    auto& w = p_.MainWindow;
+    auto& reg = p_.platform.registry;
+    const std::string app = core::kProductName;
+    auto regRead = [&](const char* section, const std::string& key, const std::string& def) {
+        try {
+            return reg.GetSetting(app, section, key, def);
+        } catch (const std::runtime_error&) {
+            return def;
+        }
+    };
+
+    const std::string remembered = p_.ConnectedLibraryName();
+    const std::string primary = PrimaryLibraryName();
+    if (!primary.empty()) p_.ConnectLibrary(primary);
+
+    const bool fromTable = p_.TableExists("KEST_SETTINGS");
+    if (fromTable) {
+        // The probe and the reads must agree: a table that appeared after the
+        // library was first connected is read, not replaced by defaults.
+        p_.facts.SettingsTableExists = true;
+        int row = p_.LibraryArray.Built() ? p_.LibraryArray.FindRow(p_.ConnectedLibraryName()) : -1;
+        if (row >= 0) p_.LibraryArray.Cell(row, core::LibraryCache::kSettingsTable) = "-1";
+        p_.ShowStatus("Retrieving basic configuration settings from KEST_SETTINGS in library " +
+                      p_.ConnectedLibraryName());
+    } else {
+        p_.ShowStatus("Retrieving configuration settings from Registry");
+    }
+    p_.Separator();
+
+    auto read = [&](const BodyOption& option) -> std::string {
+        if (!fromTable || !option.inTable) return regRead(kSectionGeneral, option.readKey, option.registryDefault);
+        int keyType = option.kind == Kind::Time ? 1 : 2;
+        return p_.GetKestSetting(kMasterKey, kSectionGeneral, option.readKey, keyType, option.tableDefault).ToText();
+    };
+
+    for (const std::string& key : RestoreOrder()) {
+        if (key == "*PauseTimer*") {
+            int count = w.TVPause.Count();
+            for (int i = 0; i < count; ++i) {
+                const std::string text = w.TVPause.Node(i).text;
+                std::string stored = fromTable
+                                         ? p_.GetKestSetting(kMasterKey, kSectionPauseTimer, text, 2, "-1").ToText()
+                                         : regRead(kSectionPauseTimer, text, "-1");
+                w.TVPause.SetChecked(i, MarkOf(stored));
+            }
+            continue;
+        }
+        if (const BodyOption* option = FindBodyOption(key)) ApplyStored(*option, w, read(*option));
+    }
+    for (const char* key : {"OptionMove", "OptionTransfer", "OptionCopy"}) {
+        const BodyOption* option = FindBodyOption(key);
+        if (dm::LeadingNumber(read(*option)) == -1) {
+            option->choice(w)->Select();
+            break;
+        }
+    }
+
+    w.SourceLibraryCombo.SetText(regRead(kSectionGeneral, "SourceLibrary", p_.ConnectedLibraryName()));
+    int items = w.LibBox.Count();
+    for (int i = 0; i < items; ++i) {
+        w.LibBox.SetChecked(i, MarkOf(regRead(kSectionGeneral, "Library " + w.LibBox.Item(i).text, "-1")));
+    }
+    w.MNTimeStampLogFile.SetChecked(MarkOf(regRead(kSectionGeneral, "TimeStampLogFile", "0")));
+    long order = CheckValueOf(regRead(kSectionGeneral, "Process_Order", "0"));
+    if (order >= 0 && order <= 2) w.CheckProcessOrder.SetValue(static_cast<int>(order));
+    long logMethod = CheckValueOf(regRead(kSectionGeneral, "LogMethod", "1"));
+    if (logMethod >= 0 && logMethod <= 2) w.CheckLogMethod.SetValue(static_cast<int>(logMethod));
+
+    if (!remembered.empty()) p_.ConnectLibrary(remembered);
+    p_.run.ConfigurationRestored = true;
+    p_.ShowStatus("Finished Retrieving configuration settings");
+    p_.Separator();
+}
+
+}  // namespace config

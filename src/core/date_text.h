@@ -1,0 +1,30 @@
+#pragma once
+// Date and time texts of the log and messages, in the English forms the
+// administrators' systems use.
+
+#include <optional>
+#include <string>
+
+#include "platform/clock.h"
+
+namespace core {
+
+// "Thursday, December 10, 2026"
+std::string LongDate(const platform::LocalTime& t);
+// "1:28:05 PM"
+std::string LongTime(const platform::LocalTime& t);
+// "01:28:05 PM"
+std::string TimeAmPm(const platform::LocalTime& t);
+// "Dec 10, 2026"
+std::string ShortMonthDate(int year, int month, int day);
+// Days from 30 December 1899 to the date.
+long DayCount(int year, int month, int day);
+
+extern const char* const kMonthAbbreviations[12];
+
+// A time of day as "HH:MM" on the 24-hour clock, from "9:30", "09:30",
+// "930" or "1730" (digits only: the last two are the minutes); nothing for a
+// text that is no valid time.
+std::optional<std::string> ReadTimeOfDay(const std::string& text);
+
+}  // namespace core

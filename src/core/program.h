@@ -1,0 +1,207 @@
+#pragma once
+// The program's context: one object owning what the program keeps for the
+// whole process (the DM session, the connected library's facts, the library
+// cache, the log state, the run state) and the core services that every
+// subsystem calls. A test builds a fresh Program over a fresh emulated site;
+// two Programs side by side act as two computers.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/library_cache.h"
+#include "dmclient/dm_factory.h"
+#include "dmclient/dm_interfaces.h"
+#include "platform/clock.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+#include "platform/ui_host.h"
+
+namespace forms {
+class Dorvane;
+class Label;
+class Window;
+}  // namespace forms
+
+namespace core {
+
+// The product name as it stands in messages, the registry and the settings
+// table; the window titles carry a trademark sign after the first word.
+inline constexpr const char* kProductName = "Dorvane for DodiDida dIRAZ";
+std::string AppTitle();
+
+struct PlatformServices {
+    platform::IRegistry& registry;
+    platform::ISystem& system;
+    platform::IClock& clock;
+    platform::IUiHost& ui;
+    dm::IDmObjectFactory& dm;
+};
+
+// The DM session objects, one each per process.
+struct Session {
+    dm::ClientPtr DmClient;
+    dm::ApplicationPtr DmApplication;
+    dm::LibrariesPtr DmLibraries;
+    dm::LibraryPtr ConnectedLibrary;
+    dm::SqlPtr PcdSql;
+    std::string SecurityToken;
+    // Scratch objects of the document procedures.
+    dm::ProfilePtr CurrentProfile;
+    dm::FolderPtr CurrentFolder;
+    dm::VersionPtr CurrentVersion;
+    dm::FoldersPtr CurrentParentFolders;
+};
+
+// Facts of the connected library.
+struct ConnectionFacts {
+    int32_t DatabaseEngine = 0;
+    std::string DatabaseEngineName;
+    std::string SqlOwner = "DOCSADM";
+    std::string DatabaseVersion;
+    std::string NextColumnName = "NEXT";
+    std::string OuterJoinOperator;
+    bool SettingsTableExists = false;
+    bool QueueTableExists = false;
+    bool HasSecurityLink = false;
+    bool HasActivityStartTime = false;
+    bool HasVersionEditTime = false;
+    bool HasEncryptionKeyId = false;
+};
+
+struct LogState {
+    std::string LogFilePath;
+    std::string CurrentLogFile;
+    std::string LastLogLine;
+    double HeartbeatState = 0;
+};
+
+struct BuildInfo {
+    std::string BuildNumber;
+    std::string BuildDate;
+    std::string DmVersion;
+    std::string DmPatchLevel;
+    std::string ProductShortName = "Dorvane";
+};
+
+// State of the main window's run that other subsystems read.
+struct RunState {
+    std::string CommandLine;
+    bool RunActiveFlag = false;
+    bool CancelRequestedFlag = false;
+    bool OptionsLockFlag = false;
+    bool PausingFlag = false;
+    std::string LockOwnerName;
+    int32_t DmSaveFlags = 3;
+    std::string SourceLibraryName;
+    std::string IniFilePath;
+    // Whether the configuration was restored in this process; the program
+    // end saves only then.
+    bool ConfigurationRestored = false;
+};
+
+class Program {
+public:
+    Program(PlatformServices services, forms::Dorvane& mainWindow);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // ---- SQL execution --------------------------------------------------------
+    bool RunSQL(const std::string& statement);
+
+    // ---- Library connection ---------------------------------------------------
+    bool ConnectLibrary(const std::string& libraryName);
+    bool CheckSQLSettings(const std::string& libraryName);
+
+    // ---- Table probe and settings table --------------------------------------
+    bool TableExists(const std::string& tableName);
+    bool SetKestSetting(const std::string& masterKey, const std::string& sectionKey,
+                        const std::string& subKey, int32_t keyType, const dm::Variant& value);
+    dm::Variant GetKestSetting(const std::string& masterKey, const std::string& sectionKey,
+                               const std::string& subKey, int32_t keyType,
+                               const dm::Variant& defaultValue);
+
+    // ---- Queue rows --------------------------------------------------------------
+    int32_t CountQueueRows(int32_t status, const std::string& target);
+    int32_t ReleaseQueueRows(const std::string& library, const std::string& target, int32_t sid,
+                             const std::string& lockedBy, int32_t mode);
+
+    // ---- Log, status line, error report, heartbeat ---------------------------
+    void WriteLog(const std::string& text);
+    void Separator();
+    void ReportError(int32_t number, const std::string& source, const std::string& description);
+    void ReportError(const dm::DmError& error);
+    void ShowStatus(const std::string& text);
+    void MonitorHeartbeat();
+
+    // ---- Session -------------------------------------------------------------
+    bool StartFusion();
+    // Ends the program when the session cannot be used; true otherwise.
+    bool CheckFusion(const std::string& callerName);
+    // Ends the process; returns only when the end is already under way.
+    void EndProgram(int exitCode = 0);
+
+    // ---- Chooser, message box, machine name, registry path -------------------
+    bool SelectLibrary();
+    int ShowMessage(const std::string& prompt, int buttons, const std::string& title);
+    std::string GetMachineName();
+    std::string ReadRegistryPath(const std::string& path);
+
+    // ---- File checks and removal ---------------------------------------------
+    int16_t GetFileFN(const std::string& path, int16_t mode);
+    bool RemoveFile(const std::string& path, bool interactive);
+    bool IsFileLocked(const std::string& path, bool forAppending);
+    void ViewLogFile(const std::string& path);
+
+    // ---- Helpers shared by the subsystems -------------------------------------
+    // The error box of the core services: logged, then shown only while
+    // "&Display Errors" is checked.
+    void ErrorBox(const std::string& text);
+    // Whether a right is held: the property's value is the Boolean True.
+    static bool HasRight(const dm::LibraryPtr& library, const std::string& rightName);
+    // The library of that name in DmLibraries (case-insensitive), or nothing.
+    dm::LibraryPtr FindLibrary(const std::string& name);
+    // The connected library's name, "" when none.
+    std::string ConnectedLibraryName();
+    // The main window's check box value; 1 = checked.
+    bool VerboseLogging() const;
+    bool DisplayErrors() const;
+
+    // The window whose LabelStatus shows the status texts; the main window
+    // when unset.
+    void SetStatusForm(forms::Window* window) { statusForm_ = window; }
+    forms::Window* StatusForm() const { return statusForm_; }
+    // The status line of StatusForm; nothing when that window has none.
+    forms::Label* StatusLabel();
+
+    // Supplied by the configuration: saves every option. The program end calls
+    // it only when the configuration was restored in this process.
+    std::function<void()> saveConfiguration;
+    // Supplied by a run: puts back the options it set for itself, so that an
+    // end in the middle of a run saves the user's values.
+    std::function<void()> putBackRunOverrides;
+
+    PlatformServices platform;
+    forms::Dorvane& MainWindow;
+    Session session;
+    ConnectionFacts facts;
+    LibraryCache LibraryArray;
+    LogState log;
+    BuildInfo build;
+    RunState run;
+
+private:
+    // Switches the verbose-logging check box off for a quiet stretch and puts
+    // it back on every way out.
+    class QuietLog;
+
+    bool ConnectLibraryFailure(const std::string& name, const std::string& savedOwner);
+    bool BindConnectedLibrary(int row, bool logSteps);
+    void ReadLibraryFacts(int row);
+
+    forms::Window* statusForm_ = nullptr;
+    bool ending_ = false;
+};
+
+}  // namespace core

@@ -1,0 +1,131 @@
+#include "core/text.h"
+#include <cstdlib>
+
+#include "core/log_format.h"
+#include "core/program.h"
+#include "core/sql_text.h"
+#include "forms/main_window.h"
+
+namespace core {
+
+namespace {
+
+// "[Driver][Server]message" -> "message": strips the bracketed origins that
+// come before any quoted text.
+std::string CleanDriverText(std::string text) {
+    text = TrimSpace(text);
+    while (true) {
+        size_t bracket = text.find(']');
+        if (bracket == std::string::npos) break;
+        size_t quote = text.find('\'');
+        if (quote != std::string::npos && quote < bracket) break;
+        text = TrimSpace(text.substr(bracket + 1));
+    }
+    return text;
+}
+
+const char* const kServerInterfaceAdvice =
+    "Error: Cannot load the DOCSFusion Server Interface. The DOCSFusion server may not be started."
+    "\r\n"
+    "This is a known DodiDida issue described in SD012671. Use the REGSVR32.EXE utility and register the "
+    "PCDSERVERIFPS.DLL file in the following location:"
+    "\r\n"
+    "C:\\PROGRAM FILES\\DODIDIDA\\DOCSFUSION\\PCDSERVERIFPS.DLL";
+
+}  // namespace
+
+bool Program::RunSQL(const std::string& statement) {
+    if (statement.empty()) return true;
+    if (!CheckFusion("RunSQL")) return false;
+
+    std::string work = statement;
+    try {
+        auto& sql = session.PcdSql;
+        if (!sql) {
+            Separator();
+            WriteLog("Error: psql Object connection has been lost!");
+            Separator();
+            if (DisplayErrors()) {
+                platform.ui.MessageBox("Error: psql Object connection has been lost!", platform::mb::Critical,
+                                       AppTitle());
+            }
+            return false;
+        }
+        std::string lib = session.ConnectedLibrary ? session.ConnectedLibrary->Name() : "";
+        if (lib.empty()) {
+            Separator();
+            WriteLog("Error: Library Name appears to have been lost");
+            Separator();
+            if (DisplayErrors()) {
+                platform.ui.MessageBox("Error: Library Name appears to have been lost", platform::mb::Critical,
+                                       AppTitle());
+            }
+            return false;
+        }
+        sql->ReleaseResults();
+
+        work = SubstituteOwner(work, facts.SqlOwner);
+        if (dm::LeadingNumber(build.DmVersion) < 10) work = RewriteItemType(work);
+        work = IsOracle(facts.DatabaseEngine)
+                   ? RewriteForOracle(work, MainWindow.CheckUseAlternateDateFormat.Value() == 1)
+                   : RewriteForSqlServer(work, facts.DatabaseVersion);
+
+        WriteLog("Executing " + facts.DatabaseEngineName + " SQL Instruction on " + lib);
+        WriteLog(work);
+
+        int32_t status = sql->Execute(work);
+        const std::string success = "SQL Instruction Executed Successfully on " + lib;
+        if (status == 0) {
+            int32_t affected = sql->RowsAffected();
+            if (affected != 0) {
+                WriteLog(success + " with " + std::to_string(std::abs(affected)) + " row(s) processed.");
+            } else if (int32_t rows = sql->RowCount(); rows != 0) {
+                WriteLog(success + " with " + std::to_string(std::abs(rows)) + " row(s) returned.");
+                sql->ColumnInfo(1);
+            } else {
+                WriteLog(success);
+            }
+            if (Upper(work.substr(0, 15)) == "SELECT COUNT(*)") {
+                Separator();
+                WriteLog("Results: " + dm::FormatWhole(dm::LeadingNumber(sql->ColumnValue(1).ToText())));
+            } else if (sql->ColumnCount() == 1 && sql->RowCount() == 1) {
+                Separator();
+                WriteLog("Results: " + sql->ColumnValue(1).ToText());
+            }
+        } else {
+            int32_t code = sql->ErrorCode();
+            if (code == 0 || code == 9 || (code == 3 && IsOracle(facts.DatabaseEngine))) {
+                WriteLog(success + ".");
+            } else if (code == dm::kServerInterfaceUnreachable || status == dm::kServerInterfaceUnreachable) {
+                Separator();
+                WriteLog(kServerInterfaceAdvice);
+                auto& reg = platform.registry;
+                if (dm::LeadingNumber(reg.GetSetting(kProductName, "Warning", "RegisterAPI", "0")) == 0) {
+                    if (DisplayErrors()) {
+                        platform.ui.MessageBox(kServerInterfaceAdvice, platform::mb::Critical, AppTitle());
+                    }
+                    reg.SaveSetting(kProductName, "Warning", "RegisterAPI", "-1");
+                }
+            } else {
+                std::string text = CleanDriverText(sql->ErrorText());
+                Separator();
+                WriteLog("SQL Error #" + std::to_string(code) + (text.empty() ? "" : " (" + text + ")") +
+                         " encountered in library " + lib);
+            }
+        }
+        Separator();
+        return true;
+    } catch (const dm::DmError& e) {
+        WriteLog("RunSQL:");
+        ReportError(e);
+    } catch (const SqlRewriteError& e) {
+        WriteLog("RunSQL:");
+        ReportError(5, "Dorvane", e.what());
+    }
+    Separator();
+    WriteLog("Error: Unable to execute SQL Instruction \r\n" + work);
+    Separator();
+    return false;
+}
+
+}  // namespace core

@@ -1,0 +1,128 @@
+#include "core/text.h"
+#include "core/program.h"
+#include "core/sql_text.h"
+#include "forms/main_window.h"
+
+namespace core {
+
+namespace {
+
+// Keys and values of the settings rows keep their text exactly.
+std::string DoubleQuotes(const std::string& s) { return DoubleApostrophes(s); }
+
+std::string KeyCondition(const std::string& master, const std::string& section, const std::string& sub) {
+    std::string condition;
+    auto add = [&](const std::string& part) {
+        if (!condition.empty()) condition += " AND ";
+        condition += part;
+    };
+    if (!master.empty()) add(" MASTER_KEY = '" + DoubleQuotes(master) + "'");
+    if (!section.empty()) add("SECTION_KEY = '" + DoubleQuotes(section) + "'");
+    if (!sub.empty()) add("SUB_KEY = '" + DoubleQuotes(sub) + "'");
+    return condition.empty() ? "" : " WHERE " + condition;
+}
+
+}  // namespace
+
+// Verbose logging off for a stretch of work whose SQL stays out of the log.
+class Program::QuietLog {
+public:
+    explicit QuietLog(Program& p) : p_(p), saved_(p.MainWindow.CheckLogMethod.Value()) {
+        p_.MainWindow.CheckLogMethod.SetValue(0);
+    }
+    ~QuietLog() { p_.MainWindow.CheckLogMethod.SetValue(saved_); }
+    QuietLog(const QuietLog&) = delete;
+    QuietLog& operator=(const QuietLog&) = delete;
+
+private:
+    Program& p_;
+    int saved_;
+};
+
+bool Program::TableExists(const std::string& tableName) {
+    QuietLog quiet(*this);
+    try {
+        std::string statement;
+        if (IsOracle(facts.DatabaseEngine)) {
+            statement = "SELECT COUNT(*) FROM ALL_TABLES WHERE TABLE_NAME = '" + tableName + "'";
+        } else if (facts.DatabaseEngine == 0) {
+            statement = "SELECT COUNT(*) FROM [OWNER].DOCSTABLE WHERE UPPER(TABLE_NAME) = '" + Upper(tableName) + "'";
+        } else {
+            statement = "select count(*) from sysobjects \r\nwhere id = object_id('[OWNER]." + tableName + "') ";
+            if (facts.DatabaseEngine != 6) statement += "\r\nand sysstat & 0xf = 3 ";
+        }
+        RunSQL(statement);
+        auto& sql = session.PcdSql;
+        if (!sql) return false;
+        double n = dm::LeadingNumber(sql->ColumnValue(1).ToText());
+        sql->ReleaseResults();
+        return n > 0;
+    } catch (const dm::DmError& e) {
+        ReportError(e);
+        return false;
+    }
+}
+
+bool Program::SetKestSetting(const std::string& masterKey, const std::string& sectionKey,
+                             const std::string& subKey, int32_t keyType, const dm::Variant& value) {
+    QuietLog quiet(*this);
+    if (!facts.SettingsTableExists) return false;
+    std::string column;
+    std::string literal;
+    if (keyType == 1) {
+        column = "CHAR_VAL";
+        literal = "'" + DoubleQuotes(value.ToText()) + "'";
+    } else if (keyType == 2) {
+        column = "INT_VAL";
+        literal = dm::FormatWhole(dm::LeadingNumber(value.ToText()));
+    } else {
+        return false;
+    }
+    const bool transactional = !IsOracle(facts.DatabaseEngine);
+    bool inserted = false;
+    try {
+        auto& sql = session.PcdSql;
+        // Delete and insert as one unit: a failed insert must not lose the
+        // value that was stored.
+        if (transactional) RunSQL("BEGIN TRANSACTION");
+        RunSQL("DELETE FROM [OWNER].KEST_SETTINGS" + KeyCondition(masterKey, sectionKey, subKey));
+        if (sql) sql->ReleaseResults();
+        RunSQL("INSERT INTO [OWNER].KEST_SETTINGS (MASTER_KEY, SECTION_KEY, SUB_KEY, KEY_TYPE, " + column +
+               ") VALUES('" + DoubleQuotes(masterKey) + "','" + DoubleQuotes(sectionKey) + "','" +
+               DoubleQuotes(subKey) + "'," + std::to_string(keyType) + ", " + literal + ")");
+        inserted = sql && sql->RowsAffected() != 0;
+        if (sql) sql->ReleaseResults();
+    } catch (const dm::DmError&) {
+        inserted = false;
+    }
+    if (transactional) {
+        try {
+            RunSQL(inserted ? "COMMIT TRANSACTION" : "ROLLBACK TRANSACTION");
+            if (session.PcdSql) session.PcdSql->ReleaseResults();
+        } catch (const dm::DmError&) {
+        }
+    }
+    return inserted;
+}
+
+dm::Variant Program::GetKestSetting(const std::string& masterKey, const std::string& sectionKey,
+                                    const std::string& subKey, int32_t keyType, const dm::Variant& defaultValue) {
+    QuietLog quiet(*this);
+    if (!facts.SettingsTableExists) return defaultValue;
+    const char* column = keyType == 1 ? "CHAR_VAL" : keyType == 2 ? "INT_VAL" : nullptr;
+    if (!column) return defaultValue;
+    dm::Variant result = defaultValue;
+    try {
+        RunSQL(std::string("SELECT ") + column + " FROM [OWNER].KEST_SETTINGS" +
+               KeyCondition(masterKey, sectionKey, subKey));
+        auto& sql = session.PcdSql;
+        if (sql) {
+            if (sql->RowCount() != 0) result = sql->ColumnValue(1);
+            sql->ReleaseResults();
+        }
+    } catch (const dm::DmError&) {
+    }
+    return result;
+}
+
+}  // namespace core

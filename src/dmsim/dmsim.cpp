@@ -1,1 +1,0 @@
-#include "dmclient/dm_factory.h"

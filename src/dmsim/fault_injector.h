@@ -1,0 +1,99 @@
+#pragma once
+// Failures on demand: a test arms a rule for a named operation (fault_ops.h)
+// and the emulator then fails that operation the way a real DM client
+// fails: it raises DmError, answers nothing, answers a chosen value, or (for
+// statements) reports an SQL error or status.
+//
+//   faults.On(op::kLibraryConnect).ForLibrary("ARCHIVE").Raise(-2147221504, "DOCSObjects", "No server");
+//   faults.On(op::kSqlGetNextKey).ForName("SYSTEMKEY").Answer(0);
+//   faults.On(op::kSqlExecute).ForStatement("NEEDS_ARCHIVING").OnCall(2).FailStatement(208, "...");
+//   faults.On(op::kSqlExecute).FailStatus(dm::kServerInterfaceUnreachable, dm::kServerInterfaceUnreachable, "...");
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dmclient/variant.h"
+
+namespace dmsim {
+
+// What an operation knows about its call, for rules to match.
+struct FaultContext {
+    std::string_view library;
+    int32_t docNumber = 0;
+    std::string_view statement;
+    std::string_view name;  // key, property or identifier name
+};
+
+struct FaultAction {
+    enum class Kind { Raise, Nothing, Answer, SqlFailure };
+    Kind kind = Kind::Nothing;
+    int32_t number = 0;  // Raise: the error number
+    std::string source;
+    std::string description;
+    dm::Variant value;  // Answer
+    int32_t status = 0;  // SqlFailure: what Execute answers
+    int32_t code = 0;    // SqlFailure: ErrorCode
+    std::string text;    // SqlFailure: ErrorText
+
+    // The answer of an operation that answers a text, a number or a value:
+    // nothing reads as "", 0 and Empty.
+    std::string Text() const { return kind == Kind::Answer ? value.ToText() : std::string(); }
+    int32_t Number() const { return kind == Kind::Answer ? value.ToLong() : 0; }
+    dm::Variant Value() const { return kind == Kind::Answer ? value : dm::Variant(); }
+};
+
+class FaultInjector {
+public:
+    class Rule {
+    public:
+        Rule(FaultInjector& injector, std::string op);
+        Rule& ForLibrary(std::string name);       // case-insensitive
+        Rule& ForDocument(int32_t docNumber);
+        Rule& ForStatement(std::string contains);  // case-insensitive part
+        Rule& ForName(std::string name);           // case-insensitive
+        Rule& OnCall(int k);                       // only the k-th matching call (from 1)
+        Rule& Times(int n);                        // at most n times
+
+        void Raise(int32_t number, std::string source, std::string description);
+        void AnswerNothing();
+        void Answer(dm::Variant value);
+        // Execute answers the code as its status; ErrorCode and ErrorText.
+        void FailStatement(int32_t code, std::string text);
+        void FailStatus(int32_t status, int32_t code, std::string text);
+
+    private:
+        friend class FaultInjector;
+        void Arm(FaultAction action);
+
+        FaultInjector& injector_;
+        std::string op_;
+        std::optional<std::string> library_;
+        std::optional<int32_t> docNumber_;
+        std::optional<std::string> statement_;
+        std::optional<std::string> name_;
+        int onCall_ = 0;
+        int times_ = -1;
+        int seen_ = 0;
+        int fired_ = 0;
+        FaultAction action_;
+    };
+
+    Rule On(std::string_view op) { return Rule(*this, std::string(op)); }
+    void Clear() { rules_.clear(); }
+
+    // The armed action for this call, if any; counts the call for every
+    // matching rule.
+    std::optional<FaultAction> Check(std::string_view op, const FaultContext& context);
+    // Check, raising DmError when the action is Raise.
+    std::optional<FaultAction> Hit(std::string_view op, const FaultContext& context);
+    // How often faults of an operation fired.
+    int Fired(std::string_view op) const;
+
+private:
+    std::vector<Rule> rules_;
+};
+
+}  // namespace dmsim

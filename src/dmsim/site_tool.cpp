@@ -1,0 +1,176 @@
+#include "dmsim/site_tool.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+
+#include "dmclient/dm_error.h"
+#include "dmsim/default_site.h"
+#include "dmsim/emulator.h"
+#include "dmsim/library_db.h"
+#include "dmsim/queue_table.h"
+#include "dmsim/site_file.h"
+
+namespace dmsim {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: dmsite COMMAND ...\n"
+    "\n"
+    "Creates and inspects emulated DM sites.\n"
+    "\n"
+    "commands:\n"
+    "  create DIR [--demo]      a new site: libraries DOCS (primary), ARCHIVE and\n"
+    "                           ARCHIVE2; --demo adds people, groups, applications\n"
+    "                           and lookup rows\n"
+    "  sql DIR LIBRARY STMT     runs one SQL Server statement as the program does\n"
+    "                           ([OWNER] becomes the library's owner) and prints\n"
+    "                           the result tab-separated with a header line\n"
+    "  queue DIR SOURCE TARGET [DOCNUMBER...]\n"
+    "                           queues documents of SOURCE for TARGET (creating\n"
+    "                           the queue table when missing); without numbers\n"
+    "                           every available document that is not a folder\n"
+    "  dump DIR LIBRARY TABLE   prints a table\n"
+    "  --help                   this text\n";
+
+int Usage(std::ostream& err, const std::string& problem) {
+    err << "dmsite: " << problem << "\n\n" << kUsage;
+    return 2;
+}
+
+std::string ReplaceOwner(std::string statement, const std::string& owner) {
+    const std::string marker = "[OWNER]";
+    for (size_t pos = 0; (pos = ToUpper(statement).find(marker, pos)) != std::string::npos;) {
+        statement.replace(pos, marker.size(), owner);
+        pos += owner.size();
+    }
+    return statement;
+}
+
+std::string Cell(const dm::Variant& value) {
+    std::string text = value.ToText();
+    for (char& c : text) {
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    }
+    return text;
+}
+
+// Runs a statement through the emulated SQL object and prints its result.
+int RunStatement(Emulator& emulator, const std::string& library, const std::string& statement,
+                 std::ostream& out, std::ostream& err) {
+    const LibrarySpec* spec = emulator.Site().Find(library);
+    if (!spec) {
+        err << "dmsite: no library named '" << library << "' in the site\n";
+        return 1;
+    }
+    auto sql = emulator.Factory()->CreateSql(dm::kSqlProgId);
+    sql->SetLibrary(spec->name);
+    int32_t status = sql->Execute(ReplaceOwner(statement, spec->owner));
+    if (status != 0) {
+        err << "SQL Error #" << sql->ErrorCode() << ": " << sql->ErrorText() << "\n";
+        return 1;
+    }
+    int32_t columns = sql->ColumnCount();
+    if (columns == 0) {
+        out << sql->RowsAffected() << " row(s) affected\n";
+        return 0;
+    }
+    for (int32_t c = 1; c <= columns; ++c) {
+        std::string name = sql->ColumnName(c);
+        out << (c > 1 ? "\t" : "") << (name.empty() ? "(no column name)" : name);
+    }
+    out << "\n";
+    for (int32_t r = 0; r < sql->RowCount(); ++r) {
+        for (int32_t c = 1; c <= columns; ++c) out << (c > 1 ? "\t" : "") << Cell(sql->ColumnValue(c));
+        out << "\n";
+        sql->NextRow();
+    }
+    sql->ReleaseResults();
+    return 0;
+}
+
+bool PlainName(const std::string& s) {
+    if (s.empty()) return false;
+    for (char c : s) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+    }
+    return true;
+}
+
+int Create(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() < 2 || args.size() > 3) return Usage(err, "create needs DIR [--demo]");
+    bool demo = args.size() == 3;
+    if (demo && args[2] != "--demo") return Usage(err, "unknown option " + args[2]);
+    std::filesystem::path dir = args[1];
+    if (std::filesystem::exists(dir / kSiteFileName)) {
+        err << "dmsite: a site exists already in " << dir.string() << "\n";
+        return 1;
+    }
+    CreateDefaultSite(dir, demo);
+    out << "Created " << (demo ? "demo " : "") << "site in " << dir.string() << "\n";
+    return 0;
+}
+
+int Queue(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() < 4) return Usage(err, "queue needs DIR SOURCE TARGET [DOCNUMBER...]");
+    std::vector<int32_t> numbers;
+    for (size_t i = 4; i < args.size(); ++i) {
+        char* end = nullptr;
+        long n = std::strtol(args[i].c_str(), &end, 10);
+        if (args[i].empty() || *end != '\0' || n <= 0 || n > INT32_MAX) {
+            return Usage(err, "not a document number: " + args[i]);
+        }
+        numbers.push_back(static_cast<int32_t>(n));
+    }
+    Emulator emulator(args[1]);
+    const LibrarySpec* source = emulator.Site().Find(args[2]);
+    const LibrarySpec* target = emulator.Site().Find(args[3]);
+    if (!source || !target) {
+        err << "dmsite: no library named '" << (source ? args[3] : args[2]) << "' in the site\n";
+        return 1;
+    }
+    if (EqualsNoCase(source->name, target->name)) {
+        err << "dmsite: a library cannot be its own target\n";
+        return 1;
+    }
+    LibraryDb& db = emulator.Library(source->name);
+    if (!QueueTableExists(db)) InstallQueueTable(db);
+    int32_t added = QueueDocuments(db, target->name, numbers);
+    out << added << " document(s) queued in " << source->name << " for " << target->name << "\n";
+    return 0;
+}
+
+}  // namespace
+
+int RunSiteTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) return Usage(err, "no command");
+    const std::string& command = args[0];
+    try {
+        if (command == "--help" || command == "-h" || command == "help") {
+            out << kUsage;
+            return 0;
+        }
+        if (command == "create") return Create(args, out, err);
+        if (command == "queue") return Queue(args, out, err);
+        if (command == "sql") {
+            if (args.size() != 4) return Usage(err, "sql needs DIR LIBRARY STATEMENT");
+            Emulator emulator(args[1]);
+            return RunStatement(emulator, args[2], args[3], out, err);
+        }
+        if (command == "dump") {
+            if (args.size() != 4) return Usage(err, "dump needs DIR LIBRARY TABLE");
+            if (!PlainName(args[3])) return Usage(err, "not a table name: " + args[3]);
+            Emulator emulator(args[1]);
+            return RunStatement(emulator, args[2], "SELECT * FROM [OWNER]." + args[3], out, err);
+        }
+        return Usage(err, "unknown command " + command);
+    } catch (const dm::DmError& e) {
+        err << "dmsite: " << e.Description() << "\n";
+    } catch (const std::exception& e) {
+        err << "dmsite: " << e.what() << "\n";
+    }
+    return 1;
+}
+
+}  // namespace dmsim

@@ -1,0 +1,1103 @@
+#include "dmsim/sql_translator.h"
+
+#include <array>
+#include <cctype>
+#include <unordered_set>
+
+#include "dmsim/text.h"
+#include "dmsim/sql_tokenizer.h"
+
+namespace dmsim {
+
+namespace {
+
+struct Failed {
+    SqlFailure failure;
+};
+
+[[noreturn]] void Fail(int32_t code, std::string message) {
+    throw Failed{SqlFailure{code, std::move(message)}};
+}
+
+[[noreturn]] void NotSupported(const std::string& what) {
+    Fail(sqlerr::kNotSupported, "The emulator does not run " + what + ".");
+}
+
+[[noreturn]] void SyntaxNear(const std::string& text) {
+    Fail(sqlerr::kSyntax, "Incorrect syntax near '" + text + "'.");
+}
+
+// Words of the SQL Server dialect that never name a column or table.
+const std::unordered_set<std::string>& Reserved() {
+    static const std::unordered_set<std::string> words = {
+        "ADD",     "ALL",        "ALTER",   "AND",       "ANY",       "AS",        "ASC",
+        "BEGIN",   "BETWEEN",    "BY",      "CASCADE",   "CASE",      "CHECK",     "CLUSTERED",
+        "COLLATE", "CONSTRAINT", "CREATE",  "CROSS",     "CURRENT_TIMESTAMP",     "DECLARE",
+        "DEFAULT", "DELETE",     "DENY",    "DESC",      "DISTINCT",  "DROP",      "ELSE",
+        "END",     "ESCAPE",     "EXCEPT",  "EXEC",      "EXECUTE",   "EXISTS",    "FOR",
+        "FOREIGN", "FROM",       "FULL",    "GRANT",     "GROUP",     "HAVING",    "IDENTITY",
+        "IF",      "IN",         "INDEX",   "INNER",     "INSERT",    "INTERSECT", "INTO",
+        "IS",      "JOIN",       "KEY",     "LEFT",      "LIKE",      "NONCLUSTERED",
+        "NOT",     "NULL",       "ON",      "OR",        "ORDER",     "OUTER",     "OVER",
+        "PERCENT", "PRIMARY",    "PROCEDURE",           "REFERENCES", "REVOKE",   "RIGHT",
+        "SELECT",  "SET",        "SOME",    "TABLE",     "THEN",      "TO",        "TOP",
+        "TRIGGER", "TRUNCATE",   "UNION",   "UNIQUE",    "UPDATE",    "VALUES",    "VIEW",
+        "WHEN",    "WHERE",      "WHILE",   "WITH",
+    };
+    return words;
+}
+
+// SQLite keywords: a name of the dialect spelt like one is quoted.
+const std::unordered_set<std::string>& SqliteKeywords() {
+    static const std::unordered_set<std::string> words = {
+        "ABORT",      "ACTION",     "ADD",          "AFTER",        "ALL",
+        "ALTER",      "ALWAYS",     "ANALYZE",      "AND",          "AS",
+        "ASC",        "ATTACH",     "AUTOINCREMENT", "BEFORE",      "BEGIN",
+        "BETWEEN",    "BY",         "CASCADE",      "CASE",         "CAST",
+        "CHECK",      "COLLATE",    "COLUMN",       "COMMIT",       "CONFLICT",
+        "CONSTRAINT", "CREATE",     "CROSS",        "CURRENT",      "CURRENT_DATE",
+        "CURRENT_TIME", "CURRENT_TIMESTAMP", "DATABASE", "DEFAULT", "DEFERRABLE",
+        "DEFERRED",   "DELETE",     "DESC",         "DETACH",       "DISTINCT",
+        "DO",         "DROP",       "EACH",         "ELSE",         "END",
+        "ESCAPE",     "EXCEPT",     "EXCLUDE",      "EXCLUSIVE",    "EXISTS",
+        "EXPLAIN",    "FAIL",       "FILTER",       "FIRST",        "FOLLOWING",
+        "FOR",        "FOREIGN",    "FROM",         "FULL",         "GENERATED",
+        "GLOB",       "GROUP",      "GROUPS",       "HAVING",       "IF",
+        "IGNORE",     "IMMEDIATE",  "IN",           "INDEX",        "INDEXED",
+        "INITIALLY",  "INNER",      "INSERT",       "INSTEAD",      "INTERSECT",
+        "INTO",       "IS",         "ISNULL",       "JOIN",         "KEY",
+        "LAST",       "LEFT",       "LIKE",         "LIMIT",        "MATCH",
+        "MATERIALIZED", "NATURAL",  "NO",           "NOT",          "NOTHING",
+        "NOTNULL",    "NULL",       "NULLS",        "OF",           "OFFSET",
+        "ON",         "OR",         "ORDER",        "OTHERS",       "OUTER",
+        "OVER",       "PARTITION",  "PLAN",         "PRAGMA",       "PRECEDING",
+        "PRIMARY",    "QUERY",      "RAISE",        "RANGE",        "RECURSIVE",
+        "REFERENCES", "REGEXP",     "REINDEX",      "RELEASE",      "RENAME",
+        "REPLACE",    "RESTRICT",   "RETURNING",    "RIGHT",        "ROLLBACK",
+        "ROW",        "ROWS",       "SAVEPOINT",    "SELECT",       "SET",
+        "TABLE",      "TEMP",       "TEMPORARY",    "THEN",         "TIES",
+        "TO",         "TRANSACTION", "TRIGGER",     "UNBOUNDED",    "UNION",
+        "UNIQUE",     "UPDATE",     "USING",        "VACUUM",       "VALUES",
+        "VIEW",       "VIRTUAL",    "WHEN",         "WHERE",        "WINDOW",
+        "WITH",       "WITHOUT",
+    };
+    return words;
+}
+
+// Statements of the dialect the emulator knows but does not run.
+const std::unordered_set<std::string>& BatchWords() {
+    static const std::unordered_set<std::string> words = {
+        "ALTER",   "BACKUP",  "BEGIN",    "BREAK", "COMMIT", "CONTINUE", "DECLARE",
+        "EXEC",    "EXECUTE", "FETCH",    "GOTO",  "MERGE",  "OPEN",     "PRINT",
+        "RAISERROR", "RETURN", "ROLLBACK", "SAVE", "SET",    "TRUNCATE", "USE",
+        "WAITFOR", "WHILE",   "WITH",     "CLOSE", "DEALLOCATE",
+    };
+    return words;
+}
+
+// SQL Server functions and their SQLite form; CAST, CONVERT, DATEADD and
+// CHARINDEX have rules of their own.
+struct FunctionRule {
+    std::string_view name;
+    std::string_view target;
+    size_t minArgs;
+    size_t maxArgs;
+};
+
+constexpr std::array kFunctions = {
+    FunctionRule{"COUNT", "COUNT", 1, 1},
+    FunctionRule{"SUM", "SUM", 1, 1},
+    FunctionRule{"AVG", "AVG", 1, 1},
+    FunctionRule{"MIN", "MIN", 1, 1},
+    FunctionRule{"MAX", "MAX", 1, 1},
+    FunctionRule{"UPPER", "UPPER", 1, 1},
+    FunctionRule{"LOWER", "LOWER", 1, 1},
+    FunctionRule{"LTRIM", "LTRIM", 1, 1},
+    FunctionRule{"RTRIM", "RTRIM", 1, 1},
+    FunctionRule{"ABS", "ABS", 1, 1},
+    FunctionRule{"ROUND", "ROUND", 2, 2},
+    FunctionRule{"REPLACE", "REPLACE", 3, 3},
+    FunctionRule{"COALESCE", "COALESCE", 2, 64},
+    FunctionRule{"NULLIF", "NULLIF", 2, 2},
+    FunctionRule{"ISNULL", "IFNULL", 2, 2},
+    FunctionRule{"SUBSTRING", "SUBSTR", 3, 3},
+    FunctionRule{"LEN", "dm_len", 1, 1},
+    FunctionRule{"GETUTCDATE", "dm_getutcdate", 0, 0},
+    FunctionRule{"SYSUTCDATETIME", "dm_getutcdate", 0, 0},
+    FunctionRule{"GETDATE", "dm_getdate", 0, 0},
+    FunctionRule{"SYSDATETIME", "dm_getdate", 0, 0},
+    FunctionRule{"SERVERPROPERTY", "dm_serverproperty", 1, 1},
+    FunctionRule{"OBJECT_ID", "dm_object_id", 1, 1},
+};
+
+// Target kinds of CAST and CONVERT, by SQL Server type name.
+struct CastRule {
+    std::string_view type;
+    std::string_view kind;
+};
+
+constexpr std::array kCastTypes = {
+    CastRule{"DATETIME", "DATETIME"},  CastRule{"DATETIME2", "DATETIME"},
+    CastRule{"SMALLDATETIME", "DATETIME"}, CastRule{"INT", "INT"},
+    CastRule{"INTEGER", "INT"},        CastRule{"BIGINT", "INT"},
+    CastRule{"SMALLINT", "INT"},       CastRule{"TINYINT", "INT"},
+    CastRule{"BIT", "INT"},            CastRule{"FLOAT", "FLOAT"},
+    CastRule{"REAL", "FLOAT"},         CastRule{"DECIMAL", "FLOAT"},
+    CastRule{"NUMERIC", "FLOAT"},      CastRule{"MONEY", "FLOAT"},
+    CastRule{"VARCHAR", "VARCHAR"},    CastRule{"NVARCHAR", "VARCHAR"},
+    CastRule{"CHAR", "VARCHAR"},       CastRule{"NCHAR", "VARCHAR"},
+};
+
+bool IsComparison(const Token& t) {
+    if (t.kind != TokenKind::Operator) return false;
+    return t.text == "=" || t.text == "<>" || t.text == "!=" || t.text == "<" || t.text == ">" ||
+           t.text == "<=" || t.text == ">=" || t.text == "!<" || t.text == "!>";
+}
+
+bool IsPlainName(std::string_view s) {
+    if (s.empty() || std::isdigit(static_cast<unsigned char>(s[0]))) return false;
+    for (char c : s) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+    }
+    return true;
+}
+
+std::string Literal(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) {
+        if (c == '\'') out += '\'';
+        out += c;
+    }
+    return out + "'";
+}
+
+// Joins pieces with single blanks, none after "(" or "." and none before
+// ")", "," or ".".
+class Joiner {
+public:
+    void Add(std::string_view piece) {
+        if (piece.empty()) return;
+        if (!text_.empty()) {
+            char last = text_.back();
+            char first = piece.front();
+            bool glue = last == '(' || last == '.' || first == ')' || first == ',' || first == '.';
+            if (!glue) text_ += ' ';
+        }
+        text_ += piece;
+    }
+    std::string Take() { return std::move(text_); }
+
+private:
+    std::string text_;
+};
+
+struct Range {
+    size_t begin;
+    size_t end;
+};
+
+class Translator {
+public:
+    Translator(const std::vector<Token>& tokens, const DialectOptions& options)
+        : t_(tokens), o_(options) {}
+
+    Translation Statement(size_t b, size_t e);
+
+private:
+    bool IsWord(size_t i, std::string_view upper) const {
+        return i < t_.size() && t_[i].kind == TokenKind::Word && t_[i].upper == upper;
+    }
+    bool IsName(size_t i) const {
+        return i < t_.size() &&
+               (t_[i].kind == TokenKind::QuotedName ||
+                (t_[i].kind == TokenKind::Word && !Reserved().count(t_[i].upper)));
+    }
+    bool StartsOperand(size_t i, size_t e) const;
+
+    std::string Sequence(size_t b, size_t e);
+    std::string Expression(size_t& i, size_t e);
+    std::string Term(size_t& i, size_t e);
+    std::string Unary(size_t& i, size_t e);
+    std::string Primary(size_t& i, size_t e);
+    std::string Function(size_t& i, size_t e);
+    std::string Cast(const std::string& name, const std::vector<Range>& args, size_t b, size_t e);
+    std::string NameChain(size_t& i, size_t e, std::vector<std::string>* parts = nullptr);
+    std::string Identifier(const Token& token) const;
+    std::string Qualified(const std::vector<std::string>& parts) const;
+    std::string ParseTop(size_t& i, size_t e);
+
+    size_t MatchParen(size_t open, size_t e) const;
+    size_t MatchCaseEnd(size_t caseAt, size_t e) const;
+    std::vector<Range> SplitArgs(size_t b, size_t e) const;
+    size_t FindWord(size_t b, size_t e, std::string_view upper) const;
+
+    Translation Insert(size_t b, size_t e);
+    Translation Update(size_t b, size_t e);
+    Translation Delete(size_t b, size_t e);
+    Translation Create(size_t b, size_t e);
+    Translation CreateTable(size_t i, size_t e);
+    Translation CreateIndex(size_t i, size_t e);
+    Translation Drop(size_t b, size_t e);
+    Translation Grant(size_t b, size_t e);
+    Translation If(size_t b, size_t e);
+    Translation Transaction(size_t b, size_t e);
+    std::vector<std::optional<std::string>> SelectNames(size_t b, size_t e) const;
+
+    const std::vector<Token>& t_;
+    const DialectOptions& o_;
+    // Inside the SET list of an UPDATE at the current level: "=" assigns.
+    bool setList_ = false;
+};
+
+bool Translator::StartsOperand(size_t i, size_t e) const {
+    if (i >= e) return false;
+    const Token& tk = t_[i];
+    switch (tk.kind) {
+        case TokenKind::QuotedName:
+        case TokenKind::String:
+        case TokenKind::Number:
+        case TokenKind::Variable:
+        case TokenKind::LParen:
+            return true;
+        case TokenKind::Word:
+            return !Reserved().count(tk.upper) || tk.upper == "CASE" || tk.upper == "NULL" ||
+                   tk.upper == "CURRENT_TIMESTAMP";
+        case TokenKind::Operator:
+            return tk.text == "-" || tk.text == "+" || tk.text == "~";
+        default:
+            return false;
+    }
+}
+
+size_t Translator::MatchParen(size_t open, size_t e) const {
+    int depth = 0;
+    for (size_t i = open; i < e; ++i) {
+        if (t_[i].kind == TokenKind::LParen) ++depth;
+        if (t_[i].kind == TokenKind::RParen && --depth == 0) return i;
+    }
+    SyntaxNear("(");
+}
+
+size_t Translator::MatchCaseEnd(size_t caseAt, size_t e) const {
+    int depth = 0;
+    int nested = 0;
+    for (size_t i = caseAt + 1; i < e; ++i) {
+        if (t_[i].kind == TokenKind::LParen) ++depth;
+        if (t_[i].kind == TokenKind::RParen) --depth;
+        if (depth != 0 || t_[i].kind != TokenKind::Word) continue;
+        if (t_[i].upper == "CASE") ++nested;
+        if (t_[i].upper == "END" && nested-- == 0) return i;
+    }
+    SyntaxNear("CASE");
+}
+
+std::vector<Range> Translator::SplitArgs(size_t b, size_t e) const {
+    std::vector<Range> args;
+    if (b == e) return args;
+    int depth = 0;
+    size_t start = b;
+    for (size_t i = b; i < e; ++i) {
+        if (t_[i].kind == TokenKind::LParen) ++depth;
+        if (t_[i].kind == TokenKind::RParen) --depth;
+        if (depth == 0 && t_[i].kind == TokenKind::Comma) {
+            if (i == start) SyntaxNear(",");
+            args.push_back({start, i});
+            start = i + 1;
+        }
+    }
+    if (start == e) SyntaxNear(",");
+    args.push_back({start, e});
+    return args;
+}
+
+size_t Translator::FindWord(size_t b, size_t e, std::string_view upper) const {
+    int depth = 0;
+    for (size_t i = b; i < e; ++i) {
+        if (t_[i].kind == TokenKind::LParen) ++depth;
+        if (t_[i].kind == TokenKind::RParen) --depth;
+        if (depth == 0 && t_[i].kind == TokenKind::Word && t_[i].upper == upper) return i;
+    }
+    return e;
+}
+
+std::string Translator::Identifier(const Token& token) const {
+    const std::string& name = token.text;
+    if (token.kind == TokenKind::Word && IsPlainName(name) && !SqliteKeywords().count(token.upper)) {
+        return name;
+    }
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string Translator::NameChain(size_t& i, size_t e, std::vector<std::string>* parts) {
+    std::string out;
+    for (;;) {
+        if (i >= e || (t_[i].kind != TokenKind::Word && t_[i].kind != TokenKind::QuotedName)) {
+            SyntaxNear(i < e ? t_[i].text : std::string("."));
+        }
+        std::string upper = ToUpper(t_[i].text);
+        if (upper == "ROWID" || upper == "OID" || upper == "_ROWID_") {
+            Fail(sqlerr::kInvalidColumn, "Invalid column name '" + t_[i].text + "'.");
+        }
+        if (upper.rfind("SQLITE_", 0) == 0) {
+            Fail(sqlerr::kInvalidObject, "Invalid object name '" + t_[i].text + "'.");
+        }
+        out += Identifier(t_[i]);
+        if (parts) parts->push_back(t_[i].text);
+        ++i;
+        if (i + 1 < e && t_[i].kind == TokenKind::Dot) {
+            if (t_[i + 1].kind == TokenKind::Operator && t_[i + 1].text == "*") {
+                out += ".*";
+                i += 2;
+                return out;
+            }
+            out += ".";
+            ++i;
+            continue;
+        }
+        return out;
+    }
+}
+
+std::string Translator::Qualified(const std::vector<std::string>& parts) const {
+    auto quote = [](const std::string& s) {
+        if (IsPlainName(s) && !SqliteKeywords().count(ToUpper(s))) return s;
+        std::string out = "\"";
+        for (char c : s) {
+            if (c == '"') out += '"';
+            out += c;
+        }
+        return out + "\"";
+    };
+    if (parts.size() == 1) return quote(o_.owner) + "." + quote(parts[0]);
+    if (parts.size() == 2) return quote(parts[0]) + "." + quote(parts[1]);
+    NotSupported("names with more than two parts");
+}
+
+std::string Translator::ParseTop(size_t& i, size_t e) {
+    ++i;  // TOP
+    bool paren = i < e && t_[i].kind == TokenKind::LParen;
+    if (paren) ++i;
+    if (i >= e || t_[i].kind != TokenKind::Number ||
+        t_[i].text.find_first_not_of("0123456789") != std::string::npos) {
+        NotSupported("TOP with anything but a whole number");
+    }
+    std::string count = t_[i++].text;
+    if (paren) {
+        if (i >= e || t_[i].kind != TokenKind::RParen) SyntaxNear(count);
+        ++i;
+    }
+    if (IsWord(i, "PERCENT") || IsWord(i, "WITH")) NotSupported("TOP PERCENT or TOP WITH TIES");
+    return count;
+}
+
+std::string Translator::Sequence(size_t b, size_t e) {
+    bool outerSetList = setList_;
+    setList_ = false;
+    Joiner out;
+    std::optional<std::string> limit;
+    bool compound = false;
+    size_t i = b;
+    while (i < e) {
+        const Token& tk = t_[i];
+        if (StartsOperand(i, e)) {
+            out.Add(Expression(i, e));
+            continue;
+        }
+        switch (tk.kind) {
+            case TokenKind::Word: {
+                const std::string& w = tk.upper;
+                if (w == "SELECT") {
+                    out.Add("SELECT");
+                    ++i;
+                    if (IsWord(i, "DISTINCT") || IsWord(i, "ALL")) out.Add(t_[i++].upper);
+                    if (IsWord(i, "TOP")) {
+                        if (limit) NotSupported("two TOP clauses in one query");
+                        limit = ParseTop(i, e);
+                    }
+                    continue;
+                }
+                if (w == "TOP") NotSupported("TOP outside a SELECT list");
+                if (w == "SET") setList_ = true;
+                if (w == "FROM" || w == "WHERE") setList_ = false;
+                if (w == "ANY" || w == "SOME" || w == "OVER") NotSupported(w);
+                if (w == "UNION" || w == "EXCEPT" || w == "INTERSECT") compound = true;
+                if (w == "AS" && i + 1 < e && t_[i + 1].kind == TokenKind::String) {
+                    // AS 'alias' names a column in SQL Server.
+                    out.Add("AS");
+                    out.Add(Identifier(Token{TokenKind::QuotedName, t_[i + 1].text, ""}));
+                    i += 2;
+                    continue;
+                }
+                if (w == "INTO" && IsName(i + 1)) {
+                    // A table; a "(" after it opens the column list, not a call.
+                    out.Add("INTO");
+                    ++i;
+                    out.Add(NameChain(i, e));
+                    continue;
+                }
+                if (w == "LIKE" && i + 1 < e && t_[i + 1].kind == TokenKind::String &&
+                    t_[i + 1].text.find('[') != std::string::npos) {
+                    NotSupported("LIKE patterns with [ ] character sets");
+                }
+                out.Add(w);
+                ++i;
+                continue;
+            }
+            case TokenKind::Comma:
+                out.Add(",");
+                ++i;
+                continue;
+            case TokenKind::Operator: {
+                const std::string& op = tk.text;
+                if (op == "=*" || op == "*=") {
+                    Fail(sqlerr::kOldOuterJoin,
+                         "The query uses non-ANSI outer join operators (\"*=\" or \"=*\").");
+                }
+                if (op == "!<") out.Add(">=");
+                else if (op == "!>") out.Add("<=");
+                else if (op == "*" || IsComparison(tk)) out.Add(op);
+                else SyntaxNear(op);
+                ++i;
+                continue;
+            }
+            default:
+                SyntaxNear(tk.text);
+        }
+    }
+    if (limit) {
+        if (compound) NotSupported("TOP in a UNION, EXCEPT or INTERSECT query");
+        out.Add("LIMIT " + *limit);
+    }
+    setList_ = outerSetList;
+    return out.Take();
+}
+
+// Additive level: "+", "-", "&", "|", "^" share one precedence in SQL Server
+// and group from the left; "+" becomes dm_add, which concatenates texts.
+std::string Translator::Expression(size_t& i, size_t e) {
+    std::vector<std::string> terms{Term(i, e)};
+    std::vector<std::string> ops;
+    while (i < e && t_[i].kind == TokenKind::Operator &&
+           (t_[i].text == "+" || t_[i].text == "-" || t_[i].text == "&" || t_[i].text == "|" ||
+            t_[i].text == "^")) {
+        ops.push_back(t_[i].text);
+        ++i;
+        if (!StartsOperand(i, e)) SyntaxNear(ops.back());
+        terms.push_back(Term(i, e));
+    }
+    if (ops.empty()) return terms[0];
+    if (ops.size() == 1 && ops[0] != "+" && ops[0] != "^") {
+        return terms[0] + " " + ops[0] + " " + terms[1];
+    }
+    std::string acc = terms[0];
+    for (size_t k = 0; k < ops.size(); ++k) {
+        if (ops[k] == "+") {
+            acc = "dm_add(" + acc + ", " + terms[k + 1] + ")";
+        } else if (ops[k] == "^") {
+            NotSupported("the ^ operator");
+        } else {
+            acc = "(" + acc + " " + ops[k] + " " + terms[k + 1] + ")";
+        }
+    }
+    return acc;
+}
+
+std::string Translator::Term(size_t& i, size_t e) {
+    std::string acc = Unary(i, e);
+    while (i < e && t_[i].kind == TokenKind::Operator &&
+           (t_[i].text == "*" || t_[i].text == "/" || t_[i].text == "%")) {
+        std::string op = t_[i].text;
+        ++i;
+        if (!StartsOperand(i, e)) SyntaxNear(op);
+        acc += " " + op + " " + Unary(i, e);
+    }
+    return acc;
+}
+
+std::string Translator::Unary(size_t& i, size_t e) {
+    if (t_[i].kind == TokenKind::Operator) {
+        std::string op = t_[i].text;
+        ++i;
+        if (!StartsOperand(i, e)) SyntaxNear(op);
+        std::string operand = Unary(i, e);
+        if (op == "+") return operand;
+        // "--" would start a comment.
+        if (!operand.empty() && (operand[0] == '-' || operand[0] == '+')) {
+            return op + "(" + operand + ")";
+        }
+        return op + operand;
+    }
+    return Primary(i, e);
+}
+
+std::string Translator::Primary(size_t& i, size_t e) {
+    const Token& tk = t_[i];
+    std::string out;
+    switch (tk.kind) {
+        case TokenKind::LParen: {
+            size_t close = MatchParen(i, e);
+            out = "(" + Sequence(i + 1, close) + ")";
+            i = close + 1;
+            break;
+        }
+        case TokenKind::String: {
+            out = Literal(tk.text);
+            // A literal compared with a function's result takes the
+            // library's collation, as SQL Server's default collation does.
+            bool assigned = setList_ && i > 0 && t_[i - 1].text == "=";
+            bool compared = !assigned && ((i > 0 && IsComparison(t_[i - 1])) ||
+                                          (i + 1 < t_.size() && IsComparison(t_[i + 1])));
+            if (compared && o_.caseInsensitive) out += " COLLATE NOCASE";
+            ++i;
+            break;
+        }
+        case TokenKind::Number:
+            out = tk.text;
+            ++i;
+            break;
+        case TokenKind::Variable:
+            NotSupported("variables (" + tk.text + ")");
+        case TokenKind::Word:
+            if (tk.upper == "CASE") {
+                size_t end = MatchCaseEnd(i, e);
+                out = "CASE " + Sequence(i + 1, end) + " END";
+                i = end + 1;
+                break;
+            }
+            if (tk.upper == "NULL") {
+                out = "NULL";
+                ++i;
+                break;
+            }
+            if (tk.upper == "CURRENT_TIMESTAMP") {
+                out = "dm_getdate()";
+                ++i;
+                break;
+            }
+            if (i + 1 < e && t_[i + 1].kind == TokenKind::LParen) {
+                out = Function(i, e);
+                break;
+            }
+            out = NameChain(i, e);
+            break;
+        case TokenKind::QuotedName:
+            out = NameChain(i, e);
+            break;
+        default:
+            SyntaxNear(tk.text);
+    }
+    while (IsWord(i, "COLLATE") && i < e) {
+        ++i;
+        if (i >= e || t_[i].kind != TokenKind::Word) SyntaxNear("COLLATE");
+        const std::string& name = t_[i].upper;
+        if (name.find("_CI") != std::string::npos) {
+            out += " COLLATE NOCASE";
+        } else if (name.find("_CS") != std::string::npos || name.find("BIN") != std::string::npos) {
+            out += " COLLATE BINARY";
+        } else {
+            Fail(448, "Invalid collation '" + t_[i].text + "'.");
+        }
+        ++i;
+    }
+    return out;
+}
+
+std::string Translator::Function(size_t& i, size_t e) {
+    std::string name = t_[i].upper;
+    size_t open = i + 1;
+    size_t close = MatchParen(open, e);
+    std::vector<Range> args = SplitArgs(open + 1, close);
+    i = close + 1;
+
+    if (name == "CAST" || name == "TRY_CAST" || name == "CONVERT" || name == "TRY_CONVERT") {
+        return Cast(name, args, open + 1, close);
+    }
+    if (name == "DATEADD") {
+        if (args.size() != 3) Fail(sqlerr::kArgumentCount, "The dateadd function requires 3 argument(s).");
+        if (args[0].end - args[0].begin != 1 || t_[args[0].begin].kind != TokenKind::Word) {
+            SyntaxNear("DATEADD");
+        }
+        std::string part = t_[args[0].begin].text;
+        for (char& c : part) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return "dm_dateadd(" + Literal(part) + ", " + Sequence(args[1].begin, args[1].end) +
+               ", " + Sequence(args[2].begin, args[2].end) + ")";
+    }
+    if (name == "CHARINDEX") {
+        if (args.size() == 3) NotSupported("CHARINDEX with a start position");
+        if (args.size() != 2) Fail(sqlerr::kArgumentCount, "The charindex function requires 2 to 3 arguments.");
+        return "instr(" + Sequence(args[1].begin, args[1].end) + ", " +
+               Sequence(args[0].begin, args[0].end) + ")";
+    }
+    for (const auto& rule : kFunctions) {
+        if (rule.name != name) continue;
+        if (args.size() < rule.minArgs || args.size() > rule.maxArgs) {
+            Fail(sqlerr::kArgumentCount, "The " + ToUpper(name) + " function requires " +
+                                             std::to_string(rule.minArgs) + " argument(s).");
+        }
+        std::string out = std::string(rule.target) + "(";
+        for (size_t k = 0; k < args.size(); ++k) {
+            if (k) out += ", ";
+            out += Sequence(args[k].begin, args[k].end);
+        }
+        return out + ")";
+    }
+    Fail(sqlerr::kUnknownFunction, "'" + t_[open - 1].text + "' is not a recognized built-in function name.");
+}
+
+std::string Translator::Cast(const std::string& name, const std::vector<Range>& args, size_t b,
+                             size_t e) {
+    bool strict = name == "CAST" || name == "CONVERT";
+    Range value{}, type{};
+    if (name == "CAST" || name == "TRY_CAST") {
+        size_t as = FindWord(b, e, "AS");
+        if (as == e || as == b) SyntaxNear(name);
+        value = {b, as};
+        type = {as + 1, e};
+    } else {
+        if (args.size() == 3) NotSupported(name + " with a style");
+        if (args.size() != 2) Fail(sqlerr::kArgumentCount, "The " + name + " function requires 2 argument(s).");
+        type = args[0];
+        value = args[1];
+    }
+    if (type.begin >= type.end || t_[type.begin].kind != TokenKind::Word) SyntaxNear(name);
+    const std::string& typeName = t_[type.begin].upper;
+    std::string length = "0";
+    size_t next = type.begin + 1;
+    if (next < type.end && t_[next].kind == TokenKind::LParen) {
+        size_t close = MatchParen(next, type.end);
+        if (close != type.end - 1) SyntaxNear(t_[close].text);
+        if (next + 1 < close && t_[next + 1].kind == TokenKind::Number) length = t_[next + 1].text;
+        next = close + 1;
+    } else if (typeName.find("CHAR") != std::string::npos) {
+        length = "30";  // SQL Server's length of CAST(x AS VARCHAR)
+    }
+    if (next != type.end) SyntaxNear(t_[next].text);
+    for (const auto& rule : kCastTypes) {
+        if (rule.type != typeName) continue;
+        if (rule.kind != "VARCHAR") length = "0";
+        return "dm_cast(" + Sequence(value.begin, value.end) + ", '" + std::string(rule.kind) +
+               "', " + (strict ? "1" : "0") + ", " + length + ")";
+    }
+    Fail(sqlerr::kUnknownType, "Type " + t_[type.begin].text + " is not a defined system type.");
+}
+
+std::vector<std::optional<std::string>> Translator::SelectNames(size_t b, size_t e) const {
+    std::vector<std::optional<std::string>> names;
+    size_t i = b + 1;  // after SELECT
+    if (IsWord(i, "DISTINCT") || IsWord(i, "ALL")) ++i;
+    if (IsWord(i, "TOP")) {
+        ++i;
+        if (i < e && t_[i].kind == TokenKind::LParen) i = MatchParen(i, e) + 1;
+        else ++i;
+    }
+    size_t end = e;
+    for (std::string_view stop : {"FROM", "WHERE", "ORDER", "GROUP", "UNION", "INTO"}) {
+        end = std::min(end, FindWord(i, e, stop));
+    }
+    for (const Range& item : SplitArgs(i, end)) {
+        size_t s = item.begin, f = item.end;
+        const Token& last = t_[f - 1];
+        if (f - s == 1 && last.kind == TokenKind::Operator && last.text == "*") {
+            names.push_back(std::nullopt);
+            continue;
+        }
+        if (f - s >= 2 && last.kind == TokenKind::Operator && last.text == "*" &&
+            t_[f - 2].kind == TokenKind::Dot) {
+            names.push_back(std::nullopt);
+            continue;
+        }
+        bool lastIsName = last.kind == TokenKind::QuotedName || last.kind == TokenKind::String ||
+                          (last.kind == TokenKind::Word && !Reserved().count(last.upper));
+        if (f - s >= 2 && IsWord(f - 2, "AS") && lastIsName) {
+            names.push_back(last.text);
+            continue;
+        }
+        bool chain = true;
+        for (size_t k = s; k < f; ++k) {
+            bool wantName = (k - s) % 2 == 0;
+            bool isName = t_[k].kind == TokenKind::QuotedName || t_[k].kind == TokenKind::Word;
+            if (wantName != isName || (!wantName && t_[k].kind != TokenKind::Dot)) chain = false;
+        }
+        if (chain && (f - s) % 2 == 1) {
+            names.push_back(last.text);
+            continue;
+        }
+        const Token& before = t_[f - 2 < s ? s : f - 2];
+        bool aliasAfterExpression = f - s >= 2 && lastIsName && last.kind != TokenKind::String &&
+                                    before.kind != TokenKind::Dot &&
+                                    before.kind != TokenKind::Operator &&
+                                    !(before.kind == TokenKind::Word && Reserved().count(before.upper) &&
+                                      before.upper != "END" && before.upper != "NULL");
+        names.push_back(aliasAfterExpression ? std::optional<std::string>(last.text)
+                                             : std::optional<std::string>(std::string()));
+    }
+    return names;
+}
+
+Translation Translator::Insert(size_t b, size_t e) {
+    size_t i = b + 1;
+    if (IsWord(i, "INTO")) ++i;
+    std::string table = NameChain(i, e);
+    Translation tr;
+    tr.kind = Translation::Kind::Command;
+    tr.changesRows = true;
+    Joiner out;
+    out.Add("INSERT INTO");
+    out.Add(table);
+    out.Add(Sequence(i, e));
+    tr.sql = out.Take();
+    return tr;
+}
+
+Translation Translator::Update(size_t b, size_t e) {
+    size_t i = b + 1;
+    if (IsWord(i, "TOP")) NotSupported("UPDATE TOP");
+    std::vector<std::string> parts;
+    std::string target = NameChain(i, e, &parts);
+    if (!IsWord(i, "SET")) SyntaxNear(i < e ? t_[i].text : target);
+    // UPDATE t SET ... FROM: a FROM clause that names t again would join a
+    // second copy of it in SQLite, so it is refused.
+    size_t from = FindWord(i, e, "FROM");
+    if (from < e) {
+        size_t where = FindWord(from, e, "WHERE");
+        int depth = 0;
+        for (size_t k = from; k < where; ++k) {
+            if (t_[k].kind == TokenKind::LParen) ++depth;
+            if (t_[k].kind == TokenKind::RParen) --depth;
+            bool startsTable = depth == 0 && (IsWord(k, "FROM") || IsWord(k, "JOIN") ||
+                                              t_[k].kind == TokenKind::Comma);
+            if (!startsTable || !IsName(k + 1)) continue;
+            size_t j = k + 1;
+            while (j + 2 < where && t_[j + 1].kind == TokenKind::Dot) j += 2;
+            if (EqualsNoCase(t_[j].text, parts.back())) {
+                NotSupported("UPDATE ... FROM that names the updated table again");
+            }
+        }
+    }
+    Translation tr;
+    tr.kind = Translation::Kind::Command;
+    tr.changesRows = true;
+    Joiner out;
+    out.Add("UPDATE");
+    out.Add(target);
+    out.Add(Sequence(i, e));
+    tr.sql = out.Take();
+    return tr;
+}
+
+Translation Translator::Delete(size_t b, size_t e) {
+    size_t i = b + 1;
+    if (IsWord(i, "TOP")) NotSupported("DELETE TOP");
+    if (IsWord(i, "FROM")) ++i;
+    std::string target = NameChain(i, e);
+    if (FindWord(i, e, "FROM") < e) NotSupported("DELETE with a second FROM clause");
+    Translation tr;
+    tr.kind = Translation::Kind::Command;
+    tr.changesRows = true;
+    Joiner out;
+    out.Add("DELETE FROM");
+    out.Add(target);
+    out.Add(Sequence(i, e));
+    tr.sql = out.Take();
+    return tr;
+}
+
+Translation Translator::Create(size_t b, size_t e) {
+    size_t i = b + 1;
+    if (IsWord(i, "TABLE")) return CreateTable(i + 1, e);
+    if (IsWord(i, "INDEX") || IsWord(i, "UNIQUE") || IsWord(i, "CLUSTERED") ||
+        IsWord(i, "NONCLUSTERED")) {
+        return CreateIndex(i, e);
+    }
+    if (IsWord(i, "TRIGGER")) NotSupported("CREATE TRIGGER statements yet");
+    if (IsWord(i, "OR")) SyntaxNear(i + 1 < e ? t_[i + 1].text : "OR");
+    NotSupported("CREATE " + (i < e ? t_[i].upper : std::string()) + " statements");
+}
+
+Translation Translator::CreateTable(size_t i, size_t e) {
+    std::vector<std::string> parts;
+    NameChain(i, e, &parts);
+    std::string table = Qualified(parts);
+    if (i >= e || t_[i].kind != TokenKind::LParen) SyntaxNear(i < e ? t_[i].text : parts.back());
+    size_t close = MatchParen(i, e);
+    if (close + 1 != e) NotSupported("CREATE TABLE options after the column list");
+    std::string collate = o_.caseInsensitive ? " COLLATE NOCASE" : "";
+    std::vector<std::string> defs;
+    int column = 0;
+    for (const Range& def : SplitArgs(i + 1, close)) {
+        ++column;
+        size_t k = def.begin;
+        if (!IsName(k)) NotSupported("table constraints in CREATE TABLE");
+        std::string name = Identifier(t_[k++]);
+        if (k >= def.end || t_[k].kind != TokenKind::Word) SyntaxNear(name);
+        std::string type = t_[k].upper;
+        std::string typeText = t_[k].text;
+        ++k;
+        std::vector<std::string> sizes;
+        if (k < def.end && t_[k].kind == TokenKind::LParen) {
+            size_t end = MatchParen(k, def.end);
+            for (const Range& a : SplitArgs(k + 1, end)) {
+                if (a.end - a.begin != 1) SyntaxNear(typeText);
+                sizes.push_back(t_[a.begin].upper);
+            }
+            k = end + 1;
+        }
+        std::string mapped;
+        std::vector<std::string> checks;
+        if (type == "INT" || type == "INTEGER") mapped = "INT";
+        else if (type == "BIGINT" || type == "SMALLINT" || type == "TINYINT" || type == "BIT") mapped = type;
+        else if (type == "VARCHAR" || type == "NVARCHAR" || type == "CHAR" || type == "NCHAR") {
+            // Without a length the column holds one character.
+            std::string width = sizes.empty() ? "1" : sizes[0];
+            mapped = type;
+            if (width != "MAX") mapped += "(" + width + ")";
+            mapped += collate;
+            if (width != "MAX") {
+                checks.push_back("CHECK (length(rtrim(" + name + ")) <= " + width + ")");
+            }
+        } else if (type == "TEXT" || type == "NTEXT") mapped = "TEXT" + collate;
+        else if (type == "DATETIME" || type == "SMALLDATETIME" || type == "DATETIME2") mapped = "DATETIME";
+        else if (type == "FLOAT" || type == "REAL") mapped = "FLOAT";
+        else if (type == "DECIMAL" || type == "NUMERIC") {
+            mapped = "NUMERIC";
+            if (!sizes.empty()) {
+                mapped += "(" + sizes[0];
+                for (size_t s = 1; s < sizes.size(); ++s) mapped += "," + sizes[s];
+                mapped += ")";
+            }
+        } else if (type == "MONEY") mapped = "NUMERIC(19,4)";
+        else {
+            Fail(sqlerr::kUnknownDataType, "Column, parameter, or variable #" + std::to_string(column) +
+                                               ": Cannot find data type " + typeText + ".");
+        }
+        std::string text = name + " " + mapped;
+        while (k < def.end) {
+            if (IsWord(k, "NULL")) {
+                ++k;
+            } else if (IsWord(k, "NOT") && IsWord(k + 1, "NULL")) {
+                text += " NOT NULL";
+                k += 2;
+            } else if (IsWord(k, "PRIMARY") && IsWord(k + 1, "KEY")) {
+                text += " PRIMARY KEY";
+                k += 2;
+            } else if (IsWord(k, "UNIQUE")) {
+                text += " UNIQUE";
+                ++k;
+            } else if (IsWord(k, "DEFAULT") && k + 1 < def.end &&
+                       (t_[k + 1].kind == TokenKind::String || t_[k + 1].kind == TokenKind::Number ||
+                        IsWord(k + 1, "NULL"))) {
+                const Token& v = t_[k + 1];
+                text += " DEFAULT " + (v.kind == TokenKind::String ? Literal(v.text) : v.upper);
+                k += 2;
+            } else if (IsWord(k, "IDENTITY")) {
+                NotSupported("IDENTITY columns");
+            } else {
+                SyntaxNear(t_[k].text);
+            }
+        }
+        for (const auto& check : checks) text += " " + check;
+        defs.push_back(text);
+    }
+    if (defs.empty()) SyntaxNear(")");
+    Translation tr;
+    tr.kind = Translation::Kind::Command;
+    tr.sql = "CREATE TABLE " + table + " (";
+    for (size_t d = 0; d < defs.size(); ++d) tr.sql += (d ? ", " : "") + defs[d];
+    tr.sql += ")";
+    return tr;
+}
+
+Translation Translator::CreateIndex(size_t i, size_t e) {
+    bool unique = false;
+    while (IsWord(i, "UNIQUE") || IsWord(i, "CLUSTERED") || IsWord(i, "NONCLUSTERED")) {
+        unique = unique || IsWord(i, "UNIQUE");
+        ++i;
+    }
+    if (!IsWord(i, "INDEX")) SyntaxNear(i < e ? t_[i].text : "INDEX");
+    ++i;
+    if (!IsName(i) || (i + 1 < e && t_[i + 1].kind == TokenKind::Dot)) {
+        SyntaxNear(i < e ? t_[i].text : "INDEX");
+    }
+    std::string index = Identifier(t_[i++]);
+    if (!IsWord(i, "ON")) SyntaxNear(i < e ? t_[i].text : index);
+    ++i;
+    std::vector<std::string> parts;
+    NameChain(i, e, &parts);
+    if (parts.size() > 2) NotSupported("names with more than two parts");
+    if (i >= e || t_[i].kind != TokenKind::LParen) SyntaxNear(parts.back());
+    size_t close = MatchParen(i, e);
+    if (close + 1 != e) NotSupported("CREATE INDEX options");
+    std::string columns;
+    for (const Range& c : SplitArgs(i + 1, close)) {
+        size_t k = c.begin;
+        if (!columns.empty()) columns += ", ";
+        columns += NameChain(k, c.end);
+        if (IsWord(k, "ASC") || IsWord(k, "DESC")) columns += " " + t_[k++].upper;
+        if (k != c.end) SyntaxNear(t_[k].text);
+    }
+    std::string schema = parts.size() == 2 ? parts[0] : o_.owner;
+    Translation tr;
+    tr.kind = Translation::Kind::Command;
+    tr.sql = std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " +
+             Identifier(Token{TokenKind::Word, schema, ToUpper(schema)}) + "." + index + " ON " +
+             Identifier(Token{TokenKind::Word, parts.back(), ToUpper(parts.back())}) + " (" +
+             columns + ")";
+    return tr;
+}
+
+Translation Translator::Drop(size_t b, size_t e) {
+    size_t i = b + 1;
+    std::string kind;
+    if (IsWord(i, "TABLE")) kind = "table";
+    else if (IsWord(i, "TRIGGER")) kind = "trigger";
+    else NotSupported("DROP " + (i < e ? t_[i].upper : std::string()) + " statements");
+    ++i;
+    bool ifExists = IsWord(i, "IF") && IsWord(i + 1, "EXISTS");
+    if (ifExists) i += 2;
+    std::vector<std::string> parts;
+    NameChain(i, e, &parts);
+    if (i != e) NotSupported("DROP of more than one object");
+    Translation tr;
+    tr.kind = Translation::Kind::Command;
+    tr.sql = "DROP " + ToUpper(kind) + (ifExists ? " IF EXISTS " : " ") + Qualified(parts);
+    tr.dropKind = kind;
+    for (size_t p = 0; p < parts.size(); ++p) tr.dropName += (p ? "." : "") + parts[p];
+    return tr;
+}
+
+Translation Translator::Grant(size_t b, size_t e) {
+    size_t on = FindWord(b, e, "ON");
+    if (on == e) NotSupported(t_[b].upper + " without an object");
+    size_t i = on + 1;
+    std::vector<std::string> parts;
+    NameChain(i, e, &parts);
+    if (parts.size() > 2) NotSupported("names with more than two parts");
+    Translation tr;
+    tr.kind = Translation::Kind::Grant;
+    tr.grantObject = parts.size() == 2 ? parts[0] + "." + parts[1] : o_.owner + "." + parts[0];
+    return tr;
+}
+
+Translation Translator::If(size_t b, size_t e) {
+    // IF <condition> <statement>: the statement starts at the first
+    // statement word outside parentheses.
+    static const std::unordered_set<std::string> starts = {"DROP",   "DELETE", "INSERT", "UPDATE",
+                                                           "CREATE", "GRANT",  "SELECT", "BEGIN"};
+    size_t s = e;
+    int depth = 0;
+    for (size_t k = b + 1; k < e; ++k) {
+        if (t_[k].kind == TokenKind::LParen) ++depth;
+        if (t_[k].kind == TokenKind::RParen) --depth;
+        if (depth == 0 && t_[k].kind == TokenKind::Word && starts.count(t_[k].upper)) {
+            s = k;
+            break;
+        }
+    }
+    if (s == e || s == b + 1) SyntaxNear("IF");
+    if (IsWord(s, "BEGIN")) NotSupported("IF with a BEGIN ... END block");
+    Translation tr;
+    tr.kind = Translation::Kind::Conditional;
+    tr.condition = "SELECT CASE WHEN " + Sequence(b + 1, s) + " THEN 1 ELSE 0 END";
+    tr.body = std::make_shared<Translation>(Statement(s, e));
+    return tr;
+}
+
+// BEGIN TRAN[SACTION] [name], COMMIT [TRAN[SACTION] | WORK] [name],
+// ROLLBACK [TRAN[SACTION] | WORK] [name]; the name is not used.
+Translation Translator::Transaction(size_t b, size_t e) {
+    Translation tr;
+    tr.kind = Translation::Kind::Transaction;
+    const std::string& w = t_[b].upper;
+    size_t i = b + 1;
+    bool transactionWord = IsWord(i, "TRAN") || IsWord(i, "TRANSACTION");
+    if (w == "BEGIN") {
+        if (!transactionWord) NotSupported("BEGIN ... END blocks");
+        tr.transaction = Translation::TransactionOp::Begin;
+    } else {
+        tr.transaction = w == "COMMIT" ? Translation::TransactionOp::Commit
+                                       : Translation::TransactionOp::Rollback;
+        transactionWord = transactionWord || IsWord(i, "WORK");
+    }
+    if (transactionWord) ++i;
+    if (i < e && (IsName(i) || t_[i].kind == TokenKind::Variable)) {
+        if (t_[i].kind == TokenKind::Variable) NotSupported("variables (" + t_[i].text + ")");
+        ++i;
+    }
+    if (i != e) SyntaxNear(t_[i].text);
+    tr.sql = w == "BEGIN" ? "BEGIN TRANSACTION" : w + " TRANSACTION";
+    return tr;
+}
+
+Translation Translator::Statement(size_t b, size_t e) {
+    Translation tr;
+    if (b == e) return tr;
+    const Token& first = t_[b];
+    if (first.kind != TokenKind::Word) SyntaxNear(first.text);
+    const std::string& w = first.upper;
+    if (w == "SELECT") {
+        tr.kind = Translation::Kind::Query;
+        tr.sql = Sequence(b, e);
+        tr.columnNames = SelectNames(b, e);
+        return tr;
+    }
+    if (w == "INSERT") return Insert(b, e);
+    if (w == "UPDATE") return Update(b, e);
+    if (w == "DELETE") return Delete(b, e);
+    if (w == "CREATE") return Create(b, e);
+    if (w == "DROP") return Drop(b, e);
+    if (w == "GRANT" || w == "REVOKE" || w == "DENY") return Grant(b, e);
+    if (w == "IF") return If(b, e);
+    if (w == "BEGIN" || w == "COMMIT" || w == "ROLLBACK") return Transaction(b, e);
+    if (BatchWords().count(w)) NotSupported(w + " statements");
+    SyntaxNear(first.text);
+}
+
+}  // namespace
+
+TranslateResult TranslateStatement(std::string_view statement, const DialectOptions& options) {
+    TokenizeResult tokens = Tokenize(statement);
+    if (tokens.error) return SqlFailure{tokens.error->code, tokens.error->message};
+    auto& t = tokens.tokens;
+    while (!t.empty() && t.back().kind == TokenKind::Semicolon) t.pop_back();
+    int depth = 0;
+    for (const auto& token : t) {
+        if (token.kind == TokenKind::Semicolon) {
+            return SqlFailure{sqlerr::kNotSupported,
+                              "The emulator does not run more than one statement at a time."};
+        }
+        if (token.kind == TokenKind::LParen) ++depth;
+        if (token.kind == TokenKind::RParen && --depth < 0) {
+            return SqlFailure{sqlerr::kSyntax, "Incorrect syntax near ')'."};
+        }
+    }
+    if (depth != 0) return SqlFailure{sqlerr::kSyntax, "Incorrect syntax near '('."};
+    try {
+        Translator translator(t, options);
+        return translator.Statement(0, t.size());
+    } catch (const Failed& failed) {
+        return failed.failure;
+    }
+}
+
+std::string Describe(const Translation& translation) {
+    switch (translation.kind) {
+        case Translation::Kind::Empty:
+            return "";
+        case Translation::Kind::Grant:
+            return "GRANT (no effect) ON " + translation.grantObject;
+        case Translation::Kind::Transaction:
+            return translation.sql;
+        case Translation::Kind::Conditional:
+            return "IF (" + translation.condition + ") " +
+                   (translation.body ? Describe(*translation.body) : std::string());
+        default:
+            return translation.sql;
+    }
+}
+
+}  // namespace dmsim

@@ -1,0 +1,156 @@
+#include "dmsim/tsql_executor.h"
+
+#include <sqlite3.h>
+
+#include "dmsim/library_db.h"
+
+namespace dmsim {
+
+namespace {
+
+// Translations kept per library; the program repeats its statements.
+constexpr size_t kTranslationCacheSize = 512;
+
+SqlResult Failure(const SqlFailure& f, bool fromTranslation) {
+    return SqlResult::Failure(f.code, fromTranslation ? TranslatorErrorText(f) : SqliteErrorText(f));
+}
+
+}  // namespace
+
+dm::Variant ToVariant(const SqlValue& value) {
+    if (auto i = std::get_if<int64_t>(&value)) {
+        if (*i >= INT32_MIN && *i <= INT32_MAX) return static_cast<int32_t>(*i);
+        return static_cast<double>(*i);
+    }
+    if (auto d = std::get_if<double>(&value)) return *d;
+    if (auto s = std::get_if<std::string>(&value)) return *s;
+    return dm::Variant();
+}
+
+TsqlExecutor::TsqlExecutor(LibraryDb& db) : db_(db) {
+    options_.owner = db.Owner();
+    options_.caseInsensitive = !db.CaseSensitive();
+}
+
+std::shared_ptr<const TranslateResult> TsqlExecutor::Translate(const std::string& statement) {
+    auto found = cache_.find(statement);
+    if (found != cache_.end()) return found->second;
+    if (cache_.size() >= kTranslationCacheSize) cache_.clear();
+    auto result = std::make_shared<const TranslateResult>(TranslateStatement(statement, options_));
+    cache_.emplace(statement, result);
+    return result;
+}
+
+SqlResult TsqlExecutor::Execute(const std::string& statement) {
+    auto translated = Translate(statement);
+    if (auto failure = std::get_if<SqlFailure>(translated.get())) return Failure(*failure, true);
+    LibraryDb::FrozenClock frozen(db_);
+    return Run(std::get<Translation>(*translated));
+}
+
+SqlResult TsqlExecutor::RunTransaction(const Translation& tr) {
+    SqliteConnection& connection = db_.Connection();
+    switch (tr.transaction) {
+        case Translation::TransactionOp::Begin:
+            // The write lock at once, so that two processes never deadlock
+            // on upgrading their locks.
+            if (transactions_ == 0) connection.ExecScript("BEGIN IMMEDIATE");
+            ++transactions_;
+            break;
+        case Translation::TransactionOp::Commit:
+            if (transactions_ == 0) {
+                return Failure({sqlerr::kCommitWithoutBegin, "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."},
+                               false);
+            }
+            if (--transactions_ == 0) connection.ExecScript("COMMIT");
+            break;
+        case Translation::TransactionOp::Rollback:
+            if (transactions_ == 0) {
+                return Failure({sqlerr::kRollbackWithoutBegin, "The ROLLBACK TRANSACTION request has no corresponding BEGIN "
+                                      "TRANSACTION."},
+                               false);
+            }
+            transactions_ = 0;
+            connection.ExecScript("ROLLBACK");
+            break;
+    }
+    return SqlResult{};
+}
+
+SqlResult TsqlExecutor::Run(const Translation& tr) {
+    SqlResult result;
+    // SQLite ends a transaction by itself after some failures.
+    if (transactions_ > 0 && sqlite3_get_autocommit(db_.Connection().Handle())) transactions_ = 0;
+    try {
+        switch (tr.kind) {
+            case Translation::Kind::Empty:
+                return result;
+            case Translation::Kind::Transaction:
+                return RunTransaction(tr);
+            case Translation::Kind::Grant: {
+                auto id = db_.QueryValue("SELECT dm_object_id(?)", {tr.grantObject});
+                if (IsNull(id)) {
+                    return Failure({sqlerr::kGrantNoObject,
+                                    "Cannot find the object '" + tr.grantObject +
+                                        "', because it does not exist or you do not have "
+                                        "permission."},
+                                   false);
+                }
+                return result;
+            }
+            case Translation::Kind::Conditional: {
+                auto yes = db_.QueryValue(tr.condition);
+                if (AsInt(yes) != 0 && tr.body) return Run(*tr.body);
+                return result;
+            }
+            case Translation::Kind::Query:
+            case Translation::Kind::Command:
+                break;
+        }
+        SqliteConnection& connection = db_.Connection();
+        SqliteStatement& stmt = connection.Cached(tr.sql);
+        int columns = stmt.ColumnCount();
+        if (tr.kind == Translation::Kind::Query) {
+            // Names from the select list; a "*" takes SQLite's names for the
+            // columns it stands for.
+            const auto& names = tr.columnNames;
+            size_t stars = 0;
+            for (const auto& n : names) stars += n ? 0 : 1;
+            bool mapped = stars <= 1 && (stars == 1 ? names.size() - 1 <= static_cast<size_t>(columns)
+                                                    : names.size() == static_cast<size_t>(columns));
+            size_t starWidth = stars == 1 ? static_cast<size_t>(columns) - (names.size() - 1) : 0;
+            size_t item = 0, inItem = 0;
+            for (int c = 0; c < columns; ++c) {
+                std::string name = sqlite3_column_name(stmt.Get(), c);
+                if (mapped) {
+                    if (names[item]) {
+                        name = *names[item];
+                        ++item;
+                    } else if (++inItem >= starWidth) {
+                        ++item;
+                        inItem = 0;
+                    }
+                }
+                result.columnNames.push_back(name);
+                const char* type = sqlite3_column_decltype(stmt.Get(), c);
+                result.columnTypes.push_back(type ? type : "");
+            }
+        }
+        while (stmt.Step()) {
+            std::vector<dm::Variant> row;
+            row.reserve(static_cast<size_t>(columns));
+            for (int c = 0; c < columns; ++c) row.push_back(ToVariant(stmt.Column(c)));
+            result.rows.push_back(std::move(row));
+        }
+        stmt.Reset();
+        if (tr.changesRows) {
+            result.rowsAffected = static_cast<int32_t>(sqlite3_changes64(connection.Handle()));
+        }
+        if (tr.kind == Translation::Kind::Command) result.rows.clear();
+    } catch (const SqliteError& error) {
+        return Failure(FailureFromSqlite(error, tr.dropKind, tr.dropName), false);
+    }
+    return result;
+}
+
+}  // namespace dmsim

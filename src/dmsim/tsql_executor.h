@@ -1,0 +1,41 @@
+#pragma once
+// Runs one statement of the SQL Server dialect on a library's database:
+// translation (cached per text), execution, and the whole result read at
+// once.
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "dmsim/sql_result.h"
+#include "dmsim/sql_translator.h"
+#include "dmsim/sqlite_handle.h"
+
+namespace dmsim {
+
+class LibraryDb;
+
+class TsqlExecutor {
+public:
+    explicit TsqlExecutor(LibraryDb& db);
+    SqlResult Execute(const std::string& statement);
+
+private:
+    std::shared_ptr<const TranslateResult> Translate(const std::string& statement);
+    SqlResult Run(const Translation& translation);
+
+    SqlResult RunTransaction(const Translation& translation);
+
+    LibraryDb& db_;
+    DialectOptions options_;
+    // Open BEGIN TRANSACTIONs; SQL Server nests them, the outermost one
+    // holds the database's transaction.
+    int transactions_ = 0;
+    std::unordered_map<std::string, std::shared_ptr<const TranslateResult>> cache_;
+};
+
+// A database value as the SQL object hands it out: whole numbers as 32-bit
+// integers when they fit, reals as doubles, texts as text, NULL as Empty.
+dm::Variant ToVariant(const SqlValue& value);
+
+}  // namespace dmsim

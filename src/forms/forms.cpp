@@ -1,1 +1,0 @@
-#include "forms/window.h"

@@ -1,0 +1,31 @@
+#include "gui/view_registry.h"
+
+#include <memory>
+
+#include "forms/splash_window.h"
+#include "gui/qt_host.h"
+#include "gui/splash_view.h"
+
+namespace gui {
+
+namespace {
+
+// A view for the model when it is of the view's kind; nothing otherwise, and
+// the host then closes the window at once.
+template <typename View, typename Model>
+QtHost::ViewFactory Factory() {
+    return [](forms::Window& window) -> std::unique_ptr<QWidget> {
+        auto* model = dynamic_cast<Model*>(&window);
+        if (!model) return nullptr;
+        return std::make_unique<View>(*model);
+    };
+}
+
+}  // namespace
+
+void RegisterViews(QtHost& host) {
+    // Shown modally as the About window.
+    host.RegisterView("KestSplash", Factory<SplashView, forms::KestSplash>());
+}
+
+}  // namespace gui

@@ -1,0 +1,99 @@
+#pragma once
+// The main window's code over a small emulated site, with a transfer double
+// that answers from a script and records its calls.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/archive_run.h"
+#include "app/dorvane_form.h"
+#include "config/configuration.h"
+#include "dmsim/library_db.h"
+#include "dmsim/queue_table.h"
+#include "forms/splash_window.h"
+#include "test_support/program_fixture.h"
+#include "transfer/document_transfer.h"
+
+namespace app_testing {
+
+struct TransferCall {
+    std::string source;
+    std::string target;
+    int32_t docNumber;
+};
+
+class ScriptedTransfer : public transfer::IDocumentTransfer {
+public:
+    int32_t TransferDocument(const std::string& source, const std::string& target, int32_t docNumber) override {
+        calls.push_back({source, target, docNumber});
+        if (during) during(docNumber);
+        auto it = results.find(docNumber);
+        return it == results.end() ? docNumber : it->second;
+    }
+    std::vector<int32_t> Numbers() const {
+        std::vector<int32_t> out;
+        for (auto& c : calls) out.push_back(c.docNumber);
+        return out;
+    }
+    std::map<int32_t, int32_t> results;  // document -> result; default: its own number
+    std::function<void(int32_t)> during;
+    std::vector<TransferCall> calls;
+};
+
+class AppTest : public test_support::ProgramTest {
+protected:
+    std::unique_ptr<config::Configuration> config_;
+    std::unique_ptr<forms::KestSplash> splash_;
+    std::unique_ptr<app::DorvaneForm> form_;
+    ScriptedTransfer transfer_;
+
+    // A fresh program with its window code; Form_Load is the test's to call.
+    void OpenApp(const std::string& commandLine = "") {
+        form_.reset();
+        Open(commandLine);
+        registry_->SaveSetting(core::kProductName, "General", "LogFile", LogPath());
+        splash_ = std::make_unique<forms::KestSplash>();
+        config_ = std::make_unique<config::Configuration>(*program_);
+        program_->saveConfiguration = [this] { config_->SaveConfiguration(); };
+        form_ = std::make_unique<app::DorvaneForm>(*program_, *config_, *splash_);
+        form_->Run().SetTransfer(&transfer_);
+    }
+
+    // Runs the start-up; true when it returned without ending the program.
+    bool Load(int* exitCode = nullptr) {
+        try {
+            form_->Form_Load();
+            return true;
+        } catch (const platform::ProcessEnded& e) {
+            if (exitCode) *exitCode = e.ExitCode();
+            return false;
+        }
+    }
+
+    // Profiles and a queue in the source library (created on first use).
+    void Queue(const std::string& library, const std::string& target, std::vector<int32_t> numbers) {
+        CreateSite();
+        auto& db = site_.Db(library);
+        if (!dmsim::QueueTableExists(db)) dmsim::InstallQueueTable(db);
+        for (int32_t n : numbers) {
+            site_.Sql(library, "INSERT OR IGNORE INTO DOCSADM.PROFILE (SYSTEM_ID, DOCNUMBER, DOCNAME, STATUS) VALUES (" +
+                                   std::to_string(100000 + n) + ", " + std::to_string(n) + ", 'Doc " + std::to_string(n) +
+                                   "', 0)");
+        }
+        dmsim::QueueDocuments(db, target, numbers);
+    }
+
+    std::string QueueState(const std::string& library, const std::string& target, int32_t sid) {
+        auto result = site_.Db(library).Query(
+            "SELECT STATUS, LOCKED_BY, RETRY_COUNT FROM DOCSADM.NEEDS_ARCHIVING WHERE SID = ? AND TARGET_LIBRARY = ?",
+            {dmsim::SqlValue(int64_t{sid}), dmsim::SqlValue(target)});
+        if (result.rows.empty()) return "gone";
+        auto text = [](const dmsim::SqlValue& v) { return dmsim::IsNull(v) ? std::string("NULL") : dmsim::AsText(v); };
+        const auto& row = result.rows[0];
+        return text(row[0]) + "/" + text(row[1]) + "/" + text(row[2]);
+    }
+};
+
+}  // namespace app_testing

@@ -1,0 +1,346 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <thread>
+
+#include "app_fixture.h"
+#include "dmsim/fault_ops.h"
+#include "forms/key_codes.h"
+
+namespace {
+
+using app_testing::AppTest;
+
+class ArchiveRunTest : public AppTest {
+protected:
+    void Describe(bool uniqueNames = false) {
+        site_.Library("DOCS").SettingsTable(true).Parameter("DOCSParms.UniqueDocNames", uniqueNames);
+        site_.Library("ARCHIVE");
+        site_.Library("Archive2");
+    }
+    // Starts the program with ARCHIVE as the only target.
+    void StartWithTarget(const std::string& commandLine = "") {
+        OpenApp(commandLine);
+        ASSERT_TRUE(Load());
+        auto& box = window_->LibBox;
+        for (int i = 0; i < box.Count(); ++i) box.SetChecked(i, box.Item(i).text == "ARCHIVE");
+    }
+    void Go() { form_->Button_Go_Click(); }
+};
+
+TEST_F(ArchiveRunTest, EndsEachQueueRowByTheTransfersResult) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2, 3});
+    StartWithTarget();
+    transfer_.results = {{1, 501}, {2, 0}, {3, -1}};
+    Go();
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1, 2, 3}));
+    EXPECT_EQ(transfer_.calls[0].source, "DOCS");
+    EXPECT_EQ(transfer_.calls[0].target, "ARCHIVE");
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 1), "gone");
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 2), "0//1");
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 3), "gone");
+    EXPECT_EQ(CountLines("Transfer complete from library DOCS with 2 document(s) processed successfully and 1 "
+                         "error(s) encountered."),
+              1u);
+    ASSERT_FALSE(ui_.Messages().empty());
+    EXPECT_NE(ui_.Messages().back().prompt.find("Transfer complete"), std::string::npos);
+    EXPECT_FALSE(program_->run.RunActiveFlag);
+    EXPECT_TRUE(window_->Button_Go.Enabled());
+    EXPECT_TRUE(window_->MNFileSaveConfig.Enabled());
+    EXPECT_EQ(window_->CheckUseAlternateDateFormat.Value(), 1);
+    EXPECT_EQ(window_->ListResults.CellText(0, 3), "Finished");
+}
+
+struct RetryCase {
+    bool unique;
+    const char* retryText;
+    const char* before;  // RETRY_COUNT before the failure
+    const char* after;
+};
+
+void PrintTo(const RetryCase& c, std::ostream* os) { *os << c.retryText << "/" << c.before; }
+
+std::string RetryCaseName(const testing::TestParamInfo<RetryCase>& info) {
+    static const char* const names[] = {"BelowLimit", "AtLimitDeleted", "AtLimitParked", "NoLimit", "NullCount"};
+    return names[info.index];
+}
+
+class RetryLimitTest : public ArchiveRunTest, public testing::WithParamInterface<RetryCase> {};
+
+TEST_P(RetryLimitTest, FailureUnlocksParksOrDeletes) {
+    const auto& c = GetParam();
+    Describe(c.unique);
+    Queue("DOCS", "ARCHIVE", {4});
+    site_.Sql("DOCS", std::string("UPDATE DOCSADM.NEEDS_ARCHIVING SET RETRY_COUNT = ") + c.before);
+    StartWithTarget();
+    window_->TextRetryCount.SetText(c.retryText);
+    transfer_.results = {{4, 0}};
+    Go();
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 4), c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(States, RetryLimitTest,
+                         testing::Values(RetryCase{false, "2", "1", "0//2"}, RetryCase{false, "2", "2", "gone"},
+                                         RetryCase{true, "-2", "2", "0/SYSTEM/2"}, RetryCase{false, "0", "7", "0//8"},
+                                         RetryCase{false, "3", "NULL", "0//1"}),
+                         RetryCaseName);
+
+TEST_F(ArchiveRunTest, BatchSizeAndOrder) {
+    Describe();
+    std::vector<int32_t> numbers;
+    for (int n = 10; n <= 21; ++n) numbers.push_back(n);
+    Queue("DOCS", "ARCHIVE", numbers);
+    StartWithTarget();
+    window_->TextBatchSize.SetText("5");
+    window_->CheckProcessOrder.SetValue(1);
+    Go();
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{21, 20, 19, 18, 17}));
+    EXPECT_EQ(window_->TextBatchSize.Text(), "5");
+    transfer_.calls.clear();
+    window_->TextBatchSize.SetText("0");
+    window_->CheckProcessOrder.SetValue(0);
+    Go();
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{10, 11, 12, 13, 14, 15, 16}));
+}
+
+TEST_F(ArchiveRunTest, OtherTargetsAndOtherComputersRowsAreLeftAlone) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2});
+    Queue("DOCS", "Archive2", {1});
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'OTHERPC' WHERE SID = 2");
+    StartWithTarget();
+    Go();
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1}));
+    EXPECT_EQ(QueueState("DOCS", "Archive2", 1), "0//0");
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 2), "-1/OTHERPC/0");
+}
+
+TEST_F(ArchiveRunTest, PendingRowsWithoutStatusAreCountedAndTaken) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {5});
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = NULL");
+    StartWithTarget();
+    Go();
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{5}));
+}
+
+TEST_F(ArchiveRunTest, EscRequestsTheCancelAndTheRunFreesItsRows) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2, 3});
+    StartWithTarget();
+    transfer_.during = [this](int32_t n) {
+        if (n != 1) return;
+        form_->Form_KeyDown(forms::keys::Escape, 0);
+        EXPECT_TRUE(program_->run.RunActiveFlag);  // still running until it has ended
+        form_->Form_KeyDown(forms::keys::Escape, 0);
+        form_->Form_Unload();  // closing the window only asks for the cancel
+        EXPECT_FALSE(window_->MNFileSaveConfig.Enabled());
+    };
+    Go();
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1}));
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 2), "0//0");
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 3), "0//0");
+    size_t canceled = std::count_if(ui_.Messages().begin(), ui_.Messages().end(),
+                                    [](auto& m) { return m.prompt == "Task Canceled"; });
+    EXPECT_EQ(canceled, 2u);  // Esc once, the close once; the second Esc did nothing
+}
+
+TEST_F(ArchiveRunTest, UnattendedRunMakesOnePassAndEnds) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1});
+    site_.Sql("DOCS", "INSERT INTO DOCSADM.KEST_SETTINGS (MASTER_KEY, SECTION_KEY, SUB_KEY, KEY_TYPE, INT_VAL) "
+                      "VALUES ('Dorvane for DodiDida dIRAZ', 'General', 'Loop', 2, 1)");
+    OpenApp("/G /X");
+    registry_->SaveSetting(core::kProductName, "General", "Library Archive2", "0");
+    int code = -1;
+    EXPECT_FALSE(Load(&code));
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1}));
+    EXPECT_TRUE(ui_.Messages().empty());
+    // The user's loop choice is what the end saved, not the run's override.
+    EXPECT_EQ(registry_->GetSetting(core::kProductName, "General", "Loop", ""), "1");
+    auto stored = site_.Db("DOCS").QueryValue("SELECT INT_VAL FROM DOCSADM.KEST_SETTINGS WHERE SUB_KEY = 'Loop'");
+    EXPECT_EQ(dmsim::AsInt(stored), 1);
+}
+
+TEST_F(ArchiveRunTest, UnattendedRunWithoutTargetsFails) {
+    Describe();
+    OpenApp("/G /X");
+    for (const char* lib : {"ARCHIVE", "Archive2"}) {
+        registry_->SaveSetting(core::kProductName, "General", std::string("Library ") + lib, "0");
+    }
+    int code = 0;
+    EXPECT_FALSE(Load(&code));
+    EXPECT_NE(code, 0);
+    EXPECT_EQ(CountLines("Error: No target libraries selected - cannot continue"), 1u);
+}
+
+TEST_F(ArchiveRunTest, LoopDelayCountsDownAndCancelEndsIt) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1});
+    StartWithTarget();
+    window_->CheckLoop.SetValue(1);
+    window_->TextLoopDelay.SetText("3");
+    std::vector<std::string> statuses;
+    window_->LabelStatus.changed.Connect([&] {
+        if (window_->LabelStatus.Caption().rfind("Waiting", 0) == 0) statuses.push_back(window_->LabelStatus.Caption());
+        if (statuses.size() == 5) form_->Button_Exit_Click();
+    });
+    auto start = clock_.Now();
+    Go();
+    ASSERT_GE(statuses.size(), 5u);
+    EXPECT_EQ(statuses[0], "Waiting 3 seconds before starting");
+    EXPECT_EQ(statuses[1], "Waiting 2 seconds before starting");
+    EXPECT_EQ(statuses[2], "Waiting 1 seconds before starting");
+    EXPECT_EQ(statuses[3], "Waiting 3 seconds before starting");
+    EXPECT_EQ(clock_.Now() - start, std::chrono::seconds(4));
+    EXPECT_EQ(window_->CheckLoop.Value(), 1);
+}
+
+TEST_F(ArchiveRunTest, PauseWindowHoldsTheRunUntilItsEndMinute) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1});
+    StartWithTarget();
+    auto& w = *window_;
+    w.CheckPauseTime.SetValue(1);
+    w.TextPauseStart.SetText("2200");
+    w.TextPauseEnd.SetText("6:00");
+    for (int i = 0; i < 7; ++i) w.TVPause.SetChecked(i, true);
+    clock_.Set(platform::FromLocal(2021, 3, 5, 23, 15, 0));
+    Go();
+    EXPECT_EQ(platform::ToLocal(clock_.Now()).hour, 6);
+    EXPECT_EQ(platform::ToLocal(clock_.Now()).minute, 0);
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1}));
+    EXPECT_EQ(w.TextPauseStart.Text(), "22:00");
+    EXPECT_EQ(w.Button_Exit.Caption(), "E&xit");
+
+    // Not a pause day: no pause at all.
+    Queue("DOCS", "ARCHIVE", {2});
+    w.TVPause.SetChecked(5, false);  // Friday... the clock now says Saturday
+    w.TVPause.SetChecked(6, false);
+    auto before = clock_.Now();
+    clock_.Set(platform::FromLocal(2021, 3, 6, 23, 0, 0));
+    before = clock_.Now();
+    Go();
+    EXPECT_EQ(clock_.Now(), before);
+
+    // Equal times switch the timer off for the run only.
+    w.TextPauseEnd.SetText("22:00");
+    Go();
+    EXPECT_EQ(CountLines("Warning: You have enabled the pause timer, but the start and/or end times are not entered "
+                         "properly. The pause timer will be disabled"),
+              1u);
+    EXPECT_EQ(w.CheckPauseTime.Value(), 1);
+}
+
+TEST_F(ArchiveRunTest, CopiesQueuedBackByAMixedCaseTargetAreRemoved) {
+    Describe();
+    Queue("DOCS", "Archive2", {1});
+    Queue("Archive2", "DOCS", {801});  // what the target's trigger made for the new copy
+    StartWithTarget();
+    for (int i = 0; i < window_->LibBox.Count(); ++i) {
+        window_->LibBox.SetChecked(i, window_->LibBox.Item(i).text == "Archive2");
+    }
+    transfer_.results = {{1, 801}};
+    Go();
+    EXPECT_EQ(QueueState("Archive2", "DOCS", 801), "gone");
+}
+
+TEST_F(ArchiveRunTest, UnreachableTargetIsSkippedForTheRunButStaysChecked) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1});
+    StartWithTarget();
+    emulator_->Faults().On(dmsim::op::kLibraryConnect).ForLibrary("ARCHIVE").Raise(-1, "DM", "offline");
+    Go();
+    EXPECT_TRUE(transfer_.calls.empty());
+    EXPECT_EQ(CountLines("Error: unable to connect to library ARCHIVE"), 1u);
+    EXPECT_TRUE(window_->LibBox.Item(1).checked);
+}
+
+TEST_F(ArchiveRunTest, ARowQueuedAgainDuringTheTransferStaysPending) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1});
+    StartWithTarget();
+    transfer_.during = [this](int32_t) {
+        // A profile edit re-queues the document while it is being copied.
+        site_.Sql("DOCS", "DELETE FROM DOCSADM.NEEDS_ARCHIVING WHERE SID = 1");
+        site_.Sql("DOCS", "INSERT INTO DOCSADM.NEEDS_ARCHIVING (SID, TARGET_LIBRARY, STATUS, LOCKED_BY, RETRY_COUNT) "
+                          "VALUES (1, 'ARCHIVE', 0, '', 0)");
+    };
+    Go();
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 1), "0//0");
+}
+
+TEST_F(ArchiveRunTest, MoveToSeveralTargetsIsRefused) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1});
+    StartWithTarget();
+    window_->LibBox.SetChecked(2, true);
+    window_->OptionMove.Select();
+    Go();
+    EXPECT_TRUE(transfer_.calls.empty());
+    EXPECT_EQ(CountLines("Error: A Move can go to one target library only"), 1u);
+}
+
+TEST_F(ArchiveRunTest, TwoComputersEmptyOneQueueTogether) {
+    Describe();
+    std::vector<int32_t> numbers;
+    for (int n = 1; n <= 60; ++n) numbers.push_back(n);
+    Queue("DOCS", "ARCHIVE", numbers);
+
+    struct Computer {
+        std::unique_ptr<dmsim::Emulator> emulator;
+        std::shared_ptr<dm::IDmObjectFactory> factory;
+        platform::ManualClock clock{test_support::FixedStart()};
+        platform::HeadlessHost ui;
+        std::unique_ptr<platform::FileRegistry> registry;
+        std::unique_ptr<platform::TestSystem> system;
+        forms::Dorvane window;
+        forms::KestSplash splash;
+        std::unique_ptr<core::Program> program;
+        std::unique_ptr<config::Configuration> config;
+        std::unique_ptr<app::DorvaneForm> form;
+        app_testing::ScriptedTransfer transfer;
+    };
+    auto make = [&](const std::string& name) {
+        auto c = std::make_unique<Computer>();
+        c->emulator = std::make_unique<dmsim::Emulator>(dir_.path() / "site");
+        c->factory = c->emulator->Factory();
+        c->registry = std::make_unique<platform::FileRegistry>(dir_.path() / (name + ".ini"));
+        c->registry->SaveSetting(core::kProductName, "General", "LogFile", (dir_.path() / (name + ".log")).string());
+        c->registry->SaveSetting(core::kProductName, "General", "Library Archive2", "0");
+        c->system = std::make_unique<platform::TestSystem>("", dir_.path().string(), dir_.path().string(), name);
+        c->program = std::make_unique<core::Program>(
+            core::PlatformServices{*c->registry, *c->system, c->clock, c->ui, *c->factory}, c->window);
+        c->config = std::make_unique<config::Configuration>(*c->program);
+        c->form = std::make_unique<app::DorvaneForm>(*c->program, *c->config, c->splash);
+        c->form->Run().SetTransfer(&c->transfer);
+        c->form->Form_Load();
+        c->window.TextBatchSize.SetText("3");
+        return c;
+    };
+    auto a = make("PC1");
+    auto b = make("PC2");
+    std::thread ta([&] { a->form->Button_Go_Click(); });
+    std::thread tb([&] { b->form->Button_Go_Click(); });
+    ta.join();
+    tb.join();
+    // Each ran one cycle of batches of 3; run again until the queue is empty.
+    for (int round = 0; round < 30 && QueueState("DOCS", "ARCHIVE", 60) != "gone"; ++round) {
+        std::thread ra([&] { a->form->Button_Go_Click(); });
+        std::thread rb([&] { b->form->Button_Go_Click(); });
+        ra.join();
+        rb.join();
+    }
+    std::multiset<int32_t> all;
+    for (int32_t n : a->transfer.Numbers()) all.insert(n);
+    for (int32_t n : b->transfer.Numbers()) all.insert(n);
+    EXPECT_EQ(all.size(), 60u);
+    EXPECT_EQ(std::set<int32_t>(all.begin(), all.end()).size(), 60u);
+    EXPECT_FALSE(a->transfer.calls.empty());
+    EXPECT_FALSE(b->transfer.calls.empty());
+}
+
+}  // namespace

@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/switches.h"
+#include "app_fixture.h"
+#include "dmsim/fault_ops.h"
+#include "forms/key_codes.h"
+
+namespace {
+
+using app_testing::AppTest;
+
+class StartupTest : public AppTest {};
+
+TEST_F(StartupTest, PlacesLibrariesAndShowsTheWindow) {
+    OpenApp();
+    ASSERT_TRUE(Load());
+    auto& w = *window_;
+    EXPECT_TRUE(w.Visible());
+    EXPECT_FALSE(splash_->Visible());
+    EXPECT_EQ(w.LabelStatus.Caption(), "Waiting for user input");
+    EXPECT_EQ(w.SourceLibraryCombo.Items(), (std::vector<std::string>{"DOCS", "ARCHIVE"}));
+    EXPECT_EQ(w.SourceLibraryCombo.Text(), "DOCS");
+    ASSERT_EQ(w.LibBox.Count(), 2);
+    EXPECT_FALSE(w.LibBox.Item(0).checked);  // the source is no target
+    EXPECT_TRUE(w.LibBox.Item(1).checked);
+    EXPECT_EQ(w.TVPause.Count(), 7);
+    EXPECT_EQ(program_->ConnectedLibraryName(), "DOCS");
+    EXPECT_TRUE(program_->run.ConfigurationRestored);
+    EXPECT_EQ(CountLines("initiating startup on Friday, March 5, 2021 at "), 1u);
+    // The configuration notice is given once.
+    EXPECT_EQ(registry_->GetSetting(core::kProductName, "Messages", "Check parameters", "0"), "1");
+    EXPECT_TRUE(w.Button_Go.Enabled());
+}
+
+TEST_F(StartupTest, SwitchesBeforeAndAfterTheIniFile) {
+    struct Case {
+        const char* commandLine;
+        int activityLog, folders, retain, loop, verbose;
+        bool copy, transfer, move;
+    };
+    const Case cases[] = {
+        {"/AX /P /NL", 0, 1, 1, 0, 1, true, false, false},
+        {"/A /PX /RX /L /NV", 1, 0, 0, 1, 0, true, false, false},
+        {"/F", 1, 1, 1, 0, 1, false, true, false},
+        {"/M /MX", 1, 1, 1, 0, 1, true, false, false},  // never left without a choice
+    };
+    for (const auto& c : cases) {
+        OpenApp(c.commandLine);
+        ASSERT_TRUE(Load()) << c.commandLine;
+        auto& w = *window_;
+        EXPECT_EQ(w.CheckActivityLog.Value(), c.activityLog) << c.commandLine;
+        EXPECT_EQ(w.CheckFolders.Value(), c.folders) << c.commandLine;
+        EXPECT_EQ(w.CheckRetainNumber.Value(), c.retain) << c.commandLine;
+        EXPECT_EQ(w.CheckLoop.Value(), c.loop) << c.commandLine;
+        EXPECT_EQ(w.CheckLogMethod.Value(), c.verbose) << c.commandLine;
+        EXPECT_EQ(w.OptionCopy.Value(), c.copy) << c.commandLine;
+        EXPECT_EQ(w.OptionTransfer.Value(), c.transfer) << c.commandLine;
+        EXPECT_EQ(w.OptionMove.Value(), c.move) << c.commandLine;
+    }
+}
+
+TEST_F(StartupTest, PSwitchDeletesTheUndatedLogFile) {
+    OpenApp("/PX");
+    std::ofstream(LogPath()) << "old";
+    ASSERT_TRUE(Load());
+    EXPECT_FALSE(std::filesystem::exists(LogPath()));
+    EXPECT_EQ(window_->CheckFolders.Value(), 0);
+}
+
+TEST_F(StartupTest, IniFileComesBetweenTheSwitches) {
+    OpenApp("/A /V");
+    std::ofstream(dir_.path() / "prog" / "Dorvane.INI") << "/AX\n/NV\nTARGETLIB = DOCS\n";
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(window_->CheckActivityLog.Value(), 0);  // the INI file overrides the early switch
+    EXPECT_EQ(window_->CheckLogMethod.Value(), 1);    // the late switch overrides the INI file
+    EXPECT_TRUE(window_->LibBox.Item(0).checked);
+    EXPECT_FALSE(window_->LibBox.Item(1).checked);
+}
+
+TEST(LibrarySwitches, NameTheWholeLibrary) {
+    EXPECT_EQ(app::LibrarySwitchValues("/G /T=ARCHIVE /T=MY LIBRARY /X", "/T="),
+              (std::vector<std::string>{"ARCHIVE", "MY LIBRARY"}));
+    EXPECT_EQ(app::LibrarySwitchValues("/S=lib2/T=x", "/S="), (std::vector<std::string>{"LIB2"}));
+    EXPECT_TRUE(app::LibrarySwitchValues("/G", "/S=").empty());
+}
+
+TEST_F(StartupTest, TargetSwitchChecksOnlyTheNamedLibraries) {
+    site_.Library("DOCS").SettingsTable(true);
+    site_.Library("ARCH");
+    site_.Library("ARCHIVE");
+    OpenApp("/S=ARCHIVE /T=ARCHIVE /T=DOCS");
+    ASSERT_TRUE(Load());
+    auto& w = *window_;
+    EXPECT_EQ(w.SourceLibraryCombo.Text(), "ARCHIVE");
+    EXPECT_TRUE(w.LibBox.Item(0).checked);
+    EXPECT_FALSE(w.LibBox.Item(1).checked);
+    EXPECT_TRUE(w.LibBox.Item(2).checked);
+    EXPECT_EQ(program_->ConnectedLibraryName(), "ARCHIVE");
+}
+
+TEST_F(StartupTest, FailedSessionStartEndsWithoutSaving) {
+    OpenApp();
+    registry_->SaveSetting(core::kProductName, "General", "BatchSize", "77");
+    emulator_->Faults().On(dmsim::op::kCreateApplication).AnswerNothing();
+    int code = 0;
+    EXPECT_FALSE(Load(&code));
+    EXPECT_NE(code, 0);
+    EXPECT_EQ(registry_->GetSetting(core::kProductName, "General", "BatchSize", ""), "77");
+    ASSERT_EQ(ui_.Messages().size(), 1u);
+    EXPECT_NE(ui_.Messages()[0].prompt.find("- I will end the program now"), std::string::npos);
+}
+
+TEST_F(StartupTest, SingleLibraryDisablesGoOrEndsAnUnattendedRun) {
+    site_.Library("DOCS").SettingsTable(true);
+    OpenApp("/G");
+    ASSERT_TRUE(Load());
+    EXPECT_FALSE(window_->Button_Go.Enabled());
+    EXPECT_TRUE(transfer_.calls.empty());
+
+    OpenApp("/G /X");
+    int code = 0;
+    EXPECT_FALSE(Load(&code));
+    EXPECT_NE(code, 0);
+    EXPECT_GE(CountLines("Error: I'm letting you start"), 1u);
+}
+
+TEST_F(StartupTest, OptionsLockAndKeys) {
+    OpenApp();
+    ASSERT_TRUE(Load());
+    auto& w = *window_;
+    EXPECT_TRUE(w.FrameOptions.Enabled());
+    form_->Form_KeyDown(forms::keys::Insert, forms::keys::CtrlMask | forms::keys::AltMask);
+    EXPECT_FALSE(program_->run.OptionsLockFlag);
+    form_->Form_KeyDown(forms::keys::Insert, forms::keys::ShiftMask);
+    EXPECT_TRUE(program_->run.OptionsLockFlag);
+    EXPECT_FALSE(w.FrameOptions.Enabled());
+    EXPECT_FALSE(w.LibBox.Enabled());
+    EXPECT_TRUE(w.TabStrip.Enabled());
+    EXPECT_EQ(w.ButtonLock.Caption(), "Unlock");
+    EXPECT_TRUE(w.LabelLocked.Visible());
+    w.ButtonLock.Click();
+    EXPECT_EQ(w.ButtonLock.Caption(), "Lock");
+
+    // F12 turns the target marks over on the Targets tab only.
+    form_->Form_KeyDown(forms::keys::F12, 0);
+    EXPECT_TRUE(w.LibBox.Item(1).checked);
+    w.TabStrip.Select(forms::Dorvane::TabTargets);
+    EXPECT_TRUE(w.FrameLibBox.Visible());
+    EXPECT_FALSE(w.FrameOptions.Visible());
+    form_->Form_KeyDown(forms::keys::F12, 0);
+    EXPECT_TRUE(w.LibBox.Item(0).checked);
+    EXPECT_FALSE(w.LibBox.Item(1).checked);
+}
+
+TEST_F(StartupTest, NumberAndTimeBoxesNormalise) {
+    OpenApp();
+    ASSERT_TRUE(Load());
+    auto& w = *window_;
+    for (auto [in, out] : std::vector<std::pair<const char*, const char*>>{
+             {"12 seconds", "12"}, {"-3", "3"}, {"abc", "0"}, {"", "0"}}) {
+        w.TextLoopDelay.SetText(in);
+        w.TextLoopDelay.lostFocus.Emit();
+        EXPECT_EQ(w.TextLoopDelay.Text(), out) << in;
+    }
+    for (auto [in, out] : std::vector<std::pair<const char*, const char*>>{
+             {"9:30", "09:30"}, {"930", "09:30"}, {"1730", "17:30"}, {"12:00", "12:00"}, {"25:00", "25:00"}}) {
+        w.TextPauseStart.SetText(in);
+        w.TextPauseStart.lostFocus.Emit();
+        EXPECT_EQ(w.TextPauseStart.Text(), out) << in;
+    }
+    w.OptionMove.Select();
+    EXPECT_FALSE(w.CheckMakeReadOnlySource.Enabled());
+    w.OptionCopy.Select();
+    EXPECT_TRUE(w.CheckMakeReadOnlySource.Enabled());
+    EXPECT_EQ(w.CheckMakeReadOnlySource.Value(), 0);
+}
+
+TEST_F(StartupTest, UnbuiltCommandsSaySo) {
+    OpenApp();
+    ASSERT_TRUE(Load());
+    ui_.ClearMessages();
+    window_->MNSetup.Click();
+    window_->MNDorvaneDisplayRows.Click();
+    ASSERT_EQ(ui_.Messages().size(), 2u);
+    EXPECT_NE(ui_.Messages()[0].prompt.find("not available"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,164 @@
+#include "config/configuration.h"
+
+#include <gtest/gtest.h>
+
+#include "config/options.h"
+#include "dmsim/fault_ops.h"
+#include "test_support/program_fixture.h"
+
+namespace {
+
+const char* const kDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+
+class ConfigurationTest : public test_support::ProgramTest {
+protected:
+    std::unique_ptr<config::Configuration> config_;
+
+    void Describe(bool settingsTable) {
+        site_.Library("DOCS").SettingsTable(settingsTable);
+        site_.Library("ARCHIVE");
+    }
+
+    // A fresh program on the same site and home, with its session started.
+    void StartProgram() {
+        Open();
+        Start();
+        for (const char* day : kDays) window_->TVPause.AddNode(day, day);
+        config_ = std::make_unique<config::Configuration>(*program_);
+    }
+
+    // Sets every body option to a value that differs from its default.
+    void SetNonDefaults(forms::Dorvane& w) {
+        for (auto* c : {&w.CheckMakeReadOnlyTarget, &w.CheckOverwriteReadOnly, &w.CheckEncryption, &w.CheckLoop,
+                        &w.CheckDisplayErrors, &w.CheckLockComputer, &w.CheckPauseTime, &w.CheckForMissingColumns}) {
+            c->SetValue(1);
+        }
+        for (auto* c : {&w.CheckAllAudits, &w.CheckActivityLog, &w.CheckAppendLibName, &w.CheckMetaData,
+                        &w.CheckRemoveDeletedDocs, &w.CheckFolders, &w.CheckRetainNumber,
+                        &w.CheckUseAlternateDateFormat}) {
+            c->SetValue(0);
+        }
+        w.CheckMakeReadOnlySource.SetValue(2);  // kept: Copy stays selected
+        w.TextMaxActLogRows.SetText("40");
+        w.TextBatchSize.SetText("25");
+        w.TextLoopDelay.SetText("30");
+        w.TextRetryCount.SetText("3");
+        w.TextPauseStart.SetText("07:05");
+        w.TextPauseEnd.SetText("18:30");
+        w.TVPause.SetChecked(0, false);
+        w.TVPause.SetChecked(3, true);
+    }
+
+    // Every stored option as its written text.
+    static std::string Snapshot(forms::Dorvane& w) {
+        std::string s;
+        for (auto& o : config::BodyOptions()) s += std::string(o.readKey) + "=" + config::WrittenText(o, w) + ";";
+        for (auto& n : w.TVPause.Nodes()) s += n.text + "=" + (n.checked ? "1" : "0") + ";";
+        return s;
+    }
+
+    void RoundTrip() {
+        StartProgram();
+        SetNonDefaults(*window_);
+        const std::string before = Snapshot(*window_);
+        config_->SaveConfiguration();
+        StartProgram();
+        EXPECT_NE(Snapshot(*window_), before);
+        config_->RestoreConfiguration();
+        EXPECT_EQ(Snapshot(*window_), before);
+        EXPECT_EQ(program_->ConnectedLibraryName(), "DOCS");
+    }
+};
+
+TEST_F(ConfigurationTest, EveryOptionSurvivesThroughTheRegistry) {
+    Describe(false);
+    RoundTrip();
+    EXPECT_EQ(CountLines("Retrieving configuration settings from Registry"), 1u);
+}
+
+TEST_F(ConfigurationTest, EveryOptionSurvivesThroughTheSettingsTable) {
+    Describe(true);
+    RoundTrip();
+    EXPECT_EQ(CountLines("Retrieving basic configuration settings from KEST_SETTINGS in library DOCS"), 1u);
+    // The body comes from the table, not from the registry.
+    registry_->SaveSetting(core::kProductName, "General", "BatchSize", "99");
+    config_->RestoreConfiguration();
+    EXPECT_EQ(window_->TextBatchSize.Text(), "25");
+}
+
+TEST_F(ConfigurationTest, ChoiceRuleAndReadOnlySourceBox) {
+    Describe(false);
+    StartProgram();
+    auto set = [&](const char* key, const char* v) { registry_->SaveSetting(core::kProductName, "General", key, v); };
+    set("SourceMakeReadOnly", "1");
+    set("OptionMove", "-1");
+    set("OptionCopy", "-1");
+    config_->RestoreConfiguration();
+    EXPECT_TRUE(window_->OptionMove.Value());
+
+    set("OptionMove", "0");
+    config_->RestoreConfiguration();
+    EXPECT_TRUE(window_->OptionCopy.Value());
+    EXPECT_EQ(window_->CheckMakeReadOnlySource.Value(), 1);
+
+    set("OptionCopy", "0");
+    window_->OptionTransfer.Select();
+    config_->RestoreConfiguration();
+    EXPECT_TRUE(window_->OptionTransfer.Value());
+}
+
+TEST_F(ConfigurationTest, StoredCheckValuesRoundHalvesToEvenAndRefuseOthers) {
+    Describe(false);
+    StartProgram();
+    struct Case {
+        const char* stored;
+        int before;
+        int after;
+    };
+    for (const Case& c : {Case{"1.5", 0, 2}, Case{"0.5", 1, 0}, Case{"2.5", 0, 2}, Case{"-1", 1, 1},
+                          Case{"abc", 1, 0}, Case{"", 1, 0}}) {
+        window_->CheckLoop.SetValue(c.before);
+        registry_->SaveSetting(core::kProductName, "General", "Loop", c.stored);
+        config_->RestoreConfiguration();
+        EXPECT_EQ(window_->CheckLoop.Value(), c.after) << c.stored;
+    }
+}
+
+TEST_F(ConfigurationTest, TableFoundByTheProbeIsReadEvenWhenItCameLater) {
+    Describe(false);
+    StartProgram();
+    // The table appears after DOCS was first connected in this process.
+    site_.Sql("DOCS", "CREATE TABLE DOCSADM.KEST_SETTINGS (MASTER_KEY TEXT, SECTION_KEY TEXT, SUB_KEY TEXT, KEY_TYPE INT, "
+                      "CHAR_VAL TEXT, INT_VAL INT)");
+    site_.Sql("DOCS", "INSERT INTO DOCSADM.KEST_SETTINGS VALUES ('Dorvane for DodiDida dIRAZ','General','TargetMetaData',2,NULL,0)");
+    window_->CheckMetaData.SetValue(0);
+    config_->RestoreConfiguration();
+    // Its stored 0 holds; the table default (1, metadata only) does not creep in.
+    EXPECT_EQ(window_->CheckMetaData.Value(), 0) << LogText();
+    EXPECT_EQ(window_->CheckRemoveDeletedDocs.Value(), 1);
+}
+
+TEST_F(ConfigurationTest, TailComesFromTheRegistryAndSaveSwitchesBack) {
+    Describe(true);
+    StartProgram();
+    program_->ConnectLibrary("ARCHIVE");
+    window_->LibBox.AddItem("DOCS");
+    window_->LibBox.AddItem("ARCHIVE");
+    window_->LibBox.SetChecked(1, true);
+    window_->SourceLibraryCombo.AddItem("DOCS");
+    window_->SourceLibraryCombo.AddItem("ARCHIVE");
+    window_->SourceLibraryCombo.SetListIndex(0);
+    config_->SaveConfiguration();
+    EXPECT_EQ(program_->ConnectedLibraryName(), "ARCHIVE");
+    EXPECT_EQ(registry_->GetSetting(core::kProductName, "General", "Library ARCHIVE", ""), "-1");
+    EXPECT_EQ(registry_->GetSetting(core::kProductName, "General", "Library DOCS", ""), "0");
+    EXPECT_EQ(registry_->GetSetting(core::kProductName, "General", "SourceLibrary", ""), "DOCS");
+
+    window_->LibBox.SetChecked(1, false);
+    window_->LibBox.AddItem("NEW");
+    config_->RestoreConfiguration();
+    EXPECT_TRUE(window_->LibBox.Item(1).checked);
+    EXPECT_TRUE(window_->LibBox.Item(2).checked);  // nothing stored: checked
+}
+
+}  // namespace

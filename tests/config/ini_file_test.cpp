@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "config/configuration.h"
+#include "forms/splash_window.h"
+#include "test_support/program_fixture.h"
+
+namespace {
+
+class IniFileTest : public test_support::ProgramTest {
+protected:
+    std::unique_ptr<config::Configuration> config_;
+    forms::KestSplash splash_;
+
+    void SetUp() override {
+        Open("/G");
+        Start();
+        program_->run.CommandLine = "/G";
+        for (const char* lib : {"DOCS", "Archive", "ARCHIVE2"}) {
+            window_->SourceLibraryCombo.AddItem(lib);
+            window_->LibBox.AddItem(lib);
+        }
+        window_->LibBox.SetChecked(0, true);
+        config_ = std::make_unique<config::Configuration>(*program_);
+    }
+
+    void WriteIni(const std::string& text) {
+        std::ofstream(dir_.path() / "prog" / "Dorvane.INI") << text;
+    }
+};
+
+TEST_F(IniFileTest, WithoutTheFileNothingChanges) {
+    config_->ReadIni(&splash_);
+    EXPECT_TRUE(window_->LibBox.Item(0).checked);
+    EXPECT_EQ(program_->run.IniFilePath, (dir_.path() / "prog" / "Dorvane.INI").string());
+}
+
+TEST_F(IniFileTest, SwitchesKeysAndComments) {
+    window_->CheckActivityLog.SetValue(1);
+    WriteIni("   /ax   ' activity off\r\n"
+             "; a comment\n"
+             "/Loop\n"
+             "/AXE\n"
+             "LOOPDELAY = 30 ; seconds\n"
+             "retrycount=\n"
+             "BatchSize = 12.6\n"
+             "SOURCELIB = archive\n"
+             "TARGETLIB = ARCHIVE2\n"
+             "TARGETLIB = ARCHIVE2\n"
+             "/S=DOCS\n"
+             "/G\n"
+             "/X\n"
+             "/F\n");
+    config_->ReadIni(&splash_);
+    auto& w = *window_;
+    EXPECT_EQ(w.CheckActivityLog.Value(), 0);
+    EXPECT_EQ(w.CheckLoop.Value(), 1);
+    EXPECT_EQ(w.TextLoopDelay.Text(), "30");
+    EXPECT_EQ(w.TextRetryCount.Text(), "0");
+    EXPECT_EQ(w.TextBatchSize.Text(), "13");
+    EXPECT_EQ(w.SourceLibraryCombo.Text(), "Archive");
+    EXPECT_FALSE(w.LibBox.Item(0).checked);
+    EXPECT_TRUE(w.LibBox.Item(2).checked);
+    EXPECT_EQ(program_->run.CommandLine, "/G /X");
+    EXPECT_TRUE(w.OptionTransfer.Value());
+    EXPECT_EQ(splash_.LabelStatus.Caption(),
+              "Retrieving Session information from " + (dir_.path() / "prog" / "Dorvane.INI").string());
+    EXPECT_EQ(CountLines("Warning:"), 1u) << LogText();  // the /S= line
+}
+
+TEST_F(IniFileTest, BadLinesAreWarnedWithTheirNumberAndSkipped) {
+    window_->TextBatchSize.SetText("5");
+    WriteIni("BATCHSIZE = lots\n"
+             "COLOUR = blue\n"
+             "TARGETLIB = NOWHERE\n"
+             "just words\n"
+             "BATCHSIZE = 7\n");
+    config_->ReadIni(&splash_);
+    EXPECT_EQ(window_->TextBatchSize.Text(), "7");
+    auto path = (dir_.path() / "prog" / "Dorvane.INI").string();
+    EXPECT_EQ(CountLines("Warning: " + path + " line 1: BATCHSIZE needs a number"), 1u) << LogText();
+    EXPECT_EQ(CountLines("line 2: unknown key 'COLOUR'"), 1u);
+    EXPECT_EQ(CountLines("line 3: unknown target library 'NOWHERE'"), 1u);
+    EXPECT_EQ(CountLines("line 4: neither a switch nor a key"), 1u);
+}
+
+TEST_F(IniFileTest, TurningMoveOrTransferOffLeavesCopy) {
+    window_->OptionMove.Select();
+    WriteIni("/MX\n");
+    config_->ReadIni(&splash_);
+    EXPECT_TRUE(window_->OptionCopy.Value());
+}
+
+TEST_F(IniFileTest, EmptyFileUnchecksEveryTarget) {
+    WriteIni("");
+    config_->ReadIni(&splash_);
+    for (auto& item : window_->LibBox.Items()) EXPECT_FALSE(item.checked);
+}
+
+}  // namespace

@@ -1,0 +1,111 @@
+// The dmsite tool from a fresh build: the binary itself, as a user runs it.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "test_support/temp_dir.h"
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& arg) {
+    std::string q = "'";
+    for (char c : arg) {
+        if (c == '\'') q += "'\\''";
+        else q += c;
+    }
+    return q + "'";
+}
+
+std::string Slurp(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class DmsiteTool : public ::testing::Test {
+protected:
+    Outcome Run(const std::vector<std::string>& args) {
+        std::string command = Quote(DMSITE_PATH);
+        for (const auto& a : args) command += " " + Quote(a);
+        auto out = dir_.path() / "out.txt";
+        auto err = dir_.path() / "err.txt";
+        command += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
+        int raw = std::system(command.c_str());
+        return {WEXITSTATUS(raw), Slurp(out), Slurp(err)};
+    }
+    std::string Site() const { return (dir_.path() / "site").string(); }
+
+    test_support::TempDir dir_;
+};
+
+TEST_F(DmsiteTool, HelpListsTheCommandsAndBadArgumentsFail) {
+    Outcome help = Run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* command : {"create DIR", "sql DIR LIBRARY", "queue DIR SOURCE TARGET", "dump DIR"}) {
+        EXPECT_NE(help.out.find(command), std::string::npos) << command;
+    }
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {}, {"bogus"}, {"create"}, {"create", Site(), "--fast"}, {"sql", Site(), "DOCS"},
+             {"queue", Site(), "DOCS", "ARCHIVE", "12x"}, {"dump", Site(), "DOCS", "PROFILE; DROP"}}) {
+        Outcome bad = Run(args);
+        EXPECT_EQ(bad.status, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_NE(bad.err.find("usage: dmsite"), std::string::npos);
+    }
+}
+
+TEST_F(DmsiteTool, CreatesASiteAndRunsStatementsOnIt) {
+    ASSERT_EQ(Run({"create", Site()}).status, 0);
+    EXPECT_EQ(Run({"create", Site()}).status, 1) << "an existing site is kept";
+
+    Outcome libraries = Run({"sql", Site(), "archive",
+                             "SELECT LIBRARY_NAME, OWNER FROM [OWNER].REMOTE_LIBRARIES ORDER BY LIBRARY_NAME"});
+    EXPECT_EQ(libraries.status, 0) << libraries.err;
+    EXPECT_EQ(libraries.out, "LIBRARY_NAME\tOWNER\nARCHIVE\tDOCSADM\nARCHIVE2\tDOCSADM\nDOCS\tDOCSADM\n");
+
+    Outcome failed = Run({"sql", Site(), "DOCS", "SELECT * FROM [OWNER].NOPE"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("SQL Error #208"), std::string::npos) << failed.err;
+
+    Outcome insert = Run({"sql", Site(), "DOCS",
+                          "INSERT INTO [OWNER].PROFILE (SYSTEM_ID, DOCNUMBER, STATUS, APPLICATION) "
+                          "SELECT 9001, 1, 0, SYSTEM_ID FROM [OWNER].APPS WHERE APPLICATION = 'FOLDER'"});
+    EXPECT_EQ(insert.out, "1 row(s) affected\n");
+    Run({"sql", Site(), "DOCS", "INSERT INTO [OWNER].PROFILE (SYSTEM_ID, DOCNUMBER, STATUS, APPLICATION) "
+                                "VALUES (9002, 2, 0, 77), (9003, 3, 0, 77)"});
+    Outcome queued = Run({"queue", Site(), "DOCS", "Archive"});
+    EXPECT_EQ(queued.status, 0) << queued.err;
+    EXPECT_EQ(queued.out, "2 document(s) queued in DOCS for ARCHIVE\n");
+    Outcome named = Run({"queue", Site(), "DOCS", "ARCHIVE2", "3"});
+    EXPECT_EQ(named.out, "1 document(s) queued in DOCS for ARCHIVE2\n");
+
+    Outcome dump = Run({"dump", Site(), "DOCS", "NEEDS_ARCHIVING"});
+    EXPECT_EQ(dump.status, 0) << dump.err;
+    EXPECT_EQ(dump.out.substr(0, dump.out.find('\n')),
+              "TABLE_NAME\tLOCKED_BY\tSID\tRETRY_COUNT\tSTATUS\tDOCSTATUS\tTARGET_LIBRARY\tLOCK_TIME\tLAST_UPDATE");
+    EXPECT_NE(dump.out.find("PROFILE\t\t2\t0\t0\t\tARCHIVE\t\t\n"), std::string::npos) << dump.out;
+    EXPECT_NE(dump.out.find("PROFILE\t\t3\t0\t0\t\tARCHIVE2\t\t\n"), std::string::npos) << dump.out;
+    EXPECT_EQ(Run({"queue", Site(), "DOCS", "NOWHERE"}).status, 1);
+}
+
+TEST_F(DmsiteTool, DemoSiteHasLookupRowsInEveryLibrary) {
+    ASSERT_EQ(Run({"create", Site(), "--demo"}).status, 0);
+    for (const char* library : {"DOCS", "ARCHIVE", "ARCHIVE2"}) {
+        Outcome people = Run({"sql", Site(), library,
+                              "SELECT COUNT(*) FROM [OWNER].PEOPLE WHERE USER_ID IN ('JSMITH', 'MJONES')"});
+        EXPECT_EQ(people.out, "(no column name)\n2\n") << library;
+        Outcome apps = Run({"sql", Site(), library, "SELECT COUNT(*) FROM [OWNER].APPS"});
+        EXPECT_EQ(apps.out, "(no column name)\n5\n") << library;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,153 @@
+#pragma once
+// A program over a small emulated site: two libraries (DOCS with the
+// settings table, then ARCHIVE), a headless host, a manual clock, a settings
+// file and a log folder of its own.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/program.h"
+#include "dmsim/emulator.h"
+#include "dmsim/site_builder.h"
+#include "forms/main_window.h"
+#include "platform/clock.h"
+#include "platform/headless_host.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+#include "test_support/temp_dir.h"
+
+namespace test_support {
+
+// 2021-03-05 14:30:00 UTC, a Friday.
+inline platform::TimePoint FixedStart() { return std::chrono::system_clock::from_time_t(1614954600); }
+
+class ProgramTest : public ::testing::Test {
+protected:
+    TempDir dir_;
+    dmsim::SiteBuilder site_{dir_.path() / "site"};
+    std::unique_ptr<dmsim::Emulator> emulator_;
+    std::shared_ptr<dm::IDmObjectFactory> factory_;
+    platform::ManualClock clock_{FixedStart()};
+    platform::HeadlessHost ui_;
+    std::unique_ptr<platform::FileRegistry> registry_;
+    std::unique_ptr<platform::TestSystem> system_;
+    std::unique_ptr<forms::Dorvane> window_;
+    std::unique_ptr<core::Program> program_;
+    bool siteCreated_ = false;
+
+    // Describes the default site; a test may change site_ before Open().
+    void DescribeSite() {
+        site_.Library("DOCS").SettingsTable(true);
+        site_.Library("ARCHIVE");
+    }
+
+    // Creates the site (the first time) and a fresh program over it: a
+    // second Open is the next start of the program on the same site, home
+    // and log folder.
+    void Open(const std::string& commandLine = "") {
+        CreateSite();
+        program_.reset();
+        window_.reset();
+        emulator_ = std::make_unique<dmsim::Emulator>(dir_.path() / "site");
+        emulator_->SetClock([this] { return clock_.Now(); });
+        factory_ = emulator_->Factory();
+        std::filesystem::create_directories(dir_.path() / "home");
+        std::filesystem::create_directories(dir_.path() / "tmp");
+        std::filesystem::create_directories(dir_.path() / "prog");
+        std::filesystem::create_directories(dir_.path() / "log");
+        registry_ = std::make_unique<platform::FileRegistry>(dir_.path() / "home" / "registry.ini");
+        for (auto& v : emulator_->MachineRegistryValues()) registry_->SetMachineValue(v.keyPath, v.valueName, v.value);
+        system_ = std::make_unique<platform::TestSystem>(commandLine, (dir_.path() / "tmp").string(),
+                                                         (dir_.path() / "prog").string(), "TESTPC");
+        window_ = std::make_unique<forms::Dorvane>();
+        program_ = std::make_unique<core::Program>(
+            core::PlatformServices{*registry_, *system_, clock_, ui_, *factory_}, *window_);
+        program_->log.LogFilePath = LogPath();
+        window_->CheckLogMethod.SetValue(1);
+    }
+
+    // Creates the site as described so far (the default site when nothing
+    // was described); later calls do nothing.
+    void CreateSite() {
+        if (siteCreated_) return;
+        if (site_.Spec().libraries.empty()) DescribeSite();
+        site_.Create();
+        siteCreated_ = true;
+    }
+
+    std::string LogPath() const { return (dir_.path() / "log" / "Dorvane.LOG").string(); }
+
+    // Every line written to the log folder so far, in file order.
+    std::vector<std::string> LogLines() const {
+        std::vector<std::string> lines;
+        std::vector<std::filesystem::path> files;
+        for (auto& e : std::filesystem::directory_iterator(dir_.path() / "log")) files.push_back(e.path());
+        std::sort(files.begin(), files.end());
+        for (auto& f : files) {
+            std::ifstream in(f, std::ios::binary);
+            std::string line;
+            while (std::getline(in, line)) {
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                lines.push_back(line);
+            }
+        }
+        return lines;
+    }
+
+    // The log's lines without their time stamps: "Error: text",
+    // "Warning: text", and plain lines as written.
+    std::vector<std::string> PlainLogLines() const {
+        auto isStamp = [](const std::string& s, size_t at) {
+            return s.size() >= at + 24 && s[at + 4] == '-' && s[at + 7] == '-' && s[at + 13] == ':' &&
+                   s[at + 19] == '.' && s.compare(at + 22, 2, "  ") == 0;
+        };
+        std::vector<std::string> out;
+        for (auto& l : LogLines()) {
+            if (l.rfind("Error: ", 0) == 0 && isStamp(l, 7)) {
+                out.push_back(l.substr(0, 7) + l.substr(31));
+            } else if (l.rfind("Warning ", 0) == 0 && isStamp(l, 8)) {
+                out.push_back("Warning: " + l.substr(32));
+            } else if (isStamp(l, 0)) {
+                out.push_back(l.substr(24));
+            } else {
+                out.push_back(l);
+            }
+        }
+        return out;
+    }
+
+    std::string LogText() const {
+        std::string all;
+        for (auto& l : PlainLogLines()) all += l + "\n";
+        return all;
+    }
+
+    size_t CountLines(const std::string& part) const {
+        size_t n = 0;
+        for (auto& l : PlainLogLines()) n += l.find(part) != std::string::npos;
+        return n;
+    }
+
+    void ClearLog() {
+        for (auto& e : std::filesystem::directory_iterator(dir_.path() / "log")) std::filesystem::remove(e.path());
+    }
+
+    // Starts the DM session; the test fails when it does not start.
+    void Start() { ASSERT_TRUE(program_->StartFusion()); }
+
+    // Runs one statement through the program and gives column 1 of row 1.
+    std::string Scalar(const std::string& sql) {
+        program_->RunSQL(sql);
+        auto value = program_->session.PcdSql->ColumnValue(1).ToText();
+        program_->session.PcdSql->ReleaseResults();
+        return value;
+    }
+};
+
+}  // namespace test_support
