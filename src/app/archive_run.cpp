@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/dorvane_form.h"
+#include "app/queue_statements.h"
 #include "app/switches.h"
 #include "core/date_text.h"
 #include "core/program.h"
@@ -24,15 +25,6 @@ constexpr int kDarkRed = 192;
 constexpr int kDarkBlue = 0xC00000;
 
 std::string Num(double v) { return dm::FormatWhole(v); }
-
-// The rows of a target that this computer may lock: pending, free or its
-// own, of that target. The count of a turn and its batch lock use the same
-// condition, so a pending row whose STATUS is NULL is counted too.
-std::string QualifyingRows(const std::string& owner, const std::string& target) {
-    return "WHERE (STATUS = 0 OR STATUS IS NULL) AND (LTRIM(RTRIM(LOCKED_BY)) = '' OR "
-           "LTRIM(RTRIM(LOCKED_BY)) IS NULL OR LTRIM(RTRIM(LOCKED_BY)) = '" +
-           owner + "') AND LTRIM(RTRIM(TARGET_LIBRARY)) = '" + target + "'";
-}
 
 }  // namespace
 
@@ -301,7 +293,7 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     savedLog = w.CheckLogMethod.Value();
     w.CheckLogMethod.SetValue(0);
     p.ReleaseQueueRows(p.ConnectedLibraryName(), target, -1, run.LockOwnerName, 0);
-    p.RunSQL("SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING " + QualifyingRows(owner, t));
+    p.RunSQL("SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING " + QualifyingRows(run.LockOwnerName, target));
     double pending = sql ? dm::LeadingNumber(sql->ColumnValue(1).ToText()) : 0;
     if (sql) sql->ReleaseResults();
     w.CheckLogMethod.SetValue(savedLog);
@@ -378,7 +370,8 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
         p.WriteLog("Batch size will be set to " + Num(batch));
         p.Separator();
     }
-    p.RunSQL(BatchLockStatement(target));
+    p.RunSQL(BatchLockStatement(p.facts.DatabaseEngine, run.LockOwnerName, target, w.TextBatchSize.Text(),
+                                w.CheckProcessOrder.Value() == 1));
     int32_t locked = sql ? sql->RowsAffected() : 0;
     if (sql) sql->ReleaseResults();
     if (locked == 0) {
@@ -419,26 +412,6 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     // A20
     p.ReleaseQueueRows(p.ConnectedLibraryName(), target, -1, run.LockOwnerName, 0);
     return endWithEntryNormal(result);
-}
-
-std::string ArchiveRun::BatchLockStatement(const std::string& target) {
-    auto& p = form_.p_;
-    auto& w = p.MainWindow;
-    const std::string owner = core::DoubleApostrophes(p.run.LockOwnerName);
-    const std::string t = core::DoubleApostrophes(target);
-    const std::string n = Num(dm::LeadingNumber(w.TextBatchSize.Text()));
-    const bool batched = dm::LeadingNumber(n) > 0;
-    if (batched && core::IsOracle(p.facts.DatabaseEngine)) {
-        return "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = '" + owner + "' " +
-               QualifyingRows(owner, t) + " AND ROWNUM <= " + n;
-    }
-    if (batched) {
-        return "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = '" + owner + "' FROM (SELECT TOP " + n +
-               " * FROM [OWNER].NEEDS_ARCHIVING " + QualifyingRows(owner, t) + " ORDER BY SID" +
-               (w.CheckProcessOrder.Value() == 1 ? " DESC" : " ASC") +
-               ") AS NA WHERE NEEDS_ARCHIVING.SID = NA.SID AND NEEDS_ARCHIVING.TARGET_LIBRARY = NA.TARGET_LIBRARY";
-    }
-    return "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = '" + owner + "' " + QualifyingRows(owner, t);
 }
 
 std::vector<int32_t> ArchiveRun::ReadLockedRows(const std::string& target, int32_t& announced) {

@@ -40,7 +40,6 @@ private:
 
     Turn TargetTurn(int entry);
     void CleanUpQueue();
-    std::string BatchLockStatement(const std::string& target);
     std::vector<int32_t> ReadLockedRows(const std::string& target, int32_t& announced);
     // One document; false to leave the document loop.
     bool ProcessDocument(int32_t docNumber, const std::string& target, Turn& turn);
