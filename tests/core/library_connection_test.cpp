@@ -112,3 +112,33 @@ TEST_F(ConnectLibraryTest, EngineZeroReadsTheOwnRemoteLibrariesRow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ConnectLibraryTest, OracleLibraryGetsItsDialectAndCatalogue) {
+    site_.Library("DOCS").SettingsTable(true);
+    site_.Library("ORA").Engine(2);
+    Open();
+    Start();
+    auto& p = *program_;
+    EXPECT_TRUE(p.ConnectLibrary("ORA"));
+    EXPECT_EQ(p.facts.DatabaseEngineName, "Oracle");
+    EXPECT_EQ(p.facts.NextColumnName, "\"NEXT\"");
+    EXPECT_EQ(p.facts.OuterJoinOperator, " (+) = ");
+    EXPECT_TRUE(window_->CheckUseAlternateDateFormat.Visible());
+    const auto& sent = emulator_->Oracle("ORA").Statements();
+    EXPECT_NE(std::find(sent.begin(), sent.end(), "SELECT COUNT(*) FROM ALL_TABLES WHERE TABLE_NAME = 'KEST_SETTINGS'"),
+              sent.end());
+    // No server version is asked of Oracle.
+    EXPECT_EQ(std::count_if(sent.begin(), sent.end(),
+                            [](const std::string& s) { return s.find("serverproperty") != std::string::npos; }),
+              0);
+    window_->CheckUseAlternateDateFormat.SetValue(1);
+    p.RunSQL("UPDATE [OWNER].PROFILE SET D = TO_DATE('05-MAR-2021 14:30:00', 'RRRR-MON-DD HH24:MI:SS') WHERE A <> B");
+    EXPECT_EQ(sent.back(),
+              "UPDATE DOCSADM.PROFILE SET D = TO_DATE('2021.03.05 14:30:00', 'YYYY.MM.DD HH24:MI:SS') WHERE A != B");
+    EXPECT_TRUE(p.ConnectLibrary("DOCS"));
+    EXPECT_FALSE(window_->CheckUseAlternateDateFormat.Visible());
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+#pragma once
+// Removing a document or folder and everything that refers to it from a
+// library, moving a document to another number, and the fix-up of a new
+// document's first version. The one place where the program destroys data.
+
+#include <cstdint>
+#include <string>
+
+namespace core {
+class Program;
+}
+namespace folders {
+class Folders;
+}
+
+namespace removal {
+
+class Removal {
+public:
+    Removal(core::Program& program, folders::Folders& folders) : p_(program), folders_(folders) {}
+
+    // Removes document docNumber of libraryName; with a negative number and a
+    // reference library, the copy of document -docNumber of refLibrary.
+    bool RemoveDocument(const std::string& libraryName, int32_t docNumber, const std::string& refLibrary);
+
+    // Moves document currentNumber of the connected library to newNumber,
+    // removing what stood under newNumber first.
+    bool ChangeDocNumber(int32_t currentNumber, int32_t newNumber);
+
+    // Replaces the placeholder version '1' of a new document by the version
+    // labelled versionLabel (the first version when empty).
+    bool ChangeFirstVersion(int32_t docNumber, const std::string& versionLabel);
+
+private:
+    core::Program& p_;
+    folders::Folders& folders_;
+};
+
+}  // namespace removal
