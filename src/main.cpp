@@ -15,6 +15,7 @@
 #include "core/ui_dm_dialogs.h"
 #include "dmsim/emulator.h"
 #include "dmsim/site_file.h"
+#include "folders/folders.h"
 #include "forms/main_window.h"
 #include "forms/splash_window.h"
 #include "gui/main_window_view.h"
@@ -25,6 +26,8 @@
 #include "platform/clock.h"
 #include "platform/registry.h"
 #include "platform/system.h"
+#include "removal/removal.h"
+#include "transfer/transfer.h"
 
 namespace {
 
@@ -74,6 +77,10 @@ int main(int argc, char** argv) {
     config::Configuration configuration(program);
     program.saveConfiguration = [&] { configuration.SaveConfiguration(); };
     app::DorvaneForm form(program, configuration, splash);
+    folders::Folders folders(program);
+    removal::Removal removal(program, folders);
+    transfer::DocumentTransfer transfer(program, removal, folders);
+    form.Run().SetTransfer(&transfer);
 
     form.Form_Load();
     return qapp->exec();

@@ -1,6 +1,8 @@
 // Speed of the emulator on the program's hot paths: translating a
 // statement, running a statement through the SQL object, drawing keys,
-// locking and releasing queue batches, creating a library.
+// locking and releasing queue batches, creating a library; saving documents
+// with versions, opening profiles and their files, filing into a large
+// folder.
 
 #include <benchmark/benchmark.h>
 
@@ -8,6 +10,7 @@
 #include <random>
 
 #include "dmclient/dm_factory.h"
+#include "dmsim/document_maker.h"
 #include "dmsim/emulator.h"
 #include "dmsim/library_db.h"
 #include "dmsim/queue_table.h"
@@ -136,5 +139,67 @@ void BM_QueueBatchCycle(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_QueueBatchCycle)->Iterations(1000);
+
+// A library with documents made by the DM's own objects.
+class Documents {
+public:
+    explicit Documents(int count) {
+        dmsim::SiteBuilder site(temp_.Dir());
+        site.Library("DOCS");
+        site.Create();
+        site.AddApplication("DOCS", "MS WORD", "Word", "DOC");
+        emulator_ = std::make_unique<dmsim::Emulator>(temp_.Dir());
+        maker_ = std::make_unique<dmsim::DocumentMaker>(*emulator_, "DOCS");
+        for (int i = 0; i < count; ++i) numbers_.push_back(Create(3));
+        library_ = emulator_->Factory()->CreateApplication(dm::kApplicationClass)->PrimaryLibrary();
+    }
+    int32_t Create(int versions) {
+        dmsim::DocumentSpec spec;
+        spec.name = "Document " + std::to_string(numbers_.size());
+        for (int v = 0; v < versions; ++v) spec.versions.push_back(dmsim::Version(std::string(4096, 'a' + v)));
+        return maker_->Create(spec);
+    }
+    dmsim::DocumentMaker& Maker() { return *maker_; }
+    dm::IDmLibrary& Library() { return *library_; }
+    const std::vector<int32_t>& Numbers() const { return numbers_; }
+
+private:
+    TempSite temp_;
+    std::unique_ptr<dmsim::Emulator> emulator_;
+    std::unique_ptr<dmsim::DocumentMaker> maker_;
+    dm::LibraryPtr library_;
+    std::vector<int32_t> numbers_;
+};
+
+void BM_SaveDocumentWithThreeVersions(benchmark::State& state) {
+    Documents site(0);
+    for (auto _ : state) benchmark::DoNotOptimize(site.Create(3));
+}
+BENCHMARK(BM_SaveDocumentWithThreeVersions)->Unit(benchmark::kMillisecond);
+
+void BM_OpenProfileVersionsAndFiles(benchmark::State& state) {
+    Documents site(1000);
+    size_t i = 0;
+    for (auto _ : state) {
+        auto profile = site.Library().GetProfile(site.Numbers()[i++ % site.Numbers().size()]);
+        auto versions = profile->Versions();
+        for (int32_t k = 1; k <= versions->Count(); ++k) benchmark::DoNotOptimize(versions->Item(k)->FilePath());
+    }
+}
+BENCHMARK(BM_OpenProfileVersionsAndFiles);
+
+// Filing into and out of a folder that holds 500 items.
+void BM_FileIntoLargeFolder(benchmark::State& state) {
+    Documents site(501);
+    int32_t folder = site.Maker().CreateFolder("Large");
+    for (size_t i = 1; i < site.Numbers().size(); ++i) site.Maker().File(site.Numbers()[i], folder);
+    auto box = site.Library().GetFolder(folder);
+    auto item = site.Library().GetProfile(site.Numbers()[0]);
+    for (auto _ : state) {
+        box->AddDocument(item->AsProfileObject());
+        box->RemoveDocument(item);
+    }
+}
+BENCHMARK(BM_FileIntoLargeFolder);
 
 }  // namespace

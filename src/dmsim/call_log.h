@@ -22,6 +22,7 @@ class CallLog {
 public:
     void Record(std::string_view op, std::string_view library, int32_t docNumber,
                 std::vector<dm::Variant> args = {}) {
+        if (suspended_) return;
         calls_.push_back(RecordedCall{std::string(op), std::string(library), docNumber, std::move(args)});
     }
     const std::vector<RecordedCall>& Calls() const { return calls_; }
@@ -34,9 +35,13 @@ public:
         return out;
     }
     void Clear() { calls_.clear(); }
+    // While suspended (fixtures at work) nothing is recorded.
+    void Suspend(bool on) { suspended_ = on; }
+    bool Suspended() const { return suspended_; }
 
 private:
     std::vector<RecordedCall> calls_;
+    bool suspended_ = false;
 };
 
 }  // namespace dmsim

@@ -1,5 +1,7 @@
 #include "dmsim/default_site.h"
 
+#include "dmsim/demo_documents.h"
+#include "dmsim/emulator.h"
 #include "dmsim/site_builder.h"
 
 namespace dmsim {
@@ -42,10 +44,16 @@ void AddDemoRows(SiteBuilder& site) {
 }
 
 void CreateDefaultSite(const std::filesystem::path& dir, bool demo) {
-    SiteBuilder site(dir);
-    DescribeDefaultSite(site);
-    site.Create();
-    if (demo) AddDemoRows(site);
+    {
+        SiteBuilder site(dir);
+        DescribeDefaultSite(site);
+        site.Create();
+        if (demo) AddDemoRows(site);
+    }
+    if (demo) {
+        Emulator emulator(dir);
+        AddDemoDocuments(emulator);
+    }
 }
 
 }  // namespace dmsim

@@ -7,6 +7,9 @@
 //   dmsim::Emulator dm(dmsim::DefaultSiteDir());
 //   auto factory = dm.Factory();
 //   for (auto& v : dm.MachineRegistryValues()) registry.SetMachineValue(v.keyPath, v.valueName, v.value);
+//
+// Documents and folders for a test are made with DocumentMaker
+// (document_maker.h) on the emulator.
 
 #include <filesystem>
 #include <memory>

@@ -30,6 +30,11 @@ FaultInjector::Rule& FaultInjector::Rule::ForName(std::string name) {
     return *this;
 }
 
+FaultInjector::Rule& FaultInjector::Rule::ForIndex(int32_t index) {
+    index_ = index;
+    return *this;
+}
+
 FaultInjector::Rule& FaultInjector::Rule::OnCall(int k) {
     onCall_ = k;
     return *this;
@@ -63,6 +68,30 @@ void FaultInjector::Rule::Answer(dm::Variant value) {
     Arm(std::move(a));
 }
 
+void FaultInjector::Rule::Answer(dm::Variant value, int32_t errorNumber, std::string description) {
+    FaultAction a;
+    a.kind = FaultAction::Kind::Answer;
+    a.value = std::move(value);
+    a.number = errorNumber;
+    a.description = std::move(description);
+    Arm(std::move(a));
+}
+
+void FaultInjector::Rule::Refuse(int32_t errorNumber, std::string description) {
+    FaultAction a;
+    a.kind = FaultAction::Kind::Refuse;
+    a.number = errorNumber;
+    a.description = std::move(description);
+    Arm(std::move(a));
+}
+
+void FaultInjector::Rule::Defer() {
+    FaultAction a;
+    a.kind = FaultAction::Kind::Defer;
+    a.value = true;
+    Arm(std::move(a));
+}
+
 void FaultInjector::Rule::FailStatement(int32_t code, std::string text) {
     FailStatus(code, code, std::move(text));
 }
@@ -78,11 +107,13 @@ void FaultInjector::Rule::FailStatus(int32_t status, int32_t code, std::string t
 
 std::optional<FaultAction> FaultInjector::Check(std::string_view op, const FaultContext& c) {
     std::optional<FaultAction> result;
+    if (suspended_) return result;
     for (auto& rule : rules_) {
         if (rule.op_ != op) continue;
         if (rule.library_ && !EqualsNoCase(*rule.library_, c.library)) continue;
         if (rule.docNumber_ && *rule.docNumber_ != c.docNumber) continue;
         if (rule.name_ && !EqualsNoCase(*rule.name_, c.name)) continue;
+        if (rule.index_ && *rule.index_ != c.index) continue;
         if (rule.statement_ && ToUpper(c.statement).find(*rule.statement_) == std::string::npos) continue;
         ++rule.seen_;
         if (result) continue;

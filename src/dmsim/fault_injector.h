@@ -8,6 +8,16 @@
 //   faults.On(op::kSqlGetNextKey).ForName("SYSTEMKEY").Answer(0);
 //   faults.On(op::kSqlExecute).ForStatement("NEEDS_ARCHIVING").OnCall(2).FailStatement(208, "...");
 //   faults.On(op::kSqlExecute).FailStatus(dm::kServerInterfaceUnreachable, dm::kServerInterfaceUnreachable, "...");
+//   faults.On(op::kProfileAddVersion).ForDocument(12).OnCall(2).Refuse(-2147217900, "Version refused");
+//   faults.On(op::kFolderRemoveDocument).Answer(true);   // answers True, the item stays
+//   faults.On(op::kLinksRemove).Defer();                 // takes effect at the next Refresh
+//
+// On the DM's document and folder objects an armed call never does its
+// work: Raise throws; AnswerNothing answers the call's "nothing" (no object,
+// Empty, 0) with no error number; Answer(v) answers v, optionally with an
+// IDmErrorInfo number; Refuse answers the call's failure value (False, 0 or
+// no object) with the error number set. Defer is for removals that take
+// effect only at the collection's next Refresh.
 
 #include <cstdint>
 #include <optional>
@@ -24,13 +34,16 @@ struct FaultContext {
     std::string_view library;
     int32_t docNumber = 0;
     std::string_view statement;
-    std::string_view name;  // key, property or identifier name
+    std::string_view name;  // key, property, column or identifier name
+    int32_t index = 0;      // collection item (from 1)
 };
 
 struct FaultAction {
-    enum class Kind { Raise, Nothing, Answer, SqlFailure };
+    enum class Kind { Raise, Nothing, Answer, SqlFailure, Refuse, Defer };
     Kind kind = Kind::Nothing;
-    int32_t number = 0;  // Raise: the error number
+    // Raise: the error number; Answer and Refuse: the IDmErrorInfo number
+    // (0: none) with the description.
+    int32_t number = 0;
     std::string source;
     std::string description;
     dm::Variant value;  // Answer
@@ -54,12 +67,19 @@ public:
         Rule& ForDocument(int32_t docNumber);
         Rule& ForStatement(std::string contains);  // case-insensitive part
         Rule& ForName(std::string name);           // case-insensitive
+        Rule& ForIndex(int32_t index);             // a collection item (from 1)
         Rule& OnCall(int k);                       // only the k-th matching call (from 1)
         Rule& Times(int n);                        // at most n times
 
         void Raise(int32_t number, std::string source, std::string description);
         void AnswerNothing();
         void Answer(dm::Variant value);
+        // Answers the value and leaves the error number on the object.
+        void Answer(dm::Variant value, int32_t errorNumber, std::string description);
+        // The call's failure value with the error number on the object.
+        void Refuse(int32_t errorNumber, std::string description);
+        // A removal that answers True and takes effect at the next Refresh.
+        void Defer();
         // Execute answers the code as its status; ErrorCode and ErrorText.
         void FailStatement(int32_t code, std::string text);
         void FailStatus(int32_t status, int32_t code, std::string text);
@@ -74,6 +94,7 @@ public:
         std::optional<int32_t> docNumber_;
         std::optional<std::string> statement_;
         std::optional<std::string> name_;
+        std::optional<int32_t> index_;
         int onCall_ = 0;
         int times_ = -1;
         int seen_ = 0;
@@ -91,9 +112,13 @@ public:
     std::optional<FaultAction> Hit(std::string_view op, const FaultContext& context);
     // How often faults of an operation fired.
     int Fired(std::string_view op) const;
+    // While suspended (fixtures at work) no rule is checked or counted.
+    void Suspend(bool on) { suspended_ = on; }
+    bool Suspended() const { return suspended_; }
 
 private:
     std::vector<Rule> rules_;
+    bool suspended_ = false;
 };
 
 }  // namespace dmsim

@@ -59,4 +59,76 @@ inline constexpr std::string_view kSqlNextRow = "Sql.NextRow";
 inline constexpr std::string_view kSqlReleaseResults = "Sql.ReleaseResults";
 inline constexpr std::string_view kSqlGetNextKey = "Sql.GetNextKey";
 
+// Documents and folders. Every operation below matches the library and the
+// document number of the object it is called on (0 while it is unsaved);
+// column operations also the column's name, collection items their index
+// (ForIndex), properties of a search pick its library.
+
+// Profile (IDmProfile and its relations view).
+inline constexpr std::string_view kProfileDocNumber = "Profile.DocNumber";
+inline constexpr std::string_view kProfileColumns = "Profile.Columns";
+inline constexpr std::string_view kProfileVersions = "Profile.Versions";
+inline constexpr std::string_view kProfileTrustees = "Profile.Trustees";
+inline constexpr std::string_view kProfileParentFolders = "Profile.ParentFolders";
+inline constexpr std::string_view kProfileOpenForEdit = "Profile.OpenForEdit";
+inline constexpr std::string_view kProfileSave = "Profile.Save";
+inline constexpr std::string_view kProfileDelete = "Profile.Delete";
+inline constexpr std::string_view kProfileClose = "Profile.Close";
+inline constexpr std::string_view kProfileUnlock = "Profile.Unlock";
+inline constexpr std::string_view kProfileAddVersion = "Profile.AddVersion";
+// Answer(label): the label a new subversion gets instead of the right one;
+// AnswerNothing: the next version number's label ("2A" for version 1).
+inline constexpr std::string_view kSubversionLabel = "Profile.SubversionLabel";
+inline constexpr std::string_view kProfileDisplay = "Profile.Display";
+inline constexpr std::string_view kProfileLinks = "Profile.Links";
+inline constexpr std::string_view kProfileRelatedItems = "Profile.RelatedItems";
+// Casts to the other views of the same object; any armed fault: nothing.
+inline constexpr std::string_view kProfileAsProfileObject = "Profile.AsProfileObject";
+inline constexpr std::string_view kProfileAsFolder = "Profile.AsFolder";
+
+// Columns (IDmColumns, IDmColumn); Value with Answer(Variant::Null()) makes
+// a column hold Null.
+inline constexpr std::string_view kColumnsCount = "Columns.Count";
+inline constexpr std::string_view kColumnsItem = "Columns.Item";
+inline constexpr std::string_view kColumnValue = "Column.Value";
+inline constexpr std::string_view kColumnSetValue = "Column.SetValue";
+inline constexpr std::string_view kColumnIsValid = "Column.IsValid";
+
+// Versions (IDmVersions, IDmVersion); the document is the version's.
+inline constexpr std::string_view kVersionsCount = "Versions.Count";
+inline constexpr std::string_view kVersionsItem = "Versions.Item";
+// Any armed fault but Raise: no file and no rows are written.
+inline constexpr std::string_view kVersionCheckOut = "Version.CheckOut";
+inline constexpr std::string_view kVersionRelease = "Version.Release";
+inline constexpr std::string_view kVersionUnlock = "Version.Unlock";
+
+// Trustees; ItemByName matches the user id as its name.
+inline constexpr std::string_view kTrusteesItemByName = "Trustees.ItemByName";
+inline constexpr std::string_view kTrusteeCanDelete = "Trustee.CanDelete";
+
+// Folder (IDmFolder); additions and removals match the folder's number.
+// Answer(true) on a removal is the sticky mode: True, the item stays.
+inline constexpr std::string_view kFolderDocNumber = "Folder.DocNumber";
+inline constexpr std::string_view kFolderSubfolders = "Folder.Subfolders";
+inline constexpr std::string_view kFolderDocuments = "Folder.Documents";
+inline constexpr std::string_view kFolderAddDocument = "Folder.AddDocument";
+inline constexpr std::string_view kFolderAddFolder = "Folder.AddFolder";
+inline constexpr std::string_view kFolderRemoveDocument = "Folder.RemoveDocument";
+inline constexpr std::string_view kFolderRemoveFolder = "Folder.RemoveFolder";
+inline constexpr std::string_view kFolderSave = "Folder.Save";
+inline constexpr std::string_view kFolderAsFolderObject = "Folder.AsFolderObject";
+inline constexpr std::string_view kFolderAsProfile = "Folder.AsProfile";
+
+// Collections of profiles and folders (a folder's documents and subfolders,
+// parent folders, related items, search results), matching the owner.
+inline constexpr std::string_view kProfilesItem = "Profiles.Item";
+inline constexpr std::string_view kProfilesRemove = "Profiles.Remove";
+inline constexpr std::string_view kFoldersItem = "Folders.Item";
+
+// Links of a profile; Remove with Defer takes effect at the next Refresh.
+inline constexpr std::string_view kLinksRemove = "Links.Remove";
+
+// The search dialog (its library is the one it searches).
+inline constexpr std::string_view kSearchDialogShow = "SearchDialog.Show";
+
 }  // namespace dmsim::op

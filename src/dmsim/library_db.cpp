@@ -157,7 +157,10 @@ LibraryDb::FrozenClock::~FrozenClock() {
 }
 
 std::string LibraryDb::DocServerLoc() const {
-    std::string loc = docServerDir_.string();
+    // Absolute, so that the stored paths work from any working folder.
+    std::error_code ec;
+    std::filesystem::path dir = std::filesystem::absolute(docServerDir_, ec);
+    std::string loc = (ec ? docServerDir_ : dir.lexically_normal()).string();
     if (loc.empty() || loc.back() != '/') loc += '/';
     return loc;
 }

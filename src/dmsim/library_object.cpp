@@ -2,33 +2,16 @@
 
 #include "dmclient/dm_error.h"
 #include "dmsim/dm_errors.h"
+#include "dmsim/dm_item.h"
 #include "dmsim/fault_ops.h"
+#include "dmsim/folder_object.h"
+#include "dmsim/form_catalog.h"
+#include "dmsim/form_objects.h"
 #include "dmsim/library_properties.h"
+#include "dmsim/profile_object.h"
 #include "dmsim/session.h"
 
 namespace dmsim {
-
-namespace {
-
-// Until the library's forms and document applications are emulated, it
-// offers none.
-class NoForms : public dm::IDmForms {
-public:
-    int32_t Count() override { return 0; }
-    dm::FormPtr Item(int32_t index) override {
-        throw dm::DmError(kErrBadIndex, kObjectsSource, "Invalid index " + std::to_string(index) + ".");
-    }
-};
-
-class NoDocApplications : public dm::IDmDocApplications {
-public:
-    int32_t Count() override { return 0; }
-    dm::DocApplicationPtr Item(int32_t index) override {
-        throw dm::DmError(kErrBadIndex, kObjectsSource, "Invalid index " + std::to_string(index) + ".");
-    }
-};
-
-}  // namespace
 
 FaultContext LibraryObject::Context(int32_t docNumber) const {
     FaultContext c;
@@ -62,6 +45,7 @@ void LibraryObject::Connect() {
     session_->Calls().Record(op::kLibraryConnect, spec_.name, 0);
     try {
         session_->Db(spec_.name);
+        session_->connectedLibrary = spec_.name;
     } catch (const std::exception& e) {
         throw dm::DmError(kErrLibraryUnavailable, kObjectsSource,
                           "Unable to connect to library " + spec_.name + ": " + e.what());
@@ -75,36 +59,38 @@ dm::PropertiesPtr LibraryObject::Properties() {
 
 dm::FormsPtr LibraryObject::Forms() {
     if (session_->Faults().Hit(op::kLibraryForms, Context())) return nullptr;
-    return std::make_shared<NoForms>();
+    return MakeForms(spec_);
 }
 
 dm::DocApplicationsPtr LibraryObject::DocApplications() {
     if (session_->Faults().Hit(op::kLibraryDocApplications, Context())) return nullptr;
-    return std::make_shared<NoDocApplications>();
+    return MakeDocApplications(*session_, spec_);
 }
 
-// Profiles and folders are not emulated yet: every number is "not found" and
-// no new profile or folder can be had.
 dm::ProfilePtr LibraryObject::GetProfile(int32_t docNumber) {
-    session_->Faults().Hit(op::kLibraryGetProfile, Context(docNumber));
-    return nullptr;
+    if (session_->Faults().Hit(op::kLibraryGetProfile, Context(docNumber))) return nullptr;
+    return OpenProfile(session_, spec_, docNumber);
 }
 
 dm::FolderPtr LibraryObject::GetFolder(int32_t docNumber) {
-    session_->Faults().Hit(op::kLibraryGetFolder, Context(docNumber));
-    return nullptr;
+    if (session_->Faults().Hit(op::kLibraryGetFolder, Context(docNumber))) return nullptr;
+    auto item = DmItem::Open(session_, spec_, docNumber);
+    if (!item || !item->IsFolder()) return nullptr;
+    return std::make_shared<FolderObject>(item);
 }
 
 dm::ProfilePtr LibraryObject::NewProfile(const std::string& formName) {
     FaultContext c = Context();
     c.name = formName;
-    session_->Faults().Hit(op::kLibraryNewProfile, c);
-    return nullptr;
+    if (session_->Faults().Hit(op::kLibraryNewProfile, c)) return nullptr;
+    const Form* form = LibraryForm(spec_, formName);
+    if (!form) return nullptr;
+    return std::make_shared<ProfileObject>(std::make_shared<DmItem>(session_, spec_, *form));
 }
 
 dm::FolderPtr LibraryObject::NewFolder() {
-    session_->Faults().Hit(op::kLibraryNewFolder, Context());
-    return nullptr;
+    if (session_->Faults().Hit(op::kLibraryNewFolder, Context())) return nullptr;
+    return std::make_shared<FolderObject>(std::make_shared<DmItem>(session_, spec_, FolderForm()));
 }
 
 }  // namespace dmsim

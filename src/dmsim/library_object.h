@@ -25,11 +25,15 @@ public:
     void Connect() override;
     dm::PropertiesPtr Properties() override;
 
-    // Documents, folders and forms of the library.
+    // Documents, folders and forms of the library (form_catalog.h).
     dm::FormsPtr Forms() override;
     dm::DocApplicationsPtr DocApplications() override;
+    // Nothing for no such document (0 included) or, for GetFolder, an item
+    // that is not a folder.
     dm::ProfilePtr GetProfile(int32_t docNumber) override;
     dm::FolderPtr GetFolder(int32_t docNumber) override;
+    // Nothing for a form the library does not offer (the folder form
+    // included: new folders come from NewFolder).
     dm::ProfilePtr NewProfile(const std::string& formName) override;
     dm::FolderPtr NewFolder() override;
 

@@ -2,6 +2,7 @@
 
 #include "dmsim/library_db.h"
 #include "dmsim/library_schema.h"
+#include "dmsim/link_store.h"
 
 namespace dmsim {
 
@@ -120,11 +121,15 @@ void WriteStartingRows(LibraryDb& db, const SiteSpec& site, const LibrarySpec& l
 void CreateLibraryDatabase(LibraryDb& db, const SiteSpec& site) {
     std::filesystem::create_directories(db.DocServerDir());
     db.InTransaction([&] {
-        if (db.TableExists("PROFILE")) return;
-        const LibrarySpec& lib = db.Spec();
-        CreateTables(db, lib);
-        WriteDictionary(db, lib);
-        WriteStartingRows(db, site, lib);
+        if (!db.TableExists("PROFILE")) {
+            const LibrarySpec& lib = db.Spec();
+            CreateTables(db, lib);
+            WriteDictionary(db, lib);
+            WriteStartingRows(db, site, lib);
+        }
+        // The emulator's own tables; a library made by an earlier emulator
+        // gets them on its next opening.
+        EnsureLinkTable(db);
     });
     db.Connection().ClearCache();
 }

@@ -8,8 +8,8 @@ namespace dmsim {
 
 class LibraryDb;
 
-// Sets up the library in one transaction; does nothing when its PROFILE
-// table exists already. REMOTE_LIBRARIES gets the library's own row
+// Sets up the library in one transaction; when its PROFILE table exists
+// already only the emulator's own tables are added where missing. REMOTE_LIBRARIES gets the library's own row
 // (SYSTEM_ID 0) and one row per other library of the site.
 void CreateLibraryDatabase(LibraryDb& db, const SiteSpec& site);
 

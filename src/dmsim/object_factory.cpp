@@ -5,6 +5,7 @@
 #include "dmsim/client_object.h"
 #include "dmsim/dm_errors.h"
 #include "dmsim/fault_ops.h"
+#include "dmsim/search_dialog.h"
 #include "dmsim/session.h"
 #include "dmsim/sql_object.h"
 
@@ -45,8 +46,9 @@ dm::SqlPtr ObjectFactory::CreateSql(std::string_view progId) {
 }
 
 dm::SearchDialogPtr ObjectFactory::CreateSearchDialog() {
-    session_->Faults().Hit(op::kCreateSearchDialog, {});
-    return nullptr;
+    if (session_->Faults().Hit(op::kCreateSearchDialog, {})) return nullptr;
+    session_->Calls().Record(op::kCreateSearchDialog, {}, 0);
+    return std::make_shared<SearchDialog>(session_);
 }
 
 }  // namespace dmsim

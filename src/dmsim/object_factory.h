@@ -18,7 +18,6 @@ public:
     dm::ApplicationPtr CreateApplication(std::string_view id) override;
     dm::ClientPtr CreateClient() override;
     dm::SqlPtr CreateSql(std::string_view progId) override;
-    // The search dialog is not emulated yet: nothing.
     dm::SearchDialogPtr CreateSearchDialog() override;
 
 private:

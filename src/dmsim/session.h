@@ -49,6 +49,9 @@ public:
     bool loggedOn = false;
     intptr_t parentWindow = 0;
     dm::IDmDialogHost* dialogHost = nullptr;
+    // The library the program connected last ("" before any Connect); the
+    // search dialog searches it.
+    std::string connectedLibrary;
 
     // The most recently created SQL object, for observers.
     std::weak_ptr<SqlObject> lastSql;

@@ -74,6 +74,11 @@ SiteBuilder::LibraryBuilder& SiteBuilder::LibraryBuilder::LastDocNumber(int32_t 
     return *this;
 }
 
+SiteBuilder::LibraryBuilder& SiteBuilder::LibraryBuilder::Forms(std::vector<std::string> forms) {
+    Spec().forms = std::move(forms);
+    return *this;
+}
+
 SiteBuilder::LibraryBuilder& SiteBuilder::LibraryBuilder::Right(const std::string& name, dm::Variant value) {
     for (auto& [n, v] : Spec().properties) {
         if (EqualsNoCase(n, name)) {

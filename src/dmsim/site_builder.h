@@ -46,6 +46,8 @@ public:
         LibraryBuilder& WithoutColumn(OptionalColumn column);
         LibraryBuilder& SettingsTable(bool on = true);
         LibraryBuilder& LastDocNumber(int32_t number);
+        // The document forms the library offers (default: all).
+        LibraryBuilder& Forms(std::vector<std::string> forms);
         // Sets a right or parameter (added at the end when new).
         LibraryBuilder& Right(const std::string& name, dm::Variant value);
         LibraryBuilder& Parameter(const std::string& name, dm::Variant value);

@@ -27,6 +27,7 @@
 //                               optional columns that exist (absent: all)
 //   settings_table = yes        KEST_SETTINGS exists
 //   last_docnumber = 0          SEQ_PROFILE.LASTKEY of a new database
+//   forms = DEFPROF EMAILPROF   document forms offered (absent or empty: all)
 //
 //   [properties DOCS]           rights and parameters in Properties order;
 //   User.DocDelete = true       absent section: the default set. Values:
@@ -95,6 +96,17 @@ std::vector<OptionalColumn> ParseColumns(const std::string& value, int line) {
         }
     }
     return columns;
+}
+
+std::vector<std::string> ParseWords(const std::string& value) {
+    std::vector<std::string> words;
+    std::istringstream in(value);
+    std::string word;
+    while (in >> word) {
+        if (!word.empty() && word.back() == ',') word.pop_back();
+        if (!word.empty()) words.push_back(word);
+    }
+    return words;
 }
 
 bool IsWholeNumber(const std::string& s) {
@@ -251,6 +263,7 @@ SiteSpec ParseSiteText(const std::string& text) {
                 else if (k == "COLUMNS") library->columns = ParseColumns(value, line);
                 else if (k == "SETTINGS_TABLE") library->settingsTable = ParseBool(value, line);
                 else if (k == "LAST_DOCNUMBER") library->lastDocNumber = ParseInt(value, line);
+                else if (k == "FORMS") library->forms = ParseWords(value);
                 else throw SiteError("site file line " + std::to_string(line) + ": unknown key " + key);
                 break;
             case Section::Properties:
@@ -319,7 +332,13 @@ std::string FormatSiteText(const SiteSpec& site) {
             if (lib.HasColumn(c.column)) out << " " << c.table << "." << c.name;
         }
         out << "\nsettings_table = " << (lib.settingsTable ? "yes" : "no") << "\n"
-            << "last_docnumber = " << lib.lastDocNumber << "\n"
+            << "last_docnumber = " << lib.lastDocNumber << "\n";
+        if (!lib.forms.empty()) {
+            out << "forms =";
+            for (const auto& form : lib.forms) out << " " << form;
+            out << "\n";
+        }
+        out
             << "\n[properties " << lib.name << "]\n";
         for (const auto& [name, value] : lib.properties) {
             out << name << " = " << FormatPropertyValue(value) << "\n";

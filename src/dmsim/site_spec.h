@@ -79,6 +79,8 @@ struct LibrarySpec {
                                            OptionalColumn::ItemType};
     bool settingsTable = false;  // KEST_SETTINGS exists
     int32_t lastDocNumber = 0;   // SEQ_PROFILE.LASTKEY of a new library
+    // The document forms the library offers (form_catalog.h); empty: all.
+    std::vector<std::string> forms;
     std::vector<LibraryProperty> properties;
 
     bool HasColumn(OptionalColumn c) const;

@@ -6,6 +6,7 @@
 
 #include "dmclient/dm_error.h"
 #include "dmsim/default_site.h"
+#include "dmsim/document_maker.h"
 #include "dmsim/emulator.h"
 #include "dmsim/library_db.h"
 #include "dmsim/queue_table.h"
@@ -23,7 +24,11 @@ constexpr const char* kUsage =
     "commands:\n"
     "  create DIR [--demo]      a new site: libraries DOCS (primary), ARCHIVE and\n"
     "                           ARCHIVE2; --demo adds people, groups, applications\n"
-    "                           and lookup rows\n"
+    "                           and lookup rows, and documents, folders, trustees\n"
+    "                           and related items in DOCS\n"
+    "  add-docs DIR LIBRARY N V S\n"
+    "                           adds N documents of V versions of S bytes each\n"
+    "                           (application MS WORD, made when missing)\n"
     "  sql DIR LIBRARY STMT     runs one SQL Server statement as the program does\n"
     "                           ([OWNER] becomes the library's owner) and prints\n"
     "                           the result tab-separated with a header line\n"
@@ -141,6 +146,64 @@ int Queue(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     return 0;
 }
 
+bool ParseCount(const std::string& text, long low, long high, long& out) {
+    char* end = nullptr;
+    long n = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || n < low || n > high) return false;
+    out = n;
+    return true;
+}
+
+// Bytes of a benchmark file: readable, different for every document and
+// version.
+std::string FileBytes(long size, int32_t seed) {
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(size));
+    uint32_t state = static_cast<uint32_t>(seed) * 2654435761u + 1;
+    while (bytes.size() < static_cast<size_t>(size)) {
+        state = state * 1664525u + 1013904223u;
+        bytes += static_cast<char>('a' + (state >> 24) % 26);
+        if (bytes.size() % 64 == 63) bytes += '\n';
+    }
+    bytes.resize(static_cast<size_t>(size));
+    return bytes;
+}
+
+int AddDocs(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 6) return Usage(err, "add-docs needs DIR LIBRARY N V S");
+    long count = 0, versions = 0, size = 0;
+    if (!ParseCount(args[3], 1, 1000000, count)) return Usage(err, "N must be a number from 1 to 1000000: " + args[3]);
+    if (!ParseCount(args[4], 1, 99, versions)) return Usage(err, "V must be a number from 1 to 99: " + args[4]);
+    if (!ParseCount(args[5], 0, 64L << 20, size)) return Usage(err, "S must be a number of bytes up to 64 MB: " + args[5]);
+    Emulator emulator(args[1]);
+    const LibrarySpec* spec = emulator.Site().Find(args[2]);
+    if (!spec) {
+        err << "dmsite: no library named '" << args[2] << "' in the site\n";
+        return 1;
+    }
+    LibraryDb& db = emulator.Library(spec->name);
+    if (AsInt(db.QueryValue("SELECT COUNT(*) FROM " + db.Table("APPS") + " WHERE APPLICATION = 'MS WORD'")) == 0) {
+        db.Exec("INSERT INTO " + db.Table("APPS") +
+                    " (SYSTEM_ID, APPLICATION, DESCRIPTION, DEFAULT_EXTENSION, DISABLED) "
+                    "VALUES (?, 'MS WORD', 'Word document', 'DOC', '')",
+                {int64_t{db.NextSystemKey()}});
+    }
+    DocumentMaker docs(emulator, spec->name);
+    int32_t first = 0, last = 0;
+    for (long i = 1; i <= count; ++i) {
+        DocumentSpec doc;
+        doc.name = "Benchmark document " + std::to_string(i);
+        for (long v = 1; v <= versions; ++v) {
+            doc.versions.push_back(Version(FileBytes(size, static_cast<int32_t>(i * 100 + v))));
+        }
+        last = docs.Create(doc);
+        if (first == 0) first = last;
+    }
+    out << count << " document(s) with " << versions << " version(s) of " << size << " byte(s) added to "
+        << spec->name << " (#" << first << " to #" << last << ")\n";
+    return 0;
+}
+
 }  // namespace
 
 int RunSiteTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -153,6 +216,7 @@ int RunSiteTool(const std::vector<std::string>& args, std::ostream& out, std::os
         }
         if (command == "create") return Create(args, out, err);
         if (command == "queue") return Queue(args, out, err);
+        if (command == "add-docs") return AddDocs(args, out, err);
         if (command == "sql") {
             if (args.size() != 4) return Usage(err, "sql needs DIR LIBRARY STATEMENT");
             Emulator emulator(args[1]);

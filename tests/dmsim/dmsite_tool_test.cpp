@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -51,7 +52,8 @@ protected:
 TEST_F(DmsiteTool, HelpListsTheCommandsAndBadArgumentsFail) {
     Outcome help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char* command : {"create DIR", "sql DIR LIBRARY", "queue DIR SOURCE TARGET", "dump DIR"}) {
+    for (const char* command :
+         {"create DIR", "add-docs DIR LIBRARY N V S", "sql DIR LIBRARY", "queue DIR SOURCE TARGET", "dump DIR"}) {
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
     }
     for (const auto& args : std::vector<std::vector<std::string>>{
@@ -97,15 +99,77 @@ TEST_F(DmsiteTool, CreatesASiteAndRunsStatementsOnIt) {
     EXPECT_EQ(Run({"queue", Site(), "DOCS", "NOWHERE"}).status, 1);
 }
 
-TEST_F(DmsiteTool, DemoSiteHasLookupRowsInEveryLibrary) {
+TEST_F(DmsiteTool, DemoSiteHasLookupRowsInEveryLibraryAndDocumentsInDocs) {
     ASSERT_EQ(Run({"create", Site(), "--demo"}).status, 0);
+    auto count = [&](const char* library, const std::string& sql) {
+        Outcome o = Run({"sql", Site(), library, sql});
+        EXPECT_EQ(o.status, 0) << sql << o.err;
+        std::string out = o.out.substr(o.out.find('\n') + 1);
+        return std::atol(out.c_str());
+    };
     for (const char* library : {"DOCS", "ARCHIVE", "ARCHIVE2"}) {
-        Outcome people = Run({"sql", Site(), library,
-                              "SELECT COUNT(*) FROM [OWNER].PEOPLE WHERE USER_ID IN ('JSMITH', 'MJONES')"});
-        EXPECT_EQ(people.out, "(no column name)\n2\n") << library;
-        Outcome apps = Run({"sql", Site(), library, "SELECT COUNT(*) FROM [OWNER].APPS"});
-        EXPECT_EQ(apps.out, "(no column name)\n5\n") << library;
+        EXPECT_EQ(count(library, "SELECT COUNT(*) FROM [OWNER].PEOPLE WHERE USER_ID IN ('JSMITH', 'MJONES')"), 2)
+            << library;
+        EXPECT_EQ(count(library, "SELECT COUNT(*) FROM [OWNER].APPS"), 5) << library;
     }
+    EXPECT_EQ(count("ARCHIVE", "SELECT COUNT(*) FROM [OWNER].PROFILE"), 0);
+
+    const std::string documents = "FROM [OWNER].PROFILE P JOIN [OWNER].APPS A ON A.SYSTEM_ID = P.APPLICATION "
+                                  "WHERE A.APPLICATION <> 'FOLDER'";
+    EXPECT_EQ(count("DOCS", "SELECT COUNT(*) " + documents), 36);
+    EXPECT_EQ(count("DOCS", "SELECT COUNT(DISTINCT A.APPLICATION) " + documents), 4);
+    EXPECT_EQ(count("DOCS", "SELECT COUNT(DISTINCT P.AUTHOR) " + documents), 4);
+    EXPECT_GE(count("DOCS", "SELECT COUNT(DISTINCT P.MATTER) " + documents), 2);
+    EXPECT_EQ(count("DOCS", "SELECT COUNT(*) FROM [OWNER].FOLDER"), 4);
+    EXPECT_EQ(count("DOCS", "SELECT COUNT(*) FROM [OWNER].ROOT_OBJECT"), 1);
+    EXPECT_EQ(count("DOCS", "SELECT COUNT(*) FROM [OWNER].FOLDER_ITEM WHERE NODE_TYPE = 'F'"), 2) << "nested";
+    EXPECT_GT(count("DOCS", "SELECT COUNT(*) FROM [OWNER].FOLDER_ITEM WHERE NODE_TYPE = 'D'"), 20);
+    EXPECT_GT(count("DOCS", "SELECT COUNT(*) FROM [OWNER].VERSIONS"), 60);
+    EXPECT_GT(count("DOCS", "SELECT COUNT(*) FROM [OWNER].VERSIONS WHERE SUBVERSION <> '!'"), 0);
+    EXPECT_EQ(count("DOCS", "SELECT COUNT(*) FROM [OWNER].VERSIONS WHERE VERSION_LABEL = 'A'"), 1);
+    EXPECT_EQ(count("DOCS", "SELECT COUNT(*) FROM [OWNER].COMPONENTS WHERE FILE_SIZE = 0"), 0);
+    EXPECT_GT(count("DOCS", "SELECT COUNT(*) FROM [OWNER].SECURITY S JOIN [OWNER].PEOPLE P ON "
+                            "P.SYSTEM_ID = S.PERSONORGROUP"),
+              0);
+    EXPECT_GT(count("DOCS", "SELECT COUNT(*) FROM [OWNER].SECURITY S JOIN [OWNER].GROUPS G ON "
+                            "G.SYSTEM_ID = S.PERSONORGROUP"),
+              0);
+    EXPECT_EQ(count("DOCS", "SELECT COUNT(*) FROM [OWNER].RELATED"), 24);
+    EXPECT_GT(count("DOCS", "SELECT COUNT(*) FROM [OWNER].ACTIVITYLOG"), 72);
+
+    // Every component file is on the document server, with its bytes.
+    Outcome files = Run({"sql", Site(), "DOCS",
+                         "SELECT P.DOCSERVER_LOC + P.PATH + C.PATH, C.FILE_SIZE FROM [OWNER].COMPONENTS C "
+                         "JOIN [OWNER].PROFILE P ON P.DOCNUMBER = C.DOCNUMBER"});
+    std::istringstream lines(files.out);
+    std::string line;
+    std::getline(lines, line);
+    int checked = 0;
+    while (std::getline(lines, line)) {
+        std::string path = line.substr(0, line.find('\t'));
+        long size = std::atol(line.c_str() + line.find('\t') + 1);
+        ASSERT_TRUE(std::filesystem::is_regular_file(path)) << path;
+        EXPECT_EQ(static_cast<long>(std::filesystem::file_size(path)), size) << path;
+        ++checked;
+    }
+    EXPECT_GT(checked, 60);
+    EXPECT_EQ(Run({"queue", Site(), "DOCS", "ARCHIVE"}).out, "36 document(s) queued in DOCS for ARCHIVE\n");
+}
+
+TEST_F(DmsiteTool, AddDocsMakesDocumentsWithVersionsOfTheGivenSize) {
+    ASSERT_EQ(Run({"create", Site()}).status, 0);
+    Outcome added = Run({"add-docs", Site(), "archive", "3", "2", "100"});
+    ASSERT_EQ(added.status, 0) << added.err;
+    EXPECT_EQ(added.out, "3 document(s) with 2 version(s) of 100 byte(s) added to ARCHIVE (#50001 to #50003)\n");
+    Outcome sizes = Run({"sql", Site(), "ARCHIVE",
+                         "SELECT COUNT(*), MIN(FILE_SIZE), MAX(FILE_SIZE) FROM [OWNER].COMPONENTS"});
+    EXPECT_EQ(sizes.out.substr(sizes.out.find('\n') + 1), "6\t100\t100\n");
+    for (const auto& args : std::vector<std::vector<std::string>>{{"add-docs", Site(), "DOCS", "0", "1", "10"},
+                                                                 {"add-docs", Site(), "DOCS", "1", "x", "10"},
+                                                                 {"add-docs", Site(), "DOCS", "1", "1"}}) {
+        EXPECT_EQ(Run(args).status, 2);
+    }
+    EXPECT_EQ(Run({"add-docs", Site(), "NOWHERE", "1", "1", "1"}).status, 1);
 }
 
 }  // namespace

@@ -85,9 +85,10 @@ TEST_F(SessionTest, LibraryObjectsCarryUserRightsAndParameters) {
     auto archive = app_->CurrentLibrary();
     EXPECT_EQ(archive->UserId(), "ARCHUSER");
     EXPECT_TRUE(archive->Properties()->Item("User.DocDelete")->Value().IsBooleanFalse());
-    // Not emulated yet: no documents, forms or applications.
+    // A fresh library: no documents, the document forms, and no document
+    // application (FOLDER is none).
     EXPECT_EQ(archive->GetProfile(1), nullptr);
-    EXPECT_EQ(archive->Forms()->Count(), 0);
+    EXPECT_EQ(archive->Forms()->Count(), 2);
     EXPECT_EQ(archive->DocApplications()->Count(), 0);
 }
 

@@ -1,15 +1,19 @@
 // Two processes (two computers) lock batches of one queue at once with the
-// program's batch-lock statement: no row is ever handed to both.
+// program's batch-lock statement: no row is ever handed to both. Two
+// processes saving documents at once never get the same number, id or file.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 
 #include "dmclient/dm_factory.h"
+#include "dmsim/document_maker.h"
 #include "dmsim/emulator.h"
 #include "dmsim/library_db.h"
 #include "dmsim/queue_table.h"
@@ -136,6 +140,76 @@ TEST(TwoComputers, NeverLockTheSameQueueRow) {
         << "the other target's rows are untouched";
     EXPECT_EQ(AsInt(db.QueryValue("SELECT COUNT(*) FROM NEEDS_ARCHIVING WHERE LOCKED_BY = 'SYSTEM'")), 1)
         << "a parked row is never locked";
+}
+
+// Forks `count` processes that each run fn after a common start; expects
+// each to exit 0.
+void RunTogether(int count, const std::function<int(int)>& fn) {
+    int start[2];
+    ASSERT_EQ(pipe(start), 0);
+    std::vector<pid_t> children;
+    for (int i = 0; i < count; ++i) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(start[1]);
+            char go;
+            if (read(start[0], &go, 1) < 0) _exit(9);
+            _exit(fn(i));
+        }
+        children.push_back(child);
+    }
+    close(start[0]);
+    close(start[1]);
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+}
+
+TEST(TwoComputers, SaveDocumentsUnderDistinctNumbersIdsAndFiles) {
+    constexpr int kEach = 15;
+    test_support::TempDir dir;
+    {
+        SiteBuilder site(dir.path());
+        site.Library("DOCS");
+        site.Create();
+        site.AddApplication("DOCS", "MS WORD", "Word", "DOC");
+    }
+    RunTogether(2, [&](int computer) {
+        try {
+            Emulator emulator(dir.path());
+            DocumentMaker docs(emulator, "DOCS");
+            for (int i = 0; i < kEach; ++i) {
+                DocumentSpec spec;
+                spec.name = "PC" + std::to_string(computer) + " document " + std::to_string(i);
+                spec.versions = {Version(spec.name), Version(spec.name + " again")};
+                docs.Create(spec);
+            }
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "computer %d: %s\n", computer, e.what());
+            return 1;
+        }
+        return 0;
+    });
+    Emulator emulator(dir.path());
+    LibraryDb& db = emulator.Library("DOCS");
+    EXPECT_EQ(AsInt(db.QueryValue("SELECT COUNT(DISTINCT DOCNUMBER) FROM PROFILE")), 2 * kEach);
+    EXPECT_EQ(AsInt(db.QueryValue("SELECT COUNT(DISTINCT SYSTEM_ID) FROM PROFILE")), 2 * kEach);
+    EXPECT_EQ(AsInt(db.QueryValue("SELECT MAX(LASTKEY) FROM SEQ_PROFILE")), 2 * kEach);
+    EXPECT_EQ(AsInt(db.QueryValue("SELECT COUNT(DISTINCT PATH) FROM COMPONENTS")), 4 * kEach);
+    // Every file holds what its own document was given.
+    auto rows = db.Query("SELECT P.DOCSERVER_LOC || P.PATH || C.PATH, P.DOCNAME, V.VERSION FROM COMPONENTS C "
+                         "JOIN VERSIONS V ON V.VERSION_ID = C.VERSION_ID JOIN PROFILE P ON P.DOCNUMBER = C.DOCNUMBER");
+    ASSERT_EQ(rows.rows.size(), static_cast<size_t>(4 * kEach));
+    for (const auto& r : rows.rows) {
+        std::ifstream in(AsText(r[0]), std::ios::binary);
+        std::stringstream content;
+        content << in.rdbuf();
+        EXPECT_EQ(content.str(), AsText(r[1]) + (AsInt(r[2]) == 1 ? "" : " again")) << AsText(r[0]);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,91 @@
+#pragma once
+// One call of CreateFolder: finding the folder under its parent, or creating
+// it from the source folder's profile and completing it in the library.
+// The steps share the call's arguments and state, so they are methods of
+// one object that lives for the call.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "dmclient/variant.h"
+
+namespace core {
+class Program;
+}
+
+namespace folders {
+
+class Folders;
+
+class FolderCreation {
+public:
+    FolderCreation(core::Program& program, Folders& folders, std::string name, int32_t parent, bool isPublic,
+                   std::string library, int32_t sourceFolder, std::string sourceLibrary)
+        : p_(program),
+          folders_(folders),
+          name_(std::move(name)),
+          parent_(parent),
+          isPublic_(isPublic),
+          library_(std::move(library)),
+          sourceFolder_(sourceFolder),
+          sourceLibrary_(std::move(sourceLibrary)) {}
+
+    int32_t Run();
+
+private:
+    // Steps of finding the folder; each answers false when the call ends.
+    bool CheckRights();
+    // The subfolder of that name in the parent folder; 0 when none.
+    int32_t FindInParent();
+    // The folder found by SQL in the connected library; 0 when none.
+    int32_t FindBySql();
+
+    // Steps of the new folder object (new_folder_profile.cpp).
+    bool OpenNewFolder();
+    void ReadSourceColumns();
+    bool FillProfileColumns();
+
+    // Phases that complete the new folder (new_folder_completion.cpp); true
+    // when the folder stands complete and result_ holds its number.
+    bool CompleteNewFolder();
+    bool SaveProfile();
+    bool SaveFolderObject();
+    bool ReadFolderNumber();
+    void FixValuesBySql();
+    bool TakeParentValues();
+    bool FileUnderParent();
+    void ClearOwnActivity();
+
+    // Reads the database's current time before the folder is saved.
+    void NoteCreationTime();
+
+    void CommonEnd();
+    void ErrorHandler();
+
+    // Seconds since midnight on the program's clock, for the timing notes.
+    double TimeOfDay();
+    void TimingNote(double start);
+
+    core::Program& p_;
+    Folders& folders_;
+    const std::string name_;
+    const int32_t parent_;
+    const bool isPublic_;
+    std::string library_;
+    const int32_t sourceFolder_;
+    const std::string sourceLibrary_;
+
+    std::string entryLibrary_;
+    int32_t result_ = 0;
+    int32_t folderNumber_ = 0;
+    std::string userId_;
+    bool userIdRead_ = false;
+    // The database time noted before the save; "" when it could not be read.
+    std::string creationTime_;
+    bool trusteesCopied_ = false;
+    std::vector<std::pair<std::string, dm::Variant>> sourceColumns_;
+};
+
+}  // namespace folders

@@ -1,0 +1,50 @@
+#pragma once
+// Small helpers the folder procedures share: the run-time error they catch,
+// the quoted folder name of their messages and the DM's "empty" value.
+
+#include <exception>
+#include <string>
+
+#include "dmclient/dm_error.h"
+#include "dmclient/variant.h"
+
+namespace folders {
+
+// The run-time error that ended a step: number, source and description.
+struct CaughtError {
+    int32_t number = 0;
+    std::string source;
+    std::string description;
+};
+
+// Call inside a catch block: what the current exception says.
+inline CaughtError CurrentError() {
+    try {
+        throw;
+    } catch (const dm::DmError& e) {
+        return {e.Number(), e.Source(), e.Description()};
+    } catch (const std::exception& e) {
+        return {5, "Dorvane", e.what()};
+    } catch (...) {
+        return {};
+    }
+}
+
+// A call on an object that the DM client did not supply fails as an unset
+// object does.
+template <typename Ptr>
+const Ptr& Require(const Ptr& object) {
+    if (!object) throw dm::DmError(91, "Dorvane", "Object variable or With block variable not set");
+    return object;
+}
+
+// The folder name between double quotation marks, as the messages show it.
+inline std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
+
+// A column value is empty when it holds nothing or an empty text; Null is a
+// value of its own.
+inline bool IsEmptyValue(const dm::Variant& v) {
+    return v.IsEmpty() || (v.kind() == dm::Variant::Kind::Text && v.ToText().empty());
+}
+
+}  // namespace folders

@@ -1,0 +1,170 @@
+#include "folders/folder_trustees.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "core/program.h"
+#include "core/sql_text.h"
+#include "core/text.h"
+#include "folders/folder_support.h"
+
+namespace folders {
+
+namespace {
+
+struct Trustee {
+    std::string name;
+    std::string rights;
+    bool group = false;
+};
+
+// Runs a statement whose rows nobody reads; the rows it changed.
+int32_t Run(core::Program& p, const std::string& statement) {
+    int32_t changed = 0;
+    if (p.RunSQL(statement)) changed = Require(p.session.PcdSql)->RowsAffected();
+    if (p.session.PcdSql) p.session.PcdSql->ReleaseResults();
+    return changed;
+}
+
+// ACCESSRIGHTS goes into the statement unquoted, so only a whole number may.
+bool IsWholeNumber(const std::string& text) {
+    size_t start = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    return text.size() > start &&
+           std::all_of(text.begin() + start, text.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+std::string ProfileSystemId(int32_t folder) {
+    return "(SELECT SYSTEM_ID FROM [OWNER].PROFILE WHERE DOCNUMBER = " + std::to_string(folder) + ")";
+}
+
+// DEFAULT_RIGHTS 0 and the single row that stands for no trustees.
+void MarkNoTrustees(core::Program& p, int32_t folder) {
+    const std::string number = std::to_string(folder);
+    Run(p, "UPDATE [OWNER].PROFILE SET DEFAULT_RIGHTS = 0 WHERE DOCNUMBER = " + number);
+    Run(p, "DELETE FROM [OWNER].SECURITY WHERE THING = " + ProfileSystemId(folder));
+    Run(p, "INSERT INTO [OWNER].SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) SELECT 0, 255, SYSTEM_ID FROM "
+           "[OWNER].PROFILE WHERE DOCNUMBER = " +
+               number);
+}
+
+std::vector<Trustee> ReadTrustees(core::Program& p, int32_t folder, int32_t sourceFolder, bool& docsUsers) {
+    std::vector<Trustee> trustees;
+    p.RunSQL(
+        "SELECT DISTINCT P.USER_ID, G.GROUP_ID, S.ACCESSRIGHTS FROM [OWNER].SECURITY S LEFT OUTER JOIN "
+        "[OWNER].PEOPLE P ON P.SYSTEM_ID = S.PERSONORGROUP LEFT OUTER JOIN [OWNER].GROUPS G ON G.SYSTEM_ID = "
+        "S.PERSONORGROUP LEFT OUTER JOIN [OWNER].PROFILE R  ON R.SYSTEM_ID = S.THING WHERE R.DOCNUMBER = " +
+        std::to_string(sourceFolder));
+    auto& sql = Require(p.session.PcdSql);
+    const int32_t rows = sql->RowCount();
+    if (rows == 0) {
+        sql->ReleaseResults();
+        return trustees;
+    }
+    do {
+        const std::string user = sql->ColumnValue(1).ToText();
+        const std::string group = sql->ColumnValue(2).ToText();
+        if (user.empty() && group.empty()) continue;
+        Trustee t;
+        t.rights = sql->ColumnValue(3).ToText();
+        if (!user.empty()) {
+            t.name = user;
+            p.WriteLog("User " + t.name + " will be added with rights " + t.rights);
+        }
+        if (!group.empty()) {
+            t.name = group;
+            t.group = true;
+            p.WriteLog("Group " + t.name + " will be added with rights " + t.rights);
+            if (group == "DOCS_USERS") docsUsers = true;
+        }
+        trustees.push_back(std::move(t));
+    } while (sql->NextRow() && static_cast<int32_t>(trustees.size()) < rows);
+    sql->ReleaseResults();
+    p.Separator();
+    p.WriteLog(std::to_string(trustees.size()) + " Trustee(s) found for Folder #" + std::to_string(folder));
+    p.Separator();
+    return trustees;
+}
+
+}  // namespace
+
+bool CopyFolderTrustees(core::Program& p, const std::string& library, int32_t folder,
+                        const std::string& sourceLibrary, int32_t sourceFolder) {
+    if (sourceLibrary.empty() || sourceFolder == 0) return false;
+    if (!p.ConnectLibrary(sourceLibrary)) return false;
+
+    bool docsUsers = false;
+    const std::vector<Trustee> trustees = ReadTrustees(p, folder, sourceFolder, docsUsers);
+
+    // Every write below belongs to the target library.
+    if (!p.ConnectLibrary(library)) return false;
+
+    const size_t count = trustees.size();
+    if (count == 0 || (count == 1 && docsUsers)) {
+        MarkNoTrustees(p, folder);
+        return false;
+    }
+
+    const std::string number = std::to_string(folder);
+    p.ShowStatus("Processing " + std::to_string(count) + " security entries for document " + number);
+    p.Separator();
+    Run(p, "DELETE FROM [OWNER].SECURITY WHERE THING = " + ProfileSystemId(folder));
+    int32_t added = 0;
+    for (const auto& t : trustees) {
+        const std::string kind = t.group ? "group " : "user ";
+        const std::string rights = core::Trim(t.rights);
+        if (!IsWholeNumber(rights)) {
+            p.WriteLog("Warning: Unable to add " + kind + t.name + " - access rights '" + t.rights +
+                       "' are not a number");
+            p.Separator();
+            continue;
+        }
+        p.WriteLog("Adding " + kind + t.name);
+        p.Separator();
+        const std::string name = core::DoubleApostrophes(t.name);
+        if (t.group) {
+            added += Run(p, "INSERT INTO [OWNER].SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) SELECT GR.SYSTEM_ID, " +
+                                rights + ", PR.SYSTEM_ID FROM [OWNER].GROUPS GR, [OWNER].PROFILE PR WHERE GR.GROUP_ID = '" +
+                                name + "' AND PR.DOCNUMBER = " + number);
+        } else {
+            added += Run(p, "INSERT INTO [OWNER].SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) SELECT PE.SYSTEM_ID, " +
+                                rights + ", PR.SYSTEM_ID FROM [OWNER].PEOPLE PE, [OWNER].PROFILE PR WHERE PE.USER_ID = '" +
+                                name + "' AND PR.DOCNUMBER = " + number);
+        }
+    }
+
+    // Own rights without a single row would shut everyone out of the folder.
+    if (added == 0) {
+        p.WriteLog("Warning: No trustee of folder #" + std::to_string(sourceFolder) + " in library " + sourceLibrary +
+                   " could be added in library " + library + " - folder #" + number + " is left without trustees");
+        p.Separator();
+        MarkNoTrustees(p, folder);
+        return false;
+    }
+    Run(p, "UPDATE [OWNER].PROFILE SET DEFAULT_RIGHTS = 1 WHERE DOCNUMBER = " + number);
+
+    // Reading the result back only informs the log.
+    auto& s = p.session;
+    if (s.CurrentProfile) {
+        try {
+            s.CurrentProfile->Close();
+        } catch (...) {
+        }
+        s.CurrentProfile.reset();
+    }
+    try {
+        s.CurrentProfile = Require(s.ConnectedLibrary)->GetProfile(folder);
+    } catch (...) {
+    }
+    try {
+        if (s.CurrentProfile) {
+            p.WriteLog(std::to_string(Require(s.CurrentProfile->Trustees())->Count()) + " Trustee(s) added for document " +
+                       number);
+        }
+    } catch (...) {
+    }
+    return true;
+}
+
+}  // namespace folders

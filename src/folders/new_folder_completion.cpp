@@ -1,0 +1,271 @@
+// Completing a new folder: the saves, its number, the values fixed by SQL
+// and taken from the parent, its trustees, its filing under the parent and
+// the removal of the activity rows the DM wrote for it.
+
+#include <string>
+
+#include "core/program.h"
+#include "core/sql_text.h"
+#include "core/text.h"
+#include "folders/folder_creation.h"
+#include "folders/folder_support.h"
+#include "folders/folder_trustees.h"
+#include "folders/folders.h"
+
+namespace folders {
+
+namespace {
+
+void RunAndRelease(core::Program& p, const std::string& statement) {
+    p.RunSQL(statement);
+    if (p.session.PcdSql) p.session.PcdSql->ReleaseResults();
+}
+
+std::string ErrorLine(dm::IDmErrorInfo& info) {
+    return "Error: (" + std::to_string(info.ErrorNumber()) + ") - " + info.ErrorDescription();
+}
+
+}  // namespace
+
+bool FolderCreation::CompleteNewFolder() {
+    auto& s = p_.session;
+    NoteCreationTime();
+    if (!SaveProfile() || !SaveFolderObject() || !ReadFolderNumber()) return false;
+    FixValuesBySql();
+    if (parent_ != 0 && !TakeParentValues()) return false;
+
+    trusteesCopied_ = CopyFolderTrustees(p_, library_, folderNumber_, sourceLibrary_, sourceFolder_);
+
+    if (s.CurrentProfile) {
+        if (trusteesCopied_) {
+            try {
+                s.CurrentProfile->Close();
+            } catch (...) {
+            }
+        } else {
+            s.CurrentProfile->Close();
+        }
+        s.CurrentProfile.reset();
+    }
+    p_.Separator();
+    p_.ConnectLibrary(library_);
+
+    if (parent_ != 0 && !FileUnderParent()) return false;
+
+    result_ = folderNumber_;
+    // The folder stands complete and filed; a failing clean-up of the DM's
+    // own rows must not report it as lost.
+    try {
+        ClearOwnActivity();
+    } catch (...) {
+        const CaughtError error = CurrentError();
+        p_.Separator();
+        p_.WriteLog("CreateFolder:");
+        p_.ReportError(error.number, error.source, error.description);
+        p_.WriteLog("Warning: Unable to clear the Activitylog entries of folder #" + std::to_string(folderNumber_));
+    }
+    return true;
+}
+
+void FolderCreation::NoteCreationTime() {
+    auto& s = p_.session;
+    const bool oracle = core::IsOracle(p_.facts.DatabaseEngine);
+    try {
+        p_.RunSQL(oracle ? "SELECT TO_CHAR(SYSDATE, 'YYYY-MM-DD HH24:MI:SS') FROM DUAL" : "SELECT GETUTCDATE()");
+        creationTime_ = core::Trim(Require(s.PcdSql)->ColumnValue(1).ToText());
+        s.PcdSql->ReleaseResults();
+    } catch (...) {
+        creationTime_.clear();
+    }
+}
+
+bool FolderCreation::SaveProfile() {
+    auto& profile = p_.session.CurrentProfile;
+    const std::string libraryName = Require(profile->Library())->Name();
+    p_.WriteLog("Saving profile object for folder " + Quoted(name_) + " in library " + libraryName);
+    const dm::Variant saved = profile->Save(static_cast<int16_t>(p_.run.DmSaveFlags));
+    p_.Separator();
+
+    int32_t number = 0;
+    try {
+        number = profile->DocNumber();
+    } catch (...) {
+        number = 0;
+    }
+    if (number == 0) {
+        p_.WriteLog("Error: Unable to save profile object for folder " + Quoted(name_));
+        return false;
+    }
+    p_.WriteLog("Document #" + std::to_string(number) + " assigned to this folder in library " +
+                Require(profile->Library())->Name());
+    p_.Separator();
+    // A save that answers otherwise without a reason has still given the
+    // folder its number.
+    if (!saved.IsBooleanTrue() && profile->ErrorNumber() != 0) {
+        p_.WriteLog(ErrorLine(*profile));
+        return false;
+    }
+    p_.WriteLog("Profile object saved to #" + std::to_string(profile->DocNumber()) + " in library " +
+                Require(profile->Library())->Name());
+    p_.Separator();
+    return true;
+}
+
+bool FolderCreation::SaveFolderObject() {
+    auto& folder = p_.session.CurrentFolder;
+    if (!folder) {
+        p_.WriteLog("Warning: The folder object is no longer set - cannot continue");
+        return false;
+    }
+    if (!name_.empty()) {
+        if (folder->Title().empty()) folder->SetTitle(name_);
+        if (folder->Name().empty()) folder->SetName(name_);
+    }
+    const std::string libraryName = Require(folder->Library())->Name();
+    p_.WriteLog("Setting profile object #" + std::to_string(folder->DocNumber()) + " for folder " +
+                Quoted(folder->Title()) + (isPublic_ ? " as Public in library " : " as Private in library ") +
+                libraryName);
+    folder->SetIsPublic(isPublic_);
+    p_.Separator();
+
+    p_.WriteLog("Saving profile object for folder " + Quoted(name_) + " in library " + libraryName);
+    const dm::Variant saved = folder->Save(static_cast<int16_t>(p_.run.DmSaveFlags));
+    p_.Separator();
+    if (!saved.IsBooleanTrue() && folder->ErrorNumber() != 0) {
+        p_.WriteLog(ErrorLine(*folder));
+        return false;
+    }
+    p_.WriteLog("Folder object saved to #" + std::to_string(folder->DocNumber()) + " in library " +
+                Require(folder->Library())->Name());
+    p_.Separator();
+    return true;
+}
+
+bool FolderCreation::ReadFolderNumber() {
+    auto& s = p_.session;
+    if (!s.CurrentFolder) {
+        p_.WriteLog("Error: Folder object not set after save to library " + library_);
+        return false;
+    }
+    p_.WriteLog("Identifying Folder information in library " + Require(s.CurrentFolder->Library())->Name());
+    folderNumber_ = s.CurrentFolder->DocNumber();
+    p_.Separator();
+    if (s.CurrentProfile) {
+        s.CurrentProfile->Close();
+        s.CurrentProfile.reset();
+    }
+    s.CurrentFolder.reset();
+    if (folderNumber_ == 0) {
+        p_.WriteLog("Error: Document # is not set for folder " + Quoted(name_) + " - cannot continue");
+        return false;
+    }
+    p_.WriteLog("Document #" + std::to_string(folderNumber_) + " assigned to folder " + Quoted(name_) +
+                " in library " + library_);
+    p_.Separator();
+    return true;
+}
+
+void FolderCreation::FixValuesBySql() {
+    const std::string number = std::to_string(folderNumber_);
+    const std::string folderName = core::StripQuotes(name_);
+    RunAndRelease(p_, "UPDATE [OWNER].FOLDER SET PATH = '" + core::DoubleApostrophes(core::kProductName) +
+                          "' WHERE DOCNUMBER = " + number);
+    RunAndRelease(p_, "UPDATE [OWNER].PROFILE SET DOCNAME = '" + folderName + "' WHERE DOCNUMBER = " + number);
+    if (isPublic_) {
+        p_.WriteLog("Verifying Root_Object Display Name and Profile Document Name for Public Folder #" + number);
+        p_.Separator();
+        RunAndRelease(p_, "UPDATE [OWNER].ROOT_OBJECT SET DISPLAYNAME = '" + folderName + "' WHERE DOCNUMBER = " +
+                              number);
+    } else {
+        p_.WriteLog("Removing Root_Object Information (if it exists) for Folder #" + number);
+        p_.Separator();
+        RunAndRelease(p_, "DELETE FROM [OWNER].ROOT_OBJECT WHERE DOCNUMBER = " + number);
+    }
+}
+
+bool FolderCreation::TakeParentValues() {
+    auto& s = p_.session;
+    const std::string parentText = std::to_string(parent_);
+    p_.WriteLog("Retrieving profile information from parent #" + parentText);
+    p_.Separator();
+
+    std::string storageType;
+    std::string path;
+    int32_t retention = 0;
+    double form = 0;
+    p_.RunSQL("SELECT STORAGETYPE, PATH, RETENTION, FORM FROM [OWNER].PROFILE WHERE DOCNUMBER = " + parentText);
+    auto& sql = Require(s.PcdSql);
+    if (sql->RowCount() != 0) {
+        storageType = core::Trim(sql->ColumnValue(1).ToText());
+        path = core::Trim(sql->ColumnValue(2).ToText());
+        retention = dm::Variant(dm::LeadingNumber(sql->ColumnValue(3).ToText())).ToLong();
+        form = dm::LeadingNumber(sql->ColumnValue(4).ToText());
+    } else {
+        p_.WriteLog("Warning: Unable to retrieve profile information from parent #" + parentText);
+    }
+    sql->ReleaseResults();
+
+    p_.WriteLog("Setting Additional profile columns for folder " + Quoted(name_) + " from parent #" + parentText);
+    p_.Separator();
+    // The parent's values are text of the library like any other: a path
+    // with an apostrophe must stay one literal.
+    const bool ran = p_.RunSQL("UPDATE [OWNER].PROFILE SET DOCNAME = '" + core::StripQuotes(name_) +
+                               "', FORM = " + dm::FormatWhole(form) + ", FULLTEXT = 'Y', STORAGETYPE = '" +
+                               core::DoubleApostrophes(storageType) + "', PATH = '" + core::DoubleApostrophes(path) +
+                               "', RETENTION = " + std::to_string(retention) +
+                               ", EMAIL_SENT = NULL, EMAIL_RECEIVED = NULL WHERE DOCNUMBER = " +
+                               std::to_string(folderNumber_));
+    const int32_t changed = ran ? sql->RowsAffected() : 0;
+    sql->ReleaseResults();
+    if (changed == 0) {
+        p_.WriteLog("Error: Unable to post profile information for folder " + Quoted(name_));
+        return false;
+    }
+    return true;
+}
+
+bool FolderCreation::FileUnderParent() {
+    const std::string number = std::to_string(folderNumber_);
+    const std::string parentText = std::to_string(parent_);
+    p_.ShowStatus("Processing AddFolderItem for folder #" + number + " as subfolder under folder #" + parentText);
+    p_.Separator();
+    if (!folders_.AddFolderItem(folderNumber_, parent_, "F", library_, library_)) {
+        p_.WriteLog("Error: Unable to add folder item #" + number + " in library " + library_ + " to folder #" +
+                    parentText + " in library " + library_);
+        return false;
+    }
+    return true;
+}
+
+void FolderCreation::ClearOwnActivity() {
+    auto& s = p_.session;
+    const std::string number = std::to_string(folderNumber_);
+    p_.WriteLog("Clearing Activitylog entries for document #" + number + " generated by " + core::kProductName);
+    p_.Separator();
+
+    // The same number means another document in any other library.
+    if (core::Upper(p_.ConnectedLibraryName()) != core::Upper(library_)) {
+        p_.WriteLog("Warning: Library " + library_ + " is not connected - Activitylog entries for document #" +
+                    number + " are kept");
+        p_.Separator();
+        return;
+    }
+    if (creationTime_.empty()) {
+        p_.WriteLog("Warning: The database time before the folder was created is unknown - Activitylog entries "
+                    "for document #" +
+                    number + " are kept");
+        p_.Separator();
+        return;
+    }
+    // The DM dates its rows while it saves; anything from the moment before
+    // the save on is the folder's own.
+    const std::string since = core::IsOracle(p_.facts.DatabaseEngine)
+                                  ? "TO_DATE('" + core::DoubleApostrophes(creationTime_) + "', 'YYYY-MM-DD HH24:MI:SS')"
+                                  : "TRY_CAST('" + core::DoubleApostrophes(creationTime_) + "' AS DATETIME)";
+    RunAndRelease(p_, "DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + number +
+                          " AND TYPIST = (SELECT SYSTEM_ID FROM [OWNER].PEOPLE WHERE USER_ID = '" +
+                          core::DoubleApostrophes(Require(s.ConnectedLibrary)->UserId()) +
+                          "') AND START_DATE >= " + since);
+}
+
+}  // namespace folders

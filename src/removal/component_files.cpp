@@ -1,0 +1,96 @@
+#include "removal/component_files.h"
+
+#include <system_error>
+
+#include "core/program.h"
+#include "core/sql_text.h"
+#include "core/text.h"
+#include "removal/sql_reads.h"
+
+namespace fs = std::filesystem;
+
+namespace removal {
+
+namespace {
+
+// Compared without regard to letter case, as the DM's paths are.
+std::string Comparable(const std::string& path) {
+    std::string text = NativePath(core::Trim(path)).lexically_normal().generic_string();
+    return core::Upper(text);
+}
+
+}  // namespace
+
+fs::path NativePath(const std::string& path) {
+    std::string native = path;
+    for (char& c : native) {
+        if (c == '\\') c = '/';
+    }
+    return fs::path(native);
+}
+
+bool NormalFileExists(const std::string& path) {
+    if (path.empty()) return false;
+    std::error_code ec;
+    fs::path p = NativePath(path);
+    std::string name = p.filename().string();
+    return fs::is_regular_file(p, ec) && !(name.size() > 1 && name[0] == '.');
+}
+
+bool EntryExists(const std::string& path) {
+    if (path.empty()) return false;
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(NativePath(path), ec));
+}
+
+ComponentFileGuard::ComponentFileGuard(core::Program& program, int32_t docNumber)
+    : p_(program), docNumber_(docNumber) {
+    p_.RunSQL("SELECT LOCATION FROM [OWNER].DOCSERVERS");
+    if (RowCount(p_) > 0) {
+        do {
+            std::string location = Comparable(ColumnText(p_, 1));
+            if (location.empty()) continue;
+            if (location.back() != '/') location += '/';
+            locations_.push_back(location);
+        } while (NextRow(p_));
+    }
+    Release(p_);
+}
+
+bool ComponentFileGuard::InsideStorage(const std::string& path) const {
+    const std::string file = Comparable(path);
+    for (const auto& location : locations_) {
+        if (file.size() > location.size() && file.compare(0, location.size(), location) == 0) return true;
+    }
+    return false;
+}
+
+bool ComponentFileGuard::MayRemove(const std::string& path, const std::string& fileName) {
+    if (!InsideStorage(path)) {
+        p_.WriteLog("Warning: " + path + " lies outside the document storage of library " + p_.ConnectedLibraryName() +
+                    " - not removed");
+        p_.Separator();
+        return false;
+    }
+    p_.RunSQL("SELECT P.DOCNUMBER, P.DOCSERVER_LOC, P.PATH, C.PATH FROM [OWNER].PROFILE P, [OWNER].COMPONENTS C "
+              "WHERE P.DOCNUMBER = C.DOCNUMBER AND P.DOCNUMBER <> " +
+              std::to_string(docNumber_) + " AND UPPER(C.PATH) = '" +
+              core::DoubleApostrophes(core::Upper(core::Trim(fileName))) + "'");
+    std::string user;
+    const std::string wanted = Comparable(path);
+    if (RowCount(p_) > 0) {
+        do {
+            if (Comparable(ColumnText(p_, 2) + ColumnText(p_, 3) + ColumnText(p_, 4)) == wanted) {
+                user = ColumnWhole(p_, 1);
+                break;
+            }
+        } while (NextRow(p_));
+    }
+    Release(p_);
+    if (user.empty()) return true;
+    p_.WriteLog("Warning: " + path + " is also a component of document #" + user + " - not removed");
+    p_.Separator();
+    return false;
+}
+
+}  // namespace removal

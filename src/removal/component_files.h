@@ -1,0 +1,46 @@
+#pragma once
+// Component files of a document and whether a removal may delete one. A
+// document's rows can name files it does not own: a metadata-only copy
+// points at the source library's storage, and two profiles can name the same
+// file. A removal deletes a file only when it lies in the connected library's
+// own document-server storage (DOCSERVERS.LOCATION) and no other profile of
+// the library names it.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace core {
+class Program;
+}
+
+namespace removal {
+
+// The program's paths use "\" as well as "/".
+std::filesystem::path NativePath(const std::string& path);
+// A regular file that is not hidden, as the DM's own file checks see it.
+bool NormalFileExists(const std::string& path);
+// Anything at all under that name (a directory, a dangling link).
+bool EntryExists(const std::string& path);
+
+class ComponentFileGuard {
+public:
+    // Reads the storage folders of the connected library; the files of
+    // document docNumber are the ones asked about.
+    ComponentFileGuard(core::Program& program, int32_t docNumber);
+
+    // Whether the file at path (its last part fileName, as COMPONENTS.PATH
+    // holds it) may be deleted; logs a warning naming the reason when not.
+    // Runs SQL: not to be called while a result is being read.
+    bool MayRemove(const std::string& path, const std::string& fileName);
+
+private:
+    bool InsideStorage(const std::string& path) const;
+
+    core::Program& p_;
+    int32_t docNumber_;
+    std::vector<std::string> locations_;
+};
+
+}  // namespace removal

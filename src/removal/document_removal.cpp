@@ -1,0 +1,231 @@
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/program.h"
+#include "core/sql_text.h"
+#include "core/text.h"
+#include "folders/folders.h"
+#include "forms/main_window.h"
+#include "removal/component_files.h"
+#include "removal/folder_removal.h"
+#include "removal/local_library.h"
+#include "removal/removal.h"
+#include "removal/resume_step.h"
+#include "removal/sql_reads.h"
+
+namespace removal {
+
+namespace {
+
+// Removes document number (not a folder) of the connected library by SQL:
+// its files, folder links, the rows that refer to it and its profile. True
+// only when its PROFILE row is gone afterwards.
+bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number) {
+    const std::string n = std::to_string(number);
+    const std::string library = p.ConnectedLibraryName();
+    p.WriteLog("Removing document #" + n + " using SQL");
+    p.Separator();
+
+    if (p.MainWindow.CheckMetaData.Value() != 1) {
+        ResumeStep(p, [&] {
+            p.RunSQL("SELECT P.DOCSERVER_LOC, P.PATH, C.PATH FROM [OWNER].PROFILE P, [OWNER].COMPONENTS C "
+                     "WHERE P.DOCNUMBER = C.DOCNUMBER AND P.DOCNUMBER = " +
+                     n);
+            std::vector<std::pair<std::string, std::string>> files;
+            if (RowCount(p) > 0) {
+                do {
+                    files.emplace_back(ColumnText(p, 1) + ColumnText(p, 2) + ColumnText(p, 3), ColumnText(p, 3));
+                } while (NextRow(p));
+            }
+            Release(p);
+            ComponentFileGuard guard(p, number);
+            for (const auto& [path, name] : files) {
+                if (!name.empty() && guard.MayRemove(path, name)) p.RemoveFile(path, false);
+            }
+        });
+    }
+
+    const std::string localItem = LocalLibraryCondition("LIBRARY", library);
+    std::vector<int32_t> parents;
+    ResumeStep(p, [&] {
+        p.RunSQL("SELECT PARENT FROM [OWNER].FOLDER_ITEM WHERE " + LocalLibraryCondition("PARENT_LIBRARY", library) +
+                 " AND " + localItem + " AND DOCNUMBER = " + n);
+        if (RowCount(p) > 0) {
+            do {
+                if (int32_t parent = static_cast<int32_t>(ColumnNumber(p, 1)); parent != 0) parents.push_back(parent);
+            } while (NextRow(p));
+        }
+        Release(p);
+    });
+    // Every row that files the document goes, whichever folder holds it.
+    ResumeStep(p, [&] {
+        p.RunSQL("DELETE FROM [OWNER].FOLDER_ITEM WHERE DOCNUMBER = " + n + " AND " + localItem);
+        Release(p);
+    });
+    for (int32_t parent : parents) folders.SortFolders(parent, p.ConnectedLibraryName());
+
+    const std::vector<std::string> statements = {
+        "DELETE FROM [OWNER].PROJECT WHERE PROFILE_ID = " + n,
+        "DELETE FROM [OWNER].RELATED WHERE ITEM1 = " + n + " OR ITEM2 = " + n,
+        "DELETE FROM [OWNER].ACTIVITYLOG WHERE REF_DOCUMENT = " + n + " AND " +
+            LocalLibraryCondition("REF_LIBRARY", library),
+        "DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + n,
+        "DELETE FROM [OWNER].CHECKOUT WHERE DOCNUMBER = " + n,
+        "DELETE FROM [OWNER].NEEDS_INDEXING WHERE DOCNUMBER = " + n,
+        "DELETE FROM [OWNER].RESTORE_REQUESTS WHERE DOCNUMBER = " + n,
+        // Found through PROFILE, so it runs while the profile row stands.
+        "DELETE FROM [OWNER].SECURITY WHERE THING IN (SELECT SYSTEM_ID FROM [OWNER].PROFILE WHERE DOCNUMBER = " + n +
+            ")",
+        "DELETE FROM [OWNER].COMPONENTS WHERE DOCNUMBER = " + n,
+        "DELETE FROM [OWNER].VERSIONS WHERE DOCNUMBER = " + n,
+        "DELETE FROM [OWNER].PROFILE WHERE DOCNUMBER = " + n,
+    };
+    for (const auto& statement : statements) {
+        ResumeStep(p, [&] {
+            p.RunSQL(statement);
+            Release(p);
+        });
+    }
+
+    // A statement that failed is only logged; the count tells whether the
+    // document is really gone.
+    std::string count;
+    ResumeStep(p, [&] {
+        p.RunSQL("SELECT COUNT(*) FROM [OWNER].PROFILE WHERE DOCNUMBER = " + n);
+        count = ColumnText(p, 1);
+        Release(p);
+    });
+    if (!count.empty() && dm::LeadingNumber(count) == 0) return true;
+    p.WriteLog("Error: Document #" + n + " NOT removed from library " + library);
+    p.Separator();
+    return false;
+}
+
+// The number of the copy of document refNumber of refLibrary in the
+// connected library, from the activity entry that records its arrival; 0
+// when there is none. Entries that record a copy going the other way name
+// the original, which is never the one to remove.
+int32_t FindReferenceCopy(core::Program& p, int64_t refNumber, const std::string& refLibrary) {
+    p.WriteLog("Identifying the target document number for reference document #" + std::to_string(refNumber) +
+               " in library " + refLibrary);
+    p.Separator();
+    double found = 0;
+    ResumeStep(p, [&] {
+        p.RunSQL("SELECT DOCNUMBER FROM [OWNER].ACTIVITYLOG WHERE REF_DOCUMENT = " + std::to_string(refNumber) +
+                 " AND REF_LIBRARY = (SELECT SYSTEM_ID FROM [OWNER].REMOTE_LIBRARIES WHERE LIBRARY_NAME = '" +
+                 core::DoubleApostrophes(refLibrary) +
+                 "') AND (ACTIVITY_TYPE = 24 OR (ACTIVITY_TYPE = 0 AND UPPER(ACTIVITY_DESC) LIKE 'COPIED FROM%'))");
+        found = ColumnNumber(p, 1);
+        Release(p);
+    });
+    return found >= 1 && found <= INT32_MAX ? static_cast<int32_t>(found) : 0;
+}
+
+// Removes the document (or, by reference, its copy) from the connected
+// library, in which the user's right to delete has been checked.
+bool RemoveItem(core::Program& p, folders::Folders& folders, FolderRemoval& folderRemoval, int32_t docNumber,
+                const std::string& refLibrary) {
+    auto& session = p.session;
+    ResumeStep(p, [&] {
+        if (session.CurrentProfile) session.CurrentProfile->Close();
+    });
+    session.CurrentProfile.reset();
+    session.CurrentFolder.reset();
+
+    const int64_t absNumber = docNumber < 0 ? -static_cast<int64_t>(docNumber) : docNumber;
+    p.WriteLog("Removing Document #" + std::to_string(absNumber));
+    p.WriteLog(std::string(80, '-'));
+
+    int32_t number = docNumber;
+    if (!refLibrary.empty() && docNumber < 0) number = FindReferenceCopy(p, absNumber, refLibrary);
+    const std::string library = p.ConnectedLibraryName();
+    if (number <= 0) {
+        p.WriteLog("No reference document identified for this document in library " + library);
+        return true;
+    }
+
+    // The profile row alone decides whether the document exists; its
+    // application only tells a folder from a document.
+    const std::string n = std::to_string(number);
+    int32_t rows = 0;
+    double status = 0;
+    std::string application;
+    ResumeStep(p, [&] {
+        p.RunSQL("SELECT P.STATUS, A.APPLICATION FROM [OWNER].PROFILE P LEFT OUTER JOIN [OWNER].APPS A "
+                 "ON P.APPLICATION = A.SYSTEM_ID WHERE P.DOCNUMBER = " +
+                 n);
+        rows = RowCount(p);
+        if (rows != 0) {
+            status = ColumnNumber(p, 1);
+            application = core::Upper(core::Trim(ColumnText(p, 2)));
+        }
+        Release(p);
+    });
+    if (rows == 0) {
+        p.WriteLog("Document #" + n + " does not appear to exist in library " + library);
+        return true;
+    }
+    if (application.empty()) {
+        // Without its application row a folder is still known by its FOLDER
+        // row, and must not lose only its profile.
+        ResumeStep(p, [&] {
+            p.RunSQL("SELECT COUNT(*) FROM [OWNER].FOLDER WHERE DOCNUMBER = " + n);
+            if (ColumnNumber(p, 1) > 0) application = "FOLDER";
+            Release(p);
+        });
+    }
+    if (application != "FOLDER") return RemoveBySql(p, folders, number);
+
+    if (status == 19) {
+        p.WriteLog("Warning: Document #" + n + " in library " + library +
+                   " is read-only - will change status before removing/replacing");
+        p.Separator();
+    }
+    return folderRemoval.Remove(number, application);
+}
+
+}  // namespace
+
+bool Removal::RemoveDocument(const std::string& libraryName, int32_t docNumber, const std::string& refLibrary) {
+    core::Program& p = p_;
+    if (!p.CheckFusion("RemoveDocument")) return false;
+    if (!p.session.ConnectedLibrary) {
+        p.WriteLog("Error: Library object not set - cannot continue");
+        p.Separator();
+        return false;
+    }
+    const std::string entryLibrary = p.ConnectedLibraryName();
+    FolderRemoval folderRemoval(p);
+    bool result = false;
+
+    bool connected = false;
+    ResumeStep(p, [&] { connected = p.ConnectLibrary(libraryName); });
+    if (!connected) {
+        p.WriteLog("Error: unable to connect to library " + libraryName);
+        p.ReportError(0, "", "");
+    } else if (!core::Program::HasRight(p.session.ConnectedLibrary, "User.DocDelete")) {
+        std::string user;
+        ResumeStep(p, [&] { user = p.session.ConnectedLibrary->UserId(); });
+        p.WriteLog("Warning: " + user + " does not have permission to delete documents in library " +
+                   p.ConnectedLibraryName());
+        p.ReportError(0, "", "");
+    } else {
+        result = RemoveItem(p, folders_, folderRemoval, docNumber, refLibrary);
+    }
+
+    // Every way out leaves the scratch objects released and the caller's
+    // library connected.
+    p.Separator();
+    folderRemoval.Clear();
+    ResumeStep(p, [&] {
+        if (p.session.CurrentProfile) p.session.CurrentProfile->Close();
+    });
+    p.session.CurrentProfile.reset();
+    p.session.CurrentFolder.reset();
+    if (!entryLibrary.empty()) ResumeStep(p, [&] { p.ConnectLibrary(entryLibrary); });
+    return result;
+}
+
+}  // namespace removal

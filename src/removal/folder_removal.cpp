@@ -1,0 +1,480 @@
+#include "removal/folder_removal.h"
+
+#include "core/program.h"
+#include "core/sql_text.h"
+#include "dmclient/variant.h"
+#include "removal/local_library.h"
+#include "removal/resume_step.h"
+#include "removal/sql_reads.h"
+
+namespace removal {
+
+namespace {
+
+std::string NameOf(const dm::LibraryPtr& library) { return library ? library->Name() : std::string(); }
+
+// A column value read back into an UPDATE: NULL when it had none.
+std::string NumberOrNull(const std::string& text) {
+    return text.empty() ? "NULL" : dm::FormatWhole(dm::LeadingNumber(text));
+}
+
+std::string TextOrNull(const std::string& text) {
+    return text.empty() ? "NULL" : "'" + core::DoubleApostrophes(text) + "'";
+}
+
+}  // namespace
+
+void FolderRemoval::Clear() {
+    trustee_.reset();
+    if (docProfile_) {
+        try {
+            docProfile_->Close();
+        } catch (const dm::DmError&) {
+        }
+        docProfile_.reset();
+    }
+}
+
+bool FolderRemoval::Remove(int32_t number, const std::string& application) {
+    core::Program& p = p_;
+    auto& profile = p.session.CurrentProfile;
+    const std::string n = std::to_string(number);
+    const std::string library = p.ConnectedLibraryName();
+    const int32_t flags = p.run.DmSaveFlags;
+
+    // The folder is opened and its deletion known to be allowed before
+    // anything about it changes.
+    ResumeStep(p, [&] {
+        if (profile) profile->Close();
+    });
+    profile.reset();
+    p.WriteLog("Opening Profile object for document #" + n + " in library " + library);
+    ResumeStep(p, [&] { profile = Must(p.session.ConnectedLibrary)->GetProfile(number); });
+    p.Separator();
+    if (!profile) {
+        p.WriteLog("Error: Profile object could not be opened for document #" + n + " in library " + library +
+                   " - nothing changed");
+        return false;
+    }
+    folderNumber_ = n;
+    folderLibrary_ = library;
+    ResumeStep(p, [&] { folderNumber_ = std::to_string(profile->DocNumber()); });
+    ResumeStep(p, [&] { folderLibrary_ = NameOf(profile->Library()); });
+    p.WriteLog("Profile #" + folderNumber_ + " (" + application + ") opened ok.");
+    p.Separator();
+
+    std::string user;
+    ResumeStep(p, [&] { user = Must(p.session.ConnectedLibrary)->UserId(); });
+    if (!UserMayDelete(n, user)) {
+        p.WriteLog("Warning: " + user + " does not have the right to remove folder #" + folderNumber_ +
+                   " in library " + folderLibrary_ + " - nothing changed");
+        p.Separator();
+        return false;
+    }
+
+    // A read-only or secured folder could not be taken apart otherwise; the
+    // columns go back as they were when the DM refuses the deletion.
+    const SavedState saved = ReadState(n);
+    ResumeStep(p, [&] {
+        p.RunSQL("UPDATE [OWNER].PROFILE SET STATUS = 0, DEFAULT_RIGHTS = 0, PD_OBJ_TYPE = '0' WHERE DOCNUMBER = " + n);
+        Release(p);
+    });
+
+    p.WriteLog("Opening folder object for document #" + folderNumber_ + " in library " + folderLibrary_);
+    ResumeStep(p, [&] { p.session.CurrentFolder = profile->AsFolder(); });
+    p.Separator();
+    if (!p.session.CurrentFolder) {
+        p.WriteLog("Error: Unable topen folder object for document #" + folderNumber_ + " in library " +
+                   folderLibrary_);
+        p.Separator();
+    } else {
+        EmptyFolder();
+        ResumeStep(p, [&] { outcome_ = p.session.CurrentFolder->Save(flags).ToBool(); });
+        p.session.CurrentFolder.reset();
+    }
+    DetachFromParents();
+
+    p.WriteLog("Continuing to process document #" + folderNumber_);
+    p.Separator();
+    p.WriteLog("Setting DocProfile object to document #" + folderNumber_ +
+               " in order to remove linked items (if any)");
+    ResumeStep(p, [&] { docProfile_ = profile->AsProfileObject(); });
+    p.Separator();
+    if (!docProfile_) {
+        p.WriteLog("Warning: Unable to set DocProfile object - cannot remove any linked items that may exist for "
+                   "document #" +
+                   folderNumber_);
+        p.Separator();
+    } else {
+        RemoveLinks();
+        RemoveRelatedItems();
+        Clear();
+    }
+
+    p.WriteLog("Saving profile for document #" + folderNumber_ + " in library " + folderLibrary_);
+    ResumeStep(p, [&] { outcome_ = profile->Save(flags).ToBool(); });
+    p.Separator();
+    p.WriteLog("Removing document #" + folderNumber_ + " from library " + folderLibrary_);
+    ResumeStep(p, [&] { outcome_ = profile->Delete(flags).ToBool(); });
+    p.Separator();
+
+    if (outcome_) {
+        ResumeStep(p, [&] { profile->Close(); });
+        profile.reset();
+        // Only a count that reads 0 proves the row gone.
+        std::string count;
+        ResumeStep(p, [&] {
+            p.RunSQL("SELECT COUNT(*) FROM [OWNER].PROFILE WHERE DOCNUMBER = " + n);
+            count = ColumnText(p, 1);
+            Release(p);
+        });
+        if (!count.empty() && dm::LeadingNumber(count) == 0) {
+            p.WriteLog("Document #" + n + " removed from library " + p.ConnectedLibraryName());
+            // The folder's transfer entries and local relations go with it.
+            ResumeStep(p, [&] {
+                p.RunSQL("DELETE FROM [OWNER].ACTIVITYLOG WHERE ACTIVITY_TYPE IN (24, 25) AND DOCNUMBER = " + n);
+                Release(p);
+            });
+            ResumeStep(p, [&] {
+                p.RunSQL("DELETE FROM [OWNER].RELATED WHERE ITEM1 = " + n + " OR (ITEM2 = " + n +
+                         " AND (REMOTE_LIBRARY = -1 OR " + LocalLibraryCondition("REMOTE_LIBRARY", library) + "))");
+                Release(p);
+            });
+            return true;
+        }
+        p.WriteLog("Document #" + n + " NOT removed from library " + p.ConnectedLibraryName());
+        RestoreState(n, saved);
+        return false;
+    }
+
+    p.WriteLog("Error: Unable to remove profile object for document #" + folderNumber_ + " from library " +
+               folderLibrary_);
+    ResumeStep(p, [&] {
+        if (int32_t error = profile->ErrorNumber(); error != 0) {
+            p.Separator();
+            p.WriteLog("The error is #" + std::to_string(error) + ":" + profile->ErrorDescription());
+        }
+    });
+    p.Separator();
+    DiagnoseRights(user);
+    RestoreState(n, saved);
+    return false;
+}
+
+bool FolderRemoval::UserMayDelete(const std::string& number, const std::string& user) {
+    core::Program& p = p_;
+    bool allowed = false;
+    ResumeStep(p, [&] {
+        // A folder without trustees of its own is open to every user.
+        p.RunSQL("SELECT DEFAULT_RIGHTS FROM [OWNER].PROFILE WHERE DOCNUMBER = " + number);
+        const std::string rights = ColumnText(p, 1);
+        Release(p);
+        if (!rights.empty() && dm::LeadingNumber(rights) == 0) {
+            allowed = true;
+            return;
+        }
+        // Universal access overrides the folder's trustees.
+        const std::string quotedUser = core::DoubleApostrophes(user);
+        p.RunSQL("SELECT COUNT(*) FROM [OWNER].GROUPS WHERE UNIV_ACCESS = 255 AND (SYSTEM_ID IN (SELECT "
+                 "GROUPS_SYSTEM_ID FROM [OWNER].PEOPLEGROUPS WHERE PEOPLE_SYSTEM_ID IN (SELECT SYSTEM_ID FROM "
+                 "[OWNER].PEOPLE WHERE USER_ID = '" +
+                 quotedUser + "')) OR SYSTEM_ID IN (SELECT PRIMARY_GROUP FROM [OWNER].PEOPLE WHERE USER_ID = '" +
+                 quotedUser + "'))");
+        const double universal = ColumnNumber(p, 1);
+        Release(p);
+        if (universal > 0) {
+            allowed = true;
+            return;
+        }
+        auto trustees = p.session.CurrentProfile->Trustees();
+        auto entry = trustees ? trustees->ItemByName(user) : nullptr;
+        allowed = entry && entry->CanDelete().IsBooleanTrue();
+    });
+    return allowed;
+}
+
+FolderRemoval::SavedState FolderRemoval::ReadState(const std::string& number) {
+    core::Program& p = p_;
+    SavedState saved;
+    ResumeStep(p, [&] {
+        p.RunSQL("SELECT STATUS, DEFAULT_RIGHTS, PD_OBJ_TYPE FROM [OWNER].PROFILE WHERE DOCNUMBER = " + number);
+        if (RowCount(p) > 0) {
+            saved.status = ColumnText(p, 1);
+            saved.defaultRights = ColumnText(p, 2);
+            saved.objectType = ColumnText(p, 3);
+            saved.read = true;
+        }
+        Release(p);
+    });
+    return saved;
+}
+
+void FolderRemoval::RestoreState(const std::string& number, const SavedState& saved) {
+    if (!saved.read) return;
+    core::Program& p = p_;
+    ResumeStep(p, [&] {
+        p.RunSQL("UPDATE [OWNER].PROFILE SET STATUS = " + NumberOrNull(saved.status) +
+                 ", DEFAULT_RIGHTS = " + NumberOrNull(saved.defaultRights) + ", PD_OBJ_TYPE = " +
+                 TextOrNull(saved.objectType) + " WHERE DOCNUMBER = " + number);
+        Release(p);
+    });
+    p.WriteLog("Status and security of document #" + number + " put back");
+    p.Separator();
+}
+
+void FolderRemoval::EmptyFolder() {
+    core::Program& p = p_;
+    auto& folder = p.session.CurrentFolder;
+    std::string number = folderNumber_;
+    std::string name;
+    std::string library = folderLibrary_;
+    ResumeStep(p, [&] { number = std::to_string(folder->DocNumber()); });
+    ResumeStep(p, [&] { name = folder->Name(); });
+    ResumeStep(p, [&] { library = NameOf(folder->Library()); });
+    auto logError = [&] {
+        ResumeStep(p, [&] {
+            if (int32_t error = folder->ErrorNumber(); error != 0) {
+                p.WriteLog("Error: (" + std::to_string(error) + ") - " + folder->ErrorDescription());
+                p.Separator();
+            }
+        });
+    };
+
+    // Items are taken from the last down, so the ones still to come keep
+    // their positions.
+    int32_t count = 0;
+    ResumeStep(p, [&] {
+        auto documents = folder->Documents();
+        count = documents ? documents->Count() : 0;
+    });
+    if (count != 0) {
+        p.WriteLog("Removing " + std::to_string(count) + " document(s) from folder " + number + " in library " +
+                   library);
+        p.Separator();
+        for (int32_t i = count; i >= 1; --i) {
+            ResumeStep(p, [&] {
+                const auto document = Must(folder->Documents())->Item(i);
+                Must(document);
+                p.WriteLog("Removing document #" + std::to_string(document->DocNumber()) + " in library " +
+                           NameOf(document->Library()) + " from folder #" + number + " [" + name + "] in library " +
+                           library);
+                outcome_ = folder->RemoveDocument(document).ToBool();
+                p.Separator();
+            });
+            logError();
+        }
+        int32_t remaining = 0;
+        ResumeStep(p, [&] {
+            Must(folder->Documents())->Refresh();
+            remaining = Must(folder->Documents())->Count();
+        });
+        if (remaining != 0) {
+            p.WriteLog("Warning: " + std::to_string(remaining) + " subdocument(s) remain connected to folder #" +
+                       number);
+            p.Separator();
+        }
+    }
+
+    count = 0;
+    ResumeStep(p, [&] {
+        auto subfolders = folder->Subfolders();
+        count = subfolders ? subfolders->Count() : 0;
+    });
+    if (count != 0) {
+        p.WriteLog("Removing " + std::to_string(count) + " subfolder(s) from folder " + number + " in library " +
+                   library);
+        p.Separator();
+        for (int32_t i = count; i >= 1; --i) {
+            ResumeStep(p, [&] {
+                const auto subfolder = Must(folder->Subfolders())->Item(i);
+                Must(subfolder);
+                p.WriteLog("Removing folder #" + std::to_string(subfolder->DocNumber()) + " in library " +
+                           NameOf(subfolder->Library()) + " from folder #" + number + " [" + name + "]  in library " +
+                           library);
+                outcome_ = folder->RemoveFolder(subfolder).ToBool();
+                p.Separator();
+            });
+            logError();
+        }
+        int32_t remaining = 0;
+        ResumeStep(p, [&] {
+            Must(folder->Subfolders())->Refresh();
+            remaining = Must(folder->Subfolders())->Count();
+        });
+        if (remaining != 0) {
+            p.WriteLog("Warning: " + std::to_string(remaining) + " subproject(s) remain connected to folder #" +
+                       number);
+            p.Separator();
+        }
+    }
+}
+
+void FolderRemoval::DetachFromParents() {
+    core::Program& p = p_;
+    auto& profile = p.session.CurrentProfile;
+    int32_t count = 0;
+    ResumeStep(p, [&] {
+        auto parents = profile->ParentFolders();
+        count = parents ? parents->Count() : 0;
+    });
+    p.WriteLog("This item exists in " + std::to_string(count) + " folder(s)");
+    p.Separator();
+    if (count == 0) {
+        p.WriteLog("Not removing item #" + folderNumber_ + " from any parents");
+        p.Separator();
+        return;
+    }
+    p.WriteLog("Removing item #" + folderNumber_ + " from " + std::to_string(count) + " parent folder(s) in library " +
+               folderLibrary_);
+    p.Separator();
+    for (int32_t i = count; i >= 1; --i) {
+        ResumeStep(p, [&] {
+            const auto parent = Must(profile->ParentFolders())->Item(i);
+            Must(parent);
+            p.WriteLog("Removing document #" + folderNumber_ + " in library " + folderLibrary_ + " from folder #" +
+                       std::to_string(parent->DocNumber()) + " [" + parent->Name() + "] in library " +
+                       NameOf(parent->Library()));
+            parent->RemoveDocument(profile);
+            p.Separator();
+        });
+        ResumeStep(p, [&] {
+            if (int32_t error = profile->ErrorNumber(); error != 0) {
+                p.WriteLog("Error: (" + std::to_string(error) + ") - " + profile->ErrorDescription());
+                p.Separator();
+            }
+        });
+    }
+    int32_t remaining = 0;
+    ResumeStep(p, [&] {
+        Must(profile->ParentFolders())->Refresh();
+        remaining = Must(profile->ParentFolders())->Count();
+    });
+    if (remaining != 0) {
+        p.WriteLog("Warning: " + std::to_string(remaining) + " parent folder(s) remain connected to document #" +
+                   folderNumber_);
+        p.Separator();
+    }
+
+    p.WriteLog("Saving profile for document #" + folderNumber_ + " in library " + folderLibrary_);
+    ResumeStep(p, [&] { outcome_ = profile->Save(p.run.DmSaveFlags).ToBool(); });
+    p.Separator();
+    p.WriteLog(std::string("Profile saved ok (") + (outcome_ ? "-1" : "0") + ")");
+    p.Separator();
+}
+
+void FolderRemoval::RemoveLinks() {
+    core::Program& p = p_;
+    int32_t remaining = 0;
+    for (int pass = 1; pass <= 2; ++pass) {
+        int32_t count = 0;
+        ResumeStep(p, [&] {
+            auto links = docProfile_->Links();
+            count = links ? links->Count() : 0;
+        });
+        // A pass ends at the second of two adjacent links to the same item.
+        int32_t previousNumber = 0;
+        std::string previousLibrary;
+        for (int32_t i = count; i >= 1; --i) {
+            bool endPass = false;
+            ResumeStep(p, [&] {
+                const auto link = Must(docProfile_->Links())->Item(i);
+                const auto linked = Must(Must(link)->LinkedProfile());
+                const int32_t linkedNumber = linked->DocNumber();
+                const std::string linkedLibrary = NameOf(linked->Library());
+                if (linkedNumber == previousNumber && linkedLibrary == previousLibrary) {
+                    endPass = true;
+                    return;
+                }
+                previousNumber = linkedNumber;
+                previousLibrary = linkedLibrary;
+                p.WriteLog("Removing Document #" + folderNumber_ + " in library " + folderLibrary_ + " from link #" +
+                           std::to_string(linkedNumber) + " [" + linked->Name() + "] in library " + linkedLibrary);
+                Must(docProfile_->Links())->Remove(link);
+                p.Separator();
+            });
+            if (endPass) break;
+            ResumeStep(p, [&] {
+                if (int32_t error = docProfile_->ErrorNumber(); error != 0) {
+                    p.WriteLog("Error: (" + std::to_string(error) + ") - " + docProfile_->ErrorDescription());
+                    p.Separator();
+                }
+            });
+        }
+        ResumeStep(p, [&] {
+            auto links = docProfile_->Links();
+            if (!links) return;
+            links->Refresh();
+            remaining = Must(docProfile_->Links())->Count();
+        });
+        if (remaining == 0) break;
+    }
+    if (remaining != 0) {
+        p.WriteLog("Warning: " + std::to_string(remaining) + " linked item(s) remain connected to document #" +
+                   folderNumber_);
+        p.Separator();
+    }
+}
+
+void FolderRemoval::RemoveRelatedItems() {
+    core::Program& p = p_;
+    int32_t count = 0;
+    ResumeStep(p, [&] {
+        auto related = docProfile_->RelatedItems();
+        count = related ? related->Count() : 0;
+    });
+    for (int32_t i = count; i >= 1; --i) {
+        ResumeStep(p, [&] {
+            const auto item = Must(Must(docProfile_->RelatedItems())->Item(i));
+            p.WriteLog("Removing Document #" + folderNumber_ + " in library " + folderLibrary_ +
+                       " from related item #" + std::to_string(item->DocNumber()) + " [" + item->Name() +
+                       "] in library " + NameOf(item->Library()));
+            Must(docProfile_->RelatedItems())->Remove(item);
+            p.Separator();
+        });
+        ResumeStep(p, [&] {
+            if (int32_t error = docProfile_->ErrorNumber(); error != 0) {
+                p.WriteLog("Error: (" + std::to_string(error) + ") - " + docProfile_->ErrorDescription());
+                p.Separator();
+            }
+        });
+    }
+    int32_t remaining = 0;
+    ResumeStep(p, [&] {
+        auto related = docProfile_->RelatedItems();
+        if (!related) return;
+        related->Refresh();
+        remaining = Must(docProfile_->RelatedItems())->Count();
+    });
+    if (remaining != 0) {
+        p.WriteLog("Warning: " + std::to_string(remaining) + " related item(s) remain connected to document #" +
+                   folderNumber_);
+        p.Separator();
+    }
+}
+
+void FolderRemoval::DiagnoseRights(const std::string& user) {
+    core::Program& p = p_;
+    trustee_.reset();
+    p.WriteLog("Setting trustee object to " + user + " for document #" + folderNumber_ + " in library " +
+               folderLibrary_);
+    ResumeStep(p, [&] {
+        auto trustees = p.session.CurrentProfile->Trustees();
+        trustee_ = trustees ? trustees->ItemByName(user) : nullptr;
+    });
+    p.Separator();
+    if (!trustee_) {
+        p.WriteLog("Warning: Unable to determine whether " + user + " has rights to remove document #" +
+                   folderNumber_);
+    } else {
+        ResumeStep(p, [&] {
+            if (!trustee_->CanDelete().ToBool()) {
+                p.WriteLog("Notice: The reason that this profile object could not be removed is that " + user +
+                           " does not have adequate rights to perform this action.");
+                p.Separator();
+            }
+        });
+    }
+    trustee_.reset();
+}
+
+}  // namespace removal

@@ -1,0 +1,201 @@
+// The document's history: fetched from the source, copied into the target,
+// the note of versions left out, and the entries that record the transfer
+// in both libraries.
+
+#include "core/program.h"
+#include "core/sql_text.h"
+#include "core/text.h"
+#include "forms/main_window.h"
+#include "transfer/activity_log_entry.h"
+#include "transfer/statement_template.h"
+#include "transfer/transfer.h"
+
+namespace transfer {
+
+bool DocumentTransfer::FetchActivityLog() {
+    auto& w = p_.MainWindow;
+    auto& sql = p_.session.PcdSql;
+    const std::string n = Num(v_.DocNumber);
+    if (Cancelled()) return false;
+    v_.ActivityColumns.clear();
+    v_.ActivityRows.clear();
+    if (!Checked(w.CheckActivityLog.Value())) {
+        p_.WriteLog("NOT Getting Activitylog for Document #" + n);
+        return true;
+    }
+    p_.ShowStatus("Fetching Activitylog for Document #" + n);
+    const bool oracle = core::IsOracle(p_.facts.DatabaseEngine);
+    const bool startTime = p_.facts.HasActivityStartTime;
+    const double limit = dm::LeadingNumber(w.TextMaxActLogRows.Text());
+    const std::string q = oracle ? "" : "'";
+    std::string statement = "SELECT ";
+    if (!oracle && limit > 0) statement += " TOP " + dm::FormatWhole(limit) + " ";
+    statement += "B.USER_ID AS " + q + "AUTHOR" + q + ", C.USER_ID AS " + q + "TYPIST" + q +
+                 ", D.APPLICATION, E.LIBRARY_NAME, A.ACTIVITY_DESC, A.ACTIVITY_POSTED, A.ACTIVITY_TYPE, A.BILLABLE, "
+                 "A.CR_IN_USE, A.ELAPSED_TIME, A.KEYSTROKES, A.PAGES, A.REF_DOCUMENT, A.TYPE_TIME, A.VERSION_LABEL, "
+                 "A.BILLED_ON, A.START_DATE" +
+                 std::string(startTime ? ", A.START_TIME" : ", A.START_DATE") +
+                 " FROM [OWNER].ACTIVITYLOG A LEFT OUTER JOIN [OWNER].PEOPLE B ON B.SYSTEM_ID = A.AUTHOR "
+                 "LEFT OUTER JOIN [OWNER].PEOPLE C ON C.SYSTEM_ID = A.TYPIST "
+                 "LEFT OUTER JOIN [OWNER].APPS D ON D.SYSTEM_ID = A.APPLICATION "
+                 "LEFT OUTER JOIN [OWNER].REMOTE_LIBRARIES E ON E.SYSTEM_ID = A.REF_LIBRARY WHERE A.DOCNUMBER = " +
+                 n;
+    if (oracle && limit > 0) statement += " AND ROWNUM <= " + dm::FormatWhole(limit);
+    // The transfer's own entries stay behind; every other row goes along,
+    // also one without a type or a description.
+    if (w.CheckAllAudits.Value() == 0) {
+        statement += " AND (A.ACTIVITY_TYPE IS NULL OR A.ACTIVITY_TYPE NOT IN (24, 25)) AND "
+                     "(A.ACTIVITY_DESC IS NULL OR UPPER(A.ACTIVITY_DESC) NOT LIKE 'COPIED TO%')";
+    }
+    statement += " ORDER BY A.START_DATE" + std::string(startTime ? ", A.START_TIME" : "");
+    p_.RunSQL(statement);
+    if (sql->RowCount() == 0) {
+        sql->ReleaseResults();
+        p_.WriteLog("There are no Activitylog entries to process");
+    } else {
+        const int32_t columns = sql->ColumnCount();
+        for (int32_t c = 1; c <= columns; ++c) v_.ActivityColumns.push_back(sql->ColumnName(c));
+        do {
+            std::vector<dm::Variant> row;
+            for (int32_t c = 1; c <= columns; ++c) row.push_back(sql->ColumnValue(c));
+            v_.ActivityRows.push_back(std::move(row));
+        } while (sql->NextRow());
+        sql->ReleaseResults();
+        p_.WriteLog(Num(static_cast<int64_t>(v_.ActivityRows.size())) +
+                    " ActivityLog item(s) will be processed for Document #" + n);
+    }
+    return !Cancelled();
+}
+
+void DocumentTransfer::CopyActivityLog() {
+    auto& w = p_.MainWindow;
+    auto& sql = p_.session.PcdSql;
+    const std::string m = Num(v_.TargetDocNumber);
+    if (v_.ActivityRows.empty() || !Checked(w.CheckActivityLog.Value())) {
+        p_.WriteLog("NOT processing Activitylog entries");
+        return;
+    }
+    p_.ShowStatus("Processing " + Num(static_cast<int64_t>(v_.ActivityRows.size())) +
+                  " ActivityLog entries for Document #" + m);
+    p_.RunSQL("DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + m);
+    sql->ReleaseResults();
+
+    const bool oracle = core::IsOracle(p_.facts.DatabaseEngine);
+    const bool startTime = p_.facts.HasActivityStartTime;
+    const std::string libName = p_.ConnectedLibraryName();
+    struct Lookup {
+        const char* name;
+        const char* column;
+        const char* value;
+        const char* from;
+        const char* where;
+    };
+    static const Lookup lookups[] = {
+        {"AUTHOR", "AUTHOR", "AU.SYSTEM_ID", "[OWNER].PEOPLE AU", "AU.USER_ID = '"},
+        {"TYPIST", "TYPIST", "TY.SYSTEM_ID", "[OWNER].PEOPLE TY", "TY.USER_ID = '"},
+        {"APPLICATION", "APPLICATION", "AP.SYSTEM_ID", "[OWNER].APPS AP", "AP.APPLICATION = '"},
+        {"LIBRARY_NAME", "REF_LIBRARY", "RL.SYSTEM_ID", "[OWNER].REMOTE_LIBRARIES RL", "RL.LIBRARY_NAME = '"},
+    };
+    auto date = [&](const char* placeholder) {
+        return oracle ? std::string("TO_DATE('#") + placeholder + "#', 'RRRR-MON-DD HH24:MI:SS')"
+                      : std::string("TRY_CAST('#") + placeholder + "#' AS DATETIME)";
+    };
+
+    for (const auto& row : v_.ActivityRows) {
+        p_.WriteLog("Obtaining a System_ID for inserting a new row into library " + libName);
+        const std::string key = Num(sql->GetNextKey("SYSTEMKEY"));
+        std::string columnList =
+            "(SYSTEM_ID, DOCNUMBER, VERSION_LABEL, ACTIVITY_TYPE, ACTIVITY_DESC, ACTIVITY_POSTED, BILLABLE, "
+            "CR_IN_USE, ELAPSED_TIME, KEYSTROKES, PAGES, REF_DOCUMENT, TYPE_TIME, BILLED_ON, START_DATE" +
+            std::string(startTime ? ", START_TIME" : "");
+        std::string valueText = "SELECT " + key + ", " + m +
+                                ", '#VERSION_LABEL#', #ACTIVITY_TYPE#, '#ACTIVITY_DESC#', '#ACTIVITY_POSTED#', "
+                                "'#BILLABLE#', '#CR_IN_USE#', #ELAPSED_TIME#, #KEYSTROKES#, #PAGES#, #REF_DOCUMENT#, "
+                                "#TYPE_TIME#, " +
+                                date("BILLED_ON") + ", " + date("START_DATE");
+        if (startTime) valueText += ", " + date("START_TIME") + (oracle ? "" : " ");
+        StatementTemplate values(valueText);
+        std::string extraValues, fromList, whereList;
+
+        for (size_t c = 0; c < v_.ActivityColumns.size() && c < row.size(); ++c) {
+            const std::string name = core::Trim(v_.ActivityColumns[c]);
+            const std::string value = core::StripQuotes(row[c].ToText());
+            if (values.Has(name)) {
+                values.Fill(name, value.empty() && !values.Quoted(name) ? "0" : value);
+                continue;
+            }
+            if (value.empty()) continue;
+            for (const auto& lookup : lookups) {
+                if (name != lookup.name) continue;
+                columnList += std::string(", ") + lookup.column;
+                extraValues += std::string(", ") + lookup.value;
+                fromList += (fromList.empty() ? "" : ", ") + std::string(lookup.from);
+                whereList += (whereList.empty() ? "" : " AND ") + std::string(lookup.where) + value + "'";
+            }
+        }
+        if (fromList.empty() && whereList.empty()) continue;
+        p_.RunSQL("INSERT INTO [OWNER].ACTIVITYLOG " + columnList + ")  " + values.Text() + extraValues + " FROM " +
+                  fromList + " WHERE " + whereList);
+        sql->ReleaseResults();
+    }
+}
+
+void DocumentTransfer::NoteSkippedVersions() {
+    if (v_.VersionsNotProcessed == 0) return;
+    auto& sql = p_.session.PcdSql;
+    const std::string m = Num(v_.TargetDocNumber);
+    const std::string count = Num(v_.VersionsNotProcessed);
+    const bool oracle = core::IsOracle(p_.facts.DatabaseEngine);
+    const bool startTime = p_.facts.HasActivityStartTime;
+    p_.WriteLog("Note: " + count + " version(s) NOT processed for target document #" + m + ".");
+    p_.WriteLog("Obtaining a System_ID for inserting a new Activitylog row into library " + p_.ConnectedLibraryName());
+    const std::string key = Num(sql->GetNextKey("SYSTEMKEY"));
+    sql->ReleaseResults();
+    const std::string now = oracle ? "SYSDATE" : "GETUTCDATE()";
+    p_.RunSQL("INSERT INTO [OWNER].ACTIVITYLOG (SYSTEM_ID, DOCNUMBER, ACTIVITY_TYPE, ACTIVITY_DESC, TYPIST, "
+              "START_DATE" +
+              std::string(startTime ? ", START_TIME" : "") + ") SELECT " + key + ", " + m + ", 0, '" + count +
+              " version(s) NOT processed.', SYSTEM_ID, " + now + (startTime ? ", " + now : "") +
+              " FROM [OWNER].PEOPLE WHERE USER_ID = '" +
+              core::StripQuotes(p_.session.ConnectedLibrary->UserId()) + "'");
+    sql->ReleaseResults();
+}
+
+// The rows the DM wrote for the new document in this instant under the
+// program's own user.
+bool DocumentTransfer::ClearDmActivity() {
+    if (!Connect(v_.TargetLibrary)) return false;
+    const std::string m = Num(v_.TargetDocNumber);
+    const std::string libName = p_.ConnectedLibraryName();
+    p_.ShowStatus("Finalizing document #" + m + " in library " + libName);
+    p_.ShowStatus("Clearing ActivityLog for document #" + m + " in library " + libName);
+    p_.RunSQL("DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + m +
+              " AND ACTIVITY_TYPE <> 0 AND TYPIST = (SELECT SYSTEM_ID FROM [OWNER].PEOPLE WHERE USER_ID = '" +
+              core::StripQuotes(p_.session.ConnectedLibrary->UserId()) + "')" +
+              (core::IsOracle(p_.facts.DatabaseEngine) ? " AND START_DATE = SYSDATE" : " AND START_DATE = GETUTCDATE()"));
+    p_.session.PcdSql->ReleaseResults();
+    return true;
+}
+
+// The entries of a Copy or a Transfer, the source side first. A Move writes
+// its entry once the source is gone (RemoveMovedSource).
+void DocumentTransfer::WriteTransferEntries() {
+    auto& w = p_.MainWindow;
+    const std::string n = Num(v_.DocNumber);
+    const std::string m = Num(v_.TargetDocNumber);
+    const std::string& s = v_.SourceLibrary;
+    const std::string& t = v_.TargetLibrary;
+    if (w.OptionTransfer.Value()) {
+        p_.WriteLog("Document #" + n + " was transferred to " + t + " and will be NOT removed from library " + s +
+                    " (if it exists)");
+        AddActivityLogEntry(p_, s, t, v_.DocNumber, v_.TargetDocNumber, kActivityTransferredOut, "Transferred to " + t);
+        AddActivityLogEntry(p_, t, s, v_.TargetDocNumber, v_.DocNumber, kActivityTransferredIn, "Transferred from " + s);
+    } else if (w.OptionCopy.Value()) {
+        p_.WriteLog("Document #" + n + " was copied to " + t + " and will NOT be removed from library " + s +
+                    " (if it exists)");
+        AddActivityLogEntry(p_, s, t, v_.DocNumber, v_.TargetDocNumber, kActivityCopy, "Copied to #" + m);
+        AddActivityLogEntry(p_, t, s, v_.TargetDocNumber, v_.DocNumber, kActivityCopy, "Copied from #" + n);
+    }
+}
+
+}  // namespace transfer

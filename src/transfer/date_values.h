@@ -1,0 +1,31 @@
+#pragma once
+// Date values as the transfer reads them from one library and writes them
+// into another: the SQL object hands dates back as text, the statements take
+// them as "DD-MMM-YYYY HH:MM:SS".
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "dmclient/variant.h"
+
+namespace transfer {
+
+struct DateParts {
+    int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
+};
+
+// Reads "YYYY-MM-DD[ HH:MM[:SS[.fff]]]" or "DD-MMM-YYYY[ HH:MM[:SS]]";
+// nothing for any other text.
+std::optional<DateParts> ReadDate(const std::string& text);
+
+// The value as "DD-MMM-YYYY HH:MM:SS"; "" for an empty or null value; a text
+// that is no date stays as it is.
+std::string StatementDate(const dm::Variant& value);
+
+// Minute boundaries from one date to another as a calendar counts them
+// (10:00:59 to 10:01:00 is 1). A value that is no date counts as the zero
+// date, 30 December 1899.
+int64_t MinuteBoundaries(const dm::Variant& from, const dm::Variant& to);
+
+}  // namespace transfer

@@ -1,0 +1,144 @@
+#pragma once
+// The document transfer: copies, transfers or moves one queued document of
+// the source library into one target library, with its profile, versions and
+// files, security, activity log, folders and related items.
+//
+// The new document is built in full before anything that already exists is
+// given up: an earlier copy in the target is removed, and its number taken
+// over, only once the new document stands complete; the source is changed
+// (marked, taken out of its folders, removed by a Move) only after that.
+// Until then every failure removes what this call created and puts the
+// source back as it was.
+//
+// Steps live in files by concern: transfer_driver.cpp (entry, skip rules,
+// earlier copy, end and rollback), source_reading.cpp, source_versions.cpp,
+// target_profile.cpp, target_versions.cpp, metadata_only.cpp,
+// security_fixups.cpp, activity_log.cpp, folders_related.cpp and
+// replacement.cpp (the point of no return).
+
+#include <cstdint>
+#include <string>
+
+#include "transfer/document_transfer.h"
+#include "transfer/working_values.h"
+
+namespace core {
+class Program;
+}
+namespace folders {
+class Folders;
+}
+namespace removal {
+class Removal;
+}
+
+namespace transfer {
+
+class DocumentTransfer : public IDocumentTransfer {
+public:
+    DocumentTransfer(core::Program& program, removal::Removal& removal, folders::Folders& folders)
+        : p_(program), removal_(removal), folders_(folders) {}
+
+    int32_t TransferDocument(const std::string& sourceLibrary, const std::string& targetLibrary,
+                             int32_t docNumber) override;
+
+private:
+    // ---- Driver (transfer_driver.cpp) ------------------------------------------
+    enum class Entry { Pass, Refused };
+    Entry CheckTransferEntry();
+    void RunSteps();
+    bool ApplySkipRules();
+    bool RemoveTargetCopy();
+    bool FindEarlierCopy();
+    bool OpenSourceProfile();
+    int32_t EndTransfer();
+    void RollBackTransfer();
+    void RestoreSourceState();
+
+    // ---- Source document (source_reading.cpp) ----------------------------------
+    bool ReadSourceColumns();
+    void CountPartialCopies();
+    void ReadEmailColumns();
+    void ReadDateColumns();
+    void ReadPeopleLinks();
+    bool ReadTrustees();
+    void AddTrustee();
+
+    // ---- Source versions (source_versions.cpp) ---------------------------------
+    bool CollectVersionRows();
+    bool CheckOutVersionFiles();
+    void WarnMissingVersions();
+    bool MakeTempDirectory();
+    void RemoveTempFiles();
+
+    // ---- Target profile (target_profile.cpp) -----------------------------------
+    bool RemoveSameNamedDocuments();
+    bool ChooseTargetNumber();
+    bool ChooseProfileForm();
+    void EnableLookupEntries();
+    bool CreateTargetProfile();
+    bool FixTargetNumber();
+    void WriteEmailColumns();
+
+    // ---- Target versions (target_versions.cpp, metadata_only.cpp) -------------
+    bool OpenTargetProfile();
+    bool AddTargetVersions();
+    bool AddMetadataOnlyVersions();
+
+    // ---- Security and closing fix-ups (security_fixups.cpp) --------------------
+    bool WriteTargetSecurity();
+    bool WritePeopleColumns();
+    void RedisableLookupEntries();
+    bool WriteDateColumns();
+    void MarkTargetReadOnly();
+    bool MarkSourceReadOnly();
+    void FinishTransfer();
+
+    // ---- Activity log (activity_log.cpp) ---------------------------------------
+    bool FetchActivityLog();
+    void CopyActivityLog();
+    void NoteSkippedVersions();
+    bool ClearDmActivity();
+    void WriteTransferEntries();
+
+    // ---- Folders and related items (folders_related.cpp) -----------------------
+    bool CollectFolderChain();
+    bool CollectRelatedItems();
+    void FileIntoFolders();
+    bool RemoveFromSourceFolders();
+    bool RelinkRelatedItems();
+
+    // ---- Replacing earlier copies, the Move (replacement.cpp) ------------------
+    bool VerifyMove();
+    bool ReplaceEarlierCopies();
+    bool RenumberTarget();
+    bool HasRowsUnder(int32_t docNumber);
+    void MoveRows(int32_t from, int32_t to);
+    bool RemoveMovedSource();
+
+    // ---- Shared helpers --------------------------------------------------------
+    // Connects a library; logs and answers false when it cannot.
+    bool Connect(const std::string& library);
+    bool Cancelled() const;
+    // Whether a document of the connected target is, by the target's own
+    // activity log, a copy of this call's source document.
+    bool IsCopyOfSource(int32_t targetDoc);
+    bool ProfileExists(int32_t docNumber);
+    // Column 1 of the first row of a statement, then released.
+    dm::Variant Scalar(const std::string& statement);
+    std::string Num(int64_t n) const { return std::to_string(n); }
+    bool Checked(int value) const { return value == 1; }
+    // A removal with "Overwrite read-only documents" forced on.
+    bool RemoveForced(const std::string& library, int32_t docNumber, const std::string& refLibrary);
+    // "YYYY-MM-DD HH:MM:SS" of the program's clock.
+    std::string NowText() const;
+    // Logs an error and ends the transfer with 0.
+    void Fail(const std::string& text);
+
+    core::Program& p_;
+    removal::Removal& removal_;
+    folders::Folders& folders_;
+    TransferValues v_;
+};
+
+}  // namespace transfer

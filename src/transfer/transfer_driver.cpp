@@ -1,0 +1,449 @@
+// The frame of one transfer: the entry checks, the skip rules on the source
+// row, the earlier copy in the target, the source profile, the order of the
+// steps, and the end with its rollback.
+
+#include <system_error>
+
+#include "core/date_text.h"
+#include "core/program.h"
+#include "core/sql_text.h"
+#include "core/text.h"
+#include "forms/main_window.h"
+#include "removal/removal.h"
+#include "transfer/date_values.h"
+#include "transfer/transfer.h"
+
+namespace transfer {
+
+int32_t DocumentTransfer::TransferDocument(const std::string& sourceLibrary, const std::string& targetLibrary,
+                                           int32_t docNumber) {
+    v_ = TransferValues{};
+    v_.SourceLibrary = sourceLibrary;
+    v_.TargetLibrary = targetLibrary;
+    v_.DocNumber = docNumber;
+    try {
+        if (CheckTransferEntry() == Entry::Refused) return 0;
+        RunSteps();
+    } catch (const dm::DmError& e) {
+        p_.Separator();
+        p_.WriteLog("TransferDocument:");
+        p_.ReportError(e);
+        v_.TransferResult = 0;
+    } catch (const std::system_error& e) {
+        p_.Separator();
+        p_.WriteLog("TransferDocument:");
+        p_.ReportError(e.code().value(), "Dorvane", e.what());
+        v_.TransferResult = 0;
+    }
+    return EndTransfer();
+}
+
+// The steps in the order they run; each answers false when it has ended the
+// transfer.
+void DocumentTransfer::RunSteps() {
+    auto& w = p_.MainWindow;
+
+    if (!ApplySkipRules()) return;
+    if (v_.SourceRowFound && !FindEarlierCopy()) return;
+    if (!OpenSourceProfile()) return;
+
+    if (!ReadSourceColumns()) return;
+    if (Cancelled()) return;
+    CountPartialCopies();
+    ReadEmailColumns();
+    ReadDateColumns();
+    ReadPeopleLinks();
+    if (!ReadTrustees()) return;
+
+    if (!CollectVersionRows()) return;
+    if (!CheckOutVersionFiles()) return;
+    WarnMissingVersions();
+    if (!FetchActivityLog()) return;
+    if (!CollectFolderChain()) return;
+    if (!CollectRelatedItems()) return;
+
+    // The target: the new document is built next to whatever stands there.
+    if (!RemoveSameNamedDocuments()) return;
+    if (!ChooseTargetNumber()) return;
+    if (!ChooseProfileForm()) return;
+    EnableLookupEntries();
+    if (!CreateTargetProfile()) return;
+    if (!FixTargetNumber()) return;
+    WriteEmailColumns();
+    if (v_.VersionRows.empty()) {
+        p_.WriteLog("NOT Adding any Versions");
+        p_.Separator();
+    } else {
+        if (!OpenTargetProfile()) return;
+        const bool added = Checked(w.CheckMetaData.Value()) ? AddMetadataOnlyVersions() : AddTargetVersions();
+        if (!added) return;
+    }
+    if (!WriteTargetSecurity()) return;
+    CopyActivityLog();
+    NoteSkippedVersions();
+    FileIntoFolders();
+    if (!WritePeopleColumns()) return;
+    RedisableLookupEntries();
+    if (!WriteDateColumns()) return;
+    MarkTargetReadOnly();
+
+    // The new document stands complete: earlier copies make way for it,
+    // then the source learns where it went.
+    if (!VerifyMove()) return;
+    if (!ReplaceEarlierCopies()) return;
+    if (!ClearDmActivity()) return;
+    WriteTransferEntries();
+    if (!RelinkRelatedItems()) return;
+    if (!RemoveFromSourceFolders()) return;
+    if (!MarkSourceReadOnly()) return;
+    if (!w.OptionTransfer.Value() && !w.OptionCopy.Value() && !RemoveMovedSource()) return;
+    RemoveTempFiles();
+    FinishTransfer();
+}
+
+DocumentTransfer::Entry DocumentTransfer::CheckTransferEntry() {
+    auto& lib = p_.session.ConnectedLibrary;
+    v_.SavedLibraryName = p_.ConnectedLibraryName();
+    if (auto* label = p_.StatusLabel()) v_.SavedStatusText = label->Caption();
+    if (!p_.CheckFusion("TransferDocument")) return Entry::Refused;
+    if (!lib) {
+        p_.WriteLog("Error: Library object not set - cannot continue");
+        p_.Separator();
+        return Entry::Refused;
+    }
+    // Library names are the DM's and match without regard to case.
+    if (v_.SourceLibrary.empty() || v_.DocNumber == 0 || v_.TargetLibrary.empty() ||
+        core::Upper(v_.TargetLibrary) == core::Upper(v_.SourceLibrary)) {
+        p_.WriteLog("Error: Invalid data passed to TransferDocument function - cannot continue");
+        p_.Separator();
+        return Entry::Refused;
+    }
+    const std::string connected = lib->Name();
+    if (core::Upper(connected) != core::Upper(v_.TargetLibrary) &&
+        !core::Program::HasRight(lib, "User.SaveToRemoteLibrary")) {
+        p_.WriteLog("Error: " + lib->UserId() + " does not have rights to save documents to the (remote) " +
+                    "library " + v_.TargetLibrary + " from library " + connected);
+        p_.Separator();
+        return Entry::Refused;
+    }
+    return Entry::Pass;
+}
+
+bool DocumentTransfer::ApplySkipRules() {
+    auto& w = p_.MainWindow;
+    auto& sql = p_.session.PcdSql;
+    const int32_t n = v_.DocNumber;
+    if (!Connect(v_.SourceLibrary)) return false;
+
+    v_.ProfileFound = false;
+    p_.RunSQL("SELECT P.LAST_EDIT_DATE, P.STATUS, A.APPLICATION, P.PD_OBJ_TYPE FROM [OWNER].PROFILE P "
+              "LEFT OUTER JOIN [OWNER].APPS A ON A.SYSTEM_ID = P.APPLICATION WHERE P.DOCNUMBER = " +
+              Num(n));
+    v_.SourceLastEditDate = sql->ColumnValue(1);
+    v_.SourceStatus = sql->ColumnValue(2).ToLong();
+    v_.SourceObjectType = dm::LeadingNumber(sql->ColumnValue(4).ToText());
+    v_.SourceApplication = sql->ColumnValue(3);
+    const int32_t rows = sql->RowCount();
+    sql->ReleaseResults();
+    if (rows == 0) return true;
+    v_.SourceRowFound = true;
+
+    auto skip = [&](const std::string& text, int32_t result) {
+        p_.WriteLog("Document #" + Num(n) + text);
+        v_.TransferResult = result;
+        return false;
+    };
+    const int32_t status = v_.SourceStatus;
+    if (v_.SourceApplication.ToText() == "FOLDER") return skip(" is a Folder - skipping", -1);
+    if (status == 16) return skip(" is being archived - skipping", 0);
+    if (status == 4) return skip(" was already transferred - skipping", -1);
+    if (v_.SourceObjectType > 1) {
+        return skip(" is an unsupported object type (" + dm::FormatWhole(v_.SourceObjectType) + ") - skipping", -1);
+    }
+    if (status == 6 || status == 18) {
+        if (Checked(w.CheckRemoveDeletedDocs.Value())) return RemoveTargetCopy();
+        return skip(status == 6 ? " was already archived - skipping" : " was marked for deletion - skipping", -1);
+    }
+    if (status != 0 && status != 3) return skip(" is unavailable (" + Num(status) + ") - skipping", 0);
+    if (status == 3) {
+        p_.WriteLog("Changing status from 3 (Checked Out) to 0 (Available)");
+        p_.Separator();
+        // Put back on every way out (RestoreSourceState).
+        v_.SourceStatusChanged = true;
+        v_.CheckOutRowsMovedAside = true;
+        p_.RunSQL("UPDATE [OWNER].PROFILE SET STATUS = 0 WHERE DOCNUMBER = " + Num(n));
+        sql->ReleaseResults();
+        p_.RunSQL("UPDATE [OWNER].CHECKOUT SET DOCNUMBER = DOCNUMBER * -1 WHERE DOCNUMBER = " + Num(n));
+        sql->ReleaseResults();
+    }
+    return true;
+}
+
+// The target's copy of a source document that is gone, archived or marked
+// for deletion; always ends the transfer.
+bool DocumentTransfer::RemoveTargetCopy() {
+    p_.WriteLog("Document #" + Num(v_.DocNumber) + " copy will be removed from library " + v_.TargetLibrary +
+                " (if it exists)");
+    p_.Separator();
+    v_.TransferResult = RemoveForced(v_.TargetLibrary, -v_.DocNumber, v_.SourceLibrary) ? -1 : 0;
+    return false;
+}
+
+bool DocumentTransfer::FindEarlierCopy() {
+    auto& sql = p_.session.PcdSql;
+    const int32_t n = v_.DocNumber;
+    const std::string& t = v_.TargetLibrary;
+    p_.ShowStatus("Determining whether document #" + Num(n) + " has already been transferred to library " + t);
+    p_.Separator();
+    p_.RunSQL("SELECT A.REF_DOCUMENT FROM [OWNER].ACTIVITYLOG A LEFT OUTER JOIN [OWNER].REMOTE_LIBRARIES RL "
+              "ON RL.SYSTEM_ID = A.REF_LIBRARY WHERE A.DOCNUMBER = " +
+              Num(n) + " AND A.ACTIVITY_TYPE IN (0, 25) AND RL.LIBRARY_NAME = '" + core::DoubleApostrophes(t) + "'");
+    if (sql->RowCount() >= 1) {
+        v_.EarlierCopy = sql->ColumnValue(1).ToLong();
+        p_.WriteLog("Document # " + Num(n) + " was previously processed to # " + Num(v_.EarlierCopy) + " in library " +
+                    t);
+    } else {
+        p_.WriteLog("Document #" + Num(n) + " was not previously processed to library " + t);
+    }
+    sql->ReleaseResults();
+    p_.Separator();
+    if (v_.EarlierCopy <= 0) {
+        v_.EarlierCopy = 0;
+        return true;
+    }
+
+    const std::string source = p_.ConnectedLibraryName();
+    if (!Connect(t)) return false;
+    if (ProfileExists(v_.EarlierCopy)) {
+        // A number the target reused for another document is no copy of ours:
+        // it is neither kept as one nor replaced.
+        if (!IsCopyOfSource(v_.EarlierCopy)) {
+            p_.WriteLog("Note: Document #" + Num(v_.EarlierCopy) + " in library " + t + " is not a copy of document #" +
+                        Num(n) + " in library " + v_.SourceLibrary + " - it will be left as it is");
+            p_.Separator();
+            v_.EarlierCopy = 0;
+        } else {
+            v_.EarlierCopyConfirmed = true;
+            const dm::Variant copyEdited =
+                Scalar("SELECT LAST_EDIT_DATE FROM [OWNER].PROFILE WHERE DOCNUMBER = " + Num(v_.EarlierCopy));
+            if (MinuteBoundaries(v_.SourceLastEditDate, copyEdited) > 0) {
+                p_.WriteLog("Document #" + Num(v_.EarlierCopy) + " in library " + t +
+                            " was edited more recently than document #" + Num(n) + " in library " +
+                            v_.SourceLibrary);
+                p_.Separator();
+                v_.TransferResult = -1;
+                v_.TargetDocNumber = v_.EarlierCopy;
+                return false;
+            }
+        }
+    }
+    return Connect(source);
+}
+
+bool DocumentTransfer::OpenSourceProfile() {
+    auto& s = p_.session;
+    if (s.CurrentProfile) {
+        s.CurrentProfile->Close();
+        s.CurrentProfile.reset();
+    }
+    const int32_t n = v_.DocNumber;
+    if (v_.SourceRowFound) {
+        p_.ShowStatus("Fetching profile for document #" + Num(n) + " from library " + p_.ConnectedLibraryName());
+        s.CurrentProfile = s.ConnectedLibrary->GetProfile(n);
+        p_.Separator();
+        v_.ProfileFound = s.CurrentProfile && s.CurrentProfile->DocNumber() != 0;
+        if (v_.ProfileFound) return true;
+        // The row is there: the document exists and only its profile could
+        // not be had now. Its archive copy stays; the row is tried again.
+        p_.WriteLog("Error: Unable to open the profile of document #" + Num(n) + " in library " +
+                    p_.ConnectedLibraryName() + " - it will be tried again later");
+        p_.Separator();
+        v_.TransferResult = 0;
+        return false;
+    }
+    p_.WriteLog("Document #" + Num(n) + " not found in library " + p_.ConnectedLibraryName());
+    p_.Separator();
+    if (Checked(p_.MainWindow.CheckRemoveDeletedDocs.Value())) return RemoveTargetCopy();
+    p_.WriteLog("Error: Unable to access source Document #" + Num(n));
+    return false;
+}
+
+int32_t DocumentTransfer::EndTransfer() {
+    auto& s = p_.session;
+    auto passOver = [&](auto&& step) {
+        try {
+            step();
+        } catch (const dm::DmError& e) {
+            p_.ReportError(e);
+        } catch (const std::system_error& e) {
+            p_.ReportError(e.code().value(), "Dorvane", e.what());
+        }
+    };
+    p_.Separator();
+    passOver([&] {
+        if (Cancelled()) {
+            auto now = platform::ToLocal(p_.platform.clock.Now());
+            std::string user = s.ConnectedLibrary ? s.ConnectedLibrary->UserId() : "";
+            p_.ShowStatus("Job canceled by " + user + " at " + core::LongTime(now) + " on " + core::LongDate(now));
+            p_.Separator();
+        }
+    });
+    passOver([&] {
+        if (s.PcdSql) s.PcdSql->ReleaseResults();
+    });
+    passOver([&] {
+        if (s.CurrentProfile) s.CurrentProfile->Close();
+    });
+    s.CurrentProfile.reset();
+    s.CurrentFolder.reset();
+    s.CurrentVersion.reset();
+    s.CurrentParentFolders.reset();
+
+    if (v_.TransferResult == 0 && !v_.PastPointOfNoReturn) passOver([&] { RollBackTransfer(); });
+    // The clean-up below reports its own failures; the result stands.
+    const int32_t result = v_.TransferResult;
+    if (v_.LookupsEnabled) {
+        passOver([&] {
+            if (Connect(v_.TargetLibrary)) RedisableLookupEntries();
+        });
+    }
+    if (!v_.SourceRemoved) passOver([&] { RestoreSourceState(); });
+    passOver([&] { RemoveTempFiles(); });
+    v_.TransferResult = result;
+
+    if (v_.TransferResult == -1 && v_.TargetDocNumber > 0) v_.TransferResult = v_.TargetDocNumber;
+    p_.Separator();
+    passOver([&] {
+        if (!v_.SavedLibraryName.empty() && !p_.ConnectLibrary(v_.SavedLibraryName)) {
+            p_.WriteLog("Error: unable to connect to library " + v_.SavedLibraryName);
+        }
+    });
+    if (auto* label = p_.StatusLabel()) label->SetCaption(v_.SavedStatusText);
+    return v_.TransferResult;
+}
+
+// Removes what this call created in the target and gives parked copies their
+// names back. An earlier copy is never touched here: it is given up only
+// after the point of no return.
+void DocumentTransfer::RollBackTransfer() {
+    std::vector<int32_t> created;
+    if (v_.AssignedNumber > 0) created.push_back(v_.AssignedNumber);
+    if (v_.RenumberedTo > 0 && v_.RenumberedTo != v_.AssignedNumber) created.push_back(v_.RenumberedTo);
+    if (!created.empty()) {
+        p_.WriteLog("Error: Document transfer unsuccessful - rolling back");
+        p_.Separator();
+        for (int32_t number : created) {
+            if (!removal_.RemoveDocument(v_.TargetLibrary, number, v_.SourceLibrary)) {
+                p_.WriteLog("Error: Document #" + Num(number) + " was NOT removed from library " + v_.TargetLibrary);
+                p_.Separator();
+            }
+        }
+        v_.AssignedNumber = 0;
+        v_.RenumberedTo = 0;
+    }
+    if (!v_.ParkedNames.empty() && Connect(v_.TargetLibrary)) {
+        for (const auto& [number, name] : v_.ParkedNames) {
+            p_.RunSQL("UPDATE [OWNER].PROFILE SET DOCNAME = '" + core::DoubleApostrophes(name) +
+                      "' WHERE DOCNUMBER = " + Num(number));
+            p_.session.PcdSql->ReleaseResults();
+        }
+        v_.ParkedNames.clear();
+    }
+}
+
+// Puts back what this call changed in the source: the check-out rows its own
+// check-outs wrote go, the status comes back unless the source was marked on
+// purpose, and check-out rows moved aside return to the document.
+void DocumentTransfer::RestoreSourceState() {
+    if (!v_.SourceStatusChanged && !v_.CheckOutRowsMovedAside && !v_.CheckOutsWritten) return;
+    if (!Connect(v_.SourceLibrary)) return;
+    auto& sql = p_.session.PcdSql;
+    const std::string n = Num(v_.DocNumber);
+    if (v_.CheckOutsWritten) {
+        p_.RunSQL("DELETE FROM [OWNER].CHECKOUT WHERE DOCNUMBER = " + n);
+        sql->ReleaseResults();
+        v_.CheckOutsWritten = false;
+    }
+    if (v_.SourceStatusChanged && !v_.SourceMarked) {
+        const int32_t current = Scalar("SELECT STATUS FROM [OWNER].PROFILE WHERE DOCNUMBER = " + n).ToLong();
+        if (current != v_.SourceStatus) {
+            p_.WriteLog("Restoring status " + Num(v_.SourceStatus) + " of document #" + n + " in library " +
+                        v_.SourceLibrary);
+            p_.Separator();
+            p_.RunSQL("UPDATE [OWNER].PROFILE SET STATUS = " + Num(v_.SourceStatus) + " WHERE DOCNUMBER = " + n);
+            sql->ReleaseResults();
+        }
+    }
+    v_.SourceStatusChanged = false;
+    if (v_.CheckOutRowsMovedAside) {
+        p_.RunSQL("UPDATE [OWNER].CHECKOUT SET DOCNUMBER = DOCNUMBER * -1 WHERE DOCNUMBER = " + Num(-v_.DocNumber));
+        sql->ReleaseResults();
+        v_.CheckOutRowsMovedAside = false;
+    }
+    if (v_.TransferResult == 0) p_.WriteLog("Rollback of Profile status complete");
+}
+
+// ---- Shared helpers ------------------------------------------------------------
+
+bool DocumentTransfer::Connect(const std::string& library) {
+    if (p_.ConnectLibrary(library)) return true;
+    p_.WriteLog("Error: Unable to connect to library " + library);
+    p_.Separator();
+    v_.TransferResult = 0;
+    return false;
+}
+
+bool DocumentTransfer::Cancelled() const { return p_.run.CancelRequestedFlag; }
+
+bool DocumentTransfer::IsCopyOfSource(int32_t targetDoc) {
+    // The receiving side's entries of a copy, transfer or move of document N
+    // of the source library.
+    return Scalar("SELECT COUNT(*) FROM [OWNER].ACTIVITYLOG A LEFT OUTER JOIN [OWNER].REMOTE_LIBRARIES RL "
+                  "ON RL.SYSTEM_ID = A.REF_LIBRARY WHERE A.DOCNUMBER = " +
+                  Num(targetDoc) + " AND A.ACTIVITY_TYPE IN (0, 24) AND A.REF_DOCUMENT = " + Num(v_.DocNumber) +
+                  " AND RL.LIBRARY_NAME = '" + core::DoubleApostrophes(v_.SourceLibrary) + "'")
+               .ToLong() > 0;
+}
+
+bool DocumentTransfer::ProfileExists(int32_t docNumber) {
+    return Scalar("SELECT COUNT(*) FROM [OWNER].PROFILE WHERE DOCNUMBER = " + Num(docNumber)).ToLong() > 0;
+}
+
+dm::Variant DocumentTransfer::Scalar(const std::string& statement) {
+    p_.RunSQL(statement);
+    auto& sql = p_.session.PcdSql;
+    dm::Variant value = sql ? sql->ColumnValue(1) : dm::Variant();
+    if (sql) sql->ReleaseResults();
+    return value;
+}
+
+bool DocumentTransfer::RemoveForced(const std::string& library, int32_t docNumber, const std::string& refLibrary) {
+    auto& box = p_.MainWindow.CheckOverwriteReadOnly;
+    const int saved = box.Value();
+    box.SetValue(1);
+    bool removed = false;
+    try {
+        removed = removal_.RemoveDocument(library, docNumber, refLibrary);
+    } catch (...) {
+        box.SetValue(saved);
+        throw;
+    }
+    box.SetValue(saved);
+    return removed;
+}
+
+std::string DocumentTransfer::NowText() const {
+    auto t = platform::ToLocal(p_.platform.clock.Now());
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    return text;
+}
+
+void DocumentTransfer::Fail(const std::string& text) {
+    p_.WriteLog(text);
+    p_.Separator();
+    v_.TransferResult = 0;
+}
+
+}  // namespace transfer

@@ -1,0 +1,91 @@
+// The source's history copied into the target, the filters of the fetch, and
+// the note of versions left out.
+
+#include "transfer_fixture.h"
+
+namespace transfer_test {
+namespace {
+
+using std::to_string;
+
+class ActivityLogTest : public TransferTest {
+protected:
+    // A source row written by JSMITH in Word under this library.
+    void AddRow(int32_t doc, const std::string& type, const std::string& description, const std::string& start) {
+        static int key = 900000;
+        Sql("DOCS", "INSERT INTO DOCSADM.ACTIVITYLOG (SYSTEM_ID, DOCNUMBER, ACTIVITY_TYPE, ACTIVITY_DESC, AUTHOR, "
+                    "TYPIST, APPLICATION, REF_LIBRARY, START_DATE) SELECT " +
+                        to_string(++key) + ", " + to_string(doc) + ", " + type + ", " + description +
+                        ", P.SYSTEM_ID, P.SYSTEM_ID, A.SYSTEM_ID, 0, '" + start +
+                        "' FROM DOCSADM.PEOPLE P, DOCSADM.APPS A WHERE P.USER_ID = 'JSMITH' AND A.APPLICATION = "
+                        "'MS WORD'");
+    }
+    // Descriptions of the copy's rows other than the transfer's own entry.
+    std::vector<std::string> Copied(int32_t copy) {
+        auto rows = Db("ARCHIVE").Query(
+            "SELECT COALESCE(ACTIVITY_DESC, '<null>') FROM DOCSADM.ACTIVITYLOG WHERE DOCNUMBER = " + to_string(copy) +
+            " AND COALESCE(ACTIVITY_DESC, '') NOT LIKE 'Copied from #%' AND TYPIST = (SELECT SYSTEM_ID FROM "
+            "DOCSADM.PEOPLE WHERE USER_ID = 'JSMITH') ORDER BY START_DATE, ACTIVITY_DESC");
+        std::vector<std::string> out;
+        for (auto& r : rows.rows) out.push_back(dmsim::AsText(r[0]));
+        return out;
+    }
+};
+
+// The transfer's own entries stay behind unless all audits are kept; rows
+// without a type or a description go along (a missing type as 0, a missing
+// description as an empty one).
+TEST_F(ActivityLogTest, TheFetchFilters) {
+    StartProgram();
+    Window().OptionTransfer.Select();
+    for (int keep : {0, 1}) {
+        SCOPED_TRACE(keep ? "all audits" : "filtered");
+        Window().CheckAllAudits.SetValue(keep);
+        const int32_t source = MakeDocument("Audited " + to_string(keep));
+        AddRow(source, "5", "'Edited'", "2020-01-01 10:00:00");
+        AddRow(source, "5", "NULL", "2020-01-02 10:00:00");
+        AddRow(source, "NULL", "'No type'", "2020-01-03 10:00:00");
+        AddRow(source, "24", "'Transferred from ELSEWHERE'", "2020-01-04 10:00:00");
+        AddRow(source, "25", "'Transferred to ELSEWHERE'", "2020-01-05 10:00:00");
+        AddRow(source, "0", "'copied TO #12'", "2020-01-06 10:00:00");
+        AddRow(source, "0", "'It''s #TYPIST# text'", "2020-01-07 10:00:00");
+        const int32_t copy = Transfer(source);
+        ASSERT_GT(copy, 0) << LogText();
+        std::vector<std::string> expected = {"Edited", "", "No type"};
+        if (keep) {
+            expected.insert(expected.end(),
+                            {"Transferred from ELSEWHERE", "Transferred to ELSEWHERE", "copied TO #12"});
+        }
+        expected.push_back("It's #TYPIST# text");
+        EXPECT_EQ(Copied(copy), expected);
+    }
+}
+
+TEST_F(ActivityLogTest, ALimitTakesTheOldestRows) {
+    StartProgram();
+    Window().TextMaxActLogRows.SetText("2 rows");
+    const int32_t source = MakeDocument();
+    AddRow(source, "5", "'third'", "2020-01-03 10:00:00");
+    AddRow(source, "5", "'first'", "2019-01-01 10:00:00");
+    AddRow(source, "5", "'second'", "2019-06-01 10:00:00");
+    const int32_t copy = Transfer(source);
+    ASSERT_GT(copy, 0) << LogText();
+    EXPECT_TRUE(LogHas("SELECT  TOP 2 B.USER_ID AS 'AUTHOR'"));
+    EXPECT_EQ(Copied(copy), (std::vector<std::string>{"first", "second"}));
+}
+
+TEST_F(ActivityLogTest, WithoutTheActivityLogOnlyTheTransferEntriesAreWritten) {
+    StartProgram();
+    Window().CheckActivityLog.SetValue(0);
+    const int32_t source = MakeDocument();
+    AddRow(source, "5", "'Edited'", "2020-01-01 10:00:00");
+    const int32_t copy = Transfer(source);
+    ASSERT_GT(copy, 0) << LogText();
+    EXPECT_TRUE(LogHas("NOT Getting Activitylog for Document #" + to_string(source)));
+    EXPECT_TRUE(Copied(copy).empty());
+    EXPECT_EQ(Value("ARCHIVE", "SELECT ACTIVITY_DESC FROM DOCSADM.ACTIVITYLOG WHERE DOCNUMBER = " + to_string(copy)),
+              "Copied from #" + to_string(source));
+}
+
+}  // namespace
+}  // namespace transfer_test

@@ -1,0 +1,171 @@
+// What each mode leaves of the source, the Move and its refusals, and the
+// move of the new document to the number it is to keep.
+
+#include <functional>
+
+#include "transfer_fixture.h"
+
+namespace transfer_test {
+namespace {
+
+using std::to_string;
+
+class ReplacementTest : public TransferTest {
+protected:
+    // The activity entries of a document as "type:description".
+    std::vector<std::string> Entries(const std::string& library, int32_t doc) {
+        auto rows = Db(library).Query("SELECT ACTIVITY_TYPE, ACTIVITY_DESC FROM DOCSADM.ACTIVITYLOG WHERE DOCNUMBER = " +
+                                      to_string(doc) + " AND ACTIVITY_TYPE IN (0, 24, 25) ORDER BY SYSTEM_ID");
+        std::vector<std::string> out;
+        for (auto& r : rows.rows) out.push_back(dmsim::AsText(r[0]) + ":" + dmsim::AsText(r[1]));
+        return out;
+    }
+    int64_t FolderItems(const std::string& library, int32_t doc) {
+        return Count(library, "SELECT COUNT(*) FROM DOCSADM.FOLDER_ITEM WHERE DOCNUMBER = " + to_string(doc));
+    }
+};
+
+TEST_F(ReplacementTest, WhatEachModeLeavesOfTheSource) {
+    StartProgram();
+    const int32_t folder = docs_->CreateFolder("Contracts", 0, true);
+    struct Case {
+        const char* name;
+        forms::OptionButton& mode;
+        bool sourceStays;
+        int64_t sourceFolders;
+        std::string sourceStatus;
+        std::vector<std::string> sourceEntries;
+        std::string targetEntry;
+    };
+    auto& w = Window();
+    const Case cases[] = {
+        {"copy", w.OptionCopy, true, 1, "0", {"0:Copied to #"}, "0:Copied from #"},
+        {"transfer", w.OptionTransfer, true, 0, "4", {"25:Transferred to ARCHIVE"}, "24:Transferred from DOCS"},
+        {"move", w.OptionMove, false, 0, "", {}, "24:Moved from DOCS"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.mode.Select();
+        const int32_t source = MakeDocument(c.name, {folder});
+        const auto files = FilePaths("DOCS", source);
+        ClearLog();
+        const int32_t copy = Transfer(source);
+        ASSERT_GT(copy, 0) << LogText();
+        EXPECT_EQ(Exists("DOCS", source), c.sourceStays);
+        EXPECT_EQ(FolderItems("DOCS", source), c.sourceFolders);
+        EXPECT_EQ(Column("DOCS", source, "STATUS"), c.sourceStatus);
+        EXPECT_EQ(std::filesystem::exists(files[0]), c.sourceStays);
+        auto startsWith = [](const std::string& text, const std::string& start) {
+            return text.compare(0, start.size(), start) == 0;
+        };
+        const auto entries = Entries("DOCS", source);
+        ASSERT_EQ(entries.size(), c.sourceEntries.size());
+        for (size_t i = 0; i < entries.size(); ++i) EXPECT_TRUE(startsWith(entries[i], c.sourceEntries[i])) << entries[i];
+        const auto target = Entries("ARCHIVE", copy);
+        ASSERT_EQ(target.size(), 1u);
+        EXPECT_TRUE(startsWith(target[0], c.targetEntry)) << target[0];
+        EXPECT_EQ(FileContents("ARCHIVE", copy).front(), "first draft");
+        if (!c.sourceStays) {
+            // The source goes last, after every closing fix-up of its copy.
+            const auto lines = PlainLogLines();
+            auto at = [&](const std::string& part) {
+                for (size_t i = 0; i < lines.size(); ++i) {
+                    if (lines[i].find(part) != std::string::npos) return i;
+                }
+                return lines.size();
+            };
+            EXPECT_LT(at("Processing date values"), at("Removing Document #" + to_string(source)));
+            EXPECT_LT(at("Clearing ActivityLog for document #"), at("Removing Document #" + to_string(source)));
+        }
+    }
+}
+
+// A Move gives up the source only when every version of it reached the
+// target; otherwise the new document goes and the source stays whole.
+TEST_F(ReplacementTest, AMoveIsRefusedUnlessEveryVersionArrived) {
+    StartProgram();
+    Window().OptionMove.Select();
+    struct Case {
+        const char* name;
+        std::function<void(int32_t)> damage;
+    };
+    const Case cases[] = {
+        {"empty file", [&](int32_t doc) { std::ofstream(FilePaths("DOCS", doc)[1], std::ios::trunc); }},
+        {"refused version",
+         [&](int32_t) {
+             Faults().On(dmsim::op::kProfileAddVersion).ForLibrary("ARCHIVE").OnCall(2).Refuse(-1, "refused");
+         }},
+        {"print file",
+         [&](int32_t doc) {
+             Sql("DOCS", "UPDATE DOCSADM.COMPONENTS SET PATH = REPLACE(PATH, '.PDF', '.PRN') WHERE DOCNUMBER = " +
+                             to_string(doc));
+         }},
+        {"paper document", [&](int32_t doc) {
+             Sql("DOCS", "UPDATE DOCSADM.PROFILE SET STORAGETYPE = 'P' WHERE DOCNUMBER = " + to_string(doc));
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Faults().Clear();
+        const int32_t source = MakeDocument(c.name);
+        const int32_t related = MakeDocument(std::string("Related to ") + c.name);
+        docs_->Relate(related, source);
+        c.damage(source);
+        const auto labels = Labels("DOCS", source);
+        const int64_t archived = Documents("ARCHIVE");
+        ClearLog();
+        EXPECT_EQ(Transfer(source), 0);
+        EXPECT_TRUE(LogHas("Error: Document #" + to_string(source) + " will NOT be moved")) << LogText();
+        EXPECT_TRUE(Exists("DOCS", source));
+        EXPECT_EQ(Labels("DOCS", source), labels);
+        EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.RELATED WHERE ITEM2 = " + to_string(source)), 1);
+        EXPECT_EQ(Documents("ARCHIVE"), archived);
+    }
+}
+
+// A source that cannot be removed is no finished Move: the document fails
+// and says why; the copy, already complete, stays.
+TEST_F(ReplacementTest, AFailedSourceRemovalIsNoSuccess) {
+    site_.Library("DOCS").Right("User.DocDelete", false);
+    StartProgram();
+    Window().OptionMove.Select();
+    const int32_t source = MakeDocument();
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHas("Error: Document #" + to_string(source) + " was NOT removed from library DOCS"));
+    EXPECT_TRUE(Exists("DOCS", source));
+    EXPECT_EQ(Column("DOCS", source, "STATUS"), "0");
+    EXPECT_EQ(Documents("ARCHIVE"), 1);
+}
+
+// A move to the kept number that is refused leaves the document whole under
+// the number the DM gave it, and everything names that number.
+TEST_F(ReplacementTest, ARefusedRenumberingKeepsTheAssignedNumber) {
+    site_.Library("ARCHIVE").Right("User.DocDelete", false);
+    StartProgram();
+    Window().CheckRetainNumber.SetValue(1);
+    const int32_t source = MakeDocument();
+    const int32_t copy = Transfer(source);
+    ASSERT_GT(copy, 0) << LogText();
+    EXPECT_NE(copy, source);
+    EXPECT_FALSE(Exists("ARCHIVE", source));
+    EXPECT_EQ(Labels("ARCHIVE", copy), Labels("DOCS", source));
+    EXPECT_EQ(Entries("DOCS", source), std::vector<std::string>{"0:Copied to #" + to_string(copy)});
+}
+
+// A renumbering that moved only part of the rows: the rest join them, so
+// no row is left under the other number.
+TEST_F(ReplacementTest, APartlyFailedRenumberingLeavesNoOrphans) {
+    StartProgram();
+    Window().CheckRetainNumber.SetValue(1);
+    const int32_t source = MakeDocument();
+    Faults().On(dmsim::op::kSqlExecute).ForStatement("UPDATE DOCSADM.VERSIONS SET DOCNUMBER").Times(1).FailStatement(
+        547, "[dmsim][SQLite]constraint failed");
+    const int32_t copy = Transfer(source);
+    EXPECT_EQ(copy, source) << LogText();
+    EXPECT_EQ(Labels("ARCHIVE", copy), Labels("DOCS", source));
+    EXPECT_EQ(FileContents("ARCHIVE", copy), FileContents("DOCS", source));
+    EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.VERSIONS WHERE DOCNUMBER <> " + to_string(copy)), 0);
+}
+
+}  // namespace
+}  // namespace transfer_test

@@ -1,0 +1,205 @@
+// The new profile in the target: its number, same-named documents, the form,
+// the lookup entries it refers to and its e-mail columns.
+
+#include "transfer_fixture.h"
+
+namespace transfer_test {
+namespace {
+
+using std::to_string;
+
+class TargetProfileTest : public TransferTest {
+protected:
+    // An ARCHIVE document that the DM numbers so.
+    int32_t MakeArchiveDocument(const std::string& name, int32_t number = 0) {
+        const std::string last = Value("ARCHIVE", "SELECT LASTKEY FROM DOCSADM.SEQ_PROFILE");
+        if (number > 0) Sql("ARCHIVE", "UPDATE DOCSADM.SEQ_PROFILE SET LASTKEY = " + to_string(number - 1));
+        dmsim::DocumentSpec spec;
+        spec.name = name;
+        spec.versions = {dmsim::Version("archive content of " + name)};
+        const int32_t doc = archive_->Create(spec);
+        if (number > 0) Sql("ARCHIVE", "UPDATE DOCSADM.SEQ_PROFILE SET LASTKEY = " + last);
+        return doc;
+    }
+    int32_t NextArchiveNumber() {
+        return static_cast<int32_t>(Count("ARCHIVE", "SELECT LASTKEY FROM DOCSADM.SEQ_PROFILE")) + 1;
+    }
+};
+
+TEST_F(TargetProfileTest, TheNumberTable) {
+    StartProgram();
+    enum class Copy { None, Lower, Higher, Gone };
+    struct Case {
+        const char* name;
+        bool retain;
+        Copy copy;
+        bool numberTaken;
+    };
+    const Case cases[] = {
+        {"new number", false, Copy::None, false},
+        {"retained", true, Copy::None, false},
+        {"retained but taken", true, Copy::None, true},
+        {"lower copy", false, Copy::Lower, false},
+        {"lower copy retained", true, Copy::Lower, false},
+        {"higher copy", false, Copy::Higher, false},
+        {"copy gone", false, Copy::Gone, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Window().CheckRetainNumber.SetValue(0);
+        const int32_t source = MakeDocument(c.name);
+        int32_t occupant = 0;
+        if (c.numberTaken) occupant = MakeArchiveDocument("Occupant", source);
+        int32_t earlier = 0;
+        if (c.copy != Copy::None) {
+            earlier = Transfer(source);
+            ASSERT_GT(earlier, 0);
+            if (c.copy == Copy::Gone) Sql("ARCHIVE", "DELETE FROM DOCSADM.PROFILE WHERE DOCNUMBER = " + to_string(earlier));
+            // The DM's next number below the copy's.
+            if (c.copy == Copy::Higher) Sql("ARCHIVE", "UPDATE DOCSADM.SEQ_PROFILE SET LASTKEY = 1000");
+        }
+        Window().CheckRetainNumber.SetValue(c.retain ? 1 : 0);
+        const int32_t assigned = NextArchiveNumber();
+        ClearLog();
+        const int32_t result = Transfer(source);
+        ASSERT_GT(result, 0) << LogText();
+        int32_t expected = assigned;
+        if (c.copy == Copy::Lower || c.copy == Copy::Gone) expected = earlier;
+        if (c.copy == Copy::None && c.retain && !c.numberTaken) expected = source;
+        EXPECT_EQ(result, expected);
+        EXPECT_EQ(Column("ARCHIVE", result, "DOCNAME"), c.name);
+        EXPECT_EQ(Named("ARCHIVE", c.name), std::vector<int32_t>{result});
+        if (occupant) {
+            EXPECT_EQ(Column("ARCHIVE", occupant, "DOCNAME"), "Occupant");
+        }
+        EXPECT_EQ(LogHas("Note: The document number I attempted to assign (" + to_string(earlier) + ")"),
+                  c.copy == Copy::Higher);
+        if (c.copy == Copy::Higher) Sql("ARCHIVE", "UPDATE DOCSADM.SEQ_PROFILE SET LASTKEY = 60000");
+    }
+}
+
+TEST_F(TargetProfileTest, SameNamedDocumentsThatAreNoCopiesStopTheTransfer) {
+    site_.Library("ARCHIVE").Parameter("DOCSParms.UniqueDocNames", true);
+    StartProgram();
+    const int32_t source = MakeDocument("Lease");
+    const int32_t first = MakeArchiveDocument("First");
+    const int32_t second = MakeArchiveDocument("Second");
+    Sql("ARCHIVE", "UPDATE DOCSADM.PROFILE SET DOCNAME = 'LEASE' WHERE DOCNUMBER = " + to_string(first));
+    Sql("ARCHIVE", "UPDATE DOCSADM.PROFILE SET DOCNAME = 'lease' WHERE DOCNUMBER = " + to_string(second));
+    // One of them is a copy of the source; the other is not.
+    RecordEntry("ARCHIVE", "DOCS", second, source, transfer::kActivityCopy, "Copied from #" + to_string(source));
+    ClearLog();
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHas("Error: Document #" + to_string(first) + " in library ARCHIVE is already named Lease and is "
+                       "not a copy of Document #" + to_string(source) + " in library DOCS - cannot continue"));
+    EXPECT_EQ(Named("ARCHIVE", "lease"), (std::vector<int32_t>{first, second}));
+    EXPECT_EQ(Documents("ARCHIVE"), 2);
+}
+
+TEST_F(TargetProfileTest, ASameNamedCopyOfTheSourceMakesWayOnceTheNewDocumentStands) {
+    site_.Library("ARCHIVE").Parameter("DOCSParms.UniqueDocNames", true);
+    StartProgram();
+    const int32_t source = MakeDocument("Lease");
+    const int32_t old = MakeArchiveDocument("Lease");
+    RecordEntry("ARCHIVE", "DOCS", old, source, transfer::kActivityCopy, "Copied from #" + to_string(source));
+    ClearLog();
+    const int32_t result = Transfer(source);
+    ASSERT_GT(result, old) << LogText();
+    EXPECT_EQ(Named("ARCHIVE", "Lease"), std::vector<int32_t>{result});
+    EXPECT_FALSE(Exists("ARCHIVE", old));
+    EXPECT_EQ(FileContents("ARCHIVE", result), FileContents("DOCS", source));
+}
+
+// Under unique names an earlier copy gives up its name while the new
+// document is built, and gets it back when the build fails.
+TEST_F(TargetProfileTest, AnEarlierCopyUnderUniqueNamesIsReplacedOrKeptWhole) {
+    site_.Library("ARCHIVE").Parameter("DOCSParms.UniqueDocNames", true);
+    StartProgram();
+    const int32_t source = MakeDocument("Lease");
+    const int32_t copy = Transfer(source);
+    ASSERT_GT(copy, 0) << LogText();
+    const auto files = FileContents("ARCHIVE", copy);
+
+    Faults().On(dmsim::op::kProfileAddVersion).ForLibrary("ARCHIVE").Refuse(-1, "refused");
+    Sql("DOCS", "UPDATE DOCSADM.VERSIONS SET STATUS = 4 WHERE VERSION_LABEL <> '1' AND DOCNUMBER = " + to_string(source));
+    // Only version 1 is left to add, and the DM refuses it.
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_EQ(Named("ARCHIVE", "Lease"), std::vector<int32_t>{copy});
+    EXPECT_EQ(FileContents("ARCHIVE", copy), files);
+
+    Faults().Clear();
+    Sql("DOCS", "UPDATE DOCSADM.VERSIONS SET STATUS = 0 WHERE DOCNUMBER = " + to_string(source));
+    ClearLog();
+    EXPECT_EQ(Transfer(source), copy) << LogText();
+    EXPECT_EQ(Named("ARCHIVE", "Lease"), std::vector<int32_t>{copy});
+    EXPECT_EQ(Documents("ARCHIVE"), 1);
+}
+
+// Lookup entries the new profile needs are enabled for the save and
+// disabled again, also when the transfer fails.
+TEST_F(TargetProfileTest, DisabledLookupEntriesAreDisabledAgainOnEveryWayOut) {
+    StartProgram();
+    Sql("DOCS", "UPDATE DOCSADM.PEOPLE SET DISABLED = '' WHERE USER_ID = 'FORMER'");
+    dmsim::DocumentSpec spec;
+    spec.name = "By a former employee";
+    spec.author = "FORMER";
+    spec.typist = "FORMER";
+    spec.client = "C001";
+    spec.matter = "M001";
+    spec.versions = {dmsim::Version("old work")};
+    const int32_t source = docs_->Create(spec);
+    Sql("ARCHIVE", "UPDATE DOCSADM.MATTER SET DISABLED = 'Y' WHERE MATTER_ID = 'M001'");
+    for (bool fail : {false, true}) {
+        SCOPED_TRACE(fail ? "failed" : "done");
+        Faults().Clear();
+        if (fail) Faults().On(dmsim::op::kProfileAddVersion).ForLibrary("ARCHIVE").Refuse(-1, "refused");
+        const int32_t result = Transfer(source);
+        EXPECT_EQ(result > 0, !fail) << LogText();
+        EXPECT_EQ(Value("ARCHIVE", "SELECT DISABLED FROM DOCSADM.PEOPLE WHERE USER_ID = 'FORMER'"), "1");
+        EXPECT_EQ(Value("ARCHIVE", "SELECT DISABLED FROM DOCSADM.MATTER WHERE MATTER_ID = 'M001'"), "1");
+        if (!fail) {
+            EXPECT_EQ(Value("ARCHIVE", "SELECT P.USER_ID FROM DOCSADM.PROFILE D JOIN DOCSADM.PEOPLE P ON P.SYSTEM_ID "
+                                       "= D.AUTHOR WHERE D.DOCNUMBER = " + to_string(result)),
+                      "FORMER");
+        }
+        ClearLog();
+    }
+}
+
+TEST_F(TargetProfileTest, WithoutTheSourceFormTheApplicationsDefaultFormIsUsed) {
+    site_.Library("ARCHIVE").Forms({"DEFPROF"});
+    StartProgram();
+    dmsim::DocumentSpec spec;
+    spec.name = "Mail from O'Brien";
+    spec.application = "MS OUTLOOK";
+    spec.author = "JSMITH";
+    spec.columns = {{"PD_ORIGINATOR", dm::Variant("O'Brien")},
+                    {"PD_ADDRESSEE", dm::Variant("Jane Smith")},
+                    {"PD_EMAIL_CC", dm::Variant("#PD_ORIGINATOR#")}};
+    spec.versions = {dmsim::Version("mail body")};
+    const int32_t source = docs_->Create(spec);
+    const int32_t copy = Transfer(source);
+    ASSERT_GT(copy, 0) << LogText();
+    EXPECT_TRUE(LogHas("Default Form is DEFPROF"));
+    // The form lacks them; the e-mail columns come over by SQL, quotes and
+    // all, into the target's own table.
+    EXPECT_EQ(Column("ARCHIVE", copy, "PD_ORIGINATOR"), "O'Brien");
+    EXPECT_EQ(Column("ARCHIVE", copy, "PD_ADDRESSEE"), "Jane Smith");
+    EXPECT_EQ(Column("ARCHIVE", copy, "PD_EMAIL_CC"), "#PD_ORIGINATOR#");
+    EXPECT_EQ(Column("ARCHIVE", copy, "PD_EMAIL_BCC"), "");
+    EXPECT_EQ(Column("ARCHIVE", copy, "DOCNAME"), "Mail from O'Brien");
+    EXPECT_TRUE(LogHas("UPDATE DOCSADM.PROFILE SET EMAIL_RECEIVED = NULL"));
+}
+
+TEST_F(TargetProfileTest, NeitherFormNorApplicationFormEndsTheTransfer) {
+    site_.Library("ARCHIVE").Forms({"EMAILPROF"});
+    StartProgram();
+    const int32_t source = MakeDocument();
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHas("Error: Unable to locate either the Profile Form DEFPROF or the MS WORD default application "
+                       "form - cannot continue"));
+    EXPECT_EQ(Documents("ARCHIVE"), 0);
+}
+
+}  // namespace
+}  // namespace transfer_test

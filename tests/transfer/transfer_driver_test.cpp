@@ -1,0 +1,277 @@
+// The frame of a transfer: entry checks, skip rules, the earlier copy, the
+// source profile, the result and the rollback.
+
+#include "transfer_fixture.h"
+
+namespace transfer_test {
+namespace {
+
+using std::to_string;
+
+class TransferDriverTest : public TransferTest {
+protected:
+    void SetEdited(const std::string& library, int32_t doc, const std::string& when) {
+        Sql(library, "UPDATE DOCSADM.PROFILE SET LAST_EDIT_DATE = '" + when + "' WHERE DOCNUMBER = " + to_string(doc));
+    }
+    // A copy of the document made by the transfer itself.
+    int32_t CopyOnce(int32_t source) {
+        const int32_t copy = Transfer(source);
+        EXPECT_GT(copy, 0) << LogText();
+        ClearLog();
+        return copy;
+    }
+};
+
+TEST_F(TransferDriverTest, CopiesADocumentWithItsProfileVersionsAndFiles) {
+    StartProgram();
+    const int32_t source = MakeDocument();
+    const int32_t copy = Transfer(source);
+    ASSERT_GT(copy, 0) << LogText();
+    EXPECT_NE(copy, source);
+    for (const char* column : {"DOCNAME", "STORAGETYPE", "DEFAULT_RIGHTS", "LAST_EDIT_DATE", "CREATION_DATE"}) {
+        EXPECT_EQ(Column("ARCHIVE", copy, column), Column("DOCS", source, column)) << column;
+    }
+    auto user = [&](const std::string& library, int32_t doc, const char* column) {
+        return Value(library, std::string("SELECT P.USER_ID FROM DOCSADM.PROFILE D JOIN DOCSADM.PEOPLE P ON "
+                                          "P.SYSTEM_ID = D.") + column + " WHERE D.DOCNUMBER = " + to_string(doc));
+    };
+    EXPECT_EQ(user("ARCHIVE", copy, "AUTHOR"), "JSMITH");
+    EXPECT_EQ(user("ARCHIVE", copy, "TYPIST"), "MJONES");
+    EXPECT_EQ(Labels("ARCHIVE", copy), (std::vector<std::string>{"1", "1A", "2", "A"}));
+    EXPECT_EQ(FileContents("ARCHIVE", copy), FileContents("DOCS", source));
+    EXPECT_TRUE(LogHas("Finished processing document #" + to_string(source) + " on 2021-03-05 at 02:31:00 PM"));
+    EXPECT_EQ(program_->ConnectedLibraryName(), "DOCS");
+    EXPECT_EQ(Window().LabelStatus.Caption(), "");
+}
+
+TEST_F(TransferDriverTest, InvalidCallsAreRefusedBeforeAnythingIsTouched) {
+    StartProgram();
+    const int32_t source = MakeDocument();
+    Window().LabelStatus.SetCaption("before");
+    struct Case {
+        std::string source, target;
+        int32_t doc;
+    };
+    // Library names are the DM's and match in any case: a copy into the
+    // source itself is refused.
+    const Case cases[] = {{"", "ARCHIVE", source}, {"DOCS", "ARCHIVE", 0}, {"DOCS", "", source}, {"DOCS", "docs", source}};
+    for (const auto& c : cases) {
+        ClearLog();
+        EXPECT_EQ(transfer_->TransferDocument(c.source, c.target, c.doc), 0);
+        EXPECT_TRUE(LogHas("Error: Invalid data passed to TransferDocument function - cannot continue"))
+            << c.source << "/" << c.target << "/" << c.doc;
+    }
+    EXPECT_EQ(Documents("DOCS"), 1);
+    EXPECT_EQ(Documents("ARCHIVE"), 0);
+    EXPECT_EQ(Window().LabelStatus.Caption(), "before");
+}
+
+TEST_F(TransferDriverTest, WithoutTheRightToSaveRemotelyNothingIsDone) {
+    site_.Library("DOCS").Right("User.SaveToRemoteLibrary", false);
+    StartProgram();
+    const int32_t source = MakeDocument();
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHas("Error: DMADMIN does not have rights to save documents to the (remote) library ARCHIVE from "
+                       "library DOCS"));
+    EXPECT_EQ(Documents("ARCHIVE"), 0);
+}
+
+TEST_F(TransferDriverTest, SkipRulesDecideByTheSourceRow) {
+    StartProgram();
+    const std::string folderApp = Value("DOCS", "SELECT SYSTEM_ID FROM DOCSADM.APPS WHERE APPLICATION = 'FOLDER'");
+    struct Case {
+        std::string set;  // PROFILE assignments
+        int32_t result;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"APPLICATION = " + folderApp, -1, " is a Folder - skipping"},
+        {"STATUS = 16", 0, " is being archived - skipping"},
+        {"STATUS = 4", -1, " was already transferred - skipping"},
+        {"PD_OBJ_TYPE = '2'", -1, " is an unsupported object type (2) - skipping"},
+        {"STATUS = 6", -1, " was already archived - skipping"},
+        {"STATUS = 18", -1, " was marked for deletion - skipping"},
+        {"STATUS = 7", 0, " is unavailable (7) - skipping"},
+        {"STATUS = 19", 0, " is unavailable (19) - skipping"},
+    };
+    for (const auto& c : cases) {
+        const int32_t source = MakeDocument("Doc " + c.set);
+        Sql("DOCS", "UPDATE DOCSADM.PROFILE SET " + c.set + " WHERE DOCNUMBER = " + to_string(source));
+        ClearLog();
+        EXPECT_EQ(Transfer(source), c.result) << c.set;
+        EXPECT_TRUE(LogHas("Document #" + to_string(source) + c.message)) << c.set << "\n" << LogText();
+    }
+    EXPECT_EQ(Documents("ARCHIVE"), 0);
+}
+
+TEST_F(TransferDriverTest, ArchivedDeletedOrMissingSourcesTakeTheirCopyAlongWhenAsked) {
+    StartProgram();
+    Window().CheckRemoveDeletedDocs.SetValue(1);
+    struct Case {
+        const char* change;
+        int32_t result;
+    };
+    const Case cases[] = {{"UPDATE DOCSADM.PROFILE SET STATUS = 6", -1},
+                          {"UPDATE DOCSADM.PROFILE SET STATUS = 18", -1},
+                          {"DELETE FROM DOCSADM.PROFILE", -1}};
+    for (const auto& c : cases) {
+        const int32_t source = MakeDocument(std::string("Doc ") + c.change);
+        const int32_t copy = CopyOnce(source);
+        Sql("DOCS", std::string(c.change) + " WHERE DOCNUMBER = " + to_string(source));
+        EXPECT_EQ(Transfer(source), c.result) << c.change;
+        EXPECT_FALSE(Exists("ARCHIVE", copy)) << c.change;
+        EXPECT_TRUE(LogHas("Document #" + to_string(source) + " copy will be removed from library ARCHIVE (if it exists)"));
+    }
+}
+
+TEST_F(TransferDriverTest, AMissingSourceIsAnErrorWhenCopiesAreNotToBeRemoved) {
+    StartProgram();
+    EXPECT_EQ(Transfer(4711), 0);
+    EXPECT_TRUE(LogHas("Document #4711 not found in library DOCS"));
+    EXPECT_TRUE(LogHas("Error: Unable to access source Document #4711"));
+}
+
+// The row is there but its profile cannot be had now: the document is not
+// gone, so its archive copy stays and the queue row is tried again.
+TEST_F(TransferDriverTest, AnUnreadableProfileOfAnExistingRowKeepsTheArchiveCopy) {
+    StartProgram();
+    Window().CheckRemoveDeletedDocs.SetValue(1);
+    const int32_t source = MakeDocument();
+    const int32_t copy = CopyOnce(source);
+    Faults().On(dmsim::op::kLibraryGetProfile).ForLibrary("DOCS").ForDocument(source).AnswerNothing();
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(Exists("ARCHIVE", copy));
+    EXPECT_FALSE(LogHas("copy will be removed"));
+    EXPECT_TRUE(LogHas("Error: Unable to open the profile of document #" + to_string(source)));
+}
+
+TEST_F(TransferDriverTest, AnEarlierCopyEditedAMinuteBoundaryLaterStaysAndIsTheResult) {
+    StartProgram();
+    struct Case {
+        const char* source;
+        const char* copy;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"2021-03-01 10:00:00", "2021-03-01 10:00:59", false},
+        {"2021-03-01 10:00:59", "2021-03-01 10:01:00", true},
+        {"2021-03-01 10:05:00", "2021-03-01 10:01:00", false},
+        {"2021-03-01 10:00:00", "2021-03-02 09:00:00", true},
+    };
+    for (const auto& c : cases) {
+        const int32_t source = MakeDocument(std::string("Doc ") + c.copy);
+        const int32_t copy = CopyOnce(source);
+        SetEdited("DOCS", source, c.source);
+        SetEdited("ARCHIVE", copy, c.copy);
+        Sql("DOCS", "UPDATE DOCSADM.PROFILE SET DOCNAME = 'Renamed' WHERE DOCNUMBER = " + to_string(source));
+        const int64_t before = Documents("ARCHIVE");
+        // Either way the result is the copy's number: kept, or replaced and
+        // its number taken over.
+        EXPECT_EQ(Transfer(source), copy) << c.copy << "\n" << LogText();
+        EXPECT_EQ(Column("ARCHIVE", copy, "DOCNAME"), c.kept ? std::string("Doc ") + c.copy : "Renamed") << c.copy;
+        EXPECT_EQ(Documents("ARCHIVE"), before);
+        EXPECT_EQ(LogHas("was edited more recently than document #" + to_string(source)), c.kept);
+        ClearLog();
+    }
+}
+
+// The source's log names a copy whose number the target has since given to
+// another document: that document is no copy and is left alone.
+TEST_F(TransferDriverTest, AReusedNumberIsNeitherKeptNorReplaced) {
+    StartProgram();
+    const int32_t source = MakeDocument();
+    dmsim::DocumentSpec other;
+    other.name = "Somebody else's";
+    other.versions = {dmsim::Version("theirs")};
+    const int32_t stranger = archive_->Create(other);
+    RecordEntry("DOCS", "ARCHIVE", source, stranger, transfer::kActivityCopy, "Copied to #" + to_string(stranger));
+    SetEdited("ARCHIVE", stranger, "2030-01-01 00:00:00");
+    ClearLog();
+    const int32_t copy = Transfer(source);
+    ASSERT_GT(copy, 0) << LogText();
+    EXPECT_NE(copy, stranger);
+    EXPECT_EQ(Column("ARCHIVE", stranger, "DOCNAME"), "Somebody else's");
+    EXPECT_EQ(FileContents("ARCHIVE", stranger), std::vector<std::string>{"theirs"});
+    EXPECT_EQ(Column("ARCHIVE", copy, "DOCNAME"), "Lease");
+}
+
+// A failure after the earlier copy was found removes only what this call
+// made; the earlier copy stays whole.
+TEST_F(TransferDriverTest, ARollbackNeverRemovesTheEarlierCopy) {
+    StartProgram();
+    const int32_t source = MakeDocument();
+    const int32_t copy = CopyOnce(source);
+    const auto files = FileContents("ARCHIVE", copy);
+    const int64_t before = Documents("ARCHIVE");
+    Faults().On(dmsim::op::kProfileAddVersion).ForLibrary("ARCHIVE").Refuse(-2147217900, "Version refused");
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHas("Error: No versions or attachments were added for document #"));
+    EXPECT_TRUE(LogHas("Error: Document transfer unsuccessful - rolling back"));
+    EXPECT_TRUE(Exists("ARCHIVE", copy));
+    EXPECT_EQ(FileContents("ARCHIVE", copy), files);
+    EXPECT_EQ(Documents("ARCHIVE"), before);
+}
+
+// A failed connect ends the transfer instead of running the target's
+// statements in whatever library the session fell back to.
+TEST_F(TransferDriverTest, AFailedTargetConnectEndsTheTransfer) {
+    StartProgram();
+    const int32_t source = MakeDocument();
+    const int32_t copy = CopyOnce(source);
+    Faults().On(dmsim::op::kLibraryConnect).ForLibrary("ARCHIVE").Raise(-2147221504, "DOCSObjects", "No server");
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHas("Error: Unable to connect to library ARCHIVE"));
+    EXPECT_FALSE(LogHas("SELECT COUNT(*) FROM DOCSADM.PROFILE WHERE DOCNUMBER = " + to_string(copy)));
+    EXPECT_EQ(Documents("DOCS"), 1);
+    Faults().Clear();
+    EXPECT_EQ(Documents("ARCHIVE"), 1);
+}
+
+// A checked-out source is made available for the copy and gets its status
+// and check-out rows back on every way out; only a deliberate mark (a
+// Transfer's) replaces the status. A failure never marks it read-only.
+TEST_F(TransferDriverTest, ACheckedOutSourceGetsItsStateBackOnEveryWayOut) {
+    StartProgram();
+    struct Case {
+        const char* name;
+        bool transfer;
+        bool fail;
+        bool targetReadOnly;
+        int32_t status;
+    };
+    const Case cases[] = {
+        {"copy", false, false, false, 3},
+        {"failed copy", false, true, false, 3},
+        {"failed copy marking the target", false, true, true, 3},
+        {"transfer", true, false, false, 4},
+    };
+    for (const auto& c : cases) {
+        const int32_t source = MakeDocument(c.name);
+        const std::string n = to_string(source);
+        Sql("DOCS", "UPDATE DOCSADM.PROFILE SET STATUS = 3 WHERE DOCNUMBER = " + n);
+        Sql("DOCS", "INSERT INTO DOCSADM.CHECKOUT (DOCNUMBER, VERSION_ID, LOCATION, COMMENTS) VALUES (" + n +
+                        ", 0, 'C:/work', 'mine')");
+        c.transfer ? Window().OptionTransfer.Select() : Window().OptionCopy.Select();
+        Window().CheckMakeReadOnlyTarget.SetValue(c.targetReadOnly ? 1 : 0);
+        Faults().Clear();
+        if (c.fail) Faults().On(dmsim::op::kProfileAddVersion).ForLibrary("ARCHIVE").Refuse(-1, "refused");
+        const int32_t result = Transfer(source);
+        EXPECT_EQ(result > 0, !c.fail) << c.name;
+        EXPECT_EQ(Column("DOCS", source, "STATUS"), to_string(c.status)) << c.name;
+        EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.CHECKOUT WHERE DOCNUMBER = " + n), 1) << c.name;
+        EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.CHECKOUT WHERE DOCNUMBER = -" + n), 0) << c.name;
+        EXPECT_EQ(Column("DOCS", source, "READONLY") == "Y", c.transfer) << c.name;
+    }
+}
+
+TEST_F(TransferDriverTest, ACancelDuringTheSourceReadingEndsWithNothingInTheTarget) {
+    StartProgram();
+    const int32_t source = MakeDocument();
+    program_->run.CancelRequestedFlag = true;
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHas("Job canceled by DMADMIN at "));
+    EXPECT_EQ(Documents("ARCHIVE"), 0);
+}
+
+}  // namespace
+}  // namespace transfer_test
