@@ -50,9 +50,9 @@ bool Removal::ChangeDocNumber(int32_t currentNumber, int32_t newNumber) {
             "DELETE FROM [OWNER].VERSIONS WHERE DOCNUMBER = " + wanted,
             "UPDATE [OWNER].VERSIONS SET DOCNUMBER = " + wanted + " WHERE DOCNUMBER = " + current,
             "UPDATE [OWNER].PROJECT SET PROFILE_ID = " + wanted + " WHERE PROFILE_ID = " + current,
-            "DELETE FROM [OWNER].RELATED WHERE ITEM1 = " + wanted + " OR ITEM2 = " + wanted,
+            "DELETE FROM [OWNER].RELATED WHERE ITEM1 = " + wanted + " OR " + LocalRelatedItem2(wanted, library),
             "UPDATE [OWNER].RELATED SET ITEM1 = " + wanted + " WHERE ITEM1 = " + current,
-            "UPDATE [OWNER].RELATED SET ITEM2 = " + wanted + " WHERE ITEM2 = " + current,
+            "UPDATE [OWNER].RELATED SET ITEM2 = " + wanted + " WHERE " + LocalRelatedItem2(current, library),
         };
         if (p.facts.QueueTableExists) {
             statements.push_back("DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE SID = " + current + " OR SID = " + wanted);

@@ -68,7 +68,7 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number) {
 
     const std::vector<std::string> statements = {
         "DELETE FROM [OWNER].PROJECT WHERE PROFILE_ID = " + n,
-        "DELETE FROM [OWNER].RELATED WHERE ITEM1 = " + n + " OR ITEM2 = " + n,
+        "DELETE FROM [OWNER].RELATED WHERE ITEM1 = " + n + " OR " + LocalRelatedItem2(n, library),
         "DELETE FROM [OWNER].ACTIVITYLOG WHERE REF_DOCUMENT = " + n + " AND " +
             LocalLibraryCondition("REF_LIBRARY", library),
         "DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + n,

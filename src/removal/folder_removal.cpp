@@ -136,8 +136,7 @@ bool FolderRemoval::Remove(int32_t number, const std::string& application) {
                 Release(p);
             });
             ResumeStep(p, [&] {
-                p.RunSQL("DELETE FROM [OWNER].RELATED WHERE ITEM1 = " + n + " OR (ITEM2 = " + n +
-                         " AND (REMOTE_LIBRARY = -1 OR " + LocalLibraryCondition("REMOTE_LIBRARY", library) + "))");
+                p.RunSQL("DELETE FROM [OWNER].RELATED WHERE ITEM1 = " + n + " OR " + LocalRelatedItem2(n, library));
                 Release(p);
             });
             return true;

@@ -11,4 +11,9 @@ std::string LocalLibraryCondition(const std::string& column, const std::string& 
            core::DoubleApostrophes(core::Upper(libraryName)) + "'))";
 }
 
+std::string LocalRelatedItem2(const std::string& number, const std::string& libraryName) {
+    return "(ITEM2 = " + number + " AND (REMOTE_LIBRARY = -1 OR " +
+           LocalLibraryCondition("REMOTE_LIBRARY", libraryName) + "))";
+}
+
 }  // namespace removal

@@ -12,4 +12,9 @@ namespace removal {
 // WHERE UPPER(LIBRARY_NAME) = 'LIBRARY'))"
 std::string LocalLibraryCondition(const std::string& column, const std::string& libraryName);
 
+// RELATED rows whose second item is document number of this library (a
+// REMOTE_LIBRARY of -1 counts as local too); a relation to another library's
+// document of the same number is not one of them.
+std::string LocalRelatedItem2(const std::string& number, const std::string& libraryName);
+
 }  // namespace removal

@@ -292,3 +292,21 @@ TEST_F(DocumentRemovalTest, ALibraryThatCannotBeConnectedIsAFailure) {
 }
 
 }  // namespace
+
+namespace removal_test {
+namespace {
+
+TEST_F(DocumentRemovalTest, ARelationToAnotherLibrarysDocumentOfTheSameNumberStays) {
+    StartProgram();
+    const int32_t lease = Document(*docs_, "Lease");
+    const int32_t other = Document(*docs_, "Other");
+    const std::string n = std::to_string(lease);
+    // "Other" relates to the document of the same number in ARCHIVE.
+    Db("DOCS").Exec("INSERT INTO DOCSADM.RELATED (ITEM1, ITEM2, REMOTE_LIBRARY) VALUES (" + std::to_string(other) +
+                    ", " + n + ", " + ArchiveId() + ")");
+    EXPECT_TRUE(removal_->RemoveDocument("DOCS", lease, "DOCS"));
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.RELATED WHERE ITEM2 = " + n), 1);
+}
+
+}  // namespace
+}  // namespace removal_test
