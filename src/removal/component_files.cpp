@@ -93,4 +93,15 @@ bool ComponentFileGuard::MayRemove(const std::string& path, const std::string& f
     return false;
 }
 
+std::vector<std::pair<std::string, std::string>> ReadComponentFiles(core::Program& p) {
+    std::vector<std::pair<std::string, std::string>> files;
+    if (RowCount(p) > 0) {
+        do {
+            files.emplace_back(ColumnText(p, 1) + ColumnText(p, 2) + ColumnText(p, 3), ColumnText(p, 3));
+        } while (NextRow(p));
+    }
+    Release(p);
+    return files;
+}
+
 }  // namespace removal

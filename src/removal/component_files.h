@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace core {
@@ -23,6 +24,11 @@ std::filesystem::path NativePath(const std::string& path);
 bool NormalFileExists(const std::string& path);
 // Anything at all under that name (a directory, a dangling link).
 bool EntryExists(const std::string& path);
+
+// The files of the result standing in the SQL object, whose columns are
+// DOCSERVER_LOC, PATH and COMPONENTS.PATH: (full path, file name) per row.
+// Releases the result.
+std::vector<std::pair<std::string, std::string>> ReadComponentFiles(core::Program& program);
 
 class ComponentFileGuard {
 public:

@@ -33,13 +33,7 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number) {
             p.RunSQL("SELECT P.DOCSERVER_LOC, P.PATH, C.PATH FROM [OWNER].PROFILE P, [OWNER].COMPONENTS C "
                      "WHERE P.DOCNUMBER = C.DOCNUMBER AND P.DOCNUMBER = " +
                      n);
-            std::vector<std::pair<std::string, std::string>> files;
-            if (RowCount(p) > 0) {
-                do {
-                    files.emplace_back(ColumnText(p, 1) + ColumnText(p, 2) + ColumnText(p, 3), ColumnText(p, 3));
-                } while (NextRow(p));
-            }
-            Release(p);
+            const auto files = ReadComponentFiles(p);
             ComponentFileGuard guard(p, number);
             for (const auto& [path, name] : files) {
                 if (!name.empty() && guard.MayRemove(path, name)) p.RemoveFile(path, false);

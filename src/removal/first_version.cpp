@@ -91,13 +91,7 @@ bool Removal::ChangeFirstVersion(int32_t docNumber, const std::string& versionLa
             p.RunSQL("SELECT P.DOCSERVER_LOC, P.PATH, C.PATH FROM [OWNER].COMPONENTS C, [OWNER].PROFILE P "
                      "WHERE P.DOCNUMBER = C.DOCNUMBER AND C.DOCNUMBER = " +
                      n + " AND C.VERSION_ID = " + placeholderId);
-            std::vector<std::pair<std::string, std::string>> files;
-            if (RowCount(p) > 0) {
-                do {
-                    files.emplace_back(ColumnText(p, 1) + ColumnText(p, 2) + ColumnText(p, 3), ColumnText(p, 3));
-                } while (NextRow(p));
-            }
-            Release(p);
+            const auto files = ReadComponentFiles(p);
             ComponentFileGuard guard(p, docNumber);
             for (const auto& [path, name] : files) {
                 if (name.empty() || !NormalFileExists(path)) continue;

@@ -34,49 +34,8 @@ protected:
         ClearLog();
     }
 
-    dmsim::LibraryDb& Db(const std::string& library) { return emulator_->Library(library); }
-
-    // Column 1 of the first row as text ("" for none or NULL).
-    std::string Value(const std::string& library, const std::string& sql) {
-        auto rows = Db(library).Query(sql);
-        if (rows.rows.empty() || dmsim::IsNull(rows.rows[0][0])) return "";
-        return dmsim::AsText(rows.rows[0][0]);
-    }
-
-    int64_t Count(const std::string& library, const std::string& sql) {
-        return dmsim::AsInt(Db(library).QueryValue(sql));
-    }
-
-    // A PROFILE column of a document.
-    std::string ProfileColumn(const std::string& library, int32_t docNumber, const std::string& column) {
-        return Value(library, "SELECT " + column + " FROM DOCSADM.PROFILE WHERE DOCNUMBER = " +
-                                  std::to_string(docNumber));
-    }
-
     int64_t Folders(const std::string& library) {
         return Count(library, "SELECT COUNT(*) FROM DOCSADM.FOLDER");
-    }
-
-    // Display names of a folder's items in list order (from the first-flagged
-    // row along NEXT).
-    std::vector<std::string> ListOrder(const std::string& library, int32_t folder) {
-        auto rows = Db(library).Query("SELECT SYSTEM_ID, DISPLAYNAME, \"NEXT\", ISFIRST FROM DOCSADM.FOLDER_ITEM "
-                                      "WHERE PARENT = " + std::to_string(folder));
-        std::vector<std::string> order;
-        int64_t at = -1;
-        for (auto& r : rows.rows) {
-            if (dmsim::AsText(r[3]) == "Y") at = dmsim::AsInt(r[0]);
-        }
-        while (at > 0 && order.size() <= rows.rows.size()) {
-            int64_t next = 0;
-            for (auto& r : rows.rows) {
-                if (dmsim::AsInt(r[0]) != at) continue;
-                order.push_back(dmsim::AsText(r[1]));
-                next = dmsim::IsNull(r[2]) ? 0 : dmsim::AsInt(r[2]);
-            }
-            at = next;
-        }
-        return order;
     }
 
     // Trustees of an item as "ID:rights", users and groups alike, sorted.

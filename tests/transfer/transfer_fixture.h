@@ -76,21 +76,10 @@ protected:
         return transfer_->TransferDocument("DOCS", target, docNumber);
     }
 
-    dmsim::LibraryDb& Db(const std::string& library) { return emulator_->Library(library); }
     dmsim::FaultInjector& Faults() { return emulator_->Faults(); }
 
-    // Column 1 of the first row as text ("" for none or NULL).
-    std::string Value(const std::string& library, const std::string& sql) {
-        auto rows = Db(library).Query(sql);
-        if (rows.rows.empty() || dmsim::IsNull(rows.rows[0][0])) return "";
-        return dmsim::AsText(rows.rows[0][0]);
-    }
-    int64_t Count(const std::string& library, const std::string& sql) {
-        return dmsim::AsInt(Db(library).QueryValue(sql));
-    }
     std::string Column(const std::string& library, int32_t docNumber, const std::string& column) {
-        return Value(library,
-                     "SELECT " + column + " FROM DOCSADM.PROFILE WHERE DOCNUMBER = " + std::to_string(docNumber));
+        return ProfileColumn(library, docNumber, column);
     }
     bool Exists(const std::string& library, int32_t docNumber) {
         return Count(library, "SELECT COUNT(*) FROM DOCSADM.PROFILE WHERE DOCNUMBER = " + std::to_string(docNumber)) > 0;
