@@ -1,4 +1,3 @@
-#include "core/text.h"
 #include "app/archive_run.h"
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 #include "core/date_text.h"
 #include "core/program.h"
 #include "core/sql_text.h"
+#include "core/text.h"
 #include "forms/main_window.h"
 #include "transfer/document_transfer.h"
 

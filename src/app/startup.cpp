@@ -1,4 +1,3 @@
-#include "core/text.h"
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -10,6 +9,7 @@
 #include "config/configuration.h"
 #include "core/date_text.h"
 #include "core/program.h"
+#include "core/text.h"
 #include "forms/main_window.h"
 #include "forms/splash_window.h"
 

@@ -1,4 +1,3 @@
-#include "core/text.h"
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -6,7 +5,9 @@
 
 #include "config/configuration.h"
 #include "config/options.h"
+#include "core/file_paths.h"
 #include "core/program.h"
+#include "core/text.h"
 #include "forms/main_window.h"
 #include "forms/splash_window.h"
 
@@ -39,9 +40,7 @@ void Configuration::ReadIni(forms::KestSplash* splash) {
     run.IniFilePath = p_.platform.system.ProgramFolder() + "/" + p_.build.ProductShortName + ".INI";
     const std::string& path = run.IniFilePath;
 
-    std::error_code ec;
-    std::filesystem::path file(path);
-    if (!std::filesystem::is_regular_file(file, ec) || file.filename().string().rfind('.', 0) == 0) return;
+    if (!core::IsNormalFile(path)) return;
 
     if (splash) splash->LabelStatus.SetCaption("Retrieving Session information from " + path);
     for (int i = 0; i < w.LibBox.Count(); ++i) w.LibBox.SetChecked(i, false);

@@ -1,8 +1,8 @@
-#include "core/text.h"
 #include <algorithm>
 #include <cctype>
 
 #include "core/program.h"
+#include "core/text.h"
 #include "forms/main_window.h"
 
 namespace core {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/file_paths.h"
 #include "core/program.h"
 #include "forms/main_window.h"
 
@@ -13,39 +14,6 @@ namespace fs = std::filesystem;
 
 namespace core {
 
-namespace {
-
-// The program builds paths with "\" as well as "/"; both separate folders.
-std::string NativePath(std::string path) {
-    for (auto& c : path) {
-        if (c == '\\') c = '/';
-    }
-    return path;
-}
-
-bool IsHiddenName(const fs::path& p) {
-    std::string name = p.filename().string();
-    return !name.empty() && name[0] == '.' && name != "." && name != "..";
-}
-
-// A regular file that is not hidden.
-bool FoundAsNormalFile(const std::string& path) {
-    std::error_code ec;
-    fs::path p(NativePath(path));
-    return fs::is_regular_file(p, ec) && !IsHiddenName(p);
-}
-
-bool FoundWithHidden(const std::string& path) {
-    std::error_code ec;
-    return fs::is_regular_file(fs::path(NativePath(path)), ec);
-}
-
-bool FoundAsEntry(const std::string& path) {
-    std::error_code ec;
-    return fs::exists(fs::path(NativePath(path)), ec);
-}
-
-}  // namespace
 
 int16_t Program::GetFileFN(const std::string& path, int16_t mode) {
     int16_t result = 0;
@@ -54,7 +22,7 @@ int16_t Program::GetFileFN(const std::string& path, int16_t mode) {
         WriteLog("Error: Document Path not specified - unable to continue");
     } else if (mode == 1) {
         while (!examined.empty()) {
-            if (FoundAsEntry(examined)) {
+            if (EntryExists(examined)) {
                 result = 1;
                 break;
             }
@@ -66,13 +34,13 @@ int16_t Program::GetFileFN(const std::string& path, int16_t mode) {
     } else if (mode == 2) {
         result = 1;
         std::error_code ec;
-        if (FoundWithHidden(path) && fs::file_size(fs::path(NativePath(path)), ec) == 0 && !ec) {
+        if (IsAnyFile(path) && fs::file_size(NativePath(path), ec) == 0 && !ec) {
             result = -1;
             WriteLog("File " + path + " is zero-bytes");
         }
-    } else if (FoundAsNormalFile(path)) {
+    } else if (IsNormalFile(path)) {
         result = 1;
-    } else if (FoundWithHidden(path)) {
+    } else if (IsAnyFile(path)) {
         result = -2;
         WriteLog("File " + path + " is hidden");
     } else {
@@ -89,7 +57,7 @@ int16_t Program::GetFileFN(const std::string& path, int16_t mode) {
 bool Program::IsFileLocked(const std::string& path, bool forAppending) {
     // Another process holding the file (an exclusive lock on it) means in use;
     // a read-only file is not in use.
-    int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(NativePath(path).string().c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         int err = errno;
         if (err == ENOENT) {
@@ -109,7 +77,7 @@ bool Program::RemoveFile(const std::string& path, bool interactive) {
     auto box = [&](const std::string& text) {
         if (interactive) platform.ui.MessageBox(text, platform::mb::Exclamation, AppTitle());
     };
-    if (!FoundWithHidden(path)) {
+    if (!IsAnyFile(path)) {
         WriteLog(path + " not found");
         Separator();
         box(path + " not found");
@@ -138,11 +106,11 @@ bool Program::RemoveFile(const std::string& path, bool interactive) {
         Separator();
     }
     std::error_code ec;
-    fs::path native(NativePath(path));
+    const fs::path native = NativePath(path);
     // Removing a name needs no write permission on the file itself, so a
     // read-only file goes like any other.
     fs::remove(native, ec);
-    if (!FoundWithHidden(path)) return true;
+    if (!IsAnyFile(path)) return true;
     std::string text = "Error: " + path + " has NOT been removed.";
     WriteLog(text);
     Separator();
@@ -152,7 +120,7 @@ bool Program::RemoveFile(const std::string& path, bool interactive) {
 
 void Program::ViewLogFile(const std::string& path) {
     if (path.empty()) return;
-    if (!FoundAsNormalFile(path)) {
+    if (!IsNormalFile(path)) {
         ShowMessage("Log file " + path + " not found", platform::mb::Exclamation, AppTitle());
         return;
     }
@@ -162,7 +130,7 @@ void Program::ViewLogFile(const std::string& path) {
     std::string saved = label ? label->Caption() : "";
     MonitorHeartbeat();
     if (label) label->SetCaption("Viewing File " + path + " using Notepad");
-    if (!platform.system.OpenInEditor(NativePath(path))) {
+    if (!platform.system.OpenInEditor(NativePath(path).string())) {
         ReportError(53, "Dorvane", "File not found: the text editor could not be started");
     }
     ui.SetMousePointer(platform::MousePointer::Default);

@@ -1,9 +1,11 @@
-#include "core/text.h"
 #include "core/library_cache.h"
 
+#include "core/text.h"
 #include <algorithm>
 #include <cctype>
 #include <stdexcept>
+
+#include "core/text.h"
 
 namespace core {
 

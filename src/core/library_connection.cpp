@@ -1,10 +1,10 @@
-#include "core/text.h"
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 
 #include "core/program.h"
 #include "core/sql_text.h"
+#include "core/text.h"
 #include "forms/main_window.h"
 
 namespace core {

@@ -1,16 +1,12 @@
-#include "core/text.h"
 #include <cmath>
 #include <fstream>
 
 #include "core/log_format.h"
 #include "core/program.h"
+#include "core/text.h"
 #include "forms/main_window.h"
 
 namespace core {
-
-namespace {
-
-}  // namespace
 
 void Program::WriteLog(const std::string& rawText) {
     std::string text = Trim(rawText);

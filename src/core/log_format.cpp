@@ -1,22 +1,11 @@
-#include "core/text.h"
 #include "core/log_format.h"
 
+#include "core/text.h"
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 
 namespace core {
-
-namespace {
-
-std::string Trim(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos) return "";
-    size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
-}
-
-}  // namespace
 
 std::string DatedLogFileName(const std::string& logFilePath, const platform::LocalTime& date) {
     char stamp[16];
@@ -43,9 +32,9 @@ bool IsAlwaysLogged(const std::string& text) {
 std::string FormatLogEntry(const std::string& text, const std::string& stamp, bool timeStamps) {
     if (timeStamps) return stamp + "  " + text;
     std::string upper = Upper(text.substr(0, 8));
-    if (upper.rfind("ERROR:", 0) == 0) return text.substr(0, 6) + " " + stamp + "  " + Trim(text.substr(6));
+    if (upper.rfind("ERROR:", 0) == 0) return text.substr(0, 6) + " " + stamp + "  " + TrimSpace(text.substr(6));
     if (upper.rfind("WARNING:", 0) == 0) {
-        return text.substr(0, 7) + " " + stamp + "  " + Trim(text.substr(8));
+        return text.substr(0, 7) + " " + stamp + "  " + TrimSpace(text.substr(8));
     }
     return text;
 }

@@ -1,15 +1,11 @@
-#include "core/text.h"
 #include <cmath>
 
 #include "core/program.h"
 #include "core/sql_text.h"
+#include "core/text.h"
 #include "forms/main_window.h"
 
 namespace core {
-
-namespace {
-
-}  // namespace
 
 int32_t Program::CountQueueRows(int32_t status, const std::string& target) {
     try {

@@ -1,9 +1,9 @@
-#include "core/text.h"
 #include <cstdlib>
 
 #include "core/log_format.h"
 #include "core/program.h"
 #include "core/sql_text.h"
+#include "core/text.h"
 #include "forms/main_window.h"
 
 namespace core {

@@ -1,9 +1,9 @@
-#include "core/text.h"
 #include <algorithm>
 #include <cctype>
 
 #include "core/date_text.h"
 #include "core/program.h"
+#include "core/text.h"
 #include "forms/main_window.h"
 
 namespace core {

@@ -1,14 +1,14 @@
-#include "core/text.h"
 #include "core/program.h"
 #include "core/sql_text.h"
+#include "core/text.h"
 #include "forms/main_window.h"
 
 namespace core {
 
 namespace {
 
-// Keys and values of the settings rows keep their text exactly.
-std::string DoubleQuotes(const std::string& s) { return DoubleApostrophes(s); }
+// Keys and values of the settings rows keep their text exactly; only
+// their apostrophes are doubled.
 
 std::string KeyCondition(const std::string& master, const std::string& section, const std::string& sub) {
     std::string condition;
@@ -16,9 +16,9 @@ std::string KeyCondition(const std::string& master, const std::string& section, 
         if (!condition.empty()) condition += " AND ";
         condition += part;
     };
-    if (!master.empty()) add(" MASTER_KEY = '" + DoubleQuotes(master) + "'");
-    if (!section.empty()) add("SECTION_KEY = '" + DoubleQuotes(section) + "'");
-    if (!sub.empty()) add("SUB_KEY = '" + DoubleQuotes(sub) + "'");
+    if (!master.empty()) add(" MASTER_KEY = '" + DoubleApostrophes(master) + "'");
+    if (!section.empty()) add("SECTION_KEY = '" + DoubleApostrophes(section) + "'");
+    if (!sub.empty()) add("SUB_KEY = '" + DoubleApostrophes(sub) + "'");
     return condition.empty() ? "" : " WHERE " + condition;
 }
 
@@ -71,7 +71,7 @@ bool Program::SetKestSetting(const std::string& masterKey, const std::string& se
     std::string literal;
     if (keyType == 1) {
         column = "CHAR_VAL";
-        literal = "'" + DoubleQuotes(value.ToText()) + "'";
+        literal = "'" + DoubleApostrophes(value.ToText()) + "'";
     } else if (keyType == 2) {
         column = "INT_VAL";
         literal = dm::FormatWhole(dm::LeadingNumber(value.ToText()));
@@ -88,8 +88,8 @@ bool Program::SetKestSetting(const std::string& masterKey, const std::string& se
         RunSQL("DELETE FROM [OWNER].KEST_SETTINGS" + KeyCondition(masterKey, sectionKey, subKey));
         if (sql) sql->ReleaseResults();
         RunSQL("INSERT INTO [OWNER].KEST_SETTINGS (MASTER_KEY, SECTION_KEY, SUB_KEY, KEY_TYPE, " + column +
-               ") VALUES('" + DoubleQuotes(masterKey) + "','" + DoubleQuotes(sectionKey) + "','" +
-               DoubleQuotes(subKey) + "'," + std::to_string(keyType) + ", " + literal + ")");
+               ") VALUES('" + DoubleApostrophes(masterKey) + "','" + DoubleApostrophes(sectionKey) + "','" +
+               DoubleApostrophes(subKey) + "'," + std::to_string(keyType) + ", " + literal + ")");
         inserted = sql && sql->RowsAffected() != 0;
         if (sql) sql->ReleaseResults();
     } catch (const dm::DmError&) {

@@ -1,11 +1,11 @@
-#include "core/text.h"
 #include "core/sql_text.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <vector>
 
+#include "core/date_text.h"
+#include "core/text.h"
 #include "dmclient/variant.h"
 
 namespace core {
@@ -145,17 +145,16 @@ size_t FindInCode(const std::string& sql, const std::vector<bool>& mask, const s
 
 // "05-MAR-2021" as "2021.03.05".
 std::string DotDate(const std::string& date) {
-    static const std::array<const char*, 12> months = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                                       "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
     auto bad = [&] { return SqlRewriteError("Type mismatch: cannot read '" + date + "' as a date"); };
     if (date.size() != 11 || date[2] != '-' || date[6] != '-') throw bad();
-    std::string mon = Upper(date.substr(3, 3));
-    auto it = std::find(months.begin(), months.end(), mon);
-    if (it == months.end()) throw bad();
+    const std::string mon = Upper(date.substr(3, 3));
+    const auto* it = std::find_if(std::begin(kMonthAbbreviations), std::end(kMonthAbbreviations),
+                                  [&](const char* m) { return Upper(m) == mon; });
+    if (it == std::end(kMonthAbbreviations)) throw bad();
     for (size_t k : {0, 1, 7, 8, 9, 10}) {
         if (!std::isdigit(static_cast<unsigned char>(date[k]))) throw bad();
     }
-    int month = static_cast<int>(it - months.begin()) + 1;
+    int month = static_cast<int>(it - std::begin(kMonthAbbreviations)) + 1;
     char buf[16];
     std::snprintf(buf, sizeof buf, "%s.%02d.%s", date.substr(7, 4).c_str(), month, date.substr(0, 2).c_str());
     return buf;

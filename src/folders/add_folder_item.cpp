@@ -10,22 +10,6 @@
 
 namespace folders {
 
-namespace {
-
-// Closes and releases the scratch profile, and releases the scratch folder.
-void ReleaseScratch(core::Session& s) {
-    if (s.CurrentProfile) {
-        try {
-            s.CurrentProfile->Close();
-        } catch (...) {
-        }
-        s.CurrentProfile.reset();
-    }
-    s.CurrentFolder.reset();
-}
-
-}  // namespace
-
 bool Folders::AddFolderItem(int32_t item, int32_t folder, const std::string& itemType,
                             const std::string& folderLibrary, const std::string& itemLibrary) {
     auto& p = p_;
@@ -210,7 +194,7 @@ bool Folders::AddFolderItem(int32_t item, int32_t folder, const std::string& ite
                 }
             }
         }
-    } catch (...) {
+    } catch (const std::exception&) {
         const CaughtError error = CurrentError();
         p.Separator();
         p.WriteLog("AddFolderItem:");

@@ -62,7 +62,7 @@ int32_t FolderCreation::Run() {
         }
         CommonEnd();
         return result_;
-    } catch (...) {
+    } catch (const std::exception&) {
         ErrorHandler();
         return 0;
     }
@@ -184,28 +184,13 @@ int32_t FolderCreation::FindBySql() {
     return found;
 }
 
-namespace {
-
-void ReleaseScratch(core::Session& s) {
-    s.CurrentFolder.reset();
-    if (s.CurrentProfile) {
-        try {
-            s.CurrentProfile->Close();
-        } catch (...) {
-        }
-        s.CurrentProfile.reset();
-    }
-}
-
-}  // namespace
-
 void FolderCreation::CommonEnd() {
     p_.Separator();
     ReleaseScratch(p_.session);
     if (!entryLibrary_.empty()) {
         try {
             p_.ConnectLibrary(entryLibrary_);
-        } catch (...) {
+        } catch (const std::exception&) {
         }
     }
 }
@@ -218,14 +203,7 @@ void FolderCreation::ErrorHandler() {
     p_.Separator();
     p_.WriteLog("Error: Unable to create folder " + Quoted(name_));
     result_ = 0;
-    p_.Separator();
-    ReleaseScratch(p_.session);
-    if (!entryLibrary_.empty()) {
-        try {
-            p_.ConnectLibrary(entryLibrary_);
-        } catch (...) {
-        }
-    }
+    CommonEnd();
 }
 
 double FolderCreation::TimeOfDay() {

@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 
+#include "core/program.h"
 #include "dmclient/dm_error.h"
 #include "dmclient/variant.h"
 
@@ -17,7 +18,7 @@ struct CaughtError {
     std::string description;
 };
 
-// Call inside a catch block: what the current exception says.
+// Call inside a catch block for std::exception: what the error says.
 inline CaughtError CurrentError() {
     try {
         throw;
@@ -25,8 +26,18 @@ inline CaughtError CurrentError() {
         return {e.Number(), e.Source(), e.Description()};
     } catch (const std::exception& e) {
         return {5, "Dorvane", e.what()};
-    } catch (...) {
-        return {};
+    }
+}
+
+// Closes and releases the scratch profile, and releases the scratch folder.
+inline void ReleaseScratch(core::Session& s) {
+    s.CurrentFolder.reset();
+    if (s.CurrentProfile) {
+        try {
+            s.CurrentProfile->Close();
+        } catch (const std::exception&) {
+        }
+        s.CurrentProfile.reset();
     }
 }
 

@@ -149,20 +149,20 @@ bool CopyFolderTrustees(core::Program& p, const std::string& library, int32_t fo
     if (s.CurrentProfile) {
         try {
             s.CurrentProfile->Close();
-        } catch (...) {
+        } catch (const std::exception&) {
         }
         s.CurrentProfile.reset();
     }
     try {
         s.CurrentProfile = Require(s.ConnectedLibrary)->GetProfile(folder);
-    } catch (...) {
+    } catch (const std::exception&) {
     }
     try {
         if (s.CurrentProfile) {
             p.WriteLog(std::to_string(Require(s.CurrentProfile->Trustees())->Count()) + " Trustee(s) added for document " +
                        number);
         }
-    } catch (...) {
+    } catch (const std::exception&) {
     }
     return true;
 }

@@ -40,7 +40,7 @@ bool FolderCreation::CompleteNewFolder() {
         if (trusteesCopied_) {
             try {
                 s.CurrentProfile->Close();
-            } catch (...) {
+            } catch (const std::exception&) {
             }
         } else {
             s.CurrentProfile->Close();
@@ -57,7 +57,7 @@ bool FolderCreation::CompleteNewFolder() {
     // own rows must not report it as lost.
     try {
         ClearOwnActivity();
-    } catch (...) {
+    } catch (const std::exception&) {
         const CaughtError error = CurrentError();
         p_.Separator();
         p_.WriteLog("CreateFolder:");
@@ -74,7 +74,7 @@ void FolderCreation::NoteCreationTime() {
         p_.RunSQL(oracle ? "SELECT TO_CHAR(SYSDATE, 'YYYY-MM-DD HH24:MI:SS') FROM DUAL" : "SELECT GETUTCDATE()");
         creationTime_ = core::Trim(Require(s.PcdSql)->ColumnValue(1).ToText());
         s.PcdSql->ReleaseResults();
-    } catch (...) {
+    } catch (const std::exception&) {
         creationTime_.clear();
     }
 }
@@ -89,7 +89,7 @@ bool FolderCreation::SaveProfile() {
     int32_t number = 0;
     try {
         number = profile->DocNumber();
-    } catch (...) {
+    } catch (const std::exception&) {
         number = 0;
     }
     if (number == 0) {

@@ -18,11 +18,11 @@ bool FolderCreation::OpenNewFolder() {
     // A DM client that cannot make the object is answered below.
     try {
         p_.ShowStatus("Creating folder object " + Quoted(name_) + " in library " + connected->Name());
-    } catch (...) {
+    } catch (const std::exception&) {
     }
     try {
         s.CurrentFolder = connected->NewFolder();
-    } catch (...) {
+    } catch (const std::exception&) {
     }
     p_.Separator();
     if (!s.CurrentFolder) {
@@ -38,11 +38,11 @@ bool FolderCreation::OpenNewFolder() {
     try {
         p_.WriteLog("Opening Profile Object for folder " + Quoted(s.CurrentFolder->Name()) + " in library " +
                     Require(s.CurrentFolder->Library())->Name());
-    } catch (...) {
+    } catch (const std::exception&) {
     }
     try {
         s.CurrentProfile = s.CurrentFolder->AsProfile();
-    } catch (...) {
+    } catch (const std::exception&) {
     }
     p_.Separator();
     if (!s.CurrentProfile) {
@@ -146,19 +146,19 @@ bool FolderCreation::FillProfileColumns() {
         // A value the DM client refuses leaves the column as it was.
         try {
             column->SetValue(*value);
-        } catch (...) {
+        } catch (const std::exception&) {
         }
     }
 
     p_.Separator();
     try {
         p_.WriteLog("Form for this folder is: " + s.CurrentProfile->FormName());
-    } catch (...) {
+    } catch (const std::exception&) {
     }
     p_.Separator();
     try {
         p_.WriteLog("Library for this folder is: " + Require(s.CurrentProfile->Library())->Name());
-    } catch (...) {
+    } catch (const std::exception&) {
     }
     p_.Separator();
     TimingNote(start);

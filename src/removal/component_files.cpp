@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "core/file_paths.h"
 #include "core/program.h"
 #include "core/sql_text.h"
 #include "core/text.h"
@@ -15,33 +16,11 @@ namespace {
 
 // Compared without regard to letter case, as the DM's paths are.
 std::string Comparable(const std::string& path) {
-    std::string text = NativePath(core::Trim(path)).lexically_normal().generic_string();
+    std::string text = core::NativePath(core::Trim(path)).lexically_normal().generic_string();
     return core::Upper(text);
 }
 
 }  // namespace
-
-fs::path NativePath(const std::string& path) {
-    std::string native = path;
-    for (char& c : native) {
-        if (c == '\\') c = '/';
-    }
-    return fs::path(native);
-}
-
-bool NormalFileExists(const std::string& path) {
-    if (path.empty()) return false;
-    std::error_code ec;
-    fs::path p = NativePath(path);
-    std::string name = p.filename().string();
-    return fs::is_regular_file(p, ec) && !(name.size() > 1 && name[0] == '.');
-}
-
-bool EntryExists(const std::string& path) {
-    if (path.empty()) return false;
-    std::error_code ec;
-    return fs::exists(fs::symlink_status(NativePath(path), ec));
-}
 
 ComponentFileGuard::ComponentFileGuard(core::Program& program, int32_t docNumber)
     : p_(program), docNumber_(docNumber) {

@@ -18,13 +18,6 @@ class Program;
 
 namespace removal {
 
-// The program's paths use "\" as well as "/".
-std::filesystem::path NativePath(const std::string& path);
-// A regular file that is not hidden, as the DM's own file checks see it.
-bool NormalFileExists(const std::string& path);
-// Anything at all under that name (a directory, a dangling link).
-bool EntryExists(const std::string& path);
-
 // The files of the result standing in the SQL object, whose columns are
 // DOCSERVER_LOC, PATH and COMPONENTS.PATH: (full path, file name) per row.
 // Releases the result.

@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/file_paths.h"
 #include "core/program.h"
 #include "core/sql_text.h"
 #include "core/text.h"
@@ -94,7 +95,7 @@ bool Removal::ChangeFirstVersion(int32_t docNumber, const std::string& versionLa
             const auto files = ReadComponentFiles(p);
             ComponentFileGuard guard(p, docNumber);
             for (const auto& [path, name] : files) {
-                if (name.empty() || !NormalFileExists(path)) continue;
+                if (name.empty() || !core::IsNormalFile(path)) continue;
                 if (guard.MayRemove(path, name)) p.RemoveFile(path, false);
             }
         }
@@ -150,10 +151,10 @@ bool Removal::ChangeFirstVersion(int32_t docNumber, const std::string& versionLa
         p.Separator();
 
         const std::string newPath = directory + *newName;
-        if (NormalFileExists(newPath)) {
+        if (core::IsNormalFile(newPath)) {
             ComponentFileGuard guard(p, docNumber);
             if (guard.MayRemove(newPath, *newName)) p.RemoveFile(newPath, false);
-            if (EntryExists(newPath)) {
+            if (core::EntryExists(newPath)) {
                 p.WriteLog("Error: Unable to remove " + newPath);
                 p.Separator();
                 return true;
@@ -164,13 +165,13 @@ bool Removal::ChangeFirstVersion(int32_t docNumber, const std::string& versionLa
                    "\" to \"" + newPath + "\"");
         p.Separator();
         std::error_code ec;
-        std::filesystem::rename(NativePath(oldPath), NativePath(newPath), ec);
+        std::filesystem::rename(core::NativePath(oldPath), core::NativePath(newPath), ec);
         if (ec) {
             return ec == std::errc::no_such_file_or_directory ? fail(53, "Dorvane", "File not found")
                                                               : fail(75, "Dorvane", "Path/File access error");
         }
 
-        if (NormalFileExists(newPath)) {
+        if (core::IsNormalFile(newPath)) {
             p.WriteLog("Processing Component Path change for document #" + n + " version/subversion '" + label +
                        "' component row");
             p.Separator();
@@ -181,7 +182,7 @@ bool Removal::ChangeFirstVersion(int32_t docNumber, const std::string& versionLa
         p.Separator();
         // Whatever now stands under the new name is the component: the row
         // must not keep naming a file that is gone.
-        if (!EntryExists(oldPath) && EntryExists(newPath)) RenameComponentRows(p, n, fileName, *newName);
+        if (!core::EntryExists(oldPath) && core::EntryExists(newPath)) RenameComponentRows(p, n, fileName, *newName);
         return true;
     } catch (const dm::DmError& e) {
         return fail(e.Number(), e.Source(), e.Description());

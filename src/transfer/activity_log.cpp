@@ -6,6 +6,7 @@
 #include "core/sql_text.h"
 #include "core/text.h"
 #include "forms/main_window.h"
+#include "transfer/date_values.h"
 #include "transfer/activity_log_entry.h"
 #include "transfer/statement_template.h"
 #include "transfer/transfer.h"
@@ -97,8 +98,7 @@ void DocumentTransfer::CopyActivityLog() {
         {"LIBRARY_NAME", "REF_LIBRARY", "RL.SYSTEM_ID", "[OWNER].REMOTE_LIBRARIES RL", "RL.LIBRARY_NAME = '"},
     };
     auto date = [&](const char* placeholder) {
-        return oracle ? std::string("TO_DATE('#") + placeholder + "#', 'RRRR-MON-DD HH24:MI:SS')"
-                      : std::string("TRY_CAST('#") + placeholder + "#' AS DATETIME)";
+        return SqlDate(oracle, std::string("#") + placeholder + "#");
     };
 
     for (const auto& row : v_.ActivityRows) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "core/date_text.h"
+#include "core/sql_text.h"
 #include "core/text.h"
 
 namespace transfer {
@@ -58,18 +59,8 @@ bool ReadTime(const std::string& s, size_t& at, DateParts& d) {
     return at == s.size() && d.hour < 24 && d.minute < 60 && d.second < 60;
 }
 
-// Days from 1 January 1970 (proleptic Gregorian calendar).
-int64_t DaysFromCivil(int y, int m, int d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
 int64_t Minutes(const DateParts& d) {
-    return DaysFromCivil(d.year, d.month, d.day) * 1440 + d.hour * 60 + d.minute;
+    return static_cast<int64_t>(core::DayCount(d.year, d.month, d.day)) * 1440 + d.hour * 60 + d.minute;
 }
 
 }  // namespace
@@ -104,6 +95,11 @@ std::string StatementDate(const dm::Variant& value) {
     std::snprintf(out, sizeof out, "%02d-%s-%04d %02d:%02d:%02d", d->day, core::kMonthAbbreviations[d->month - 1],
                   d->year, d->hour, d->minute, d->second);
     return out;
+}
+
+std::string SqlDate(bool oracle, const std::string& text) {
+    const std::string value = core::DoubleApostrophes(text);
+    return oracle ? "TO_DATE('" + value + "', 'RRRR-MON-DD HH24:MI:SS')" : "TRY_CAST('" + value + "' AS DATETIME)";
 }
 
 int64_t MinuteBoundaries(const dm::Variant& from, const dm::Variant& to) {

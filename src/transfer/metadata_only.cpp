@@ -11,10 +11,7 @@ namespace transfer {
 
 namespace {
 
-std::string DateValue(bool oracle, const dm::Variant& value) {
-    const std::string text = core::DoubleApostrophes(StatementDate(value));
-    return oracle ? "TO_DATE('" + text + "', 'RRRR-MON-DD HH24:MI:SS')" : "TRY_CAST('" + text + "' AS DATETIME)";
-}
+std::string DateValue(bool oracle, const dm::Variant& value) { return SqlDate(oracle, StatementDate(value)); }
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include "core/sql_text.h"
 #include "core/text.h"
 #include "forms/main_window.h"
+#include "transfer/date_values.h"
 #include "transfer/transfer.h"
 
 namespace transfer {
@@ -14,11 +15,6 @@ namespace transfer {
 namespace {
 
 bool IsSet(const std::string& disabled) { return disabled == "1" || disabled == "Y"; }
-
-std::string DateExpression(bool oracle, const std::string& text) {
-    const std::string value = core::DoubleApostrophes(text);
-    return oracle ? "TO_DATE('" + value + "', 'RRRR-MON-DD HH24:MI:SS')" : "TRY_CAST('" + value + "' AS DATETIME)";
-}
 
 }  // namespace
 
@@ -149,7 +145,7 @@ bool DocumentTransfer::WriteDateColumns() {
     for (const auto& column : v_.DateColumns) {
         if (column.Value.empty()) continue;
         statement += statement.empty() ? "UPDATE [OWNER].PROFILE SET " : ", ";
-        statement += column.ColumnName + " = " + DateExpression(oracle, column.Value);
+        statement += column.ColumnName + " = " + SqlDate(oracle, column.Value);
     }
     if (statement.empty()) return true;
     p_.RunSQL(statement + " WHERE DOCNUMBER = " + Num(v_.TargetDocNumber));
@@ -164,7 +160,7 @@ void DocumentTransfer::MarkTargetReadOnly() {
     p_.Separator();
     const std::string date = v_.SourceReadOnlyDate.empty() ? NowText() : v_.SourceReadOnlyDate;
     p_.RunSQL("UPDATE [OWNER].PROFILE SET READONLY = 'Y', STATUS = 19, PD_OBJ_TYPE = '1', READONLY_DATE = " +
-              DateExpression(core::IsOracle(p_.facts.DatabaseEngine), date) + " WHERE DOCNUMBER = " + m);
+              SqlDate(core::IsOracle(p_.facts.DatabaseEngine), date) + " WHERE DOCNUMBER = " + m);
     p_.session.PcdSql->ReleaseResults();
 }
 
@@ -182,7 +178,7 @@ bool DocumentTransfer::MarkSourceReadOnly() {
     const std::string date = v_.SourceReadOnlyDate.empty() ? NowText() : v_.SourceReadOnlyDate;
     v_.SourceMarked = true;
     p_.RunSQL("UPDATE [OWNER].PROFILE SET READONLY = 'Y', STATUS = " + std::string(transfer ? "4" : "19") +
-              ", PD_OBJ_TYPE = '1', READONLY_DATE = " + DateExpression(core::IsOracle(p_.facts.DatabaseEngine), date) +
+              ", PD_OBJ_TYPE = '1', READONLY_DATE = " + SqlDate(core::IsOracle(p_.facts.DatabaseEngine), date) +
               " WHERE DOCNUMBER = " + n);
     p_.session.PcdSql->ReleaseResults();
     return true;

@@ -28,9 +28,7 @@ auto PassOver(F&& call) -> std::optional<decltype(call())> {
 }
 
 std::string DateCast(bool oracle, const std::string& column, const dm::Variant& value) {
-    const std::string text = core::DoubleApostrophes(StatementDate(value));
-    return oracle ? column + " = TO_DATE('" + text + "', 'RRRR-MON-DD HH24:MI:SS')"
-                  : column + " = TRY_CAST('" + text + "' AS DATETIME)";
+    return column + " = " + SqlDate(oracle, StatementDate(value));
 }
 
 }  // namespace
