@@ -1,5 +1,8 @@
 #include "dmsim/emulator.h"
 
+#include <cstdlib>
+#include <fstream>
+
 #include "dmsim/object_factory.h"
 #include "dmsim/session.h"
 #include "dmsim/site_file.h"
@@ -8,7 +11,19 @@
 namespace dmsim {
 
 Emulator::Emulator(const std::filesystem::path& siteDir)
-    : session_(std::make_shared<Session>(siteDir, ReadSiteFile(siteDir / kSiteFileName))) {}
+    : session_(std::make_shared<Session>(siteDir, ReadSiteFile(siteDir / kSiteFileName))) {
+    // A kill at a chosen DM call, for the crash-recovery trials.
+    if (const char* at = std::getenv("DMSIM_CRASH_AT"); at && *at) session_->Faults().CrashAt(std::atoll(at));
+    // ... and how many calls a whole run makes, so that trials can spread
+    // their crash points over it.
+    if (const char* file = std::getenv("DMSIM_CALLS_FILE"); file && *file) {
+        static std::string callsFile;
+        if (callsFile.empty()) {
+            callsFile = file;
+            std::atexit([] { std::ofstream(callsFile) << FaultInjector::CallsSoFar() << "\n"; });
+        }
+    }
+}
 
 Emulator::~Emulator() = default;
 

@@ -3,12 +3,15 @@
 #include <utility>
 #include <vector>
 
+#include "core/file_paths.h"
 #include "core/program.h"
+#include "core/sql_transaction.h"
 #include "core/sql_text.h"
 #include "core/text.h"
 #include "folders/folders.h"
 #include "forms/main_window.h"
 #include "removal/component_files.h"
+#include "removal/first_version_name.h"
 #include "removal/folder_removal.h"
 #include "removal/local_library.h"
 #include "removal/removal.h"
@@ -36,7 +39,17 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number) {
             const auto files = ReadComponentFiles(p);
             ComponentFileGuard guard(p, number);
             for (const auto& [path, name] : files) {
-                if (!name.empty() && guard.MayRemove(path, name)) p.RemoveFile(path, false);
+                if (name.empty()) continue;
+                if (core::EntryExists(path)) {
+                    if (guard.MayRemove(path, name)) p.RemoveFile(path, false);
+                    continue;
+                }
+                // A first-version fix-up killed between renaming the file and
+                // pointing its row at the new name left it under that name.
+                const auto renamed = FirstVersionFileName(name);
+                if (!renamed) continue;
+                const std::string moved = path.substr(0, path.size() - name.size()) + *renamed;
+                if (core::IsNormalFile(moved) && guard.MayRemove(moved, *renamed)) p.RemoveFile(moved, false);
             }
         });
     }
@@ -60,12 +73,15 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number) {
     });
     for (int32_t parent : parents) folders.SortFolders(parent, p.ConnectedLibraryName());
 
+    // The rows go as one unit; where the engine commits statement by
+    // statement, the document's own activity rows (which carry the mark of
+    // a copy under construction) go last, so that a removal cut short is
+    // found and finished by the next run.
     const std::vector<std::string> statements = {
         "DELETE FROM [OWNER].PROJECT WHERE PROFILE_ID = " + n,
         "DELETE FROM [OWNER].RELATED WHERE ITEM1 = " + n + " OR " + LocalRelatedItem2(n, library),
         "DELETE FROM [OWNER].ACTIVITYLOG WHERE REF_DOCUMENT = " + n + " AND " +
             LocalLibraryCondition("REF_LIBRARY", library),
-        "DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + n,
         "DELETE FROM [OWNER].CHECKOUT WHERE DOCNUMBER = " + n,
         "DELETE FROM [OWNER].NEEDS_INDEXING WHERE DOCNUMBER = " + n,
         "DELETE FROM [OWNER].RESTORE_REQUESTS WHERE DOCNUMBER = " + n,
@@ -75,12 +91,14 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number) {
         "DELETE FROM [OWNER].COMPONENTS WHERE DOCNUMBER = " + n,
         "DELETE FROM [OWNER].VERSIONS WHERE DOCNUMBER = " + n,
         "DELETE FROM [OWNER].PROFILE WHERE DOCNUMBER = " + n,
+        "DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + n,
     };
-    for (const auto& statement : statements) {
-        ResumeStep(p, [&] {
-            p.RunSQL(statement);
-            Release(p);
-        });
+    {
+        // Should a statement fail, none of them stands: the document keeps
+        // what links it to its copies, and a later removal starts afresh.
+        core::SqlTransaction unit(p);
+        for (const auto& statement : statements) ResumeStep(p, [&] { unit.Run(statement); });
+        ResumeStep(p, [&] { unit.Finish(); });
     }
 
     // A statement that failed is only logged; the count tells whether the

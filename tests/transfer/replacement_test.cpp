@@ -123,18 +123,49 @@ TEST_F(ReplacementTest, AMoveIsRefusedUnlessEveryVersionArrived) {
     }
 }
 
-// A source that cannot be removed is no finished Move: the document fails
-// and says why; the copy, already complete, stays.
-TEST_F(ReplacementTest, AFailedSourceRemovalIsNoSuccess) {
+// A Move needs the right to remove its source before it builds anything.
+TEST_F(ReplacementTest, AMoveWithoutTheRightToRemoveItsSourceBuildsNothing) {
     site_.Library("DOCS").Right("User.DocDelete", false);
     StartProgram();
     Window().OptionMove.Select();
     const int32_t source = MakeDocument();
     EXPECT_EQ(Transfer(source), 0);
-    EXPECT_TRUE(LogHas("Error: Document #" + to_string(source) + " was NOT removed from library DOCS"));
+    EXPECT_TRUE(LogHas("Error: DMADMIN does not have permission to delete documents in library DOCS - document #" +
+                       to_string(source) + " will NOT be moved"));
     EXPECT_TRUE(Exists("DOCS", source));
     EXPECT_EQ(Column("DOCS", source, "STATUS"), "0");
+    EXPECT_EQ(Documents("ARCHIVE"), 0);
+}
+
+// A source that cannot be removed is no finished Move: the document fails
+// and says why; the copy, already complete and recorded, stays, and the
+// retries only retry the removal: three runs, one copy.
+TEST_F(ReplacementTest, AFailedSourceRemovalIsRetriedWithoutASecondCopy) {
+    StartProgram();
+    Window().OptionMove.Select();
+    const int32_t source = MakeDocument();
+    Faults()
+        .On(dmsim::op::kSqlExecute)
+        .ForLibrary("DOCS")
+        .ForStatement("DELETE FROM DOCSADM.PROFILE WHERE DOCNUMBER")
+        .Times(2)
+        .FailStatement(547, "The DELETE statement conflicted with a REFERENCE constraint.");
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHas("Error: Document #" + to_string(source) + " was NOT removed from library DOCS"));
+    EXPECT_TRUE(Exists("DOCS", source));
+    const int32_t copy = CopyOf(source);
+    ASSERT_GT(copy, 0);
     EXPECT_EQ(Documents("ARCHIVE"), 1);
+
+    ClearLog();
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHas("was moved to document #" + to_string(copy) + " in library ARCHIVE already - only its removal"));
+    EXPECT_EQ(Documents("ARCHIVE"), 1);
+
+    EXPECT_EQ(Transfer(source), copy);
+    EXPECT_FALSE(Exists("DOCS", source));
+    EXPECT_EQ(Documents("ARCHIVE"), 1);
+    EXPECT_EQ(Labels("ARCHIVE", copy), (std::vector<std::string>{"1", "1A", "2", "A"}));
 }
 
 // A move to the kept number that is refused leaves the document whole under
@@ -152,8 +183,8 @@ TEST_F(ReplacementTest, ARefusedRenumberingKeepsTheAssignedNumber) {
     EXPECT_EQ(Entries("DOCS", source), std::vector<std::string>{"0:Copied to #" + to_string(copy)});
 }
 
-// A renumbering that moved only part of the rows: the rest join them, so
-// no row is left under the other number.
+// A renumbering in which one statement fails moves nothing: the document
+// stays whole under its number, and no row is left under the other.
 TEST_F(ReplacementTest, APartlyFailedRenumberingLeavesNoOrphans) {
     StartProgram();
     Window().CheckRetainNumber.SetValue(1);
@@ -161,7 +192,10 @@ TEST_F(ReplacementTest, APartlyFailedRenumberingLeavesNoOrphans) {
     Faults().On(dmsim::op::kSqlExecute).ForStatement("UPDATE DOCSADM.VERSIONS SET DOCNUMBER").Times(1).FailStatement(
         547, "[dmsim][SQLite]constraint failed");
     const int32_t copy = Transfer(source);
-    EXPECT_EQ(copy, source) << LogText();
+    ASSERT_GT(copy, 0) << LogText();
+    EXPECT_NE(copy, source);
+    EXPECT_TRUE(LogHas("could not be moved to #" + to_string(source)));
+    EXPECT_FALSE(Exists("ARCHIVE", source));
     EXPECT_EQ(Labels("ARCHIVE", copy), Labels("DOCS", source));
     EXPECT_EQ(FileContents("ARCHIVE", copy), FileContents("DOCS", source));
     EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.VERSIONS WHERE DOCNUMBER <> " + to_string(copy)), 0);
