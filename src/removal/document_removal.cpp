@@ -25,13 +25,15 @@ namespace {
 // Removes document number (not a folder) of the connected library by SQL:
 // its files, folder links, the rows that refer to it and its profile. True
 // only when its PROFILE row is gone afterwards.
-bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number) {
+bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number, bool unfinished) {
     const std::string n = std::to_string(number);
     const std::string library = p.ConnectedLibraryName();
     p.WriteLog("Removing document #" + n + " using SQL");
     p.Separator();
 
-    if (p.MainWindow.CheckMetaData.Value() != 1) {
+    // A metadata-only copy names files of another library, which stay; an
+    // unfinished copy's own files are nobody else's.
+    if (p.MainWindow.CheckMetaData.Value() != 1 || unfinished) {
         ResumeStep(p, [&] {
             p.RunSQL("SELECT P.DOCSERVER_LOC, P.PATH, C.PATH FROM [OWNER].PROFILE P, [OWNER].COMPONENTS C "
                      "WHERE P.DOCNUMBER = C.DOCNUMBER AND P.DOCNUMBER = " +
@@ -138,7 +140,7 @@ int32_t FindReferenceCopy(core::Program& p, int64_t refNumber, const std::string
 // Removes the document (or, by reference, its copy) from the connected
 // library, in which the user's right to delete has been checked.
 bool RemoveItem(core::Program& p, folders::Folders& folders, FolderRemoval& folderRemoval, int32_t docNumber,
-                const std::string& refLibrary) {
+                const std::string& refLibrary, bool unfinished) {
     auto& session = p.session;
     ResumeStep(p, [&] {
         if (session.CurrentProfile) session.CurrentProfile->Close();
@@ -188,7 +190,7 @@ bool RemoveItem(core::Program& p, folders::Folders& folders, FolderRemoval& fold
             Release(p);
         });
     }
-    if (application != "FOLDER") return RemoveBySql(p, folders, number);
+    if (application != "FOLDER") return RemoveBySql(p, folders, number, unfinished);
 
     if (status == 19) {
         p.WriteLog("Warning: Document #" + n + " in library " + library +
@@ -201,6 +203,15 @@ bool RemoveItem(core::Program& p, folders::Folders& folders, FolderRemoval& fold
 }  // namespace
 
 bool Removal::RemoveDocument(const std::string& libraryName, int32_t docNumber, const std::string& refLibrary) {
+    return Remove(libraryName, docNumber, refLibrary, false);
+}
+
+bool Removal::RemoveUnfinishedCopy(const std::string& libraryName, int32_t docNumber) {
+    return Remove(libraryName, docNumber, libraryName, true);
+}
+
+bool Removal::Remove(const std::string& libraryName, int32_t docNumber, const std::string& refLibrary,
+                     bool unfinished) {
     core::Program& p = p_;
     if (!p.CheckFusion("RemoveDocument")) return false;
     if (!p.session.ConnectedLibrary) {
@@ -224,7 +235,7 @@ bool Removal::RemoveDocument(const std::string& libraryName, int32_t docNumber, 
                    p.ConnectedLibraryName());
         p.ReportError(0, "", "");
     } else {
-        result = RemoveItem(p, folders_, folderRemoval, docNumber, refLibrary);
+        result = RemoveItem(p, folders_, folderRemoval, docNumber, refLibrary, unfinished);
     }
 
     // Every way out leaves the scratch objects released and the caller's

@@ -56,7 +56,7 @@ bool DocumentTransfer::RemoveInterruptedCopy(int32_t docNumber) {
     p_.WriteLog("Document #" + Num(docNumber) + " in library " + t + " is an incomplete copy of document #" +
                 Num(v_.DocNumber) + " of library " + v_.SourceLibrary + " left by an interrupted run - removing it");
     p_.Separator();
-    if (RemoveForced(t, docNumber, t) && Connect(t) && !ProfileExists(docNumber)) return true;
+    if (RemoveForced(t, docNumber, t, true) && Connect(t) && !ProfileExists(docNumber)) return true;
     Fail("Error: The incomplete copy #" + Num(docNumber) + " of document #" + Num(v_.DocNumber) + " in library " + t +
          " could not be removed - the document will be tried again later");
     return false;

@@ -143,8 +143,10 @@ private:
     dm::Variant Scalar(const std::string& statement);
     std::string Num(int64_t n) const { return std::to_string(n); }
     bool Checked(int value) const { return value == 1; }
-    // A removal with "Overwrite read-only documents" forced on.
-    bool RemoveForced(const std::string& library, int32_t docNumber, const std::string& refLibrary);
+    // A removal with "Overwrite read-only documents" forced on; an
+    // unfinished copy of this transfer's takes its own files with it.
+    bool RemoveForced(const std::string& library, int32_t docNumber, const std::string& refLibrary,
+                      bool unfinishedCopy = false);
     // "YYYY-MM-DD HH:MM:SS" of the program's clock.
     std::string NowText() const;
     // Logs an error and ends the transfer with 0.

@@ -377,7 +377,7 @@ void DocumentTransfer::RollBackTransfer() {
         p_.WriteLog("Error: Document transfer unsuccessful - rolling back");
         p_.Separator();
         for (int32_t number : created) {
-            if (!removal_.RemoveDocument(v_.TargetLibrary, number, v_.SourceLibrary)) {
+            if (!removal_.RemoveUnfinishedCopy(v_.TargetLibrary, number)) {
                 p_.WriteLog("Error: Document #" + Num(number) + " was NOT removed from library " + v_.TargetLibrary);
                 p_.Separator();
                 allRemoved = false;
@@ -468,13 +468,15 @@ dm::Variant DocumentTransfer::Scalar(const std::string& statement) {
     return value;
 }
 
-bool DocumentTransfer::RemoveForced(const std::string& library, int32_t docNumber, const std::string& refLibrary) {
+bool DocumentTransfer::RemoveForced(const std::string& library, int32_t docNumber, const std::string& refLibrary,
+                                    bool unfinishedCopy) {
     auto& box = p_.MainWindow.CheckOverwriteReadOnly;
     const int saved = box.Value();
     box.SetValue(1);
     bool removed = false;
     try {
-        removed = removal_.RemoveDocument(library, docNumber, refLibrary);
+        removed = unfinishedCopy ? removal_.RemoveUnfinishedCopy(library, docNumber)
+                                 : removal_.RemoveDocument(library, docNumber, refLibrary);
     } catch (...) {
         box.SetValue(saved);
         throw;

@@ -77,6 +77,7 @@ TEST_F(InterruptedCopiesTest, TheNextTransferLeavesOneCopy) {
         // ARCHIVE that must survive.
         std::function<std::set<int32_t>(int32_t)> leave;
         const char* logged;
+        bool metadataOnly = false;
     };
     const Case cases[] = {
         {"half-built copy",
@@ -85,6 +86,12 @@ TEST_F(InterruptedCopiesTest, TheNextTransferLeavesOneCopy) {
              return std::set<int32_t>{};
          },
          "left by an interrupted run - removing it"},
+        {"half-built copy of a metadata-only run, with the file the DM made for it",
+         [this](int32_t source) {
+             Mark(source, MakePartialCopy());
+             return std::set<int32_t>{};
+         },
+         "left by an interrupted run - removing it", true},
         {"killed between the save and the numbering",
          [this](int32_t source) {
              // Someone's document of the same name made before the run is
@@ -132,6 +139,7 @@ TEST_F(InterruptedCopiesTest, TheNextTransferLeavesOneCopy) {
         SCOPED_TRACE(c.name);
         for (int32_t doc : Named("ARCHIVE", "Lease")) ASSERT_TRUE(removal_->RemoveDocument("ARCHIVE", doc, "ARCHIVE"));
         ASSERT_TRUE(program_->ConnectLibrary("DOCS"));
+        Window().CheckMetaData.SetValue(c.metadataOnly ? 1 : 0);
         const int32_t source = MakeDocument();
         const auto kept = c.leave(source);
         ClearLog();
