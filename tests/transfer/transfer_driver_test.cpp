@@ -124,6 +124,27 @@ TEST_F(TransferDriverTest, ArchivedDeletedOrMissingSourcesTakeTheirCopyAlongWhen
     }
 }
 
+// The target's copy could not be looked for: the document failed, its copy
+// stays, and the next try removes it.
+TEST_F(TransferDriverTest, ACopyThatCouldNotBeLookedForIsNoCopyRemoved) {
+    StartProgram();
+    Window().CheckRemoveDeletedDocs.SetValue(1);
+    for (const char* failing : {"SELECT P.STATUS, A.APPLICATION", "FROM DOCSADM.ACTIVITYLOG WHERE REF_DOCUMENT"}) {
+        SCOPED_TRACE(failing);
+        const int32_t source = MakeDocument(std::string("Doc ") + failing);
+        const int32_t copy = CopyOnce(source);
+        Sql("DOCS", "UPDATE DOCSADM.PROFILE SET STATUS = 6 WHERE DOCNUMBER = " + to_string(source));
+        Faults().On(dmsim::op::kSqlExecute).ForLibrary("ARCHIVE").ForStatement(failing).FailStatement(1205,
+                                                                                                      "deadlock victim");
+        EXPECT_EQ(Transfer(source), 0) << LogText();
+        EXPECT_TRUE(Exists("ARCHIVE", copy));
+        Faults().Clear();
+        ClearLog();
+        EXPECT_EQ(Transfer(source), -1) << LogText();
+        EXPECT_FALSE(Exists("ARCHIVE", copy));
+    }
+}
+
 TEST_F(TransferDriverTest, AMissingSourceIsAnErrorWhenCopiesAreNotToBeRemoved) {
     StartProgram();
     EXPECT_EQ(Transfer(4711), 0);
