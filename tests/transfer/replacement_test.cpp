@@ -157,7 +157,7 @@ TEST_F(ReplacementTest, ASourceRemovalReportedDoneWhileTheProfileStaysIsNoSucces
         .ForStatement("DELETE FROM DOCSADM.PROFILE WHERE DOCNUMBER = " + to_string(source))
         .FailStatus(0, 0, "");
     EXPECT_EQ(Transfer(source), 0) << LogText();
-    EXPECT_TRUE(LogHas("Error: Document #" + to_string(source) + " was NOT removed from library DOCS - the move of it"));
+    EXPECT_TRUE(LogHas("Error: Document #" + to_string(source) + " was NOT removed from library DOCS - the move"));
     EXPECT_FALSE(LogHas("Error: Document #" + to_string(source) + " NOT removed from library DOCS"));
     EXPECT_TRUE(Exists("DOCS", source));
     EXPECT_EQ(Documents("ARCHIVE"), 1);

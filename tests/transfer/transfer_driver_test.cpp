@@ -134,8 +134,8 @@ TEST_F(TransferDriverTest, ACopyThatCouldNotBeLookedForIsNoCopyRemoved) {
         const int32_t source = MakeDocument(std::string("Doc ") + failing);
         const int32_t copy = CopyOnce(source);
         Sql("DOCS", "UPDATE DOCSADM.PROFILE SET STATUS = 6 WHERE DOCNUMBER = " + to_string(source));
-        Faults().On(dmsim::op::kSqlExecute).ForLibrary("ARCHIVE").ForStatement(failing).FailStatement(1205,
-                                                                                                      "deadlock victim");
+        Faults().On(dmsim::op::kSqlExecute).ForLibrary("ARCHIVE").ForStatement(failing).FailStatement(
+            1205, "deadlock victim");
         EXPECT_EQ(Transfer(source), 0) << LogText();
         EXPECT_TRUE(Exists("ARCHIVE", copy));
         Faults().Clear();
