@@ -117,24 +117,40 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number, bo
     return false;
 }
 
+// Whether the rows the condition selects are known to be none. A failed
+// read answers no rows too: only a count that could be read says so.
+bool NoRows(core::Program& p, const std::string& table, const std::string& condition) {
+    std::string count;
+    ResumeStep(p, [&] {
+        p.RunSQL("SELECT COUNT(*) FROM [OWNER]." + table + " WHERE " + condition);
+        count = ColumnText(p, 1);
+        Release(p);
+    });
+    return !count.empty() && dm::LeadingNumber(count) == 0;
+}
+
 // The number of the copy of document refNumber of refLibrary in the
 // connected library, from the activity entry that records its arrival; 0
-// when there is none. Entries that record a copy going the other way name
-// the original, which is never the one to remove.
+// when there is none, -1 when that cannot be read. Entries that record a
+// copy going the other way name the original, which is never the one to
+// remove.
 int32_t FindReferenceCopy(core::Program& p, int64_t refNumber, const std::string& refLibrary) {
     p.WriteLog("Identifying the target document number for reference document #" + std::to_string(refNumber) +
                " in library " + refLibrary);
     p.Separator();
+    const std::string arrival =
+        "REF_DOCUMENT = " + std::to_string(refNumber) +
+        " AND REF_LIBRARY = (SELECT SYSTEM_ID FROM [OWNER].REMOTE_LIBRARIES WHERE LIBRARY_NAME = '" +
+        core::DoubleApostrophes(refLibrary) +
+        "') AND (ACTIVITY_TYPE = 24 OR (ACTIVITY_TYPE = 0 AND UPPER(ACTIVITY_DESC) LIKE 'COPIED FROM%'))";
     double found = 0;
     ResumeStep(p, [&] {
-        p.RunSQL("SELECT DOCNUMBER FROM [OWNER].ACTIVITYLOG WHERE REF_DOCUMENT = " + std::to_string(refNumber) +
-                 " AND REF_LIBRARY = (SELECT SYSTEM_ID FROM [OWNER].REMOTE_LIBRARIES WHERE LIBRARY_NAME = '" +
-                 core::DoubleApostrophes(refLibrary) +
-                 "') AND (ACTIVITY_TYPE = 24 OR (ACTIVITY_TYPE = 0 AND UPPER(ACTIVITY_DESC) LIKE 'COPIED FROM%'))");
+        p.RunSQL("SELECT DOCNUMBER FROM [OWNER].ACTIVITYLOG WHERE " + arrival);
         found = ColumnNumber(p, 1);
         Release(p);
     });
-    return found >= 1 && found <= INT32_MAX ? static_cast<int32_t>(found) : 0;
+    if (found >= 1 && found <= INT32_MAX) return static_cast<int32_t>(found);
+    return NoRows(p, "ACTIVITYLOG", arrival) ? 0 : -1;
 }
 
 // Removes the document (or, by reference, its copy) from the connected
@@ -152,9 +168,15 @@ bool RemoveItem(core::Program& p, folders::Folders& folders, FolderRemoval& fold
     p.WriteLog("Removing Document #" + std::to_string(absNumber));
     p.WriteLog(std::string(80, '-'));
 
-    int32_t number = docNumber;
-    if (!refLibrary.empty() && docNumber < 0) number = FindReferenceCopy(p, absNumber, refLibrary);
+    const bool byReference = !refLibrary.empty() && docNumber < 0;
+    const int32_t number = byReference ? FindReferenceCopy(p, absNumber, refLibrary) : docNumber;
     const std::string library = p.ConnectedLibraryName();
+    if (byReference && number < 0) {
+        p.WriteLog("Error: The copy of document #" + std::to_string(absNumber) + " of library " + refLibrary +
+                   " in library " + library + " could not be identified - nothing removed");
+        p.Separator();
+        return false;
+    }
     if (number <= 0) {
         p.WriteLog("No reference document identified for this document in library " + library);
         return true;
@@ -178,6 +200,14 @@ bool RemoveItem(core::Program& p, folders::Folders& folders, FolderRemoval& fold
         Release(p);
     });
     if (rows == 0) {
+        // A read that failed is no proof of absence: the caller would take
+        // a document that stays for one that is gone.
+        if (!NoRows(p, "PROFILE", "DOCNUMBER = " + n)) {
+            p.WriteLog("Error: Whether document #" + n + " exists in library " + library +
+                       " could not be read - it is NOT removed");
+            p.Separator();
+            return false;
+        }
         p.WriteLog("Document #" + n + " does not appear to exist in library " + library);
         return true;
     }

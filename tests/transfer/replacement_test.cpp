@@ -168,6 +168,32 @@ TEST_F(ReplacementTest, AFailedSourceRemovalIsRetriedWithoutASecondCopy) {
     EXPECT_EQ(Labels("ARCHIVE", copy), (std::vector<std::string>{"1", "1A", "2", "A"}));
 }
 
+// A removal that answers done while the source's profile is still there:
+// the Move checks the row itself and does not take the answer for it.
+TEST_F(ReplacementTest, ASourceRemovalReportedDoneWhileTheProfileStaysIsNoSuccess) {
+    StartProgram();
+    Window().OptionMove.Select();
+    const int32_t source = MakeDocument();
+    // The removal's own count (read for the log, then for the answer) says
+    // the row is gone.
+    Faults()
+        .On(dmsim::op::kSqlColumnValue)
+        .ForLibrary("DOCS")
+        .ForStatement("SELECT COUNT(*) FROM DOCSADM.PROFILE WHERE DOCNUMBER = " + to_string(source))
+        .Times(2)
+        .Answer(std::string("0"));
+    Faults()
+        .On(dmsim::op::kSqlExecute)
+        .ForLibrary("DOCS")
+        .ForStatement("DELETE FROM DOCSADM.PROFILE WHERE DOCNUMBER = " + to_string(source))
+        .FailStatus(0, 0, "");
+    EXPECT_EQ(Transfer(source), 0) << LogText();
+    EXPECT_TRUE(LogHas("Error: Document #" + to_string(source) + " was NOT removed from library DOCS - the move"));
+    EXPECT_FALSE(LogHas("Error: Document #" + to_string(source) + " NOT removed from library DOCS"));
+    EXPECT_TRUE(Exists("DOCS", source));
+    EXPECT_EQ(Documents("ARCHIVE"), 1);
+}
+
 // A move to the kept number that is refused leaves the document whole under
 // the number the DM gave it, and everything names that number.
 TEST_F(ReplacementTest, ARefusedRenumberingKeepsTheAssignedNumber) {
@@ -199,6 +225,27 @@ TEST_F(ReplacementTest, APartlyFailedRenumberingLeavesNoOrphans) {
     EXPECT_EQ(Labels("ARCHIVE", copy), Labels("DOCS", source));
     EXPECT_EQ(FileContents("ARCHIVE", copy), FileContents("DOCS", source));
     EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.VERSIONS WHERE DOCNUMBER <> " + to_string(copy)), 0);
+}
+
+// A renumbering that leaves a profile under both numbers cannot be told
+// done: the rollback removes what stands under either, the wanted number
+// included, and leaves no orphan copy.
+TEST_F(ReplacementTest, ARenumberingThatCannotBeConfirmedIsRolledBackUnderBothNumbers) {
+    StartProgram();
+    Window().CheckRetainNumber.SetValue(1);
+    const int32_t source = MakeDocument();
+    // The profile shows up under the number it left as well.
+    Sql("ARCHIVE", "CREATE TRIGGER DOCSADM.LEFT_BEHIND AFTER UPDATE OF DOCNUMBER ON PROFILE WHEN NEW.DOCNUMBER = " +
+                       to_string(source) +
+                       " BEGIN INSERT INTO PROFILE (SYSTEM_ID, DOCNUMBER, DOCNAME, APPLICATION, STATUS) VALUES "
+                       "(OLD.SYSTEM_ID + 900000, OLD.DOCNUMBER, OLD.DOCNAME, OLD.APPLICATION, 0); END");
+    EXPECT_EQ(Transfer(source), 0) << LogText();
+    EXPECT_TRUE(LogHas("could not be moved to #" + to_string(source) + " in library ARCHIVE - cannot continue"));
+    EXPECT_FALSE(Exists("ARCHIVE", source));
+    EXPECT_EQ(Documents("ARCHIVE"), 0);
+    EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.VERSIONS"), 0);
+    EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.COMPONENTS"), 0);
+    EXPECT_TRUE(Exists("DOCS", source));
 }
 
 }  // namespace
