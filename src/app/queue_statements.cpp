@@ -9,7 +9,10 @@ namespace {
 
 std::string Now(int32_t databaseEngine) { return core::IsOracle(databaseEngine) ? "SYSDATE" : "GETUTCDATE()"; }
 
-std::string Quoted(const std::string& text) { return "'" + core::DoubleApostrophes(text) + "'"; }
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    return quoted.append(core::DoubleApostrophes(text)).append("'");
+}
 
 }  // namespace
 

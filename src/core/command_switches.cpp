@@ -75,7 +75,7 @@ SwitchList ReadSwitches(const std::string& text, const std::vector<std::string>&
                 list.switches.back().value += " " + word;
                 continue;
             }
-            list.switches.back().value += " " + word.substr(0, slash);
+            list.switches.back().value.append(" ").append(word, 0, slash);
         } else if (!wholeSwitches(word, found)) {
             list.unknown.push_back(word);
             valueOpen = false;

@@ -231,7 +231,9 @@ void FileRegistry::CheckWritable() {
     // A name of this process's own: another program sharing the folder may
     // be writing the settings file's temporary copy right now.
     auto probe = userFile_;
-    probe += "." + std::to_string(::getpid()) + ".probe";
+    probe += ".";
+    probe += std::to_string(::getpid());
+    probe += ".probe";
     {
         std::ofstream out(probe, std::ios::trunc);
         if (!out) {
