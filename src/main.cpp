@@ -4,13 +4,14 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <csignal>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 
 #include "app/archive_run.h"
 #include "app/dorvane_form.h"
 #include "config/configuration.h"
+#include "core/command_switches.h"
 #include "core/program.h"
 #include "core/ui_dm_dialogs.h"
 #include "dmsim/emulator.h"
@@ -21,9 +22,11 @@
 #include "gui/main_window_view.h"
 #include "gui/qt_app.h"
 #include "gui/qt_host.h"
+#include "gui/signal_watch.h"
 #include "gui/splash_view.h"
 #include "gui/view_registry.h"
 #include "platform/clock.h"
+#include "platform/no_display_host.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "removal/removal.h"
@@ -46,8 +49,10 @@ int main(int argc, char** argv) {
     platform::PosixSystem system(args, ProgramFolder(argv[0]));
     platform::SystemClock clock;
     platform::FileRegistry registry(platform::FileRegistry::DefaultUserFile());
-    gui::QtHost host;
-    gui::RegisterViews(host);
+    gui::QtHost qtHost;
+    gui::RegisterViews(qtHost);
+    // Without a display no box waits for an answer: it goes to the log.
+    platform::NoDisplayHost host(qtHost);
 
     std::unique_ptr<dmsim::Emulator> emulator;
     const auto siteDir = dmsim::DefaultSiteDir();
@@ -55,12 +60,9 @@ int main(int argc, char** argv) {
         emulator = std::make_unique<dmsim::Emulator>(siteDir);
     } catch (const std::exception& e) {
         const std::string text = "Error: Unable to open the DM site " + siteDir.string() + ": " + e.what();
-        std::cerr << text << "\n";
-        std::string line = system.ProcessCommandLine();
-        for (auto& c : line) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (line.find("/G") == std::string::npos || line.find("/X") == std::string::npos) {
-            host.MessageBox(text, platform::mb::Critical, core::AppTitle());
-        }
+        system.WriteStandardError(text);
+        const auto line = core::ReadSwitches(system.ProcessCommandLine(), core::CommandLineSwitches());
+        if (!line.Has("/G") || !line.Has("/X")) host.MessageBox(text, platform::mb::Critical, core::AppTitle());
         return 2;
     }
     for (auto& v : emulator->MachineRegistryValues()) registry.SetMachineValue(v.keyPath, v.valueName, v.value);
@@ -74,6 +76,10 @@ int main(int argc, char** argv) {
     gui::SplashView splashView(splash);
 
     core::Program program({registry, system, clock, host, *factory}, window);
+    host.SetLog([&program](const std::string& line) { program.WriteLog(line); });
+    // The program ends through EndProcess, past every destructor: the
+    // databases are closed there, so no WAL file stays behind.
+    system.SetBeforeEnd([&emulator] { emulator->CloseDatabases(); });
     config::Configuration configuration(program);
     program.saveConfiguration = [&] { configuration.SaveConfiguration(); };
     app::DorvaneForm form(program, configuration, splash);
@@ -81,6 +87,9 @@ int main(int argc, char** argv) {
     removal::Removal removal(program, folders);
     transfer::DocumentTransfer transfer(program, removal, folders);
     form.Run().SetTransfer(&transfer);
+    gui::SignalWatch signalWatch([&form](int signal) {
+        form.EndRequested(std::string(signal == SIGINT ? "SIGINT" : "SIGTERM") + " received", 128 + signal);
+    });
 
     form.Form_Load();
     return qapp->exec();

@@ -54,6 +54,7 @@ void ArchiveRun::Button_Go_Click() {
     auto& run = p.run;
     auto& ui = p.platform.ui;
     const bool unattended = HasSwitch(run.CommandLine, "/X");
+    exitStatus_ = 0;
 
     // A. Start
     saved_.status = w.LabelStatus.Caption();
@@ -116,6 +117,7 @@ void ArchiveRun::Button_Go_Click() {
             p.WriteLog("Error: unable to connect to library " + run.SourceLibraryName);
             p.Separator();
             WarningBox("Error: unable to connect to library " + run.SourceLibraryName);
+            Failed(2);
             EndOfRun();
             return;
         }
@@ -124,6 +126,7 @@ void ArchiveRun::Button_Go_Click() {
             p.WriteLog(text);
             p.Separator();
             WarningBox(text);
+            Failed(2);
             EndOfRun();
             return;
         }
@@ -132,6 +135,7 @@ void ArchiveRun::Button_Go_Click() {
             p.WriteLog(text);
             p.Separator();
             WarningBox(text);
+            Failed(2);
             EndOfRun();
             return;
         }
@@ -147,6 +151,7 @@ void ArchiveRun::Button_Go_Click() {
             p.WriteLog(text);
             p.Separator();
             WarningBox(text);
+            Failed(2);
             EndOfRun();
             return;
         }
@@ -163,9 +168,8 @@ void ArchiveRun::Button_Go_Click() {
         run.RunActiveFlag = true;
         run.CancelRequestedFlag = false;
 
-        std::string processLine = p.platform.system.ProcessCommandLine();
-        if (w.CheckLockComputer.Value() == 1 &&
-            (Upper(processLine).find("/G") != std::string::npos || w.CheckLoop.Value() == 1)) {
+        const std::string processLine = p.platform.system.ProcessCommandLine();
+        if (w.CheckLockComputer.Value() == 1 && (HasSwitch(processLine, "/G") || w.CheckLoop.Value() == 1)) {
             p.platform.system.LockScreen();
         }
 
@@ -229,6 +233,7 @@ void ArchiveRun::Button_Go_Click() {
     } catch (const dm::DmError& e) {
         p.WriteLog("Button_Go_Click:");
         p.ReportError(e);
+        Failed(1);
     }
     EndOfRun();
 }
@@ -293,10 +298,15 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     savedLog = w.CheckLogMethod.Value();
     w.CheckLogMethod.SetValue(0);
     p.ReleaseQueueRows(p.ConnectedLibraryName(), target, -1, run.LockOwnerName, 0);
+    const std::string lockedElsewhere = FreeStaleLocks(target);
     p.RunSQL("SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING " + QualifyingRows(run.LockOwnerName, target));
     double pending = sql ? dm::LeadingNumber(sql->ColumnValue(1).ToText()) : 0;
     if (sql) sql->ReleaseResults();
     w.CheckLogMethod.SetValue(savedLog);
+    if (!lockedElsewhere.empty()) {
+        p.WriteLog(lockedElsewhere);
+        p.Separator();
+    }
     if (pending == 0) return endWithEntryNormal(Turn::Next);
 
     // A7-A10
@@ -310,6 +320,7 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
         p.Separator();
         if (!p.ConnectLibrary(target)) {
             p.WriteLog("Error: unable to connect to library " + target);
+            Failed(1);
             w.LibBox.SetChecked(entry, false);
             uncheckedForRun_.push_back(entry);
             return endWithEntryNormal(Turn::Next);
@@ -320,6 +331,7 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
         if (count == 0) {
             p.WriteLog("Error: Unable to determine the library parameters in library " + p.ConnectedLibraryName() +
                        " - Properties.Count is " + std::to_string(count));
+            Failed(1);
             return endWithEntryNormal(Turn::Next);
         }
         static const char* const rights[] = {"User.CreateDocument",      "User.CreateFolder", "User.CreateRelation",
@@ -343,6 +355,7 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
                        p.ConnectedLibraryName() + ":");
             for (size_t i = 0; i < values.size(); ++i) p.WriteLog(std::string(rights[i]) + ":" + values[i].FormatWhole());
             p.Separator();
+            Failed(1);
             return endWithEntryNormal(Turn::Next);
         }
         rightsChecked_[entry] = true;
@@ -358,10 +371,12 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
         p.WriteLog(text);
         p.Separator();
         WarningBox(text);
+        Failed(1);
         return Turn::EndRun;
     }
     w.LabelStatus.SetCaption("Resetting NEEDS_ARCHIVING rows");
-    p.RunSQL("UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = 0, LOCKED_BY = '' WHERE LTRIM(RTRIM(LOCKED_BY)) = '" + owner +
+    p.RunSQL("UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = 0, LOCKED_BY = '', LOCK_TIME = NULL WHERE "
+             "LTRIM(RTRIM(LOCKED_BY)) = '" + owner +
              "' AND LTRIM(RTRIM(TARGET_LIBRARY)) = '" + t + "'");
     if (sql) sql->ReleaseResults();
     w.LabelStatus.SetCaption("Reading NEEDS_ARCHIVING rows in " + p.ConnectedLibraryName());
@@ -374,6 +389,7 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
                                 w.CheckProcessOrder.Value() == 1));
     int32_t locked = sql ? sql->RowsAffected() : 0;
     if (sql) sql->ReleaseResults();
+    locksRefreshed_ = p.platform.clock.Now();
     if (locked == 0) {
         p.RunSQL("SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING WHERE STATUS = -1 AND LTRIM(RTRIM(LOCKED_BY)) = '" +
                  owner + "' AND LTRIM(RTRIM(TARGET_LIBRARY)) = '" + t + "'");
@@ -412,6 +428,65 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     // A20
     p.ReleaseQueueRows(p.ConnectedLibraryName(), target, -1, run.LockOwnerName, 0);
     return endWithEntryNormal(result);
+}
+
+std::string ArchiveRun::FreeStaleLocks(const std::string& target) {
+    auto& p = form_.p_;
+    auto& run = p.run;
+    auto& sql = p.session.PcdSql;
+    const int32_t engine = p.facts.DatabaseEngine;
+    const int32_t minutes = std::max<int32_t>(1, run.StaleLockMinutes);
+    struct Held {
+        std::string owner;
+        int32_t rows;
+        std::string since;
+    };
+    auto read = [&](const std::string& statement, bool withTime) {
+        std::vector<Held> held;
+        if (!p.RunSQL(statement) || !sql) return held;
+        for (bool more = sql->RowCount() > 0; more; more = sql->NextRow()) {
+            held.push_back({Trim(sql->ColumnValue(1).ToText()), sql->ColumnValue(2).ToLong(),
+                            withTime ? sql->ColumnValue(3).ToText() : ""});
+        }
+        sql->ReleaseResults();
+        return held;
+    };
+    auto name = [](const std::string& owner) { return owner.empty() ? std::string("(no name)") : owner; };
+
+    p.RunSQL(StampUntimedLocks(engine, run.LockOwnerName, target));
+    if (sql) sql->ReleaseResults();
+    const std::string age = minutes % 60 == 0 ? std::to_string(minutes / 60) + " hour(s)"
+                                              : std::to_string(minutes) + " minute(s)";
+    for (const auto& stale : read(StaleLockOwners(engine, run.LockOwnerName, target, minutes), true)) {
+        p.RunSQL(ReleaseStaleLocks(engine, run.LockOwnerName, target, minutes, stale.owner));
+        const int32_t released = sql ? sql->RowsAffected() : 0;
+        if (sql) sql->ReleaseResults();
+        if (released <= 0) continue;
+        p.WriteLog("Warning: Released " + std::to_string(released) + " queue row(s) for library " + target +
+                   " locked by computer " + name(stale.owner) + " since " + stale.since +
+                   " (UTC): locked longer than the stale-lock age of " + age);
+        p.Separator();
+    }
+    int32_t skipped = 0;
+    std::string holders;
+    for (const auto& held : read(LockedElsewhereByOwner(run.LockOwnerName, target), false)) {
+        skipped += held.rows;
+        holders += (holders.empty() ? "" : ", ") + name(held.owner) + ": " + std::to_string(held.rows);
+    }
+    if (skipped == 0) return "";
+    return "Skipping " + std::to_string(skipped) + " queue row(s) for library " + target +
+           " locked by other computers (" + holders + ")";
+}
+
+void ArchiveRun::RefreshLocks(const std::string& target) {
+    auto& p = form_.p_;
+    const auto now = p.platform.clock.Now();
+    // A quarter of the stale age leaves room for a long document.
+    const auto every = std::chrono::minutes(std::max<int32_t>(1, p.run.StaleLockMinutes) ) / 4;
+    if (now - locksRefreshed_ < every) return;
+    locksRefreshed_ = now;
+    p.RunSQL(RefreshOwnLocks(p.facts.DatabaseEngine, p.run.LockOwnerName, target));
+    if (p.session.PcdSql) p.session.PcdSql->ReleaseResults();
 }
 
 std::vector<int32_t> ArchiveRun::ReadLockedRows(const std::string& target, int32_t& announced) {
@@ -460,9 +535,14 @@ bool ArchiveRun::ProcessDocument(int32_t docNumber, const std::string& target, T
         p.WriteLog(text);
         p.Separator();
         if (w.CheckDisplayErrors.Value() == 1) p.ShowMessage(text, platform::mb::Critical, core::AppTitle());
+        Failed(1);
         return false;
     }
-    if (!p.ConnectLibrary(run.SourceLibraryName)) return false;
+    if (!p.ConnectLibrary(run.SourceLibraryName)) {
+        Failed(1);
+        return false;
+    }
+    RefreshLocks(target);
     p.MonitorHeartbeat();
     if (Cancelled()) {
         turn = Turn::EndRun;
@@ -530,6 +610,12 @@ void ArchiveRun::EndOfRun() {
     auto& run = p.run;
     auto& ui = p.platform.ui;
     FirstPassDoneFlag = true;
+    if (RunFailed > 0) Failed(1);
+    // A cancel can come between the batch lock and the end of a target's
+    // turn: nothing of this computer stays locked for others to wait on.
+    if (run.RunActiveFlag && Cancelled() && !run.LockOwnerName.empty()) {
+        p.ReleaseQueueRows(run.SourceLibraryName, "", -1, run.LockOwnerName, 0);
+    }
     try {
         if (!p.ConnectLibrary(startLibraryName_)) {
             const std::string text = "Error: Unable to connect to library " + startLibraryName_;
@@ -567,7 +653,12 @@ void ArchiveRun::EndOfRun() {
     w.LabelStatus.SetCaption(saved_.status);
     ui.SetMousePointer(platform::MousePointer::Default);
     w.Button_Go.SetFocus();
-    if (HasSwitch(run.CommandLine, "/X")) form_.Form_Unload();
+    // Ended from outside (a signal): the run in hand is over, so is the program.
+    if (run.EndStatus != 0) {
+        p.EndProgram(run.EndStatus);
+        return;
+    }
+    if (HasSwitch(run.CommandLine, "/X")) p.EndProgram(exitStatus_);
 }
 
 bool ArchiveRun::CheckForPause() {

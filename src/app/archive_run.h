@@ -4,6 +4,8 @@
 // each document to the transfer and ends each queue row, in cycles with the
 // loop delay and the pause window, until done or cancelled.
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,6 +28,11 @@ public:
     void Button_Exit_Click();
     bool CheckForPause();
 
+    // The status an unattended run ends the program with: 0 all archived or
+    // nothing queued, 1 failed documents or a target it could not reach, 2
+    // it could not start.
+    int ExitStatus() const { return exitStatus_; }
+
     // Counters of the last target processed, and of the whole run.
     int32_t DocsSucceeded = 0;
     int32_t DocsFailed = 0;
@@ -46,6 +53,13 @@ private:
     void EndOfRun();
     void WarningBox(const std::string& text);
     bool Cancelled() const;
+    // Releases the rows of computers that died holding them and tells how
+    // many rows other computers hold; the line for the log, "" for none.
+    std::string FreeStaleLocks(const std::string& target);
+    // Keeps this computer's locks of the target young while it works on
+    // them, so that nobody takes them for a dead computer's.
+    void RefreshLocks(const std::string& target);
+    void Failed(int status) { exitStatus_ = std::max(exitStatus_, status); }
 
     DorvaneForm& form_;
     transfer::IDocumentTransfer* transfer_ = nullptr;
@@ -63,6 +77,8 @@ private:
         int displayErrors = 0;
     } saved_;
     bool restoreOnEnd_ = false;
+    int exitStatus_ = 0;
+    std::chrono::system_clock::time_point locksRefreshed_{};
 };
 
 }  // namespace app

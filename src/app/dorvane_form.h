@@ -67,6 +67,10 @@ public:
     void Form_KeyDown(int keyCode, int shift);
     void Form_KeyPress(int charCode);
     void Form_Unload();
+    // The end of the program asked for from outside (SIGTERM, SIGINT): as
+    // a close of the window, but the program ends even after a run, with
+    // that status.
+    void EndRequested(const std::string& reason, int exitStatus);
     void ButtonLock_Click();
     void ButtonLogDir_Click();
     void LibBox_ColumnClick(int column);

@@ -93,6 +93,20 @@ void DorvaneForm::Form_Unload() {
     p_.EndProgram(0);
 }
 
+void DorvaneForm::EndRequested(const std::string& reason, int exitStatus) {
+    auto& run = p_.run;
+    if (run.EndStatus == 0) run.EndStatus = exitStatus;
+    p_.WriteLog("Warning: " + reason + " - ending the program");
+    p_.Separator();
+    if (run.RunActiveFlag) {
+        // The run stops at its next cancel test, after the document in
+        // hand, releases this computer's rows, and its end ends the program.
+        run.CancelRequestedFlag = true;
+        return;
+    }
+    p_.EndProgram(run.EndStatus);
+}
+
 void DorvaneForm::ButtonLock_Click() {
     p_.run.OptionsLockFlag = !p_.run.OptionsLockFlag;
     CheckLock();

@@ -108,9 +108,25 @@ void DorvaneForm::Form_Load() {
     p_.log.LogFilePath = reg.GetSetting(app, "General", "LogFile",
                                         p_.platform.system.TempFolder() + "/" + build.ProductShortName + ".LOG");
     w_.ButtonLogDir.SetToolTip(p_.log.LogFilePath);
-    if (run.CommandLine.find("/P") != std::string::npos) {
+    if (HasSwitch(run.CommandLine, "/P") || HasSwitch(run.CommandLine, "/PX")) {
         std::error_code ec;
         if (std::filesystem::is_regular_file(p_.log.LogFilePath, ec)) std::filesystem::remove(p_.log.LogFilePath, ec);
+    }
+    for (const auto& word : UnknownSwitches(run.CommandLine)) {
+        p_.WriteLogAndStandardError("Warning: Unknown command-line switch '" + word + "' ignored");
+    }
+    // Every start saves settings; a folder that cannot take them is found
+    // now, before the session, and not by an abort on the first save.
+    try {
+        reg.CheckWritable();
+    } catch (const platform::RegistryError& e) {
+        const std::string text = std::string("Error: Unable to save settings - ") + e.what() + " (set DORVANE_HOME "
+                                 "to a writable folder) - I will end the program now";
+        p_.WriteLogAndStandardError(text);
+        p_.Separator();
+        p_.ShowMessage(text, platform::mb::Critical, core::AppTitle());
+        p_.EndProgram(2);
+        return;
     }
 
     // 15-17
@@ -166,7 +182,11 @@ void DorvaneForm::Form_Load() {
             "them has changed. "
             "If you are updating from a version dated after September 14, 2020 you can ignore this message.",
             platform::mb::Exclamation);
-        reg.SaveSetting(app, "Messages", "Check parameters", "1");
+        try {
+            reg.SaveSetting(app, "Messages", "Check parameters", "1");
+        } catch (const std::runtime_error& e) {
+            p_.WriteLogAndStandardError(std::string("Error: ") + e.what());
+        }
     }
 
     // 23-25
@@ -238,7 +258,20 @@ void DorvaneForm::PlaceLibraries() {
         std::vector<std::string> names;
         for (int32_t i = 1; i <= count; ++i) names.push_back(libs->Item(i)->Name());
 
-        if (auto source = LibrarySwitchValues(run.CommandLine, "/S="); !source.empty()) {
+        auto known = [&](const std::string& wanted) {
+            return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return Upper(n) == wanted; });
+        };
+        const auto source = LibrarySwitchValues(run.CommandLine, "/S=");
+        const auto targets = LibrarySwitchValues(run.CommandLine, "/T=");
+        for (const auto& [sw, values] : {std::pair{"/S=", &source}, std::pair{"/T=", &targets}}) {
+            for (const auto& value : *values) {
+                if (!known(value)) {
+                    p_.WriteLogAndStandardError(std::string("Warning: Unknown library '") + value + "' named by " +
+                                                sw + " ignored");
+                }
+            }
+        }
+        if (!source.empty()) {
             for (const auto& name : names) {
                 if (Upper(name) == source.front()) {
                     run.SourceLibraryName = name;
@@ -257,7 +290,8 @@ void DorvaneForm::PlaceLibraries() {
             if (w_.CheckLoop.Value() != 1 && run.CommandLine.empty()) {
                 ui.MessageBox(text, platform::mb::Exclamation, core::AppTitle());
             }
-            Form_Unload();
+            // The program cannot work without its source: it could not start.
+            p_.EndProgram(2);
             return;
         }
 
@@ -275,8 +309,7 @@ void DorvaneForm::PlaceLibraries() {
             w_.LibBox.AddItem(names[i]);
         }
 
-        const auto targets = LibrarySwitchValues(run.CommandLine, "/T=");
-        const bool targetSwitch = run.CommandLine.find("/T=") != std::string::npos;
+        const bool targetSwitch = HasSwitch(run.CommandLine, "/T=");
         for (int j = 0; j < w_.LibBox.Count(); ++j) {
             const std::string text = w_.LibBox.Item(j).text;
             if (targetSwitch) {

@@ -1,11 +1,16 @@
 #include "app/switches.h"
 
+#include "core/command_switches.h"
 #include "core/program.h"
 #include "forms/main_window.h"
 
 namespace app {
 
-bool HasSwitch(const std::string& commandLine, const char* sw) { return commandLine.find(sw) != std::string::npos; }
+bool HasSwitch(const std::string& commandLine, const char* sw) { return core::CommandLineHas(commandLine, sw); }
+
+std::vector<std::string> UnknownSwitches(const std::string& commandLine) {
+    return core::ReadSwitches(commandLine, core::CommandLineSwitches()).unknown;
+}
 
 void KeepOneChoice(forms::Dorvane& w) {
     if (!w.DoWhatOptions.Selected()) w.OptionCopy.Select();
@@ -59,20 +64,7 @@ void ApplyLateSwitches(const std::string& cl, forms::Dorvane& w) {
 }
 
 std::vector<std::string> LibrarySwitchValues(const std::string& commandLine, const std::string& sw) {
-    std::vector<std::string> values;
-    size_t pos = 0;
-    while ((pos = commandLine.find(sw, pos)) != std::string::npos) {
-        pos += sw.size();
-        size_t end = commandLine.find('/', pos);
-        std::string value = commandLine.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
-        size_t b = value.find_first_not_of(' ');
-        if (b != std::string::npos) {
-            value = value.substr(b, value.find_last_not_of(' ') - b + 1);
-            for (auto& c : value) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            values.push_back(value);
-        }
-    }
-    return values;
+    return core::ReadSwitches(commandLine, core::CommandLineSwitches()).Values(sw);
 }
 
 }  // namespace app

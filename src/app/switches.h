@@ -1,7 +1,7 @@
 #pragma once
 // The command-line switches. The command line is upper-cased and trimmed
-// once at start-up; a switch is found by searching it for its text, the X or
-// N form before the plain one.
+// once at start-up; switches are whole words (core/command_switches.h), and
+// of a switch with an X or N form that form is tested before the plain one.
 
 #include <string>
 #include <vector>
@@ -17,6 +17,9 @@ namespace app {
 
 bool HasSwitch(const std::string& commandLine, const char* sw);
 
+// The words of the command line that are no switch of the program.
+std::vector<std::string> UnknownSwitches(const std::string& commandLine);
+
 // The switches read before the INI file: /A, /E, /D, /K, /P, /R, /F, /M and
 // their X forms.
 void ApplyEarlySwitches(const std::string& commandLine, forms::Dorvane& window, core::RunState& run);
@@ -25,8 +28,8 @@ void ApplyEarlySwitches(const std::string& commandLine, forms::Dorvane& window, 
 void ApplyLateSwitches(const std::string& commandLine, forms::Dorvane& window);
 
 // The library names given with "/S=" or "/T=", in order, upper-cased. A name
-// is the whole text after the switch up to the next "/" (or the end), with
-// the blanks around it removed, so "/T=MY LIBRARY /G" names "MY LIBRARY".
+// runs to the next switch with the blanks around it removed, so
+// "/T=MY LIBRARY /G" names "MY LIBRARY".
 std::vector<std::string> LibrarySwitchValues(const std::string& commandLine, const std::string& sw);
 
 // Makes sure the Copy, Move, Transfer group holds a choice: Copy when none.

@@ -1,7 +1,12 @@
 #include "config/configuration.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
 #include "config/options.h"
 #include "core/program.h"
+#include "core/text.h"
 #include "forms/main_window.h"
 
 namespace config {
@@ -10,7 +15,28 @@ namespace {
 
 const char* const kMasterKey = core::kProductName;
 
+// Hours after which a queue row locked by another computer is taken for the
+// lock of a computer that died; only the per-user settings hold it.
+const char* const kStaleLockHoursKey = "StaleLockHours";
+constexpr int32_t kDefaultStaleLockMinutes = 4 * 60;
+
 }  // namespace
+
+int32_t Configuration::StaleLockMinutes(const std::string& stored) {
+    const std::string text = core::TrimSpace(stored);
+    if (text.empty()) return kDefaultStaleLockMinutes;
+    double hours = 0;
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, hours);
+    // A year at most: beyond that a lock is never released in practice.
+    if (error != std::errc() || stop != end || !(hours > 0) || hours > 24.0 * 366) {
+        p_.WriteLogAndStandardError(std::string("Warning: The setting ") + kStaleLockHoursKey + " '" + text +
+                                    "' is no number of hours above 0 - " +
+                                    std::to_string(kDefaultStaleLockMinutes / 60) + " hours are used");
+        return kDefaultStaleLockMinutes;
+    }
+    return std::max<int32_t>(1, static_cast<int32_t>(std::lround(hours * 60)));
+}
 
 std::string Configuration::PrimaryLibraryName() {
     try {
@@ -139,6 +165,8 @@ void Configuration::RestoreConfiguration() {
     if (order >= 0 && order <= 2) w.CheckProcessOrder.SetValue(static_cast<int>(order));
     long logMethod = CheckValueOf(regRead(kSectionGeneral, "LogMethod", "1"));
     if (logMethod >= 0 && logMethod <= 2) w.CheckLogMethod.SetValue(static_cast<int>(logMethod));
+
+    p_.run.StaleLockMinutes = StaleLockMinutes(regRead(kSectionGeneral, kStaleLockHoursKey, ""));
 
     if (!remembered.empty()) p_.ConnectLibrary(remembered);
     p_.run.ConfigurationRestored = true;

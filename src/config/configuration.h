@@ -3,6 +3,7 @@
 // settings always, and the settings table of the user's primary library where
 // it exists.
 
+#include <cstdint>
 #include <string>
 
 namespace core {
@@ -23,6 +24,11 @@ public:
     void RestoreConfiguration();
     // The INI file next to the program, read once at start-up.
     void ReadIni(forms::KestSplash* splash);
+
+    // The stale-lock age in minutes of a stored "StaleLockHours" text: the
+    // default 4 hours when empty, and with a warning when it is no number of
+    // hours above 0.
+    int32_t StaleLockMinutes(const std::string& stored);
 
 private:
     std::string PrimaryLibraryName();

@@ -5,6 +5,7 @@
 
 #include "config/configuration.h"
 #include "config/options.h"
+#include "core/command_switches.h"
 #include "core/file_paths.h"
 #include "core/program.h"
 #include "core/text.h"
@@ -32,6 +33,10 @@ bool StartsWithNumber(const std::string& value) {
     return i < value.size() && std::isdigit(static_cast<unsigned char>(value[i]));
 }
 
+// The switches an INI file's switch line may hold.
+const std::vector<std::string> kIniSwitches = {"/AX", "/EX", "/DX", "/KX", "/PX", "/RX", "/FX", "/MX", "/L", "/V", "/A",
+                                               "/C",  "/D",  "/K",  "/P",  "/R",  "/F",  "/M",  "/E",  "/G", "/X"};
+
 }  // namespace
 
 void Configuration::ReadIni(forms::KestSplash* splash) {
@@ -47,11 +52,12 @@ void Configuration::ReadIni(forms::KestSplash* splash) {
 
     std::ifstream in(path);
     if (!in) {
-        p_.WriteLog("Warning: Unable to read " + path);
+        p_.WriteLogAndStandardError("Warning: Unable to read " + path);
         return;
     }
     auto warn = [&](int lineNumber, const std::string& what) {
-        p_.WriteLog("Warning: " + path + " line " + std::to_string(lineNumber) + ": " + what + " - line ignored");
+        p_.WriteLogAndStandardError("Warning: " + path + " line " + std::to_string(lineNumber) + ": " + what +
+                                    " - ignored");
     };
     // Turning Move or Transfer off must leave a choice: Copy.
     auto keepAChoice = [&] {
@@ -69,33 +75,35 @@ void Configuration::ReadIni(forms::KestSplash* splash) {
         if (line.empty()) continue;
 
         if (line[0] == '/') {
-            std::string three = Upper(Trim(line.substr(0, 3)));
-            static const char* const offSwitches[] = {"/AX", "/EX", "/DX", "/KX", "/PX", "/RX", "/FX", "/MX"};
-            bool isOff = std::find_if(std::begin(offSwitches), std::end(offSwitches),
-                                      [&](const char* s) { return three == s; }) != std::end(offSwitches);
-            std::string sw = isOff ? three : Upper(Trim(line.substr(0, 2)));
-            if (sw == "/AX") w.CheckActivityLog.SetValue(0);
-            else if (sw == "/EX") w.CheckEncryption.SetValue(0);
-            else if (sw == "/DX") w.CheckRemoveDeletedDocs.SetValue(0);
-            else if (sw == "/KX") run.OptionsLockFlag = false;
-            else if (sw == "/PX") w.CheckFolders.SetValue(0);
-            else if (sw == "/RX") w.CheckRetainNumber.SetValue(0);
-            else if (sw == "/FX") { w.OptionTransfer.Clear(); keepAChoice(); }
-            else if (sw == "/MX") { w.OptionMove.Clear(); keepAChoice(); }
-            else if (sw == "/L") w.CheckLoop.SetValue(1);
-            else if (sw == "/V") w.CheckLogMethod.SetValue(1);
-            else if (sw == "/A") w.CheckActivityLog.SetValue(1);
-            else if (sw == "/C") w.CheckForMissingColumns.SetValue(1);
-            else if (sw == "/D") w.CheckRemoveDeletedDocs.SetValue(1);
-            else if (sw == "/K") run.OptionsLockFlag = true;
-            else if (sw == "/P") w.CheckFolders.SetValue(1);
-            else if (sw == "/R") w.CheckRetainNumber.SetValue(1);
-            else if (sw == "/F") w.OptionTransfer.Select();
-            else if (sw == "/M") w.OptionMove.Select();
-            else if (sw == "/E") w.CheckEncryption.SetValue(1);
-            else if (sw == "/G") { if (run.CommandLine.find("/G") == std::string::npos) run.CommandLine += " /G"; }
-            else if (sw == "/X") { if (run.CommandLine.find("/X") == std::string::npos) run.CommandLine += " /X"; }
-            else warn(lineNumber, "unknown switch '" + line + "'");
+            // Switches are whole words here as on the command line; a line
+            // may hold several.
+            const auto read = core::ReadSwitches(line, kIniSwitches);
+            for (const auto& word : read.unknown) warn(lineNumber, "unknown switch '" + word + "'");
+            for (const auto& found : read.switches) {
+                const std::string& sw = found.name;
+                if (sw == "/AX") w.CheckActivityLog.SetValue(0);
+                else if (sw == "/EX") w.CheckEncryption.SetValue(0);
+                else if (sw == "/DX") w.CheckRemoveDeletedDocs.SetValue(0);
+                else if (sw == "/KX") run.OptionsLockFlag = false;
+                else if (sw == "/PX") w.CheckFolders.SetValue(0);
+                else if (sw == "/RX") w.CheckRetainNumber.SetValue(0);
+                else if (sw == "/FX") { w.OptionTransfer.Clear(); keepAChoice(); }
+                else if (sw == "/MX") { w.OptionMove.Clear(); keepAChoice(); }
+                else if (sw == "/L") w.CheckLoop.SetValue(1);
+                else if (sw == "/V") w.CheckLogMethod.SetValue(1);
+                else if (sw == "/A") w.CheckActivityLog.SetValue(1);
+                else if (sw == "/C") w.CheckForMissingColumns.SetValue(1);
+                else if (sw == "/D") w.CheckRemoveDeletedDocs.SetValue(1);
+                else if (sw == "/K") run.OptionsLockFlag = true;
+                else if (sw == "/P") w.CheckFolders.SetValue(1);
+                else if (sw == "/R") w.CheckRetainNumber.SetValue(1);
+                else if (sw == "/F") w.OptionTransfer.Select();
+                else if (sw == "/M") w.OptionMove.Select();
+                else if (sw == "/E") w.CheckEncryption.SetValue(1);
+                else if (sw == "/G" || sw == "/X") {
+                    if (!core::CommandLineHas(run.CommandLine, sw)) run.CommandLine += " " + sw;
+                }
+            }
             continue;
         }
 

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/command_switches.h"
 #include "core/program.h"
 #include "core/text.h"
 #include "forms/main_window.h"
@@ -47,8 +48,8 @@ bool Program::SelectLibrary() {
 
 int Program::ShowMessage(const std::string& prompt, int buttons, const std::string& title) {
     // Only the switches the process was started with silence the boxes.
-    std::string line = Upper(platform.system.ProcessCommandLine());
-    if (line.find("/G") != std::string::npos && line.find("/X") != std::string::npos) {
+    const auto line = ReadSwitches(platform.system.ProcessCommandLine(), CommandLineSwitches());
+    if (line.Has("/G") && line.Has("/X")) {
         return IsQuestion(buttons) ? platform::mb::AnswerYes : 0;
     }
     int answer = platform.ui.MessageBox(prompt, buttons, title);

@@ -1,6 +1,9 @@
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 
+#include "core/command_switches.h"
 #include "core/log_format.h"
 #include "core/program.h"
 #include "core/text.h"
@@ -8,9 +11,29 @@
 
 namespace core {
 
+namespace {
+
+bool IsErrorLine(const std::string& text) {
+    const std::string start = Upper(text.substr(0, 6));
+    return start == "ERROR:" || start == "ERROR!";
+}
+
+}  // namespace
+
+bool Program::Unattended() {
+    return CommandLineHas(run.CommandLine, "/X") || !platform.ui.HasDisplay();
+}
+
+void Program::WriteLogAndStandardError(const std::string& text) {
+    WriteLog(text);
+    // An unattended run has passed an Error line on already.
+    if (!(IsErrorLine(Trim(text)) && Unattended())) platform.system.WriteStandardError(Trim(text));
+}
+
 void Program::WriteLog(const std::string& rawText) {
     std::string text = Trim(rawText);
     if (text.empty() || text == log.LastLogLine) return;
+    if (IsErrorLine(text) && Unattended()) platform.system.WriteStandardError(text);
     if (!IsAlwaysLogged(text) && !VerboseLogging()) return;
     log.LastLogLine = text;
     auto now = platform::ToLocal(platform.clock.Now());
@@ -19,7 +42,15 @@ void Program::WriteLog(const std::string& rawText) {
     // Opened and closed for every entry, so each entry is on disk at once and
     // nested entries from event handlers are whole lines.
     std::ofstream out(log.CurrentLogFile, std::ios::app | std::ios::binary);
-    if (out) out << line << "\r\n";
+    if (out) out << line << "\r\n" << std::flush;
+    if (!out && log.UnwritableLogFile != log.CurrentLogFile) {
+        // Said once per file: a log that cannot be written would otherwise
+        // lose every line without a word.
+        const int error = errno;
+        log.UnwritableLogFile = log.CurrentLogFile;
+        platform.system.WriteStandardError("Error: Unable to write the log file " + log.CurrentLogFile + ": " +
+                                           std::strerror(error));
+    }
 }
 
 void Program::Separator() { WriteLog(kSeparator); }

@@ -74,6 +74,8 @@ struct LogState {
     std::string CurrentLogFile;
     std::string LastLogLine;
     double HeartbeatState = 0;
+    // The log file whose failed write was reported on standard error.
+    std::string UnwritableLogFile;
 };
 
 struct BuildInfo {
@@ -98,6 +100,12 @@ struct RunState {
     // Whether the configuration was restored in this process; the program
     // end saves only then.
     bool ConfigurationRestored = false;
+    // Rows another computer locked longer ago than this are released: it
+    // died holding them.
+    int32_t StaleLockMinutes = 240;
+    // Not 0 once the end of the program was asked for from outside (a
+    // signal): the status it ends with after the run in hand.
+    int EndStatus = 0;
 };
 
 class Program {
@@ -134,6 +142,12 @@ public:
     void ReportError(const dm::DmError& error);
     void ShowStatus(const std::string& text);
     void MonitorHeartbeat();
+    // A line for the log that an operator must see even without the log
+    // file: it goes to standard error as well.
+    void WriteLogAndStandardError(const std::string& text);
+    // Nobody watches the run: it ends by itself (/X) or there is no display.
+    // Its Error lines go to standard error as well.
+    bool Unattended();
 
     // ---- Session -------------------------------------------------------------
     bool StartFusion();

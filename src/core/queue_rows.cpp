@@ -69,7 +69,8 @@ int32_t Program::ReleaseQueueRows(const std::string& library, const std::string&
                     case Action::Park:
                         ShowStatus("Placing System Lock on NEEDS_ARCHIVING row(s)" + c);
                         Separator();
-                        RunSQL("UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = 0, LOCKED_BY = 'SYSTEM' " + c);
+                        RunSQL("UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = 0, LOCKED_BY = 'SYSTEM', "
+                               "LOCK_TIME = NULL " + c);
                         break;
                     case Action::Delete:
                         WriteLog("Deleting NEEDS_ARCHIVING rows " + c);
@@ -79,7 +80,8 @@ int32_t Program::ReleaseQueueRows(const std::string& library, const std::string&
                     case Action::Unlock: {
                         ShowStatus("Unlocking NEEDS_ARCHIVING row(s) " + c);
                         Separator();
-                        std::string statement = "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = 0, LOCKED_BY = ''";
+                        std::string statement =
+                            "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = 0, LOCKED_BY = '', LOCK_TIME = NULL";
                         if (sid != -1) statement += ", RETRY_COUNT = " + dm::FormatWhole(retries + 1) + " ";
                         RunSQL(Trim(statement) + " " + c);
                         break;

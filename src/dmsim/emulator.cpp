@@ -61,6 +61,8 @@ const std::filesystem::path& Emulator::SiteDir() const { return session_->SiteDi
 
 LibraryDb& Emulator::Library(const std::string& name) { return session_->Db(name); }
 
+void Emulator::CloseDatabases() { session_->CloseDatabases(); }
+
 std::string Emulator::SqlBoundLibrary() const {
     auto sql = session_->lastSql.lock();
     return sql ? sql->BoundLibrary() : std::string();

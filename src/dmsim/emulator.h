@@ -58,6 +58,9 @@ public:
     const std::filesystem::path& SiteDir() const;
     // A library's database, for tests and the emulator's object code.
     LibraryDb& Library(const std::string& name);
+    // Closes the open databases (and so their WAL files) when the process
+    // ends without unwinding; no DM object may be used afterwards.
+    void CloseDatabases();
 
     // Observers: the library the SQL object created last is bound to ("" when
     // unbound or none was created), the calls the program made, and the

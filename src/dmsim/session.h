@@ -39,6 +39,9 @@ public:
     // The library's database, opened on first use and set up when new.
     // Throws SiteError for an unknown name, SqliteError when it cannot open.
     LibraryDb& Db(const std::string& library);
+    // Closes every open database, for the end of the process: objects still
+    // holding one must not be used afterwards.
+    void CloseDatabases() { dbs_.clear(); }
 
     void SetClock(ClockFn clock) { clock_ = std::move(clock); }
     TimePoint Now() const { return clock_ ? clock_() : std::chrono::system_clock::now(); }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QString>
 #include <cstdlib>
+#include <cstring>
 
 namespace gui {
 
@@ -10,17 +11,18 @@ namespace {
 
 QtMessageHandler previousHandler = nullptr;
 
-// The offscreen platform reports every window-manager request it cannot
-// honour; an unattended run has no window manager, so those notes are noise.
-void QuietOffscreenHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (type == QtWarningMsg && (message.startsWith("This plugin does not support") ||
-                                 message.startsWith("QStandardPaths: XDG_RUNTIME_DIR not set"))) {
-        return;
-    }
+void QuietPlatformHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (IsPlatformChatter(type, context.category, message)) return;
     if (previousHandler) previousHandler(type, context, message);
 }
 
 }  // namespace
+
+bool IsPlatformChatter(QtMsgType type, const char* category, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) return false;
+    if (category && std::strncmp(category, "qt.qpa", 6) == 0) return true;
+    return message.startsWith("This plugin does not support") || message.startsWith("QStandardPaths: ");
+}
 
 std::unique_ptr<QApplication> CreateApplication(int& argc, char** argv) {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
@@ -28,8 +30,9 @@ std::unique_ptr<QApplication> CreateApplication(int& argc, char** argv) {
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if ((!platform || !*platform) && (!x11 || !*x11) && (!wayland || !*wayland)) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        previousHandler = qInstallMessageHandler(QuietOffscreenHandler);
     }
+    // Before the application exists: the platform speaks while it starts.
+    previousHandler = qInstallMessageHandler(QuietPlatformHandler);
     return std::make_unique<QApplication>(argc, argv);
 }
 

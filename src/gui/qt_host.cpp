@@ -146,6 +146,11 @@ void QtHost::SetMousePointer(platform::MousePointer pointer) {
 
 void QtHost::PumpEvents() { QCoreApplication::processEvents(); }
 
+bool QtHost::HasDisplay() const {
+    const QString platform = QGuiApplication::platformName();
+    return platform != "offscreen" && platform != "minimal";
+}
+
 std::pair<int, int> QtHost::ScreenSizeTwips() const {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return IUiHost::ScreenSizeTwips();

@@ -42,6 +42,8 @@ public:
     void SetMousePointer(platform::MousePointer pointer) override;
     platform::MousePointer GetMousePointer() const override { return pointer_; }
     void PumpEvents() override;
+    // False on the offscreen (and minimal) platform: nobody sees the windows.
+    bool HasDisplay() const override;
 
     // The primary screen's available area.
     std::pair<int, int> ScreenSizeTwips() const override;

@@ -35,6 +35,7 @@ public:
     void SetMousePointer(MousePointer pointer) override { pointer_ = pointer; }
     MousePointer GetMousePointer() const override { return pointer_; }
     void PumpEvents() override;
+    bool HasDisplay() const override { return hasDisplay_; }
 
     // ---- Script -------------------------------------------------------------
     // Answers for the next message boxes, in order; once they are used up a
@@ -59,6 +60,8 @@ public:
     void AtPump(int n, std::function<void()> event);
     // Runs the event at the next pump.
     void Post(std::function<void()> event) { AtPump(1, std::move(event)); }
+    // Stands for a server without a display.
+    void SetHasDisplay(bool hasDisplay) { hasDisplay_ = hasDisplay; }
 
     // ---- Record -------------------------------------------------------------
     const std::vector<Message>& Messages() const { return messages_; }
@@ -87,6 +90,7 @@ private:
     std::multimap<int, std::function<void()>> events_;  // absolute pump number -> event
     int pumpCount_ = 0;
     MousePointer pointer_ = MousePointer::Default;
+    bool hasDisplay_ = true;
 };
 
 }  // namespace platform

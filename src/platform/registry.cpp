@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -221,6 +223,28 @@ FileRegistry::Sections FileRegistry::Load() const {
     return sections;
 }
 
+void FileRegistry::CheckWritable() {
+    const auto folder = userFile_.parent_path();
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) throw RegistryError("cannot create the settings folder " + folder.string() + ": " + ec.message());
+    // A name of this process's own: another program sharing the folder may
+    // be writing the settings file's temporary copy right now.
+    auto probe = userFile_;
+    probe += ".";
+    probe += std::to_string(::getpid());
+    probe += ".probe";
+    {
+        std::ofstream out(probe, std::ios::trunc);
+        if (!out) {
+            const int error = errno;
+            throw RegistryError("cannot write in the settings folder " + folder.string() + ": " +
+                                std::strerror(error));
+        }
+    }
+    std::filesystem::remove(probe, ec);
+}
+
 void FileRegistry::Store(const Sections& sections) const {
     std::error_code ec;
     std::filesystem::create_directories(userFile_.parent_path(), ec);
@@ -239,7 +263,8 @@ void FileRegistry::Store(const Sections& sections) const {
         out.flush();
         if (!out) throw RegistryError("cannot write " + tmp.string());
     }
-    std::filesystem::rename(tmp, userFile_);
+    std::filesystem::rename(tmp, userFile_, ec);
+    if (ec) throw RegistryError("cannot write " + userFile_.string() + ": " + ec.message());
 }
 
 template <typename Fn>

@@ -46,6 +46,8 @@ public:
     // Opens a root of the registry for a walk; throws RegistryError for an
     // unknown code.
     virtual std::shared_ptr<IRegistryKey> OpenRoot(int rootCode) = 0;
+    // Throws RegistryError, saying why, when settings cannot be saved.
+    virtual void CheckWritable() {}
 };
 
 // Registry stand-in: per-user values in a file, machine-wide values in memory.
@@ -63,6 +65,8 @@ public:
     void DeleteSetting(const std::string& app, const std::string& section,
                        const std::string& key) override;
     std::shared_ptr<IRegistryKey> OpenRoot(int rootCode) override;
+    // The settings folder exists or can be made, and a file can be written in it.
+    void CheckWritable() override;
 
     // A machine-wide value; keyPath is a full path such as
     // "HKEY_LOCAL_MACHINE\Software\Vendor\Product".

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <iostream>
 
 namespace platform {
 
@@ -83,7 +84,22 @@ int PosixSystem::RunShell(const std::string& command) {
     return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
 }
 
-void PosixSystem::EndProcess(int exitCode) { std::exit(exitCode); }
+void PosixSystem::WriteStandardError(const std::string& text) {
+    std::string line;
+    for (char c : text) {
+        if (c != '\r') line += c;
+    }
+    std::cerr << line << '\n' << std::flush;
+}
+
+void PosixSystem::EndProcess(int exitCode) {
+    if (beforeEnd_) {
+        auto work = std::move(beforeEnd_);
+        beforeEnd_ = nullptr;
+        work();
+    }
+    std::exit(exitCode);
+}
 
 TestSystem::TestSystem(std::string commandLine, std::string tempFolder, std::string programFolder,
                        std::string computerName)

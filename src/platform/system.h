@@ -3,6 +3,7 @@
 // locking the screen, the text editor and the command shell, and the end of
 // the process.
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,6 +24,8 @@ public:
     virtual bool OpenInEditor(const std::string& path) = 0;
     // Runs a shell command, waiting for it; its exit status.
     virtual int RunShell(const std::string& command) = 0;
+    // One line of the program's own messages on standard error.
+    virtual void WriteStandardError(const std::string& text) = 0;
     // Ends the process at once; never returns.
     [[noreturn]] virtual void EndProcess(int exitCode) = 0;
 };
@@ -49,11 +52,17 @@ public:
     bool LockScreen() override;
     bool OpenInEditor(const std::string& path) override;
     int RunShell(const std::string& command) override;
+    void WriteStandardError(const std::string& text) override;
+    // Runs the last work before the process ends (closing the databases),
+    // then ends it.
     [[noreturn]] void EndProcess(int exitCode) override;
+
+    void SetBeforeEnd(std::function<void()> work) { beforeEnd_ = std::move(work); }
 
 protected:
     std::vector<std::string> args_;
     std::string programFolder_;
+    std::function<void()> beforeEnd_;
 };
 
 // For tests: the process end throws ProcessEnded; names and folders are set.
@@ -67,12 +76,15 @@ public:
     bool LockScreen() override { ++lockCount; return true; }
     bool OpenInEditor(const std::string& path) override { openedInEditor.push_back(path); return true; }
     [[noreturn]] void EndProcess(int exitCode) override { throw ProcessEnded(exitCode); }
+    void WriteStandardError(const std::string& text) override { standardError.push_back(text); }
 
     void SetCommandLine(std::string commandLine) { commandLine_ = std::move(commandLine); }
     void SetComputerName(std::string name) { computerName_ = std::move(name); }
 
     int lockCount = 0;
     std::vector<std::string> openedInEditor;
+    // What the program wrote to standard error, line by line.
+    std::vector<std::string> standardError;
 
 private:
     std::string commandLine_;

@@ -79,6 +79,10 @@ public:
     // Lets pending window events run (input, repaints, clicks).
     virtual void PumpEvents() = 0;
 
+    // Whether anybody can see and answer a window: false on the offscreen
+    // platform of a server.
+    virtual bool HasDisplay() const { return true; }
+
     // The screen's size in twips (15 to a pixel at the usual resolution);
     // saved window positions off the screen are centred again.
     virtual std::pair<int, int> ScreenSizeTwips() const { return {1920 * 15, 1080 * 15}; }

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <set>
 #include <thread>
 
 #include "app/queue_statements.h"
 #include "app_fixture.h"
+#include "core/text.h"
 #include "dmsim/fault_ops.h"
 #include "forms/key_codes.h"
 
@@ -358,6 +361,222 @@ TEST_F(ArchiveRunTest, TwoComputersEmptyOneQueueTogether) {
     EXPECT_FALSE(b->transfer.calls.empty());
 }
 
+// ---- The exit status of an unattended run ------------------------------------
+
+class ExitStatusTest;
+
+struct ExitCase {
+    const char* name;
+    const char* commandLine;
+    // The site before the program opens it, and faults once it is open.
+    std::function<void(ExitStatusTest&)> site;
+    std::function<void(dmsim::Emulator&)> faults;
+    std::map<int32_t, int32_t> results;
+    int status;
+    const char* error;  // a line standard error must hold; "" for none at all
+};
+
+void PrintTo(const ExitCase& c, std::ostream* os) { *os << c.name; }
+
+class ExitStatusTest : public ArchiveRunTest, public testing::WithParamInterface<ExitCase> {
+public:
+    void SetSite(const ExitCase& c) { c.site(*this); }
+    void Sites() { Describe(); }
+    void Arrange() {
+        Describe();
+        Queue("DOCS", "ARCHIVE", {1, 2});
+    }
+    void SiteParameter(const std::string& library, const std::string& name, bool value) {
+        site_.Library(library).Parameter(name, value);
+    }
+};
+
+TEST_P(ExitStatusTest, TellsTheSchedulerWhatHappened) {
+    const auto& c = GetParam();
+    SetSite(c);
+    OpenApp(c.commandLine);
+    if (c.faults) c.faults(*emulator_);
+    transfer_.results = c.results;
+    int code = -1;
+    EXPECT_FALSE(Load(&code));
+    EXPECT_EQ(code, c.status);
+    auto& errors = system_->standardError;
+    if (*c.error) {
+        EXPECT_NE(std::find(errors.begin(), errors.end(), std::string(c.error)), errors.end())
+            << testing::PrintToString(errors);
+    } else {
+        EXPECT_TRUE(errors.empty()) << testing::PrintToString(errors);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, ExitStatusTest,
+    testing::Values(
+        ExitCase{"AllArchived", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); },
+                 nullptr, {}, 0, ""},
+        ExitCase{"NothingQueued", "/G /X /T=Archive2",
+                 [](ExitStatusTest& t) { t.Arrange(); }, nullptr, {}, 0, ""},
+        ExitCase{"FailedDocument", "/G /X /T=ARCHIVE",
+                 [](ExitStatusTest& t) { t.Arrange(); }, nullptr, {{2, 0}}, 1, ""},
+        ExitCase{"UnreachableTarget", "/G /X /T=ARCHIVE",
+                 [](ExitStatusTest& t) { t.Arrange(); },
+                 [](dmsim::Emulator& e) {
+                     e.Faults().On(dmsim::op::kLibraryConnect).ForLibrary("ARCHIVE").Raise(-1, "DM", "offline");
+                 },
+                 {}, 1, "Error: unable to connect to library ARCHIVE"},
+        ExitCase{"SourceUnreachable", "/G /X /S=ARCHIVE /T=DOCS",
+                 [](ExitStatusTest& t) { t.Arrange(); },
+                 [](dmsim::Emulator& e) {
+                     e.Faults().On(dmsim::op::kLibraryConnect).ForLibrary("ARCHIVE").Raise(-1, "DM", "offline");
+                 },
+                 {}, 2, "Error! Unable to connect to source library ARCHIVE"},
+        ExitCase{"SourceRightMissing", "/G /X /T=ARCHIVE",
+                 [](ExitStatusTest& t) {
+                     t.SiteParameter("DOCS", "User.SaveToRemoteLibrary", false);
+                     t.Arrange();
+                 },
+                 nullptr, {}, 2, "Error: You are not allowed to Save to Remote Libraries - cannot continue"},
+        ExitCase{"NoQueueTable", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Sites(); }, nullptr, {}, 2,
+                 "Error: Could not locate Needs_Archiving table in library DOCS"},
+        ExitCase{"MoveToSeveralTargets", "/G /X /M /T=ARCHIVE /T=Archive2",
+                 [](ExitStatusTest& t) { t.Arrange(); }, nullptr, {}, 2,
+                 "Error: A Move can go to one target library only - check a single target library or choose Copy "
+                 "or Transfer"},
+        ExitCase{"NoTarget", "/G /X /T=NOWHERE", [](ExitStatusTest& t) { t.Arrange(); },
+                 nullptr, {}, 4, "Error: No target libraries selected - cannot continue"}),
+    [](const testing::TestParamInfo<ExitCase>& info) { return std::string(info.param.name); });
+
+// ---- Rows of a computer that died ------------------------------------------------
+
+class StaleLockTest : public ArchiveRunTest {
+protected:
+    // Locks rows as another computer did; a NULL time as a program that kept none.
+    void LockAs(const std::string& computer, const std::string& lockTime, const std::string& sids) {
+        site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = '" + computer +
+                              "', LOCK_TIME = " + lockTime + " WHERE SID IN (" + sids + ")");
+    }
+    std::string LockTime(int32_t sid) {
+        return Value("DOCS", "SELECT LOCK_TIME FROM DOCSADM.NEEDS_ARCHIVING WHERE SID = " + std::to_string(sid));
+    }
+};
+
+TEST_F(StaleLockTest, RowsLockedLongerThanTheStaleAgeAreReleasedAndTheOthersCounted) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2, 3, 4, 5});
+    // The clock says 2021-03-05 14:30 UTC.
+    LockAs("DEADPC", "'2021-03-05 10:00:00'", "1, 2");  // 4 h 30 min ago
+    LockAs("BUSYPC", "'2021-03-05 14:00:00'", "3");     // 30 min ago
+    LockAs("OLDPC", "NULL", "4");                       // no time kept
+    StartWithTarget();
+    Go();
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1, 2, 5}));
+    EXPECT_EQ(CountLines("Warning: Released 2 queue row(s) for library ARCHIVE locked by computer DEADPC since "),
+              1u)
+        << LogText();
+    EXPECT_EQ(CountLines("Skipping 2 queue row(s) for library ARCHIVE locked by other computers (BUSYPC: 1, OLDPC: 1)"),
+              1u)
+        << LogText();
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 3), "-1/BUSYPC/0");
+    // The untimed lock ages from the moment it was first seen.
+    EXPECT_EQ(LockTime(4), "2021-03-05 14:30:00");
+
+    clock_.Advance(std::chrono::hours(4));
+    transfer_.calls.clear();
+    Go();
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{3}));  // OLDPC's is 4 h old, not older
+    clock_.Advance(std::chrono::minutes(1));
+    transfer_.calls.clear();
+    Go();
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{4}));
+    EXPECT_EQ(CountLines("locked by computer OLDPC since 2021-03-05 14:30:00"), 1u) << LogText();
+}
+
+TEST_F(StaleLockTest, TheStaleAgeIsASettingInHours) {
+    const struct {
+        const char* stored;
+        bool releasesBusy;  // a lock 30 minutes old
+        bool warned;
+    } cases[] = {{"0.25", true, false}, {" 1 ", false, false}, {"abc", false, true},
+                 {"-2", false, true},   {"0", false, true},    {"", false, false}};
+    Describe();
+    for (const auto& c : cases) {
+        Queue("DOCS", "ARCHIVE", {1});
+        LockAs("BUSYPC", "'2021-03-05 14:00:00'", "1");
+        transfer_.calls.clear();
+        OpenApp();
+        registry_->SaveSetting(core::kProductName, "General", "StaleLockHours", c.stored);
+        ASSERT_TRUE(Load());
+        Go();
+        EXPECT_EQ(transfer_.calls.size(), c.releasesBusy ? 1u : 0u) << c.stored;
+        EXPECT_EQ(CountLines(std::string("Warning: The setting StaleLockHours '") + core::TrimSpace(c.stored) +
+                             "' is no number of hours above 0 - 4 hours are used"),
+                  c.warned ? 1u : 0u)
+            << c.stored;
+        EXPECT_EQ(system_->standardError.size(), c.warned ? 1u : 0u) << c.stored;
+    }
+}
+
+TEST_F(StaleLockTest, AComputerAtWorkKeepsItsLocksYoung) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2, 3});
+    StartWithTarget();
+    std::vector<std::string> times;
+    transfer_.during = [&](int32_t) {
+        times.push_back(LockTime(3));
+        clock_.Advance(std::chrono::hours(2));  // a long document
+    };
+    Go();
+    // Refreshed once a quarter of the stale age has passed: no other
+    // computer takes them for a dead one's.
+    EXPECT_EQ(times, (std::vector<std::string>{"2021-03-05 14:30:00", "2021-03-05 16:30:00", "2021-03-05 18:30:00"}));
+}
+
+// ---- The end asked for from outside ----------------------------------------------
+
+TEST_F(ArchiveRunTest, ASignalCancelsTheRunReleasesItsRowsAndEndsTheProgram) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2, 3});
+    StartWithTarget();
+    transfer_.during = [this](int32_t n) {
+        if (n == 1) form_->EndRequested("SIGTERM received", 143);
+    };
+    try {
+        Go();
+        ADD_FAILURE() << "the program did not end";
+    } catch (const platform::ProcessEnded& e) {
+        EXPECT_EQ(e.ExitCode(), 143);
+    }
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1}));  // the document in hand finished
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 1), "gone");
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 2), "0//0");
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 3), "0//0");
+    EXPECT_EQ(CountLines("Warning: SIGTERM received - ending the program"), 1u);
+
+    // Outside a run the program ends at once.
+    OpenApp();
+    ASSERT_TRUE(Load());
+    try {
+        form_->EndRequested("SIGINT received", 130);
+        ADD_FAILURE() << "the program did not end";
+    } catch (const platform::ProcessEnded& e) {
+        EXPECT_EQ(e.ExitCode(), 130);
+    }
+}
+
+TEST_F(ArchiveRunTest, ACancelBeforeTheFirstDocumentLeavesNoRowLocked) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2});
+    StartWithTarget();
+    // The cancel arrives while the locked rows are read, before any document.
+    window_->LabelStatus.changed.Connect([this] {
+        if (window_->LabelStatus.Caption().rfind("Fetching", 0) == 0) program_->run.CancelRequestedFlag = true;
+    });
+    Go();
+    EXPECT_TRUE(transfer_.calls.empty());
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 1), "0//0");
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 2), "0//0");
+}
+
 }  // namespace
 
 namespace {
@@ -367,16 +586,19 @@ TEST(BatchLockStatement, FormsByEngineAndBatchSize) {
         "WHERE (STATUS = 0 OR STATUS IS NULL) AND (LTRIM(RTRIM(LOCKED_BY)) = '' OR LTRIM(RTRIM(LOCKED_BY)) IS NULL OR "
         "LTRIM(RTRIM(LOCKED_BY)) = 'PC7') AND LTRIM(RTRIM(TARGET_LIBRARY)) = 'O''NEIL'";
     EXPECT_EQ(app::BatchLockStatement(2, "PC7", "O'NEIL", "5", true),
-              "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'PC7' " + rows + " AND ROWNUM <= 5");
+              "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'PC7', LOCK_TIME = SYSDATE " + rows +
+                  " AND ROWNUM <= 5");
     EXPECT_EQ(app::BatchLockStatement(1, "PC7", "O'NEIL", "5", true),
-              "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'PC7' FROM (SELECT TOP 5 * FROM "
+              "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'PC7', LOCK_TIME = GETUTCDATE() FROM "
+              "(SELECT TOP 5 * FROM "
               "[OWNER].NEEDS_ARCHIVING " +
                   rows +
                   " ORDER BY SID DESC) AS NA WHERE NEEDS_ARCHIVING.SID = NA.SID AND NEEDS_ARCHIVING.TARGET_LIBRARY = "
                   "NA.TARGET_LIBRARY");
     for (const char* all : {"0", "", "lots", "-4"}) {
         EXPECT_EQ(app::BatchLockStatement(6, "PC7", "O'NEIL", all, false),
-                  "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'PC7' " + rows)
+                  "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'PC7', LOCK_TIME = GETUTCDATE() " +
+                      rows)
             << all;
     }
 }

@@ -45,6 +45,9 @@ TEST_F(StartupTest, SwitchesBeforeAndAfterTheIniFile) {
         {"/A /PX /RX /L /NV", 1, 0, 0, 1, 0, true, false, false},
         {"/F", 1, 1, 1, 0, 1, false, true, false},
         {"/M /MX", 1, 1, 1, 0, 1, true, false, false},  // never left without a choice
+        // Whole words only: none of these is /M, /F, /A or /L.
+        {"/MODE=COPY /FAST /AXE /LOOP C:/DATA/M /HOME/USER/M", 1, 1, 1, 0, 1, true, false, false},
+        {"/F/AX /nl", 0, 1, 1, 0, 1, false, true, false},
     };
     for (const auto& c : cases) {
         OpenApp(c.commandLine);
@@ -185,6 +188,60 @@ TEST_F(StartupTest, UnbuiltCommandsSaySo) {
     window_->MNDorvaneDisplayRows.Click();
     ASSERT_EQ(ui_.Messages().size(), 2u);
     EXPECT_NE(ui_.Messages()[0].prompt.find("not available"), std::string::npos);
+}
+
+TEST_F(StartupTest, UnknownSwitchesAndLibrariesAreNamedOnTheLogAndStandardError) {
+    OpenApp("/MODE=COPY /FAST /T=NOWHERE /T=ARCHIVE /S=ELSEWHERE /home/user/M");
+    ASSERT_TRUE(Load());
+    const std::vector<std::string> warnings = {
+        "Warning: Unknown command-line switch '/MODE=COPY' ignored",
+        "Warning: Unknown command-line switch '/FAST' ignored",
+        "Warning: Unknown command-line switch '/HOME/USER/M' ignored",
+        "Warning: Unknown library 'ELSEWHERE' named by /S= ignored",
+        "Warning: Unknown library 'NOWHERE' named by /T= ignored",
+    };
+    EXPECT_EQ(system_->standardError, warnings);
+    for (const auto& warning : warnings) EXPECT_EQ(CountLines(warning), 1u) << warning;
+    EXPECT_TRUE(window_->OptionCopy.Value());
+    EXPECT_FALSE(window_->LibBox.Item(0).checked);
+    EXPECT_TRUE(window_->LibBox.Item(1).checked);
+}
+
+TEST_F(StartupTest, WithoutADisplayAnIniFileWithGAndXRunsWithoutWaiting) {
+    Queue("DOCS", "ARCHIVE", {1});
+    OpenApp();
+    ui_.SetHasDisplay(false);
+    std::ofstream(dir_.path() / "prog" / "Dorvane.INI") << "/G\n/X\nTARGETLIB = ARCHIVE\n";
+    int code = -1;
+    EXPECT_FALSE(Load(&code));
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1}));
+    // The first-start notice would have waited for a click nobody can give.
+    EXPECT_TRUE(ui_.Messages().empty());
+    EXPECT_EQ(CountLines("Warning: No display - message box answered OK: With this update, please check all your "
+                         "parameters"),
+              1u)
+        << LogText();
+    ui_.SetHasDisplay(true);
+}
+
+TEST_F(StartupTest, ASettingsFolderThatCannotBeWrittenEndsTheProgramClearly) {
+    for (const char* commandLine : {"", "/G /X"}) {
+        OpenApp(commandLine);
+        std::filesystem::remove_all(dir_.path() / "home");
+        std::ofstream(dir_.path() / "home") << "a file, not a folder";
+        int code = 0;
+        EXPECT_FALSE(Load(&code)) << commandLine;
+        EXPECT_EQ(code, 2) << commandLine;
+        ASSERT_EQ(system_->standardError.size(), 1u) << commandLine;
+        EXPECT_EQ(system_->standardError[0].rfind("Error: Unable to save settings - cannot create the settings "
+                                                  "folder " + (dir_.path() / "home").string(),
+                                                  0),
+                  0u)
+            << system_->standardError[0];
+        EXPECT_TRUE(transfer_.calls.empty());
+        std::filesystem::remove(dir_.path() / "home");
+    }
 }
 
 }  // namespace

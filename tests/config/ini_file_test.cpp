@@ -41,7 +41,7 @@ TEST_F(IniFileTest, SwitchesKeysAndComments) {
     WriteIni("   /ax   ' activity off\r\n"
              "; a comment\n"
              "/Loop\n"
-             "/AXE\n"
+             "/Move /data/M\n"
              "LOOPDELAY = 30 ; seconds\n"
              "retrycount=\n"
              "BatchSize = 12.6\n"
@@ -49,13 +49,14 @@ TEST_F(IniFileTest, SwitchesKeysAndComments) {
              "TARGETLIB = ARCHIVE2\n"
              "TARGETLIB = ARCHIVE2\n"
              "/S=DOCS\n"
-             "/G\n"
-             "/X\n"
-             "/F\n");
+             "/G/X\n"
+             "/F /c\n");
     config_->ReadIni(&splash_);
     auto& w = *window_;
     EXPECT_EQ(w.CheckActivityLog.Value(), 0);
-    EXPECT_EQ(w.CheckLoop.Value(), 1);
+    // Switches are whole words: none of these is /L or /M.
+    EXPECT_EQ(w.CheckLoop.Value(), 0);
+    EXPECT_FALSE(w.OptionMove.Value());
     EXPECT_EQ(w.TextLoopDelay.Text(), "30");
     EXPECT_EQ(w.TextRetryCount.Text(), "0");
     EXPECT_EQ(w.TextBatchSize.Text(), "13");
@@ -64,9 +65,19 @@ TEST_F(IniFileTest, SwitchesKeysAndComments) {
     EXPECT_TRUE(w.LibBox.Item(2).checked);
     EXPECT_EQ(program_->run.CommandLine, "/G /X");
     EXPECT_TRUE(w.OptionTransfer.Value());
+    EXPECT_EQ(w.CheckForMissingColumns.Value(), 1);
     EXPECT_EQ(splash_.LabelStatus.Caption(),
               "Retrieving Session information from " + (dir_.path() / "prog" / "Dorvane.INI").string());
-    EXPECT_EQ(CountLines("Warning:"), 1u) << LogText();  // the /S= line
+    const auto path = (dir_.path() / "prog" / "Dorvane.INI").string();
+    const std::vector<std::string> warnings = {
+        "Warning: " + path + " line 3: unknown switch '/Loop' - ignored",
+        "Warning: " + path + " line 4: unknown switch '/Move' - ignored",
+        "Warning: " + path + " line 4: unknown switch '/data/M' - ignored",
+        "Warning: " + path + " line 11: unknown switch '/S=DOCS' - ignored",
+    };
+    EXPECT_EQ(CountLines("Warning:"), warnings.size()) << LogText();
+    for (const auto& warning : warnings) EXPECT_EQ(CountLines(warning), 1u) << warning;
+    EXPECT_EQ(system_->standardError, warnings);
 }
 
 // A file saved with CRLF line ends reads as one saved with LF.

@@ -81,3 +81,27 @@ TEST(FileRegistry, KeysMatchWithoutCaseAndKeepTheirFirstSpelling) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FileRegistry, AFolderThatCannotTakeSettingsIsReportedNotAborted) {
+    test_support::TempDir dir;
+    FileRegistry fine(dir.path() / "home" / "reg.ini");
+    EXPECT_NO_THROW(fine.CheckWritable());
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "home"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "home"));
+
+    // A file where the folder should be: no folder, even for root.
+    std::ofstream(dir.path() / "blocked") << "x";
+    FileRegistry blocked(dir.path() / "blocked" / "home" / "reg.ini");
+    try {
+        blocked.CheckWritable();
+        ADD_FAILURE() << "no error";
+    } catch (const platform::RegistryError& e) {
+        EXPECT_NE(std::string(e.what()).find((dir.path() / "blocked" / "home").string()), std::string::npos)
+            << e.what();
+    }
+    EXPECT_THROW(blocked.SaveSetting("App", "General", "Locked", "1"), platform::RegistryError);
+}
+
+}  // namespace

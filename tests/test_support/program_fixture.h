@@ -19,6 +19,7 @@
 #include "forms/main_window.h"
 #include "platform/clock.h"
 #include "platform/headless_host.h"
+#include "platform/no_display_host.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "test_support/temp_dir.h"
@@ -36,6 +37,9 @@ protected:
     std::shared_ptr<dm::IDmObjectFactory> factory_;
     platform::ManualClock clock_{FixedStart()};
     platform::HeadlessHost ui_;
+    // As in the program: boxes pass to ui_ while it has a display
+    // (ui_.SetHasDisplay(false) stands for a server without one).
+    platform::NoDisplayHost host_{ui_};
     std::unique_ptr<platform::FileRegistry> registry_;
     std::unique_ptr<platform::TestSystem> system_;
     std::unique_ptr<forms::Dorvane> window_;
@@ -68,7 +72,8 @@ protected:
                                                          (dir_.path() / "prog").string(), "TESTPC");
         window_ = std::make_unique<forms::Dorvane>();
         program_ = std::make_unique<core::Program>(
-            core::PlatformServices{*registry_, *system_, clock_, ui_, *factory_}, *window_);
+            core::PlatformServices{*registry_, *system_, clock_, host_, *factory_}, *window_);
+        host_.SetLog([program = program_.get()](const std::string& line) { program->WriteLog(line); });
         program_->log.LogFilePath = LogPath();
         window_->CheckLogMethod.SetValue(1);
     }

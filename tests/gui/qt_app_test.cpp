@@ -1,0 +1,58 @@
+#include "gui/qt_app.h"
+
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QString>
+
+#include "gui/qt_host.h"
+#include "gui/qt_test_app.h"
+#include "gui/signal_watch.h"
+
+namespace gui {
+namespace {
+
+TEST(QtApp, OnlyThePlatformsChatterIsKeptOffStandardError) {
+    EXPECT_TRUE(IsPlatformChatter(QtWarningMsg, "default", "This plugin does not support propagateSizeHints()"));
+    EXPECT_TRUE(IsPlatformChatter(QtWarningMsg, "default", "This plugin does not support raise()"));
+    EXPECT_TRUE(IsPlatformChatter(QtWarningMsg, "default",
+                                  "QStandardPaths: XDG_RUNTIME_DIR not set, defaulting to '/tmp/runtime-root'"));
+    EXPECT_TRUE(IsPlatformChatter(QtInfoMsg, "qt.qpa.fonts", "Populating font family aliases took 120 ms"));
+    EXPECT_FALSE(IsPlatformChatter(QtWarningMsg, "default", "QWidget::setLayout: Attempting to set QLayout"));
+    EXPECT_FALSE(IsPlatformChatter(QtCriticalMsg, "qt.qpa.xcb", "could not connect to display"));
+    EXPECT_FALSE(IsPlatformChatter(QtFatalMsg, "default", "This plugin does not support anything"));
+}
+
+TEST(QtApp, TheOffscreenPlatformIsNoDisplay) {
+    testing::TestApp();
+    QtHost host;
+    // The tests run offscreen, as a server does.
+    EXPECT_FALSE(host.HasDisplay());
+}
+
+TEST(SignalWatch, ASignalArrivesAsAnEventAtTheNextPump) {
+    testing::TestApp();
+    std::vector<int> received;
+    {
+        SignalWatch watch([&](int signal) { received.push_back(signal); });
+        raise(SIGTERM);
+        raise(SIGINT);
+        // Nothing runs inside the handler: the program hears of it only
+        // when it lets events through.
+        EXPECT_TRUE(received.empty());
+        QElapsedTimer timer;
+        timer.start();
+        while (received.size() < 2 && timer.elapsed() < 5000) QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(received, (std::vector<int>{SIGTERM, SIGINT}));
+    // The watch gone, the signals have their default meaning again.
+    struct sigaction now = {};
+    sigaction(SIGTERM, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+
+}  // namespace
+}  // namespace gui
