@@ -1,4 +1,5 @@
 #include "core/program.h"
+#include "core/sql_transaction.h"
 #include "core/sql_text.h"
 #include "core/text.h"
 #include "forms/main_window.h"
@@ -78,13 +79,12 @@ bool Program::SetKestSetting(const std::string& masterKey, const std::string& se
     } else {
         return false;
     }
-    const bool transactional = !IsOracle(facts.DatabaseEngine);
     bool inserted = false;
+    // Delete and insert as one unit: a failed insert must not lose the
+    // value that was stored.
+    SqlTransaction unit(*this);
     try {
         auto& sql = session.PcdSql;
-        // Delete and insert as one unit: a failed insert must not lose the
-        // value that was stored.
-        if (transactional) RunSQL("BEGIN TRANSACTION");
         RunSQL("DELETE FROM [OWNER].KEST_SETTINGS" + KeyCondition(masterKey, sectionKey, subKey));
         if (sql) sql->ReleaseResults();
         RunSQL("INSERT INTO [OWNER].KEST_SETTINGS (MASTER_KEY, SECTION_KEY, SUB_KEY, KEY_TYPE, " + column +
@@ -95,12 +95,13 @@ bool Program::SetKestSetting(const std::string& masterKey, const std::string& se
     } catch (const dm::DmError&) {
         inserted = false;
     }
-    if (transactional) {
-        try {
-            RunSQL(inserted ? "COMMIT TRANSACTION" : "ROLLBACK TRANSACTION");
-            if (session.PcdSql) session.PcdSql->ReleaseResults();
-        } catch (const dm::DmError&) {
+    try {
+        if (inserted) {
+            unit.Commit();
+        } else {
+            unit.Rollback();
         }
+    } catch (const dm::DmError&) {
     }
     return inserted;
 }

@@ -1,4 +1,4 @@
-// dmsite: creates and inspects emulated DM sites.
+// dmsite: creates, inspects, copies and relocates emulated DM sites.
 
 #include <iostream>
 #include <string>

@@ -1,14 +1,41 @@
 #include "dmsim/emulator.h"
 
+#include <cstdlib>
+#include <fstream>
+
 #include "dmsim/object_factory.h"
 #include "dmsim/session.h"
 #include "dmsim/site_file.h"
+#include "dmsim/site_folder.h"
 #include "dmsim/sql_object.h"
 
 namespace dmsim {
 
+namespace {
+
+SiteSpec OpenSite(const std::filesystem::path& siteDir) {
+    SiteSpec site = ReadSiteFile(siteDir / kSiteFileName);
+    // A copied or moved site names the files of the one it came from.
+    CheckSiteFolder(siteDir, site);
+    return site;
+}
+
+}  // namespace
+
 Emulator::Emulator(const std::filesystem::path& siteDir)
-    : session_(std::make_shared<Session>(siteDir, ReadSiteFile(siteDir / kSiteFileName))) {}
+    : session_(std::make_shared<Session>(siteDir, OpenSite(siteDir))) {
+    // A kill at a chosen DM call, for the crash-recovery trials.
+    if (const char* at = std::getenv("DMSIM_CRASH_AT"); at && *at) session_->Faults().CrashAt(std::atoll(at));
+    // ... and how many calls a whole run makes, so that trials can spread
+    // their crash points over it.
+    if (const char* file = std::getenv("DMSIM_CALLS_FILE"); file && *file) {
+        static std::string callsFile;
+        if (callsFile.empty()) {
+            callsFile = file;
+            std::atexit([] { std::ofstream(callsFile) << FaultInjector::CallsSoFar() << "\n"; });
+        }
+    }
+}
 
 Emulator::~Emulator() = default;
 

@@ -40,7 +40,8 @@ inline constexpr const char* kClientRegistryKey = "HKEY_LOCAL_MACHINE\\Software\
 class Emulator {
 public:
     // Reads the site file of the folder; throws SiteError when it is
-    // missing or malformed. Library databases open on first use.
+    // missing or malformed, or when the site was copied or moved and not
+    // relocated (site_folder.h). Library databases open on first use.
     explicit Emulator(const std::filesystem::path& siteDir);
     ~Emulator();
 

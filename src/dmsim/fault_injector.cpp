@@ -1,11 +1,19 @@
 #include "dmsim/fault_injector.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "dmclient/dm_error.h"
 #include "dmsim/text.h"
 
 namespace dmsim {
+
+namespace {
+int64_t callsSoFar = 0;
+}  // namespace
+
+int64_t FaultInjector::CallsSoFar() { return callsSoFar; }
 
 FaultInjector::Rule::Rule(FaultInjector& injector, std::string op)
     : injector_(injector), op_(std::move(op)) {}
@@ -108,6 +116,8 @@ void FaultInjector::Rule::FailStatus(int32_t status, int32_t code, std::string t
 std::optional<FaultAction> FaultInjector::Check(std::string_view op, const FaultContext& c) {
     std::optional<FaultAction> result;
     if (suspended_) return result;
+    ++callsSoFar;
+    if (crashAt_ > 0 && --crashAt_ == 0) _exit(137);
     for (auto& rule : rules_) {
         if (rule.op_ != op) continue;
         if (rule.library_ && !EqualsNoCase(*rule.library_, c.library)) continue;

@@ -114,10 +114,17 @@ public:
     int Fired(std::string_view op) const;
     // While suspended (fixtures at work) no rule is checked or counted.
     void Suspend(bool on) { suspended_ = on; }
+    // Ends the process abruptly, as a kill does, at the calls-th DM call
+    // from now (0: never), so that crash recovery can be tried at every
+    // step of a run.
+    void CrashAt(int64_t calls) { crashAt_ = calls; }
+    // DM calls checked in this process so far, over every injector.
+    static int64_t CallsSoFar();
     bool Suspended() const { return suspended_; }
 
 private:
     std::vector<Rule> rules_;
+    int64_t crashAt_ = 0;
     bool suspended_ = false;
 };
 

@@ -48,7 +48,8 @@ inline constexpr std::string_view kPropertiesItem = "Properties.Item";
 inline constexpr std::string_view kPropertyValue = "Property.Value";
 
 // SQL object operations match the bound library; Execute also the
-// statement, GetNextKey the key name.
+// statement, the reads of a result (ColumnValue, ColumnInfo, NextRow) the
+// statement that gave it, GetNextKey the key name.
 inline constexpr std::string_view kSqlSetSecurityToken = "Sql.SetSecurityToken";
 inline constexpr std::string_view kSqlSetLibrary = "Sql.SetLibrary";
 inline constexpr std::string_view kSqlDatabaseVendor = "Sql.DatabaseVendor";

@@ -79,6 +79,23 @@ void LibraryDb::CreateCatalogueView() {
         "AND NOT (type = 'trigger' AND name LIKE 'dmsim\\_%' ESCAPE '\\')");
 }
 
+void LibraryDb::AfterCommit(std::function<void()> done, std::function<void()> undone) {
+    if (!InOpenTransaction()) {
+        done();
+        return;
+    }
+    afterCommit_.emplace_back(std::move(done), std::move(undone));
+}
+
+void LibraryDb::TransactionEnded(bool committed) {
+    auto waiting = std::move(afterCommit_);
+    afterCommit_.clear();
+    for (auto& [done, undone] : waiting) {
+        if (committed && done) done();
+        if (!committed && undone) undone();
+    }
+}
+
 bool LibraryDb::InOpenTransaction() const {
     return sqlite3_get_autocommit(connection_->Handle()) == 0;
 }

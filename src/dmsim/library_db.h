@@ -10,11 +10,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "dmsim/date_text.h"
@@ -59,6 +61,12 @@ public:
     template <typename Fn>
     auto InTransaction(Fn&& fn) -> decltype(fn());
 
+    // Work on files that must wait for the open transaction: done at its
+    // commit, or undone at its rollback; done at once outside a transaction.
+    void AfterCommit(std::function<void()> done, std::function<void()> undone);
+    // The outermost transaction ended; runs the waiting work of one kind.
+    void TransactionEnded(bool committed);
+
     // Next value of a key counter; 0 when none can be had.
     int32_t NextKey(std::string_view counter);
     int32_t NextSystemKey() { return NextKey(kSystemKeyCounter); }
@@ -100,6 +108,7 @@ private:
     std::optional<TimePoint> frozenNow_;
     std::unique_ptr<SqliteConnection> connection_;
     std::unique_ptr<TsqlExecutor> tsql_;
+    std::vector<std::pair<std::function<void()>, std::function<void()>>> afterCommit_;
 };
 
 template <typename Fn>
@@ -112,9 +121,11 @@ auto LibraryDb::InTransaction(Fn&& fn) -> decltype(fn()) {
         if constexpr (std::is_void_v<decltype(fn())>) {
             fn();
             connection_->ExecScript(done);
+            if (!nested) TransactionEnded(true);
         } else {
             auto result = fn();
             connection_->ExecScript(done);
+            if (!nested) TransactionEnded(true);
             return result;
         }
     } catch (...) {
@@ -122,6 +133,7 @@ auto LibraryDb::InTransaction(Fn&& fn) -> decltype(fn()) {
             connection_->ExecScript(nested ? "ROLLBACK TO dmsim_work; RELEASE dmsim_work" : "ROLLBACK");
         } catch (...) {
         }
+        if (!nested) TransactionEnded(false);
         throw;
     }
 }

@@ -10,6 +10,7 @@
 #include "dmsim/library_db.h"
 #include "dmsim/link_store.h"
 #include "dmsim/lookup_values.h"
+#include "dmsim/storage_journal.h"
 #include "dmsim/security_rights.h"
 #include "dmsim/version_store.h"
 
@@ -323,15 +324,12 @@ std::optional<Refusal> DeleteProfile(LibraryDb& db, int64_t systemId) {
         RemoveFromAllFolders(db, docNumber);
         RemoveLinksOf(db, systemId);
         db.Exec("DELETE FROM " + db.Table("PROFILE") + " WHERE SYSTEM_ID = ?", {systemId});
+        // Files go only once the rows are gone for good.
+        std::vector<std::filesystem::path> paths;
+        for (const auto& file : files) paths.push_back(NativePath(file));
+        DropComponentFiles(db, paths);
         return std::nullopt;
     });
-    // Files go only once the rows are gone for good.
-    if (!refusal) {
-        for (const auto& file : files) {
-            std::error_code ec;
-            std::filesystem::remove(NativePath(file), ec);
-        }
-    }
     return refusal;
 }
 

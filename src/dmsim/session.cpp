@@ -1,6 +1,7 @@
 #include "dmsim/session.h"
 
 #include "dmsim/library_setup.h"
+#include "dmsim/storage_journal.h"
 
 namespace dmsim {
 
@@ -21,6 +22,7 @@ LibraryDb& Session::Db(const std::string& library) {
     if (found != dbs_.end()) return *found->second;
     auto db = std::make_unique<LibraryDb>(*spec, siteDir_, [this] { return Now(); });
     CreateLibraryDatabase(*db, site_);
+    RecoverComponentFiles(*db);
     return *dbs_.emplace(key, std::move(db)).first->second;
 }
 

@@ -3,6 +3,7 @@
 #include "dmsim/library_db.h"
 #include "dmsim/library_setup.h"
 #include "dmsim/site_file.h"
+#include "dmsim/site_folder.h"
 
 namespace dmsim {
 
@@ -151,6 +152,7 @@ SiteBuilder& SiteBuilder::ClientVersion(std::string version, std::string patchLe
 
 void SiteBuilder::Create() {
     std::filesystem::create_directories(dir_);
+    spec_.folder = SiteFolderText(dir_);
     std::string text = FormatSiteText(spec_);
     // What the emulator reads back must be what was built.
     spec_ = ParseSiteText(text);

@@ -8,6 +8,10 @@
 //   client = DM Client          the DM client's name
 //   version = 10.2              DM client version (machine registry value)
 //   patch = 1                   DM client patch level (machine registry value)
+//   folder = /home/me/dmsite    the folder the site was made in or last
+//                               relocated to; opened elsewhere (copied or
+//                               moved), the site is refused until
+//                               `dmsite relocate` points its paths here
 //
 //   [library DOCS]              one section per library, in the DM's order;
 //                               the name as the DM spells it
@@ -46,6 +50,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 
 namespace dmsim {
@@ -247,6 +252,7 @@ SiteSpec ParseSiteText(const std::string& text) {
                 else if (k == "CLIENT") site.clientName = value;
                 else if (k == "VERSION") site.clientVersion = value;
                 else if (k == "PATCH") site.patchLevel = value;
+                else if (k == "FOLDER") site.folder = value;
                 else throw SiteError("site file line " + std::to_string(line) + ": unknown key " + key);
                 break;
             case Section::Library:
@@ -315,6 +321,7 @@ std::string FormatSiteText(const SiteSpec& site) {
         << "client = " << site.clientName << "\n"
         << "version = " << site.clientVersion << "\n"
         << "patch = " << site.patchLevel << "\n";
+    if (!site.folder.empty()) out << "folder = " << site.folder << "\n";
     for (const auto& lib : site.libraries) {
         out << "\n[library " << lib.name << "]\n"
             << "file = " << lib.file << "\n"
@@ -347,16 +354,55 @@ std::string FormatSiteText(const SiteSpec& site) {
     return out.str();
 }
 
-void WriteSiteFile(const std::filesystem::path& file, const SiteSpec& site) {
+namespace {
+
+// Replaces the file at once, so that a crash leaves the old or the new text.
+void ReplaceFile(const std::filesystem::path& file, const std::string& text) {
     std::filesystem::path tmp = file;
     tmp += ".tmp";
     {
         std::ofstream out(tmp, std::ios::trunc);
         if (!out) throw SiteError("cannot write site file " + file.string());
-        out << FormatSiteText(site);
+        out << text;
         if (!out) throw SiteError("cannot write site file " + file.string());
     }
     std::filesystem::rename(tmp, file);
+}
+
+}  // namespace
+
+void WriteSiteFile(const std::filesystem::path& file, const SiteSpec& site) { ReplaceFile(file, FormatSiteText(site)); }
+
+void RecordSiteFolder(const std::filesystem::path& file, const std::string& folder) {
+    std::ifstream in(file);
+    if (!in) throw SiteError("cannot read site file " + file.string());
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    in.close();
+
+    const std::string entry = "folder = " + folder;
+    std::optional<size_t> siteHeader;
+    bool inSite = false;
+    bool done = false;
+    for (size_t i = 0; i < lines.size() && !done; ++i) {
+        std::string s = Trim(lines[i]);
+        if (s.size() >= 2 && s.front() == '[' && s.back() == ']') {
+            inSite = EqualsNoCase(Trim(s.substr(1, s.size() - 2)), "site");
+            if (inSite) siteHeader = i;
+            continue;
+        }
+        size_t eq = s.find('=');
+        if (inSite && eq != std::string::npos && EqualsNoCase(Trim(s.substr(0, eq)), "folder")) {
+            lines[i] = entry;
+            done = true;
+        }
+    }
+    if (!done && siteHeader) lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*siteHeader) + 1, entry);
+    if (!done && !siteHeader) lines.insert(lines.begin(), {"[site]", entry, ""});
+    std::string text;
+    for (const auto& line : lines) text += line + "\n";
+    ParseSiteText(text);  // what is written must read back
+    ReplaceFile(file, text);
 }
 
 }  // namespace dmsim

@@ -20,6 +20,8 @@ SiteSpec ReadSiteFile(const std::filesystem::path& file);
 SiteSpec ParseSiteText(const std::string& text);
 std::string FormatSiteText(const SiteSpec& site);
 void WriteSiteFile(const std::filesystem::path& file, const SiteSpec& site);
+// Sets the site's recorded folder in its file, keeping every other line.
+void RecordSiteFolder(const std::filesystem::path& file, const std::string& folder);
 
 // A property value as the site file writes it, and back.
 std::string FormatPropertyValue(const dm::Variant& value);

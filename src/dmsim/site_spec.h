@@ -100,6 +100,9 @@ struct SiteSpec {
     std::string clientName = "DM Client";
     std::string clientVersion = "10.2";
     std::string patchLevel = "1";
+    // The folder the site was made in or last relocated to, absolute; the
+    // stored document-server paths point into it. Empty: not recorded.
+    std::string folder;
 
     const LibrarySpec* Find(const std::string& name) const;  // case-insensitive
     LibrarySpec* Find(const std::string& name);

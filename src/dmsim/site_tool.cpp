@@ -11,6 +11,7 @@
 #include "dmsim/library_db.h"
 #include "dmsim/queue_table.h"
 #include "dmsim/site_file.h"
+#include "dmsim/site_folder.h"
 #include "dmsim/tsql_executor.h"
 
 namespace dmsim {
@@ -20,7 +21,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: dmsite COMMAND ...\n"
     "\n"
-    "Creates and inspects emulated DM sites.\n"
+    "Creates, inspects, copies and relocates emulated DM sites.\n"
     "\n"
     "commands:\n"
     "  create DIR [--demo]      a new site: libraries DOCS (primary), ARCHIVE and\n"
@@ -40,6 +41,12 @@ constexpr const char* kUsage =
     "  dump DIR LIBRARY TABLE   prints a table\n"
     "  triggers DIR LIBRARY     lists the triggers the library holds, with their\n"
     "                           tables\n"
+    "  relocate DIR             points the stored document-server locations of a\n"
+    "                           copied or moved site at its folder DIR; names the\n"
+    "                           locations in other folders and leaves them\n"
+    "  copy SRC DST             copies a site into DST (new or empty) and\n"
+    "                           relocates the copy; run it while no program works\n"
+    "                           on SRC\n"
     "  --help                   this text\n";
 
 int Usage(std::ostream& err, const std::string& problem) {
@@ -226,6 +233,22 @@ int AddDocs(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     return 0;
 }
 
+void PrintRelocation(const Relocation& relocation, std::ostream& out) {
+    for (const auto& p : relocation.rewritten) {
+        out << p.library << " " << p.table << "." << p.column << ": " << p.value << " -> " << p.newValue << " ("
+            << p.rows << " row(s))\n";
+    }
+    for (const auto& p : relocation.left) {
+        out << p.library << " " << p.table << "." << p.column << ": " << p.value
+            << " left as it is, in another folder (" << p.rows << " row(s))\n";
+    }
+    if (relocation.formerFolders.empty()) {
+        out << "The site's locations point into its folder " << relocation.folder << " already\n";
+    } else {
+        out << "Site relocated to " << relocation.folder << "\n";
+    }
+}
+
 }  // namespace
 
 int RunSiteTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -244,6 +267,18 @@ int RunSiteTool(const std::vector<std::string>& args, std::ostream& out, std::os
             if (args.size() != 4) return Usage(err, "sql needs DIR LIBRARY STATEMENT");
             Emulator emulator(args[1]);
             return RunStatement(emulator, args[2], args[3], out, err);
+        }
+        if (command == "relocate") {
+            if (args.size() != 2) return Usage(err, "relocate needs DIR");
+            PrintRelocation(RelocateSite(args[1]), out);
+            return 0;
+        }
+        if (command == "copy") {
+            if (args.size() != 3) return Usage(err, "copy needs SRC DST");
+            Relocation relocation = CopySite(args[1], args[2]);
+            out << "Copied site " << args[1] << " to " << args[2] << "\n";
+            PrintRelocation(relocation, out);
+            return 0;
         }
         if (command == "dump") {
             if (args.size() != 4) return Usage(err, "dump needs DIR LIBRARY TABLE");

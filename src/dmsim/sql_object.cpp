@@ -68,6 +68,7 @@ SqlResult SqlObject::Run(const std::string& statement) {
 int32_t SqlObject::Execute(const std::string& statement) {
     auto fault = session_->Faults().Hit(op::kSqlExecute, Context(statement));
     result_ = SqlResult{};
+    statement_ = statement;
     row_ = 0;
     if (fault && fault->kind == FaultAction::Kind::SqlFailure) {
         result_ = SqlResult::Failure(fault->code, fault->text);
@@ -100,7 +101,7 @@ std::string SqlObject::ColumnName(int32_t column) {
 }
 
 dm::Variant SqlObject::ColumnValue(int32_t column) {
-    if (auto f = session_->Faults().Hit(op::kSqlColumnValue, Context())) return f->Value();
+    if (auto f = session_->Faults().Hit(op::kSqlColumnValue, Context(statement_))) return f->Value();
     if (row_ >= result_.rows.size()) return dm::Variant();
     const auto& row = result_.rows[row_];
     if (column < 1 || static_cast<size_t>(column) > row.size()) return dm::Variant();
@@ -108,13 +109,13 @@ dm::Variant SqlObject::ColumnValue(int32_t column) {
 }
 
 dm::Variant SqlObject::ColumnInfo(int32_t column) {
-    if (auto f = session_->Faults().Hit(op::kSqlColumnInfo, Context())) return f->Value();
+    if (auto f = session_->Faults().Hit(op::kSqlColumnInfo, Context(statement_))) return f->Value();
     if (column < 1 || static_cast<size_t>(column) > result_.columnTypes.size()) return dm::Variant();
     return result_.columnTypes[static_cast<size_t>(column) - 1];
 }
 
 bool SqlObject::NextRow() {
-    if (auto f = session_->Faults().Hit(op::kSqlNextRow, Context())) return f->value.ToBool();
+    if (auto f = session_->Faults().Hit(op::kSqlNextRow, Context(statement_))) return f->value.ToBool();
     if (row_ < result_.rows.size()) ++row_;
     return row_ < result_.rows.size();
 }
@@ -124,6 +125,7 @@ void SqlObject::ReleaseResults() {
     int32_t status = result_.status;
     result_ = SqlResult{};
     result_.status = status;
+    statement_.clear();
     row_ = 0;
 }
 

@@ -48,6 +48,7 @@ private:
     const LibrarySpec* bound_ = nullptr;
     std::string token_;
     SqlResult result_;
+    std::string statement_;  // the statement whose result is held
     size_t row_ = 0;
     int32_t errorCode_ = 0;
     std::string errorText_;

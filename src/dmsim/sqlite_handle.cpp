@@ -106,6 +106,15 @@ SqliteConnection::~SqliteConnection() {
     sqlite3_close_v2(db_);
 }
 
+void SqliteConnection::BackupTo(const std::string& schema, const std::string& file) {
+    SqliteConnection target(file);
+    sqlite3_backup* backup = sqlite3_backup_init(target.Handle(), "main", db_, schema.c_str());
+    if (!backup) target.Throw(sqlite3_errcode(target.Handle()));
+    int rc = sqlite3_backup_step(backup, -1);
+    sqlite3_backup_finish(backup);
+    if (rc != SQLITE_DONE) target.Throw(rc);
+}
+
 void SqliteConnection::Throw(int code) const {
     throw SqliteError(code, sqlite3_extended_errcode(db_), sqlite3_errmsg(db_));
 }

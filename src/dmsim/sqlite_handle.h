@@ -86,6 +86,10 @@ public:
     std::unique_ptr<SqliteStatement, void (*)(SqliteStatement*)> Prepare(std::string_view sql);
     // Drops every cached statement (after a schema change by another path).
     void ClearCache();
+    // Copies one database of the connection ("main" or an attached schema)
+    // into a new file through SQLite's online backup, so that a consistent
+    // copy results whatever its journal holds.
+    void BackupTo(const std::string& schema, const std::string& file);
 
     [[noreturn]] void Throw(int code) const;
 

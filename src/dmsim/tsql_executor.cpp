@@ -63,7 +63,10 @@ SqlResult TsqlExecutor::RunTransaction(const Translation& tr) {
                 return Failure({sqlerr::kCommitWithoutBegin, "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."},
                                false);
             }
-            if (--transactions_ == 0) connection.ExecScript("COMMIT");
+            if (--transactions_ == 0) {
+                connection.ExecScript("COMMIT");
+                db_.TransactionEnded(true);
+            }
             break;
         case Translation::TransactionOp::Rollback:
             if (transactions_ == 0) {
@@ -73,6 +76,7 @@ SqlResult TsqlExecutor::RunTransaction(const Translation& tr) {
             }
             transactions_ = 0;
             connection.ExecScript("ROLLBACK");
+            db_.TransactionEnded(false);
             break;
     }
     return SqlResult{};

@@ -8,6 +8,7 @@
 #include "dmsim/doc_storage.h"
 #include "dmsim/library_db.h"
 #include "dmsim/lookup_values.h"
+#include "dmsim/storage_journal.h"
 
 namespace dmsim {
 
@@ -116,10 +117,7 @@ void CreatePlaceholderVersion(LibraryDb& db, int32_t docNumber, int64_t systemId
     const std::string name = ComponentName(DocumentCode(systemId), 1, '!', extension);
     InsertVersionRows(db, docNumber, NewVersionId(db), 1, "!", "1", author, author, "", name, 0);
     WriteDmActivity(db, docNumber, kActivityVersionCreated, "Version 1 created", "1", application);
-    fs::path dir = NativePath(db.DocServerLoc() + DocumentFolder(db));
-    fs::create_directories(dir);
-    std::ofstream file(dir / name, std::ios::binary | std::ios::trunc);
-    if (!file) throw SiteError("cannot create the component file " + (dir / name).string());
+    WriteComponentFile(db, fs::path(), NativePath(db.DocServerLoc() + DocumentFolder(db)) / name);
 }
 
 AddedVersion AddVersion(LibraryDb& db, int64_t profileSystemId, const VersionRequest& request) {
@@ -212,8 +210,7 @@ AddedVersion AddVersion(LibraryDb& db, int64_t profileSystemId, const VersionReq
         WriteDmActivity(db, docNumber, kActivityVersionCreated, "Version " + label + " created", label, application);
         db.Exec("UPDATE " + db.Table("PROFILE") + " SET LAST_EDIT_DATE = ? WHERE SYSTEM_ID = ?",
                 {db.NowText(), profileSystemId});
-        fs::create_directories(target.parent_path());
-        fs::copy_file(source, target, fs::copy_options::overwrite_existing);
+        WriteComponentFile(db, source, target);
         return added;
     });
 }

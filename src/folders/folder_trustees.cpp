@@ -49,6 +49,23 @@ void MarkNoTrustees(core::Program& p, int32_t folder) {
                number);
 }
 
+// Whether the source folder is open to everyone: only a DEFAULT_RIGHTS that
+// reads 0 says so; a read that fails leaves it restricted.
+bool IsOpenToEveryone(core::Program& p, int32_t sourceFolder) {
+    p.RunSQL("SELECT DEFAULT_RIGHTS FROM [OWNER].PROFILE WHERE DOCNUMBER = " + std::to_string(sourceFolder));
+    auto& sql = Require(p.session.PcdSql);
+    const std::string rights = core::Trim(sql->ColumnValue(1).ToText());
+    sql->ReleaseResults();
+    return !rights.empty() && dm::LeadingNumber(rights) == 0;
+}
+
+// The names as a message lists them: "user JSMITH, group LEGAL".
+std::string NameList(const std::vector<std::string>& names) {
+    std::string out;
+    for (const auto& name : names) out += (out.empty() ? "" : ", ") + name;
+    return out;
+}
+
 std::vector<Trustee> ReadTrustees(core::Program& p, int32_t folder, int32_t sourceFolder, bool& docsUsers) {
     std::vector<Trustee> trustees;
     p.RunSQL(
@@ -96,21 +113,28 @@ bool CopyFolderTrustees(core::Program& p, const std::string& library, int32_t fo
 
     bool docsUsers = false;
     const std::vector<Trustee> trustees = ReadTrustees(p, folder, sourceFolder, docsUsers);
+    const bool sourceOpen = trustees.empty() && IsOpenToEveryone(p, sourceFolder);
 
     // Every write below belongs to the target library.
     if (!p.ConnectLibrary(library)) return false;
 
     const size_t count = trustees.size();
-    if (count == 0 || (count == 1 && docsUsers)) {
+    if (sourceOpen || (count == 1 && docsUsers)) {
         MarkNoTrustees(p, folder);
         return false;
     }
 
     const std::string number = std::to_string(folder);
+    const std::string source = "folder #" + std::to_string(sourceFolder) + " in library " + sourceLibrary;
+    if (count == 0) {
+        p.WriteLog("Warning: The trustees of " + source + " could not be read");
+        p.Separator();
+    }
     p.ShowStatus("Processing " + std::to_string(count) + " security entries for document " + number);
     p.Separator();
     Run(p, "DELETE FROM [OWNER].SECURITY WHERE THING = " + ProfileSystemId(folder));
     int32_t added = 0;
+    std::vector<std::string> notFound;
     for (const auto& t : trustees) {
         const std::string kind = t.group ? "group " : "user ";
         const std::string rights = core::Trim(t.rights);
@@ -123,24 +147,41 @@ bool CopyFolderTrustees(core::Program& p, const std::string& library, int32_t fo
         p.WriteLog("Adding " + kind + t.name);
         p.Separator();
         const std::string name = core::DoubleApostrophes(t.name);
+        int32_t rows = 0;
         if (t.group) {
-            added += Run(p, "INSERT INTO [OWNER].SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) SELECT GR.SYSTEM_ID, " +
-                                rights + ", PR.SYSTEM_ID FROM [OWNER].GROUPS GR, [OWNER].PROFILE PR WHERE GR.GROUP_ID = '" +
-                                name + "' AND PR.DOCNUMBER = " + number);
+            rows = Run(p, "INSERT INTO [OWNER].SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) SELECT GR.SYSTEM_ID, " +
+                              rights + ", PR.SYSTEM_ID FROM [OWNER].GROUPS GR, [OWNER].PROFILE PR WHERE GR.GROUP_ID = '" +
+                              name + "' AND PR.DOCNUMBER = " + number);
         } else {
-            added += Run(p, "INSERT INTO [OWNER].SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) SELECT PE.SYSTEM_ID, " +
-                                rights + ", PR.SYSTEM_ID FROM [OWNER].PEOPLE PE, [OWNER].PROFILE PR WHERE PE.USER_ID = '" +
-                                name + "' AND PR.DOCNUMBER = " + number);
+            rows = Run(p, "INSERT INTO [OWNER].SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) SELECT PE.SYSTEM_ID, " +
+                              rights + ", PR.SYSTEM_ID FROM [OWNER].PEOPLE PE, [OWNER].PROFILE PR WHERE PE.USER_ID = '" +
+                              name + "' AND PR.DOCNUMBER = " + number);
         }
+        if (rows == 0) notFound.push_back(kind + t.name);
+        added += rows;
+    }
+    if (!notFound.empty()) {
+        p.WriteLog("Warning: Trustee(s) of " + source + " not found in library " + library + ": " +
+                   NameList(notFound) + " - folder #" + number + " is not opened to them");
+        p.Separator();
     }
 
-    // Own rights without a single row would shut everyone out of the folder.
+    // A copy is never open to more people than its source: with none of the
+    // source's trustees it stays restricted, to the user who made it, who
+    // can then manage it.
     if (added == 0) {
-        p.WriteLog("Warning: No trustee of folder #" + std::to_string(sourceFolder) + " in library " + sourceLibrary +
-                   " could be added in library " + library + " - folder #" + number + " is left without trustees");
+        const std::string user = Require(p.session.ConnectedLibrary)->UserId();
+        added = Run(p, "INSERT INTO [OWNER].SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) SELECT PE.SYSTEM_ID, 255, "
+                       "PR.SYSTEM_ID FROM [OWNER].PEOPLE PE, [OWNER].PROFILE PR WHERE PE.USER_ID = '" +
+                           core::DoubleApostrophes(user) + "' AND PR.DOCNUMBER = " + number);
+        if (added == 0) {
+            p.WriteLog("Error: No trustee of " + source + " could be added in library " + library + " and " + user +
+                       " could not be made one - folder #" + number + " stays restricted without trustees");
+        } else {
+            p.WriteLog("Warning: No trustee of " + source + " could be added in library " + library + " - folder #" +
+                       number + " is restricted to " + user);
+        }
         p.Separator();
-        MarkNoTrustees(p, folder);
-        return false;
     }
     Run(p, "UPDATE [OWNER].PROFILE SET DEFAULT_RIGHTS = 1 WHERE DOCNUMBER = " + number);
 

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "core/program.h"
+#include "core/sql_transaction.h"
 #include "dmclient/dm_error.h"
 #include "removal/local_library.h"
 #include "removal/removal.h"
@@ -57,11 +58,11 @@ bool Removal::ChangeDocNumber(int32_t currentNumber, int32_t newNumber) {
         if (p.facts.QueueTableExists) {
             statements.push_back("DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE SID = " + current + " OR SID = " + wanted);
         }
-        for (const auto& statement : statements) {
-            p.RunSQL(statement);
-            Release(p);
-        }
-        return true;
+        // One unit: a renumbering cut short or failed in part would leave
+        // the document's rows split between the two numbers.
+        core::SqlTransaction unit(p);
+        for (const auto& statement : statements) unit.Run(statement);
+        return unit.Finish();
     } catch (const dm::DmError& e) {
         p.Separator();
         p.WriteLog("ChangeDocNumber:");

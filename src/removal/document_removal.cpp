@@ -3,12 +3,15 @@
 #include <utility>
 #include <vector>
 
+#include "core/file_paths.h"
 #include "core/program.h"
+#include "core/sql_transaction.h"
 #include "core/sql_text.h"
 #include "core/text.h"
 #include "folders/folders.h"
 #include "forms/main_window.h"
 #include "removal/component_files.h"
+#include "removal/first_version_name.h"
 #include "removal/folder_removal.h"
 #include "removal/local_library.h"
 #include "removal/removal.h"
@@ -22,13 +25,15 @@ namespace {
 // Removes document number (not a folder) of the connected library by SQL:
 // its files, folder links, the rows that refer to it and its profile. True
 // only when its PROFILE row is gone afterwards.
-bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number) {
+bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number, bool unfinished) {
     const std::string n = std::to_string(number);
     const std::string library = p.ConnectedLibraryName();
     p.WriteLog("Removing document #" + n + " using SQL");
     p.Separator();
 
-    if (p.MainWindow.CheckMetaData.Value() != 1) {
+    // A metadata-only copy names files of another library, which stay; an
+    // unfinished copy's own files are nobody else's.
+    if (p.MainWindow.CheckMetaData.Value() != 1 || unfinished) {
         ResumeStep(p, [&] {
             p.RunSQL("SELECT P.DOCSERVER_LOC, P.PATH, C.PATH FROM [OWNER].PROFILE P, [OWNER].COMPONENTS C "
                      "WHERE P.DOCNUMBER = C.DOCNUMBER AND P.DOCNUMBER = " +
@@ -36,7 +41,17 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number) {
             const auto files = ReadComponentFiles(p);
             ComponentFileGuard guard(p, number);
             for (const auto& [path, name] : files) {
-                if (!name.empty() && guard.MayRemove(path, name)) p.RemoveFile(path, false);
+                if (name.empty()) continue;
+                if (core::EntryExists(path)) {
+                    if (guard.MayRemove(path, name)) p.RemoveFile(path, false);
+                    continue;
+                }
+                // A first-version fix-up killed between renaming the file and
+                // pointing its row at the new name left it under that name.
+                const auto renamed = FirstVersionFileName(name);
+                if (!renamed) continue;
+                const std::string moved = path.substr(0, path.size() - name.size()) + *renamed;
+                if (core::IsNormalFile(moved) && guard.MayRemove(moved, *renamed)) p.RemoveFile(moved, false);
             }
         });
     }
@@ -60,12 +75,15 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number) {
     });
     for (int32_t parent : parents) folders.SortFolders(parent, p.ConnectedLibraryName());
 
+    // The rows go as one unit; where the engine commits statement by
+    // statement, the document's own activity rows (which carry the mark of
+    // a copy under construction) go last, so that a removal cut short is
+    // found and finished by the next run.
     const std::vector<std::string> statements = {
         "DELETE FROM [OWNER].PROJECT WHERE PROFILE_ID = " + n,
         "DELETE FROM [OWNER].RELATED WHERE ITEM1 = " + n + " OR " + LocalRelatedItem2(n, library),
         "DELETE FROM [OWNER].ACTIVITYLOG WHERE REF_DOCUMENT = " + n + " AND " +
             LocalLibraryCondition("REF_LIBRARY", library),
-        "DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + n,
         "DELETE FROM [OWNER].CHECKOUT WHERE DOCNUMBER = " + n,
         "DELETE FROM [OWNER].NEEDS_INDEXING WHERE DOCNUMBER = " + n,
         "DELETE FROM [OWNER].RESTORE_REQUESTS WHERE DOCNUMBER = " + n,
@@ -75,12 +93,14 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number) {
         "DELETE FROM [OWNER].COMPONENTS WHERE DOCNUMBER = " + n,
         "DELETE FROM [OWNER].VERSIONS WHERE DOCNUMBER = " + n,
         "DELETE FROM [OWNER].PROFILE WHERE DOCNUMBER = " + n,
+        "DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + n,
     };
-    for (const auto& statement : statements) {
-        ResumeStep(p, [&] {
-            p.RunSQL(statement);
-            Release(p);
-        });
+    {
+        // Should a statement fail, none of them stands: the document keeps
+        // what links it to its copies, and a later removal starts afresh.
+        core::SqlTransaction unit(p);
+        for (const auto& statement : statements) ResumeStep(p, [&] { unit.Run(statement); });
+        ResumeStep(p, [&] { unit.Finish(); });
     }
 
     // A statement that failed is only logged; the count tells whether the
@@ -97,30 +117,46 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number) {
     return false;
 }
 
+// Whether the rows the condition selects are known to be none. A failed
+// read answers no rows too: only a count that could be read says so.
+bool NoRows(core::Program& p, const std::string& table, const std::string& condition) {
+    std::string count;
+    ResumeStep(p, [&] {
+        p.RunSQL("SELECT COUNT(*) FROM [OWNER]." + table + " WHERE " + condition);
+        count = ColumnText(p, 1);
+        Release(p);
+    });
+    return !count.empty() && dm::LeadingNumber(count) == 0;
+}
+
 // The number of the copy of document refNumber of refLibrary in the
 // connected library, from the activity entry that records its arrival; 0
-// when there is none. Entries that record a copy going the other way name
-// the original, which is never the one to remove.
+// when there is none, -1 when that cannot be read. Entries that record a
+// copy going the other way name the original, which is never the one to
+// remove.
 int32_t FindReferenceCopy(core::Program& p, int64_t refNumber, const std::string& refLibrary) {
     p.WriteLog("Identifying the target document number for reference document #" + std::to_string(refNumber) +
                " in library " + refLibrary);
     p.Separator();
+    const std::string arrival =
+        "REF_DOCUMENT = " + std::to_string(refNumber) +
+        " AND REF_LIBRARY = (SELECT SYSTEM_ID FROM [OWNER].REMOTE_LIBRARIES WHERE LIBRARY_NAME = '" +
+        core::DoubleApostrophes(refLibrary) +
+        "') AND (ACTIVITY_TYPE = 24 OR (ACTIVITY_TYPE = 0 AND UPPER(ACTIVITY_DESC) LIKE 'COPIED FROM%'))";
     double found = 0;
     ResumeStep(p, [&] {
-        p.RunSQL("SELECT DOCNUMBER FROM [OWNER].ACTIVITYLOG WHERE REF_DOCUMENT = " + std::to_string(refNumber) +
-                 " AND REF_LIBRARY = (SELECT SYSTEM_ID FROM [OWNER].REMOTE_LIBRARIES WHERE LIBRARY_NAME = '" +
-                 core::DoubleApostrophes(refLibrary) +
-                 "') AND (ACTIVITY_TYPE = 24 OR (ACTIVITY_TYPE = 0 AND UPPER(ACTIVITY_DESC) LIKE 'COPIED FROM%'))");
+        p.RunSQL("SELECT DOCNUMBER FROM [OWNER].ACTIVITYLOG WHERE " + arrival);
         found = ColumnNumber(p, 1);
         Release(p);
     });
-    return found >= 1 && found <= INT32_MAX ? static_cast<int32_t>(found) : 0;
+    if (found >= 1 && found <= INT32_MAX) return static_cast<int32_t>(found);
+    return NoRows(p, "ACTIVITYLOG", arrival) ? 0 : -1;
 }
 
 // Removes the document (or, by reference, its copy) from the connected
 // library, in which the user's right to delete has been checked.
 bool RemoveItem(core::Program& p, folders::Folders& folders, FolderRemoval& folderRemoval, int32_t docNumber,
-                const std::string& refLibrary) {
+                const std::string& refLibrary, bool unfinished) {
     auto& session = p.session;
     ResumeStep(p, [&] {
         if (session.CurrentProfile) session.CurrentProfile->Close();
@@ -132,9 +168,15 @@ bool RemoveItem(core::Program& p, folders::Folders& folders, FolderRemoval& fold
     p.WriteLog("Removing Document #" + std::to_string(absNumber));
     p.WriteLog(std::string(80, '-'));
 
-    int32_t number = docNumber;
-    if (!refLibrary.empty() && docNumber < 0) number = FindReferenceCopy(p, absNumber, refLibrary);
+    const bool byReference = !refLibrary.empty() && docNumber < 0;
+    const int32_t number = byReference ? FindReferenceCopy(p, absNumber, refLibrary) : docNumber;
     const std::string library = p.ConnectedLibraryName();
+    if (byReference && number < 0) {
+        p.WriteLog("Error: The copy of document #" + std::to_string(absNumber) + " of library " + refLibrary +
+                   " in library " + library + " could not be identified - nothing removed");
+        p.Separator();
+        return false;
+    }
     if (number <= 0) {
         p.WriteLog("No reference document identified for this document in library " + library);
         return true;
@@ -158,6 +200,14 @@ bool RemoveItem(core::Program& p, folders::Folders& folders, FolderRemoval& fold
         Release(p);
     });
     if (rows == 0) {
+        // A read that failed is no proof of absence: the caller would take
+        // a document that stays for one that is gone.
+        if (!NoRows(p, "PROFILE", "DOCNUMBER = " + n)) {
+            p.WriteLog("Error: Whether document #" + n + " exists in library " + library +
+                       " could not be read - it is NOT removed");
+            p.Separator();
+            return false;
+        }
         p.WriteLog("Document #" + n + " does not appear to exist in library " + library);
         return true;
     }
@@ -170,7 +220,7 @@ bool RemoveItem(core::Program& p, folders::Folders& folders, FolderRemoval& fold
             Release(p);
         });
     }
-    if (application != "FOLDER") return RemoveBySql(p, folders, number);
+    if (application != "FOLDER") return RemoveBySql(p, folders, number, unfinished);
 
     if (status == 19) {
         p.WriteLog("Warning: Document #" + n + " in library " + library +
@@ -183,6 +233,15 @@ bool RemoveItem(core::Program& p, folders::Folders& folders, FolderRemoval& fold
 }  // namespace
 
 bool Removal::RemoveDocument(const std::string& libraryName, int32_t docNumber, const std::string& refLibrary) {
+    return Remove(libraryName, docNumber, refLibrary, false);
+}
+
+bool Removal::RemoveUnfinishedCopy(const std::string& libraryName, int32_t docNumber) {
+    return Remove(libraryName, docNumber, libraryName, true);
+}
+
+bool Removal::Remove(const std::string& libraryName, int32_t docNumber, const std::string& refLibrary,
+                     bool unfinished) {
     core::Program& p = p_;
     if (!p.CheckFusion("RemoveDocument")) return false;
     if (!p.session.ConnectedLibrary) {
@@ -206,7 +265,7 @@ bool Removal::RemoveDocument(const std::string& libraryName, int32_t docNumber, 
                    p.ConnectedLibraryName());
         p.ReportError(0, "", "");
     } else {
-        result = RemoveItem(p, folders_, folderRemoval, docNumber, refLibrary);
+        result = RemoveItem(p, folders_, folderRemoval, docNumber, refLibrary, unfinished);
     }
 
     // Every way out leaves the scratch objects released and the caller's

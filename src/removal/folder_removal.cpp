@@ -65,18 +65,27 @@ bool FolderRemoval::Remove(int32_t number, const std::string& application) {
 
     std::string user;
     ResumeStep(p, [&] { user = Must(p.session.ConnectedLibrary)->UserId(); });
-    if (!UserMayDelete(n, user)) {
+    const DeleteRight right = UserMayDelete(n, user);
+    if (right == DeleteRight::None) {
         p.WriteLog("Warning: " + user + " does not have the right to remove folder #" + folderNumber_ +
                    " in library " + folderLibrary_ + " - nothing changed");
         p.Separator();
         return false;
     }
+    if (right == DeleteRight::ThroughGroup) {
+        p.WriteLog("Note: The right of " + user + " to remove folder #" + folderNumber_ + " in library " +
+                   folderLibrary_ + " comes through a group - the DM decides");
+        p.Separator();
+    }
 
     // A read-only or secured folder could not be taken apart otherwise; the
-    // columns go back as they were when the DM refuses the deletion.
+    // columns go back as they were when the DM refuses the deletion. A
+    // right through a group keeps the security, so that the DM judges it.
     const SavedState saved = ReadState(n);
     ResumeStep(p, [&] {
-        p.RunSQL("UPDATE [OWNER].PROFILE SET STATUS = 0, DEFAULT_RIGHTS = 0, PD_OBJ_TYPE = '0' WHERE DOCNUMBER = " + n);
+        p.RunSQL(std::string("UPDATE [OWNER].PROFILE SET STATUS = 0, ") +
+                 (right == DeleteRight::Held ? "DEFAULT_RIGHTS = 0, " : "") + "PD_OBJ_TYPE = '0' WHERE DOCNUMBER = " +
+                 n);
         Release(p);
     });
 
@@ -160,7 +169,7 @@ bool FolderRemoval::Remove(int32_t number, const std::string& application) {
     return false;
 }
 
-bool FolderRemoval::UserMayDelete(const std::string& number, const std::string& user) {
+FolderRemoval::DeleteRight FolderRemoval::UserMayDelete(const std::string& number, const std::string& user) {
     core::Program& p = p_;
     bool allowed = false;
     ResumeStep(p, [&] {
@@ -188,6 +197,37 @@ bool FolderRemoval::UserMayDelete(const std::string& number, const std::string& 
         auto trustees = p.session.CurrentProfile->Trustees();
         auto entry = trustees ? trustees->ItemByName(user) : nullptr;
         allowed = entry && entry->CanDelete().IsBooleanTrue();
+    });
+    if (allowed) return DeleteRight::Held;
+    return GroupMayDelete(number, user) ? DeleteRight::ThroughGroup : DeleteRight::None;
+}
+
+// Whether a group of the user holds an entry on the folder with the right to
+// delete (ACCESSRIGHTS bit 64). The DM client shows users' entries only, so
+// the rows are read; the DM still has the last word.
+bool FolderRemoval::GroupMayDelete(const std::string& number, const std::string& user) {
+    core::Program& p = p_;
+    const std::string quotedUser = core::DoubleApostrophes(user);
+    // The rows that apply are those of the item the security link names,
+    // where the library has one.
+    const std::string thing = p.facts.HasSecurityLink
+                                  ? "(S.THING = P.SECURITY_LINK OR (S.THING = P.SYSTEM_ID AND (P.SECURITY_LINK IS "
+                                    "NULL OR P.SECURITY_LINK = 0)))"
+                                  : "S.THING = P.SYSTEM_ID";
+    bool allowed = false;
+    ResumeStep(p, [&] {
+        p.RunSQL("SELECT S.ACCESSRIGHTS FROM [OWNER].SECURITY S, [OWNER].PROFILE P WHERE P.DOCNUMBER = " + number +
+                 " AND " + thing +
+                 " AND (S.PERSONORGROUP IN (SELECT GROUPS_SYSTEM_ID FROM [OWNER].PEOPLEGROUPS WHERE PEOPLE_SYSTEM_ID "
+                 "IN (SELECT SYSTEM_ID FROM [OWNER].PEOPLE WHERE USER_ID = '" +
+                 quotedUser + "')) OR S.PERSONORGROUP IN (SELECT PRIMARY_GROUP FROM [OWNER].PEOPLE WHERE USER_ID = '" +
+                 quotedUser + "'))");
+        if (RowCount(p) > 0) {
+            do {
+                if ((static_cast<int64_t>(ColumnNumber(p, 1)) & 64) != 0) allowed = true;
+            } while (!allowed && NextRow(p));
+        }
+        Release(p);
     });
     return allowed;
 }

@@ -24,8 +24,10 @@ public:
     // Removes folder number of the connected library. False, with nothing
     // changed, when its profile cannot be opened or the user may not delete
     // it; false as well when the DM refuses the deletion at the end (the
-    // folder's status and security are then put back). Leaves the folder's
-    // profile in CurrentProfile for the caller's exit to close.
+    // folder's status and security are then put back). A right that comes
+    // only through a group is the DM's to judge: the folder keeps its
+    // security until the deletion. Leaves the folder's profile in
+    // CurrentProfile for the caller's exit to close.
     bool Remove(int32_t number, const std::string& application);
 
     // Releases the relations view and the trustee entry (the scratch objects
@@ -41,7 +43,13 @@ private:
         std::string objectType;
     };
 
-    bool UserMayDelete(const std::string& number, const std::string& user);
+    // Held: the user's own entry, universal access or no trustees allow it.
+    // ThroughGroup: a group of the user holds the right, which the DM client
+    // cannot show; the DM decides.
+    enum class DeleteRight { None, Held, ThroughGroup };
+
+    DeleteRight UserMayDelete(const std::string& number, const std::string& user);
+    bool GroupMayDelete(const std::string& number, const std::string& user);
     SavedState ReadState(const std::string& number);
     void RestoreState(const std::string& number, const SavedState& saved);
     void EmptyFolder();

@@ -23,6 +23,11 @@ public:
     // reference library, the copy of document -docNumber of refLibrary.
     bool RemoveDocument(const std::string& libraryName, int32_t docNumber, const std::string& refLibrary);
 
+    // Removes a document of libraryName that a transfer was building and
+    // never finished. Nothing else can name its files yet, so those in the
+    // library's own storage go in a metadata-only run too.
+    bool RemoveUnfinishedCopy(const std::string& libraryName, int32_t docNumber);
+
     // Moves document currentNumber of the connected library to newNumber,
     // removing what stood under newNumber first.
     bool ChangeDocNumber(int32_t currentNumber, int32_t newNumber);
@@ -32,6 +37,8 @@ public:
     bool ChangeFirstVersion(int32_t docNumber, const std::string& versionLabel);
 
 private:
+    bool Remove(const std::string& libraryName, int32_t docNumber, const std::string& refLibrary, bool unfinished);
+
     core::Program& p_;
     folders::Folders& folders_;
 };

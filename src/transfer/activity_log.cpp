@@ -8,6 +8,7 @@
 #include "forms/main_window.h"
 #include "transfer/date_values.h"
 #include "transfer/activity_log_entry.h"
+#include "transfer/arrival_mark.h"
 #include "transfer/statement_template.h"
 #include "transfer/transfer.h"
 
@@ -78,7 +79,9 @@ void DocumentTransfer::CopyActivityLog() {
     }
     p_.ShowStatus("Processing " + Num(static_cast<int64_t>(v_.ActivityRows.size())) +
                   " ActivityLog entries for Document #" + m);
-    p_.RunSQL("DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + m);
+    // Every row of the new document but its mark.
+    p_.RunSQL("DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + m +
+              (v_.ArrivalMarkId != 0 ? " AND SYSTEM_ID <> " + Num(v_.ArrivalMarkId) : ""));
     sql->ReleaseResults();
 
     const bool oracle = core::IsOracle(p_.facts.DatabaseEngine);
@@ -177,25 +180,47 @@ bool DocumentTransfer::ClearDmActivity() {
     return true;
 }
 
-// The entries of a Copy or a Transfer, the source side first. A Move writes
-// its entry once the source is gone (RemoveMovedSource).
-void DocumentTransfer::WriteTransferEntries() {
+// The entries of a Copy, a Transfer or a Move, the source side first; the
+// new document's mark goes only once both stand. A Move records itself
+// before its source goes, so that a retry finds the copy and only removes
+// the source.
+bool DocumentTransfer::WriteTransferEntries() {
     auto& w = p_.MainWindow;
     const std::string n = Num(v_.DocNumber);
     const std::string m = Num(v_.TargetDocNumber);
     const std::string& s = v_.SourceLibrary;
     const std::string& t = v_.TargetLibrary;
+    bool recorded = false;
     if (w.OptionTransfer.Value()) {
         p_.WriteLog("Document #" + n + " was transferred to " + t + " and will be NOT removed from library " + s +
                     " (if it exists)");
-        AddActivityLogEntry(p_, s, t, v_.DocNumber, v_.TargetDocNumber, kActivityTransferredOut, "Transferred to " + t);
-        AddActivityLogEntry(p_, t, s, v_.TargetDocNumber, v_.DocNumber, kActivityTransferredIn, "Transferred from " + s);
+        recorded =
+            AddActivityLogEntry(p_, s, t, v_.DocNumber, v_.TargetDocNumber, kActivityTransferredOut,
+                                "Transferred to " + t) &&
+            AddActivityLogEntry(p_, t, s, v_.TargetDocNumber, v_.DocNumber, kActivityTransferredIn, "Transferred from " + s);
     } else if (w.OptionCopy.Value()) {
         p_.WriteLog("Document #" + n + " was copied to " + t + " and will NOT be removed from library " + s +
                     " (if it exists)");
-        AddActivityLogEntry(p_, s, t, v_.DocNumber, v_.TargetDocNumber, kActivityCopy, "Copied to #" + m);
-        AddActivityLogEntry(p_, t, s, v_.TargetDocNumber, v_.DocNumber, kActivityCopy, "Copied from #" + n);
+        recorded = AddActivityLogEntry(p_, s, t, v_.DocNumber, v_.TargetDocNumber, kActivityCopy, "Copied to #" + m) &&
+                   AddActivityLogEntry(p_, t, s, v_.TargetDocNumber, v_.DocNumber, kActivityCopy, "Copied from #" + n);
+    } else {
+        recorded = AddActivityLogEntry(p_, s, t, v_.DocNumber, v_.TargetDocNumber, kActivityTransferredOut,
+                                       kMovedTo + t) &&
+                   AddActivityLogEntry(p_, t, s, v_.TargetDocNumber, v_.DocNumber, kActivityTransferredIn,
+                                       "Moved from " + s);
     }
+    if (!recorded) {
+        // Unrecorded, the copy is taken for a half-built one next time and
+        // built again.
+        Fail("Error: The copy of document #" + n + " as document #" + m + " in library " + t +
+             " could not be recorded - it will be tried again");
+        return false;
+    }
+    if (v_.ArrivalMarkId != 0 && Connect(t)) {
+        DropArrivalMark(p_, v_.ArrivalMarkId);
+        v_.ArrivalMarkId = 0;
+    }
+    return true;
 }
 
 }  // namespace transfer

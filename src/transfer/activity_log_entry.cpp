@@ -2,6 +2,7 @@
 
 #include "core/program.h"
 #include "core/sql_text.h"
+#include "core/sql_transaction.h"
 #include "core/text.h"
 #include "forms/main_window.h"
 
@@ -18,6 +19,18 @@ std::string Digits(core::Program& p) {
 }
 
 }  // namespace
+
+std::string ActivityDescription(core::Program& p, const std::string& description) {
+    if (description.size() <= kShortDescription) return core::Trim(description);
+    auto& sql = p.session.PcdSql;
+    p.RunSQL("SELECT COL_LENGTH FROM [OWNER].DOCSCOLUMN WHERE TBNAME = 'ACTIVITYLOG' AND COLNAME = 'ACTIVITY_DESC'");
+    const double width = dm::LeadingNumber(sql->ColumnValue(1).ToText());
+    sql->ReleaseResults();
+    if (width > 0 && width < static_cast<double>(description.size())) {
+        return core::Trim(description.substr(0, static_cast<size_t>(width)));
+    }
+    return description;
+}
 
 bool AddActivityLogEntry(core::Program& p, const std::string& library, const std::string& refLibrary,
                          int32_t docNumber, int32_t refDocument, int32_t activityType,
@@ -57,13 +70,6 @@ bool AddActivityLogEntry(core::Program& p, const std::string& library, const std
                     "(Note: If you are using Windows XP, this is a known DodiDida issue described in SD017875)");
                 p.Separator();
             } else {
-                // The older entries of this kind go only now that the new
-                // entry can be written.
-                if (p.MainWindow.CheckAllAudits.Value() == 0) {
-                    p.RunSQL("DELETE FROM [OWNER].ACTIVITYLOG WHERE ACTIVITY_TYPE = " + std::to_string(activityType) +
-                             " AND DOCNUMBER = " + std::to_string(docNumber) + " AND REF_LIBRARY = " + refLibraryId);
-                    sql->ReleaseResults();
-                }
                 p.ShowStatus("Adding activitylog entry for document #" + std::to_string(docNumber) + " code " +
                              std::to_string(activityType) + " description \"" + description + "\" in library " +
                              connected);
@@ -73,20 +79,17 @@ bool AddActivityLogEntry(core::Program& p, const std::string& library, const std
                          core::DoubleApostrophes(p.session.ConnectedLibrary->UserId()) + "'");
                 const std::string userKey = Digits(p);
                 sql->ReleaseResults();
+                const std::string text = ActivityDescription(p, description);
 
-                std::string text = description;
-                if (text.size() <= kShortDescription) {
-                    text = core::Trim(text);
-                } else {
-                    p.RunSQL("SELECT COL_LENGTH FROM [OWNER].DOCSCOLUMN WHERE TBNAME = 'ACTIVITYLOG' AND "
-                             "COLNAME = 'ACTIVITY_DESC'");
-                    const double width = dm::LeadingNumber(sql->ColumnValue(1).ToText());
+                // The older entries of this kind make way for the new one in
+                // one unit: a crash in between must not leave the document
+                // with neither.
+                core::SqlTransaction unit(p);
+                if (p.MainWindow.CheckAllAudits.Value() == 0) {
+                    p.RunSQL("DELETE FROM [OWNER].ACTIVITYLOG WHERE ACTIVITY_TYPE = " + std::to_string(activityType) +
+                             " AND DOCNUMBER = " + std::to_string(docNumber) + " AND REF_LIBRARY = " + refLibraryId);
                     sql->ReleaseResults();
-                    if (width > 0 && width < static_cast<double>(text.size())) {
-                        text = core::Trim(text.substr(0, static_cast<size_t>(width)));
-                    }
                 }
-
                 const std::string now = engineOracle ? "SYSDATE" : "GETUTCDATE()";
                 const bool startTime = p.facts.HasActivityStartTime;
                 p.RunSQL("INSERT INTO [OWNER].ACTIVITYLOG (SYSTEM_ID, DOCNUMBER, ACTIVITY_DESC, ACTIVITY_TYPE, "
@@ -96,8 +99,13 @@ bool AddActivityLogEntry(core::Program& p, const std::string& library, const std
                          core::DoubleApostrophes(text) + "', " + std::to_string(activityType) + ", " +
                          std::to_string(refDocument) + ", " + refLibraryId + ", " + userKey + ", " + userKey +
                          ", 0, 0, " + now + (startTime ? ", " + now : "") + ")");
+                result = sql->RowsAffected() == 1;
                 sql->ReleaseResults();
-                result = true;
+                if (result) {
+                    unit.Commit();
+                } else {
+                    unit.Rollback();
+                }
             }
         }
     } catch (const dm::DmError& e) {

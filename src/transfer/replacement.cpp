@@ -7,7 +7,6 @@
 #include "core/sql_text.h"
 #include "forms/main_window.h"
 #include "removal/removal.h"
-#include "transfer/activity_log_entry.h"
 #include "transfer/transfer.h"
 
 namespace transfer {
@@ -29,6 +28,21 @@ bool DocumentTransfer::VerifyMove() {
          Num(v_.SourceVersionCount) + " version(s) reached document #" + m + " in library " + v_.TargetLibrary +
          " - it stays in library " + v_.SourceLibrary);
     return false;
+}
+
+// A copy that lacks a version replaces no earlier copy: the earlier one
+// stays and the new one goes.
+bool DocumentTransfer::KeepCompleteEarlierCopies() {
+    if (!v_.IncompleteCopy()) return true;
+    if (!Connect(v_.TargetLibrary)) return false;
+    for (int32_t copy : v_.ReplacedCopies) {
+        if (!ProfileExists(copy)) continue;
+        Fail("Error: " + Num(v_.VersionsMissed()) + " version(s) of document #" +
+             Num(v_.DocNumber) + " could not be copied - document #" + Num(copy) + " in library " +
+             v_.TargetLibrary + " stays as its copy");
+        return false;
+    }
+    return true;
 }
 
 bool DocumentTransfer::ReplaceEarlierCopies() {
@@ -151,8 +165,6 @@ bool DocumentTransfer::RemoveMovedSource() {
         return false;
     }
     v_.SourceRemoved = true;
-    AddActivityLogEntry(p_, v_.TargetLibrary, s, v_.TargetDocNumber, v_.DocNumber, kActivityTransferredIn,
-                        "Moved from " + s);
     return true;
 }
 

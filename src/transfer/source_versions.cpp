@@ -185,18 +185,9 @@ bool DocumentTransfer::CollectVersionRows() {
 }
 
 bool DocumentTransfer::MakeTempDirectory() {
-    namespace fs = std::filesystem;
-    std::string base = p_.platform.system.TempFolder();
-    while (EndsWithSeparator(base) && base.size() > 1) base.pop_back();
-    for (int k = 1; k <= 1000; ++k) {
-        const std::string dir = base + "/Dorvane_" + Num(v_.DocNumber) + "_" + Num(k);
-        std::error_code ec;
-        if (fs::create_directory(fs::path(dir), ec) && !ec) {
-            v_.TempDirectory = dir + "/";
-            return true;
-        }
-    }
-    return false;
+    if (!tempFolder_.Make(p_.platform.system.TempFolder(), v_.DocNumber)) return false;
+    v_.TempDirectory = tempFolder_.Path();
+    return true;
 }
 
 bool DocumentTransfer::CheckOutVersionFiles() {
@@ -339,9 +330,21 @@ void DocumentTransfer::RemoveTempFiles() {
     for (const auto& pending : v_.PendingTempFiles) p_.RemoveFile(pending.Path, false);
     v_.PendingTempFiles.clear();
     if (!v_.TempDirectory.empty()) {
-        std::error_code ec;
-        std::filesystem::remove_all(std::filesystem::path(v_.TempDirectory), ec);
+        tempFolder_.Remove();
         v_.TempDirectory.clear();
+    }
+}
+
+// Once per process: the check-out folders of transfers that died with
+// their process.
+void DocumentTransfer::SweepAbandonedTempFolders() {
+    if (tempFoldersSwept_) return;
+    tempFoldersSwept_ = true;
+    const int removed = TempFolder::SweepAbandoned(p_.platform.system.TempFolder());
+    if (removed > 0) {
+        p_.WriteLog("Removed " + Num(removed) + " temporary folder(s) left by an earlier run in " +
+                    p_.platform.system.TempFolder());
+        p_.Separator();
     }
 }
 

@@ -9,6 +9,7 @@
 #include "core/sql_text.h"
 #include "core/text.h"
 #include "forms/main_window.h"
+#include "transfer/arrival_mark.h"
 #include "transfer/transfer.h"
 
 namespace transfer {
@@ -307,6 +308,17 @@ bool DocumentTransfer::CreateTargetProfile() {
         }
     }
     p_.Separator();
+    // The mark comes first, so that whatever the DM creates from here on is
+    // found again should the run be killed.
+    v_.ArrivalMarkId = WriteArrivalMark(p_, v_.SourceLibrary, v_.DocNumber);
+    if (v_.ArrivalMarkId == 0) {
+        p_.WriteLog("Error: Unable to record the arrival of document #" + Num(v_.DocNumber) + " in library " +
+                    libName + " - cannot continue");
+        p_.Separator();
+        closeProfile();
+        v_.TransferResult = 0;
+        return false;
+    }
     p_.ShowStatus("Saving Profile Object");
     dm::Variant saved;
     try {
@@ -342,6 +354,12 @@ bool DocumentTransfer::CreateTargetProfile() {
         return false;
     }
     v_.AssignedNumber = number;
+    if (!NumberArrivalMark(p_, v_.ArrivalMarkId, number)) {
+        closeProfile();
+        Fail("Error: Unable to record the number of new document #" + Num(number) + " in library " + libName +
+             " - cannot continue");
+        return false;
+    }
     auto library = profile->Library();
     p_.WriteLog("Profile for document #" + Num(number) + " successfully processed to target library " +
                 (library ? library->Name() : ""));

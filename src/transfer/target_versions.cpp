@@ -102,6 +102,7 @@ bool DocumentTransfer::AddTargetVersions() {
             continue;
         }
         if (dm::LeadingNumber(row.Status.ToText()) == 4) {
+            ++v_.VersionsUnavailable;
             skipRow("Skipping version " + r + " - Status is Unavailable");
             continue;
         }

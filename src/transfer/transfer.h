@@ -10,16 +10,23 @@
 // Until then every failure removes what this call created and puts the
 // source back as it was.
 //
+// Whatever a killed run leaves half-done is found again: the new document
+// carries a mark in the target's activity log (arrival_mark.h) from before
+// the DM creates it until both libraries record the copy, and every
+// transfer first removes the half-built copies such marks name.
+//
 // Steps live in files by concern: transfer_driver.cpp (entry, skip rules,
-// earlier copy, end and rollback), source_reading.cpp, source_versions.cpp,
-// target_profile.cpp, target_versions.cpp, metadata_only.cpp,
-// security_fixups.cpp, activity_log.cpp, folders_related.cpp and
-// replacement.cpp (the point of no return).
+// earlier copy, end and rollback), interrupted_copies.cpp,
+// source_reading.cpp, source_versions.cpp, target_profile.cpp,
+// target_versions.cpp, metadata_only.cpp, security_fixups.cpp,
+// activity_log.cpp, folders_related.cpp and replacement.cpp (the point of
+// no return).
 
 #include <cstdint>
 #include <string>
 
 #include "transfer/document_transfer.h"
+#include "transfer/temp_folder.h"
 #include "transfer/working_values.h"
 
 namespace core {
@@ -47,6 +54,12 @@ private:
     enum class Entry { Pass, Refused };
     Entry CheckTransferEntry();
     void RunSteps();
+    // A Move needs the right to remove its source before it builds anything.
+    bool MaySourceBeRemoved();
+
+    // ---- Copies a killed run left behind (interrupted_copies.cpp) -------------
+    bool RepairInterruptedCopies();
+    bool RemoveInterruptedCopy(int32_t docNumber);
     bool ApplySkipRules();
     bool RemoveTargetCopy();
     bool FindEarlierCopy();
@@ -70,6 +83,7 @@ private:
     void WarnMissingVersions();
     bool MakeTempDirectory();
     void RemoveTempFiles();
+    void SweepAbandonedTempFolders();
 
     // ---- Target profile (target_profile.cpp) -----------------------------------
     bool RemoveSameNamedDocuments();
@@ -99,7 +113,7 @@ private:
     void CopyActivityLog();
     void NoteSkippedVersions();
     bool ClearDmActivity();
-    void WriteTransferEntries();
+    bool WriteTransferEntries();
 
     // ---- Folders and related items (folders_related.cpp) -----------------------
     bool CollectFolderChain();
@@ -110,6 +124,7 @@ private:
 
     // ---- Replacing earlier copies, the Move (replacement.cpp) ------------------
     bool VerifyMove();
+    bool KeepCompleteEarlierCopies();
     bool ReplaceEarlierCopies();
     bool RenumberTarget();
     bool HasRowsUnder(int32_t docNumber);
@@ -128,8 +143,10 @@ private:
     dm::Variant Scalar(const std::string& statement);
     std::string Num(int64_t n) const { return std::to_string(n); }
     bool Checked(int value) const { return value == 1; }
-    // A removal with "Overwrite read-only documents" forced on.
-    bool RemoveForced(const std::string& library, int32_t docNumber, const std::string& refLibrary);
+    // A removal with "Overwrite read-only documents" forced on; an
+    // unfinished copy of this transfer's takes its own files with it.
+    bool RemoveForced(const std::string& library, int32_t docNumber, const std::string& refLibrary,
+                      bool unfinishedCopy = false);
     // "YYYY-MM-DD HH:MM:SS" of the program's clock.
     std::string NowText() const;
     // Logs an error and ends the transfer with 0.
@@ -139,6 +156,8 @@ private:
     removal::Removal& removal_;
     folders::Folders& folders_;
     TransferValues v_;
+    TempFolder tempFolder_;
+    bool tempFoldersSwept_ = false;
 };
 
 }  // namespace transfer

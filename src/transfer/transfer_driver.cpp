@@ -10,6 +10,8 @@
 #include "core/text.h"
 #include "forms/main_window.h"
 #include "removal/removal.h"
+#include "transfer/activity_log_entry.h"
+#include "transfer/arrival_mark.h"
 #include "transfer/date_values.h"
 #include "transfer/transfer.h"
 
@@ -23,6 +25,7 @@ int32_t DocumentTransfer::TransferDocument(const std::string& sourceLibrary, con
     v_.DocNumber = docNumber;
     try {
         if (CheckTransferEntry() == Entry::Refused) return 0;
+        SweepAbandonedTempFolders();
         RunSteps();
     } catch (const dm::DmError& e) {
         p_.Separator();
@@ -42,10 +45,18 @@ int32_t DocumentTransfer::TransferDocument(const std::string& sourceLibrary, con
 // transfer.
 void DocumentTransfer::RunSteps() {
     auto& w = p_.MainWindow;
+    const bool move = !w.OptionTransfer.Value() && !w.OptionCopy.Value();
 
+    if (!RepairInterruptedCopies()) return;
     if (!ApplySkipRules()) return;
     if (v_.SourceRowFound && !FindEarlierCopy()) return;
     if (!OpenSourceProfile()) return;
+    if (move && !MaySourceBeRemoved()) return;
+    if (v_.OnlySourceRemovalLeft) {
+        if (!RemoveMovedSource()) return;
+        FinishTransfer();
+        return;
+    }
 
     if (!ReadSourceColumns()) return;
     if (Cancelled()) return;
@@ -90,15 +101,32 @@ void DocumentTransfer::RunSteps() {
     // The new document stands complete: earlier copies make way for it,
     // then the source learns where it went.
     if (!VerifyMove()) return;
+    if (!KeepCompleteEarlierCopies()) return;
     if (!ReplaceEarlierCopies()) return;
     if (!ClearDmActivity()) return;
-    WriteTransferEntries();
+    if (!WriteTransferEntries()) return;
+    if (v_.IncompleteCopy()) {
+        // Recorded, so that the next try replaces it; the source stays as
+        // it is until a complete copy stands.
+        Fail("Error: Document #" + Num(v_.DocNumber) + " was copied to document #" + Num(v_.TargetDocNumber) +
+             " in library " + v_.TargetLibrary + " without " + Num(v_.VersionsMissed()) +
+             " of its version(s) - it will be tried again");
+        return;
+    }
     if (!RelinkRelatedItems()) return;
     if (!RemoveFromSourceFolders()) return;
     if (!MarkSourceReadOnly()) return;
-    if (!w.OptionTransfer.Value() && !w.OptionCopy.Value() && !RemoveMovedSource()) return;
+    if (move && !RemoveMovedSource()) return;
     RemoveTempFiles();
     FinishTransfer();
+}
+
+bool DocumentTransfer::MaySourceBeRemoved() {
+    auto& lib = p_.session.ConnectedLibrary;
+    if (core::Program::HasRight(lib, "User.DocDelete")) return true;
+    Fail("Error: " + lib->UserId() + " does not have permission to delete documents in library " +
+         p_.ConnectedLibraryName() + " - document #" + Num(v_.DocNumber) + " will NOT be moved");
+    return false;
 }
 
 DocumentTransfer::Entry DocumentTransfer::CheckTransferEntry() {
@@ -195,11 +223,14 @@ bool DocumentTransfer::FindEarlierCopy() {
     const std::string& t = v_.TargetLibrary;
     p_.ShowStatus("Determining whether document #" + Num(n) + " has already been transferred to library " + t);
     p_.Separator();
-    p_.RunSQL("SELECT A.REF_DOCUMENT FROM [OWNER].ACTIVITYLOG A LEFT OUTER JOIN [OWNER].REMOTE_LIBRARIES RL "
-              "ON RL.SYSTEM_ID = A.REF_LIBRARY WHERE A.DOCNUMBER = " +
+    p_.RunSQL("SELECT A.REF_DOCUMENT, A.ACTIVITY_TYPE, A.ACTIVITY_DESC FROM [OWNER].ACTIVITYLOG A LEFT OUTER JOIN "
+              "[OWNER].REMOTE_LIBRARIES RL ON RL.SYSTEM_ID = A.REF_LIBRARY WHERE A.DOCNUMBER = " +
               Num(n) + " AND A.ACTIVITY_TYPE IN (0, 25) AND RL.LIBRARY_NAME = '" + core::DoubleApostrophes(t) + "'");
+    bool movedThere = false;
     if (sql->RowCount() >= 1) {
         v_.EarlierCopy = sql->ColumnValue(1).ToLong();
+        movedThere = sql->ColumnValue(2).ToLong() == kActivityTransferredOut &&
+                     core::Upper(sql->ColumnValue(3).ToText()).rfind(core::Upper(kMovedTo), 0) == 0;
         p_.WriteLog("Document # " + Num(n) + " was previously processed to # " + Num(v_.EarlierCopy) + " in library " +
                     t);
     } else {
@@ -226,7 +257,19 @@ bool DocumentTransfer::FindEarlierCopy() {
             v_.EarlierCopyConfirmed = true;
             const dm::Variant copyEdited =
                 Scalar("SELECT LAST_EDIT_DATE FROM [OWNER].PROFILE WHERE DOCNUMBER = " + Num(v_.EarlierCopy));
-            if (MinuteBoundaries(v_.SourceLastEditDate, copyEdited) > 0) {
+            const int64_t newer = MinuteBoundaries(v_.SourceLastEditDate, copyEdited);
+            const auto& w = p_.MainWindow;
+            if (movedThere && newer >= 0 && !w.OptionCopy.Value() && !w.OptionTransfer.Value()) {
+                // A Move got as far as recording its complete copy; the
+                // source was not edited since, so only its removal is left.
+                p_.WriteLog("Document #" + Num(n) + " was moved to document #" + Num(v_.EarlierCopy) + " in library " +
+                            t + " already - only its removal from library " + v_.SourceLibrary + " is left");
+                p_.Separator();
+                v_.OnlySourceRemovalLeft = true;
+                v_.TargetDocNumber = v_.EarlierCopy;
+                return Connect(source);
+            }
+            if (newer > 0) {
                 p_.WriteLog("Document #" + Num(v_.EarlierCopy) + " in library " + t +
                             " was edited more recently than document #" + Num(n) + " in library " +
                             v_.SourceLibrary);
@@ -329,17 +372,25 @@ void DocumentTransfer::RollBackTransfer() {
     std::vector<int32_t> created;
     if (v_.AssignedNumber > 0) created.push_back(v_.AssignedNumber);
     if (v_.RenumberedTo > 0 && v_.RenumberedTo != v_.AssignedNumber) created.push_back(v_.RenumberedTo);
+    bool allRemoved = true;
     if (!created.empty()) {
         p_.WriteLog("Error: Document transfer unsuccessful - rolling back");
         p_.Separator();
         for (int32_t number : created) {
-            if (!removal_.RemoveDocument(v_.TargetLibrary, number, v_.SourceLibrary)) {
+            if (!removal_.RemoveUnfinishedCopy(v_.TargetLibrary, number)) {
                 p_.WriteLog("Error: Document #" + Num(number) + " was NOT removed from library " + v_.TargetLibrary);
                 p_.Separator();
+                allRemoved = false;
             }
         }
         v_.AssignedNumber = 0;
         v_.RenumberedTo = 0;
+    }
+    // A copy that could not be removed keeps its mark: the next transfer of
+    // the document removes it.
+    if (v_.ArrivalMarkId != 0 && allRemoved && Connect(v_.TargetLibrary)) {
+        DropArrivalMark(p_, v_.ArrivalMarkId);
+        v_.ArrivalMarkId = 0;
     }
     if (!v_.ParkedNames.empty() && Connect(v_.TargetLibrary)) {
         for (const auto& [number, name] : v_.ParkedNames) {
@@ -417,13 +468,15 @@ dm::Variant DocumentTransfer::Scalar(const std::string& statement) {
     return value;
 }
 
-bool DocumentTransfer::RemoveForced(const std::string& library, int32_t docNumber, const std::string& refLibrary) {
+bool DocumentTransfer::RemoveForced(const std::string& library, int32_t docNumber, const std::string& refLibrary,
+                                    bool unfinishedCopy) {
     auto& box = p_.MainWindow.CheckOverwriteReadOnly;
     const int saved = box.Value();
     box.SetValue(1);
     bool removed = false;
     try {
-        removed = removal_.RemoveDocument(library, docNumber, refLibrary);
+        removed = unfinishedCopy ? removal_.RemoveUnfinishedCopy(library, docNumber)
+                                 : removal_.RemoveDocument(library, docNumber, refLibrary);
     } catch (...) {
         box.SetValue(saved);
         throw;

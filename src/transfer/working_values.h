@@ -128,6 +128,12 @@ struct TransferValues {
     // From here on the target holds only the new document's final state:
     // no rollback any more.
     bool PastPointOfNoReturn = false;
+    // The mark in the target's activity log that names the new document
+    // until both libraries record it (arrival_mark.h); 0 when none stands.
+    int32_t ArrivalMarkId = 0;
+    // An earlier Move's complete copy stands in the target and only the
+    // removal of the source is left to do.
+    bool OnlySourceRemovalLeft = false;
 
     // Source reading.
     std::vector<ProfileColumnValue> ColumnValues;  // 1-based; entry 0 unused
@@ -154,6 +160,11 @@ struct TransferValues {
     int32_t VersionsNotProcessed = 0;
     int32_t VersionsFailed = 0;   // rows the target refused
     int32_t VersionsWritten = 0;  // rows that reached the target
+    int32_t VersionsUnavailable = 0;  // left out by their status, counted in VersionsNotProcessed too
+    // Some version could not be copied: the document is not done, and its
+    // copy replaces no complete one.
+    int32_t VersionsMissed() const { return VersionsNotProcessed - VersionsUnavailable + VersionsFailed; }
+    bool IncompleteCopy() const { return VersionsMissed() > 0; }
     bool SourceReadOnly = false;
     std::string SourceReadOnlyDate;
     std::string SourceDocServer;

@@ -249,6 +249,20 @@ TEST_F(ArchiveRunTest, CopiesQueuedBackByAMixedCaseTargetAreRemoved) {
     EXPECT_EQ(QueueState("Archive2", "DOCS", 801), "gone");
 }
 
+// Only a real copy has rows the target queued back to the source: a
+// skipped document leaves the target's queue as it is.
+TEST_F(ArchiveRunTest, ASkippedDocumentLeavesTheTargetsQueueAlone) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2, 3});
+    Queue("ARCHIVE", "DOCS", {801, 802});
+    StartWithTarget();
+    transfer_.results = {{1, 801}, {2, -1}, {3, 0}};
+    Go();
+    EXPECT_EQ(QueueState("ARCHIVE", "DOCS", 801), "gone");
+    EXPECT_EQ(QueueState("ARCHIVE", "DOCS", 802), "0//0");
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 2), "gone");
+}
+
 TEST_F(ArchiveRunTest, UnreachableTargetIsSkippedForTheRunButStaysChecked) {
     Describe();
     Queue("DOCS", "ARCHIVE", {1});

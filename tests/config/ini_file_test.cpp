@@ -69,6 +69,17 @@ TEST_F(IniFileTest, SwitchesKeysAndComments) {
     EXPECT_EQ(CountLines("Warning:"), 1u) << LogText();  // the /S= line
 }
 
+// A file saved with CRLF line ends reads as one saved with LF.
+TEST_F(IniFileTest, CrlfLinesChooseTheSourceAndCheckTheTarget) {
+    WriteIni("SOURCELIB = archive\r\n"
+             "TARGETLIB = ARCHIVE2\r\n");
+    config_->ReadIni(&splash_);
+    EXPECT_EQ(window_->SourceLibraryCombo.Text(), "Archive");
+    EXPECT_FALSE(window_->LibBox.Item(0).checked);
+    EXPECT_TRUE(window_->LibBox.Item(2).checked);
+    EXPECT_EQ(CountLines("Warning:"), 0u) << LogText();
+}
+
 TEST_F(IniFileTest, BadLinesAreWarnedWithTheirNumberAndSkipped) {
     window_->TextBatchSize.SetText("5");
     WriteIni("BATCHSIZE = lots\n"

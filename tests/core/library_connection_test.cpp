@@ -45,6 +45,31 @@ TEST_F(ConnectLibraryTest, WritesTheNoTrusteesSecurityRowOncePerRun) {
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM [OWNER].SECURITY WHERE PERSONORGROUP = 0 AND THING = 0"), "0");
 }
 
+// The library's no-trustees row: written when missing, raised to full
+// rights when lower, never written twice.
+TEST_F(ConnectLibraryTest, TheNoTrusteesSecurityRowIsWrittenOnlyWhenMissing) {
+    CreateSite();
+    const char* const noTrustees = "FROM DOCSADM.SECURITY WHERE PERSONORGROUP = 0 AND THING = 0";
+    struct Case {
+        const char* name;
+        const char* before;  // the rows before the program starts
+    };
+    const Case cases[] = {
+        {"missing", ""},
+        {"there", "INSERT INTO DOCSADM.SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) VALUES (0, 255, 0)"},
+        {"lower rights", "INSERT INTO DOCSADM.SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) VALUES (0, 63, 0)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        site_.Sql("DOCS", std::string("DELETE ") + noTrustees);
+        if (*c.before) site_.Sql("DOCS", c.before);
+        Open();
+        Start();
+        EXPECT_EQ(Count("DOCS", std::string("SELECT COUNT(*) ") + noTrustees), 1);
+        EXPECT_EQ(Value("DOCS", std::string("SELECT ACCESSRIGHTS ") + noTrustees), "255");
+    }
+}
+
 TEST_F(ConnectLibraryTest, OwnerComesFromTheRemoteLibrariesRowOfThePreviousLibrary) {
     site_.Library("DOCS").SettingsTable(true);
     site_.Library("ARCHIVE").Owner("ARCHADM");

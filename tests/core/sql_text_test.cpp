@@ -54,6 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "SET D = TRY_CAST(NULL AS DATETIME), E = CAST(NULL AS INT)", 1, "13.0.5026.0", "10", false},
         Rewrite{"sqlserver_old_try_cast", "SET D = TRY_CAST('2021-01-01' AS DATETIME)",
                 "SET D = CAST('2021-01-01' AS DATETIME)", 1, "10.50.6000.34", "10", false},
+        Rewrite{"sqlserver_11_try_cast", "SET D = TRY_CAST('2021-01-01' AS DATETIME)",
+                "SET D = TRY_CAST('2021-01-01' AS DATETIME)", 1, "11.0.2100.60", "10", false},
         Rewrite{"sqlserver_no_version", "SET D = TRY_CAST(X AS DATETIME)", "SET D = CAST(X AS DATETIME)", 6, "", "10", false},
         Rewrite{"sqlserver_oracle_text_untouched", "WHERE A <> B", "WHERE A <> B", 1, "13", "10", false},
         Rewrite{"item_type_one_char", "SELECT P.ITEM_TYPE, A.APPLICATION FROM [OWNER].PROFILE P",

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "test_support/temp_dir.h"
@@ -53,12 +54,14 @@ TEST_F(DmsiteTool, HelpListsTheCommandsAndBadArgumentsFail) {
     Outcome help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
     for (const char* command :
-         {"create DIR", "add-docs DIR LIBRARY N V S", "sql DIR LIBRARY", "queue DIR SOURCE TARGET", "dump DIR"}) {
+         {"create DIR", "add-docs DIR LIBRARY N V S", "sql DIR LIBRARY", "queue DIR SOURCE TARGET", "dump DIR",
+          "relocate DIR", "copy SRC DST"}) {
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
     }
     for (const auto& args : std::vector<std::vector<std::string>>{
              {}, {"bogus"}, {"create"}, {"create", Site(), "--fast"}, {"sql", Site(), "DOCS"},
-             {"queue", Site(), "DOCS", "ARCHIVE", "12x"}, {"dump", Site(), "DOCS", "PROFILE; DROP"}}) {
+             {"queue", Site(), "DOCS", "ARCHIVE", "12x"}, {"dump", Site(), "DOCS", "PROFILE; DROP"},
+             {"relocate"}, {"copy", Site()}}) {
         Outcome bad = Run(args);
         EXPECT_EQ(bad.status, 2) << (args.empty() ? "" : args[0]);
         EXPECT_NE(bad.err.find("usage: dmsite"), std::string::npos);
@@ -170,6 +173,102 @@ TEST_F(DmsiteTool, AddDocsMakesDocumentsWithVersionsOfTheGivenSize) {
         EXPECT_EQ(Run(args).status, 2);
     }
     EXPECT_EQ(Run({"add-docs", Site(), "NOWHERE", "1", "1", "1"}).status, 1);
+}
+
+// Every file below a folder with its bytes, by relative path.
+std::map<std::string, std::string> FilesBelow(const std::filesystem::path& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
+        if (e.is_regular_file()) files[e.path().lexically_relative(dir).string()] = Slurp(e.path());
+    }
+    return files;
+}
+
+TEST_F(DmsiteTool, ACopiedSiteIsRefusedUntilRelocated) {
+    // A site of this version records its folder; an older one is told by
+    // its DOCSERVERS rows.
+    for (bool recorded : {true, false}) {
+        SCOPED_TRACE(recorded ? "recorded folder" : "no recorded folder");
+        const std::string original = (dir_.path() / (recorded ? "new" : "old")).string();
+        const std::string copy = original + "-copy";
+        ASSERT_EQ(Run({"create", original}).status, 0);
+        if (!recorded) {
+            std::string text = Slurp(original + "/site.ini");
+            const size_t at = text.find("folder = ");
+            ASSERT_NE(at, std::string::npos);
+            text.erase(at, text.find('\n', at) + 1 - at);
+            std::ofstream(original + "/site.ini", std::ios::trunc) << text;
+        }
+        std::filesystem::copy(original, copy, std::filesystem::copy_options::recursive);
+
+        const std::string locations = "SELECT LOCATION FROM [OWNER].DOCSERVERS";
+        for (const auto& args : std::vector<std::vector<std::string>>{{"sql", copy, "DOCS", locations},
+                                                                     {"queue", copy, "DOCS", "ARCHIVE"},
+                                                                     {"add-docs", copy, "DOCS", "1", "1", "10"}}) {
+            Outcome refused = Run(args);
+            EXPECT_EQ(refused.status, 1) << args[0];
+            EXPECT_NE(refused.err.find("point into " + original + ", not into its own folder " + copy),
+                      std::string::npos)
+                << refused.err;
+            EXPECT_NE(refused.err.find("run: dmsite relocate " + copy + "\n"), std::string::npos) << refused.err;
+        }
+
+        Outcome relocated = Run({"relocate", copy});
+        ASSERT_EQ(relocated.status, 0) << relocated.err;
+        EXPECT_NE(relocated.out.find("ARCHIVE DOCSERVERS.LOCATION: " + original + "/docserver/ARCHIVE/ -> " + copy +
+                                     "/docserver/ARCHIVE/ (1 row(s))\n"),
+                  std::string::npos)
+            << relocated.out;
+        EXPECT_NE(relocated.out.find("Site relocated to " + copy + "\n"), std::string::npos);
+        EXPECT_EQ(Run({"sql", copy, "DOCS", locations}).out, "LOCATION\n" + copy + "/docserver/DOCS/\n");
+        EXPECT_EQ(Run({"sql", original, "DOCS", locations}).out, "LOCATION\n" + original + "/docserver/DOCS/\n");
+        EXPECT_NE(Run({"relocate", copy}).out.find("already"), std::string::npos);
+    }
+}
+
+TEST_F(DmsiteTool, CopyingASiteRelocatesItsOwnLocationsAndNamesOthers) {
+    const std::string source = Site();
+    const std::string target = (dir_.path() / "copy").string();
+    const std::string elsewhere = (dir_.path() / "other" / "docserver" / "DOCS").string() + "/";
+    ASSERT_EQ(Run({"create", source, "--demo"}).status, 0);
+    // A metadata-only archive: its documents name the files of DOCS, and of
+    // a library in another site.
+    Outcome archived = Run({"sql", source, "ARCHIVE",
+                            "INSERT INTO [OWNER].PROFILE (SYSTEM_ID, DOCNUMBER, STATUS, DOCSERVER_LOC, PATH) VALUES "
+                            "(90001, 1, 0, '" + source + "/docserver/DOCS/', 'DOCSADM/'), "
+                            "(90002, 2, 0, '" + elsewhere + "', 'DOCSADM/')"});
+    ASSERT_EQ(archived.status, 0) << archived.err;
+
+    Outcome copied = Run({"copy", source, target});
+    ASSERT_EQ(copied.status, 0) << copied.err;
+    EXPECT_NE(copied.out.find("ARCHIVE PROFILE.DOCSERVER_LOC: " + source + "/docserver/DOCS/ -> " + target +
+                              "/docserver/DOCS/ (1 row(s))\n"),
+              std::string::npos)
+        << copied.out;
+    EXPECT_NE(copied.out.find("ARCHIVE PROFILE.DOCSERVER_LOC: " + elsewhere +
+                              " left as it is, in another folder (1 row(s))\n"),
+              std::string::npos)
+        << copied.out;
+
+    const std::string archive = "SELECT DOCNUMBER, DOCSERVER_LOC FROM [OWNER].PROFILE ORDER BY DOCNUMBER";
+    Outcome copyRows = Run({"sql", target, "ARCHIVE", archive});
+    EXPECT_EQ(copyRows.status, 0) << copyRows.err;
+    EXPECT_EQ(copyRows.out, "DOCNUMBER\tDOCSERVER_LOC\n1\t" + target + "/docserver/DOCS/\n2\t" + elsewhere + "\n");
+    EXPECT_EQ(Run({"sql", source, "ARCHIVE", archive}).out,
+              "DOCNUMBER\tDOCSERVER_LOC\n1\t" + source + "/docserver/DOCS/\n2\t" + elsewhere + "\n");
+    Outcome foreign = Run({"sql", target, "DOCS",
+                           "SELECT COUNT(*) AS N FROM [OWNER].PROFILE WHERE DOCSERVER_LOC NOT LIKE '" + target +
+                               "/%'"});
+    EXPECT_EQ(foreign.out, "N\n0\n") << foreign.err;
+    EXPECT_EQ(FilesBelow(target + "/docserver"), FilesBelow(source + "/docserver"));
+    EXPECT_EQ(Run({"sql", target, "DOCS", "SELECT COUNT(*) FROM [OWNER].VERSIONS"}).out,
+              Run({"sql", source, "DOCS", "SELECT COUNT(*) FROM [OWNER].VERSIONS"}).out);
+
+    Outcome again = Run({"copy", source, target});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.err.find("not an empty folder"), std::string::npos) << again.err;
+    EXPECT_EQ(Run({"copy", source, source + "/inside"}).status, 1);
+    EXPECT_FALSE(std::filesystem::exists(source + "/inside"));
 }
 
 }  // namespace

@@ -280,6 +280,11 @@ TEST_F(SessionTest, EachSqlOperationFailsOnDemand) {
     f.On(op::kSqlColumnValue).Times(1).Raise(22, "DM", "injected");
     ExpectRaise([&] { sql->ColumnValue(1); }, 22);
     EXPECT_EQ(sql->ColumnValue(1).ToLong(), 3) << "once only";
+    // Reads of a result match the statement that gave it.
+    f.On(op::kSqlColumnValue).ForStatement("FROM DOCSADM.PEOPLE").Answer(std::string("0"));
+    EXPECT_EQ(sql->ColumnValue(1).ToLong(), 3);
+    ASSERT_EQ(sql->Execute("SELECT COUNT(*) FROM DOCSADM.PEOPLE"), 0);
+    EXPECT_EQ(sql->ColumnValue(1).ToText(), "0");
     f.On(op::kSqlColumnInfo).Raise(23, "DM", "injected");
     ExpectRaise([&] { sql->ColumnInfo(1); }, 23);
     f.On(op::kSqlReleaseResults).Raise(24, "DM", "injected");

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 #include "dmsim/emulator.h"
 #include "dmsim/library_db.h"
@@ -23,6 +24,7 @@ TEST(SiteFile, WhatIsWrittenIsReadBack) {
     site.clientName = "Client X";
     site.clientVersion = "9.5";
     site.patchLevel = "";
+    site.folder = "/sites/one";
     LibrarySpec docs;
     docs.name = "Docs";
     docs.file = "data/docs.db";
@@ -54,6 +56,7 @@ TEST(SiteFile, WhatIsWrittenIsReadBack) {
     EXPECT_EQ(back.clientName, "Client X");
     EXPECT_EQ(back.clientVersion, "9.5");
     EXPECT_EQ(back.patchLevel, "");
+    EXPECT_EQ(back.folder, "/sites/one");
     EXPECT_EQ(back.libraries[0].properties, docs.properties);
     EXPECT_EQ(back.libraries[0].file, "data/docs.db");
     const LibrarySpec& a = back.libraries[1];
@@ -126,6 +129,23 @@ TEST(SiteFile, TheEmulatorCreatesMissingDatabasesOfAHandWrittenSite) {
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "docserver" / "Second"));
     EXPECT_THROW(emulator.Library("Third"), SiteError);
     EXPECT_THROW(Emulator(dir.path() / "missing"), SiteError);
+}
+
+TEST(SiteFile, RecordingTheFolderKeepsEveryOtherLine) {
+    test_support::TempDir dir;
+    const auto file = dir.path() / kSiteFileName;
+    const std::string rest = "; our test site\n[library Main]\nengine = 6\n";
+    std::ofstream(file) << rest;
+    RecordSiteFolder(file, "/sites/one");
+    std::stringstream first;
+    first << std::ifstream(file).rdbuf();
+    EXPECT_EQ(first.str(), "[site]\nfolder = /sites/one\n\n" + rest);
+
+    RecordSiteFolder(file, "/sites/two");
+    std::stringstream second;
+    second << std::ifstream(file).rdbuf();
+    EXPECT_EQ(second.str(), "[site]\nfolder = /sites/two\n\n" + rest);
+    EXPECT_EQ(ReadSiteFile(file).folder, "/sites/two");
 }
 
 }  // namespace

@@ -71,9 +71,54 @@ INSTANTIATE_TEST_SUITE_P(
                     false,
                     {"DOCS_SUPERVISORS:255"},
                     1},
-        // Own rights without a single row would shut everyone out.
-        TrusteeCase{"OnlyUnknownTrustees", {User("JSMITH", 63)}, false, {"0:255"}, 0}),
+        // Never open to more people than the source: restricted to the
+        // user who made it.
+        TrusteeCase{"OnlyUnknownTrustees", {User("JSMITH", 63)}, false, {"DMADMIN:255"}, 1}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A restricted source whose trustees the target does not know, or whose
+// trustees cannot be read, gives a copy restricted to the user who made it;
+// the trustees not found are named.
+TEST_F(FoldersTest, ACopyOfARestrictedFolderIsNeverOpenToEveryone) {
+    CreateSite();
+    site_.AddPerson("DOCS", "JSMITH", "Jane Smith", "DOCS_USERS");
+    site_.AddGroup("DOCS", "LEGAL", "Legal");
+    StartProgram();
+    struct Case {
+        const char* name;
+        std::vector<dmsim::TrusteeSpec> source;
+        bool unreadable;  // the read of the source's trustees fails
+        std::vector<std::string> expected;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"unknown", {User("JSMITH", 255), Group("LEGAL", 63)}, false, {"DMADMIN:255"},
+         "not found in library ARCHIVE: user JSMITH, group LEGAL - folder #"},
+        {"some unknown", {User("JSMITH", 255), Group("DOCS_SUPERVISORS", 63)}, false, {"DOCS_SUPERVISORS:63"},
+         "not found in library ARCHIVE: user JSMITH - folder #"},
+        {"unreadable", {User("DMADMIN", 63)}, true, {"DMADMIN:255"}, "could not be read"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int32_t source = docs_->CreateFolder(std::string("Matters ") + c.name);
+        docs_->SetTrustees(source, c.source);
+        Faults().Clear();
+        if (c.unreadable) {
+            Faults().On(dmsim::op::kSqlExecute).ForLibrary("DOCS").ForStatement("FROM DOCSADM.SECURITY S").FailStatement(
+                1205, "deadlock victim");
+        }
+        ClearLog();
+
+        const int32_t folder =
+            folders_->CreateFolder(std::string("Matters ") + c.name, 0, false, "ARCHIVE", source, "DOCS");
+
+        ASSERT_NE(folder, 0) << LogText();
+        EXPECT_EQ(Trustees("ARCHIVE", folder), c.expected) << LogText();
+        EXPECT_EQ(ProfileColumn("ARCHIVE", folder, "DEFAULT_RIGHTS"), "1");
+        EXPECT_EQ(CountLines(c.line), 1u) << LogText();
+        ExpectCleanExit();
+    }
+}
 
 TEST_F(FoldersTest, TrusteesAreMatchedByIdsWithApostrophes) {
     CreateSite();

@@ -182,6 +182,48 @@ TEST_F(DocumentRemovalTest, APartialRemovalIsNotReportedAsDone) {
     ExpectCleanExit();
 }
 
+// A read that fails answers no rows, as an absent document does; it must
+// never pass for one, or the caller takes a document that stays for gone.
+TEST_F(DocumentRemovalTest, AFailedReadIsNoProofOfAbsence) {
+    StartProgram();
+    struct Case {
+        const char* name;
+        const char* failing;  // the statements that fail
+        bool raise;           // the SQL object raises instead of reporting an SQL error
+        bool byReference;     // the copy of an ARCHIVE document, found by its activity entry
+        const char* line;
+    };
+    const Case cases[] = {
+        {"existence read", "SELECT P.STATUS, A.APPLICATION", false, false, "exists in library DOCS could not be read"},
+        {"existence read raises", "SELECT P.STATUS, A.APPLICATION", true, false,
+         "exists in library DOCS could not be read"},
+        {"every profile read", "FROM DOCSADM.PROFILE", false, false, "exists in library DOCS could not be read"},
+        {"reference lookup", "SELECT DOCNUMBER FROM DOCSADM.ACTIVITYLOG", false, true,
+         "in library DOCS could not be identified - nothing removed"},
+        {"every reference read", "FROM DOCSADM.ACTIVITYLOG WHERE REF_DOCUMENT", false, true,
+         "in library DOCS could not be identified - nothing removed"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int32_t source = Document(*archive_, "Source");
+        const int32_t copy = Document(*docs_, "Copy");
+        AddActivity(copy, 24, "Transferred from ARCHIVE", source, ArchiveId());
+        Faults().Clear();
+        auto rule = Faults().On(op::kSqlExecute).ForLibrary("DOCS").ForStatement(c.failing);
+        c.raise ? rule.Raise(-2147467259, "PCDSQL", "Connection lost") : rule.FailStatement(1205, "deadlock victim");
+        ClearLog();
+
+        EXPECT_FALSE(removal_->RemoveDocument("DOCS", c.byReference ? -source : copy, "ARCHIVE"));
+
+        Faults().Clear();
+        EXPECT_TRUE(HasProfile(copy));
+        EXPECT_EQ(CountLines(c.line), 1u) << LogText();
+        EXPECT_EQ(CountLines("does not appear to exist"), 0u);
+        EXPECT_EQ(CountLines("No reference document identified"), 0u);
+        ExpectCleanExit();
+    }
+}
+
 // The copy to remove, found from the number of its source in ARCHIVE.
 struct ReferenceCase {
     const char* name;

@@ -228,6 +228,57 @@ INSTANTIATE_TEST_SUITE_P(
                       LateRefusalCase{"RowRemains", true, " NOT removed from library DOCS"}),
     [](const ::testing::TestParamInfo<LateRefusalCase>& info) { return std::string(info.param.name); });
 
+// A right to delete that comes only through a group is not refused by the
+// program, which cannot see it through the DM client: the DM judges it with
+// the folder's security in force, and its answer stands.
+TEST_F(FolderRemovalTest, ARightThroughAGroupIsTheDmsToJudge) {
+    StartWithoutUniversalAccess();
+    site_.AddGroup("DOCS", "RECORDS", "Records");
+    site_.AddMember("DOCS", "DMADMIN", "RECORDS");
+    struct Case {
+        const char* name;
+        std::vector<dmsim::TrusteeSpec> trustees;
+        bool dmRefuses;
+        bool removed;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"primary group", {dmsim::User("JSMITH", 255), dmsim::Group("LEGAL", 64 + 1)}, false, true,
+         " comes through a group - the DM decides"},
+        {"member of a group", {dmsim::User("DMADMIN", 1), dmsim::Group("RECORDS", 255)}, false, true,
+         " comes through a group - the DM decides"},
+        {"group without the right", {dmsim::Group("LEGAL", 63)}, false, false,
+         "Warning: DMADMIN does not have the right to remove folder #"},
+        {"refused by the DM", {dmsim::Group("LEGAL", 255)}, true, false, "The error is #5:Access denied"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int32_t folder = docs_->CreateFolder(std::string("Cases ") + c.name);
+        const int32_t inside = Document(*docs_, std::string("Inside ") + c.name, {dmsim::Version("x")}, {folder});
+        docs_->SetTrustees(folder, c.trustees);
+        MakeReadOnly(folder);
+        Faults().Clear();
+        if (c.dmRefuses) Faults().On(op::kProfileDelete).ForDocument(folder).Refuse(5, "Access denied");
+        ClearLog();
+
+        EXPECT_EQ(removal_->RemoveDocument("DOCS", folder, "DOCS"), c.removed) << LogText();
+
+        EXPECT_EQ(HasProfile(folder), !c.removed);
+        EXPECT_TRUE(HasProfile(inside));
+        // Without a right the folder is not even taken apart.
+        EXPECT_EQ(Rows("SELECT COUNT(*) FROM DOCSADM.FOLDER_ITEM WHERE PARENT = " + std::to_string(folder)),
+                  !c.removed && !c.dmRefuses ? 1 : 0);
+        if (!c.removed) {
+            EXPECT_EQ(Column(folder, "DEFAULT_RIGHTS"), "1");
+            EXPECT_EQ(Column(folder, "STATUS"), "19");
+        }
+        EXPECT_EQ(CountLines(c.line), 1u) << LogText();
+        // The DM is asked with the folder's security in force, never opened.
+        EXPECT_EQ(CountLines("DEFAULT_RIGHTS = 0"), 0u);
+        ExpectCleanExit();
+    }
+}
+
 TEST_F(FolderRemovalTest, ACountThatGivesNoValueIsNotARemoval) {
     StartProgram();
     const int32_t folder = docs_->CreateFolder("Empty");

@@ -1,10 +1,13 @@
 // The demo site's queue archived by the archive run with the real transfer,
-// in all three modes: every target document matches its source.
+// in all three modes: every target document matches its source. A Move on a
+// relocated copy of the site leaves the original's files alone.
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <memory>
+#include <sstream>
 
 #include "app/archive_run.h"
 #include "app/dorvane_form.h"
@@ -13,6 +16,7 @@
 #include "dmsim/document_maker.h"
 #include "dmsim/library_db.h"
 #include "dmsim/queue_table.h"
+#include "dmsim/site_tool.h"
 #include "folders/folders.h"
 #include "forms/main_window.h"
 #include "forms/splash_window.h"
@@ -52,6 +56,11 @@ protected:
 
     void SetUp() override {
         dmsim::CreateDefaultSite(dir_.path() / "site", true);
+        StartProgram();
+    }
+
+    // The program with the archive run on the site in dir_/site.
+    void StartProgram() {
         siteCreated_ = true;
         Open();
         dmsim::InstallQueueTable(Db("DOCS"));
@@ -208,6 +217,67 @@ TEST_F(EndToEndTest, AnInstalledLibraryQueuesSavedProfilesForTheRun) {
     ASSERT_GT(copy, 0);
     EXPECT_EQ(Take("ARCHIVE", copy), Take("DOCS", doc));
     EXPECT_EQ(Column("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING")[0], "0");
+}
+
+// A demo site copied as a backup (cp -a) before trying a Move.
+class CopiedSiteTest : public EndToEndTest {
+protected:
+    void SetUp() override {
+        dmsim::CreateDefaultSite(original_, true);
+        std::filesystem::copy(original_, dir_.path() / "site", std::filesystem::copy_options::recursive);
+    }
+
+    // A digest of every file below a folder, by relative path.
+    static std::map<std::string, uint64_t> Digests(const std::filesystem::path& dir) {
+        std::map<std::string, uint64_t> digests;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
+            if (!e.is_regular_file()) continue;
+            std::ifstream in(e.path(), std::ios::binary);
+            uint64_t hash = 14695981039346656037ull;  // FNV-1a
+            for (std::istreambuf_iterator<char> c(in), end; c != end; ++c) {
+                hash = (hash ^ static_cast<unsigned char>(*c)) * 1099511628211ull;
+            }
+            digests[e.path().lexically_relative(dir).string()] = hash;
+        }
+        return digests;
+    }
+
+    const std::filesystem::path original_ = dir_.path() / "original";
+};
+
+TEST_F(CopiedSiteTest, AMoveOnTheRelocatedCopyLeavesTheOriginalUntouched) {
+    const std::string copy = (dir_.path() / "site").string();
+    try {
+        dmsim::Emulator refused(copy);
+        FAIL() << "a copied site opened";
+    } catch (const dmsim::SiteError& e) {
+        const std::string text = e.what();
+        EXPECT_NE(text.find(original_.string()), std::string::npos) << text;
+        EXPECT_NE(text.find("dmsite relocate " + copy), std::string::npos) << text;
+    }
+
+    std::ostringstream out, err;
+    ASSERT_EQ(dmsim::RunSiteTool({"relocate", copy}, out, err), 0) << err.str();
+    const auto before = Digests(original_);
+    ASSERT_GT(before.size(), 60u);
+    StartProgram();
+    dmsim::InstallQueueTable(Db("DOCS"));
+    const auto documents = SourceDocuments();
+    window_->CheckMetaData.SetValue(0);  // a Move with the files: the source's go
+    RunTo("ARCHIVE2", window_->OptionMove, documents);
+
+    for (int32_t doc : documents) {
+        SCOPED_TRACE("move of #" + to_string(doc));
+        const int32_t moved = CopyOf("ARCHIVE2", doc);
+        ASSERT_GT(moved, 0);
+        for (const auto& content : Take("ARCHIVE2", moved).contents) EXPECT_NE(content, "<missing>");
+        EXPECT_TRUE(Take("DOCS", doc).columns.empty());
+    }
+    EXPECT_EQ(CountLines("Error: Document transfer unsuccessful"), 0u);
+    EXPECT_LT(Digests(dir_.path() / "site" / "docserver" / "DOCS").size(),
+              Digests(original_ / "docserver" / "DOCS").size())
+        << "the copy's own files went";
+    EXPECT_EQ(Digests(original_), before);
 }
 
 }  // namespace

@@ -123,17 +123,74 @@ TEST_F(ReplacementTest, AMoveIsRefusedUnlessEveryVersionArrived) {
     }
 }
 
-// A source that cannot be removed is no finished Move: the document fails
-// and says why; the copy, already complete, stays.
-TEST_F(ReplacementTest, AFailedSourceRemovalIsNoSuccess) {
+// A Move needs the right to remove its source before it builds anything.
+TEST_F(ReplacementTest, AMoveWithoutTheRightToRemoveItsSourceBuildsNothing) {
     site_.Library("DOCS").Right("User.DocDelete", false);
     StartProgram();
     Window().OptionMove.Select();
     const int32_t source = MakeDocument();
     EXPECT_EQ(Transfer(source), 0);
-    EXPECT_TRUE(LogHas("Error: Document #" + to_string(source) + " was NOT removed from library DOCS"));
+    EXPECT_TRUE(LogHas("Error: DMADMIN does not have permission to delete documents in library DOCS - document #" +
+                       to_string(source) + " will NOT be moved"));
     EXPECT_TRUE(Exists("DOCS", source));
     EXPECT_EQ(Column("DOCS", source, "STATUS"), "0");
+    EXPECT_EQ(Documents("ARCHIVE"), 0);
+}
+
+// A source that cannot be removed is no finished Move: the document fails
+// and says why; the copy, already complete and recorded, stays, and the
+// retries only retry the removal: three runs, one copy.
+TEST_F(ReplacementTest, AFailedSourceRemovalIsRetriedWithoutASecondCopy) {
+    StartProgram();
+    Window().OptionMove.Select();
+    const int32_t source = MakeDocument();
+    Faults()
+        .On(dmsim::op::kSqlExecute)
+        .ForLibrary("DOCS")
+        .ForStatement("DELETE FROM DOCSADM.PROFILE WHERE DOCNUMBER")
+        .Times(2)
+        .FailStatement(547, "The DELETE statement conflicted with a REFERENCE constraint.");
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHas("Error: Document #" + to_string(source) + " was NOT removed from library DOCS"));
+    EXPECT_TRUE(Exists("DOCS", source));
+    const int32_t copy = CopyOf(source);
+    ASSERT_GT(copy, 0);
+    EXPECT_EQ(Documents("ARCHIVE"), 1);
+
+    ClearLog();
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHas("was moved to document #" + to_string(copy) + " in library ARCHIVE already - only its removal"));
+    EXPECT_EQ(Documents("ARCHIVE"), 1);
+
+    EXPECT_EQ(Transfer(source), copy);
+    EXPECT_FALSE(Exists("DOCS", source));
+    EXPECT_EQ(Documents("ARCHIVE"), 1);
+    EXPECT_EQ(Labels("ARCHIVE", copy), (std::vector<std::string>{"1", "1A", "2", "A"}));
+}
+
+// A removal that answers done while the source's profile is still there:
+// the Move checks the row itself and does not take the answer for it.
+TEST_F(ReplacementTest, ASourceRemovalReportedDoneWhileTheProfileStaysIsNoSuccess) {
+    StartProgram();
+    Window().OptionMove.Select();
+    const int32_t source = MakeDocument();
+    // The removal's own count (read for the log, then for the answer) says
+    // the row is gone.
+    Faults()
+        .On(dmsim::op::kSqlColumnValue)
+        .ForLibrary("DOCS")
+        .ForStatement("SELECT COUNT(*) FROM DOCSADM.PROFILE WHERE DOCNUMBER = " + to_string(source))
+        .Times(2)
+        .Answer(std::string("0"));
+    Faults()
+        .On(dmsim::op::kSqlExecute)
+        .ForLibrary("DOCS")
+        .ForStatement("DELETE FROM DOCSADM.PROFILE WHERE DOCNUMBER = " + to_string(source))
+        .FailStatus(0, 0, "");
+    EXPECT_EQ(Transfer(source), 0) << LogText();
+    EXPECT_TRUE(LogHas("Error: Document #" + to_string(source) + " was NOT removed from library DOCS - the move"));
+    EXPECT_FALSE(LogHas("Error: Document #" + to_string(source) + " NOT removed from library DOCS"));
+    EXPECT_TRUE(Exists("DOCS", source));
     EXPECT_EQ(Documents("ARCHIVE"), 1);
 }
 
@@ -152,8 +209,8 @@ TEST_F(ReplacementTest, ARefusedRenumberingKeepsTheAssignedNumber) {
     EXPECT_EQ(Entries("DOCS", source), std::vector<std::string>{"0:Copied to #" + to_string(copy)});
 }
 
-// A renumbering that moved only part of the rows: the rest join them, so
-// no row is left under the other number.
+// A renumbering in which one statement fails moves nothing: the document
+// stays whole under its number, and no row is left under the other.
 TEST_F(ReplacementTest, APartlyFailedRenumberingLeavesNoOrphans) {
     StartProgram();
     Window().CheckRetainNumber.SetValue(1);
@@ -161,10 +218,34 @@ TEST_F(ReplacementTest, APartlyFailedRenumberingLeavesNoOrphans) {
     Faults().On(dmsim::op::kSqlExecute).ForStatement("UPDATE DOCSADM.VERSIONS SET DOCNUMBER").Times(1).FailStatement(
         547, "[dmsim][SQLite]constraint failed");
     const int32_t copy = Transfer(source);
-    EXPECT_EQ(copy, source) << LogText();
+    ASSERT_GT(copy, 0) << LogText();
+    EXPECT_NE(copy, source);
+    EXPECT_TRUE(LogHas("could not be moved to #" + to_string(source)));
+    EXPECT_FALSE(Exists("ARCHIVE", source));
     EXPECT_EQ(Labels("ARCHIVE", copy), Labels("DOCS", source));
     EXPECT_EQ(FileContents("ARCHIVE", copy), FileContents("DOCS", source));
     EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.VERSIONS WHERE DOCNUMBER <> " + to_string(copy)), 0);
+}
+
+// A renumbering that leaves a profile under both numbers cannot be told
+// done: the rollback removes what stands under either, the wanted number
+// included, and leaves no orphan copy.
+TEST_F(ReplacementTest, ARenumberingThatCannotBeConfirmedIsRolledBackUnderBothNumbers) {
+    StartProgram();
+    Window().CheckRetainNumber.SetValue(1);
+    const int32_t source = MakeDocument();
+    // The profile shows up under the number it left as well.
+    Sql("ARCHIVE", "CREATE TRIGGER DOCSADM.LEFT_BEHIND AFTER UPDATE OF DOCNUMBER ON PROFILE WHEN NEW.DOCNUMBER = " +
+                       to_string(source) +
+                       " BEGIN INSERT INTO PROFILE (SYSTEM_ID, DOCNUMBER, DOCNAME, APPLICATION, STATUS) VALUES "
+                       "(OLD.SYSTEM_ID + 900000, OLD.DOCNUMBER, OLD.DOCNAME, OLD.APPLICATION, 0); END");
+    EXPECT_EQ(Transfer(source), 0) << LogText();
+    EXPECT_TRUE(LogHas("could not be moved to #" + to_string(source) + " in library ARCHIVE - cannot continue"));
+    EXPECT_FALSE(Exists("ARCHIVE", source));
+    EXPECT_EQ(Documents("ARCHIVE"), 0);
+    EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.VERSIONS"), 0);
+    EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.COMPONENTS"), 0);
+    EXPECT_TRUE(Exists("DOCS", source));
 }
 
 }  // namespace

@@ -135,6 +135,22 @@ TEST_F(TargetProfileTest, AnEarlierCopyUnderUniqueNamesIsReplacedOrKeptWhole) {
     EXPECT_EQ(Documents("ARCHIVE"), 1);
 }
 
+// A name with an apostrophe is parked and replaced like any other.
+TEST_F(TargetProfileTest, AnEarlierCopyNamedWithAnApostropheMakesWayUnderUniqueNames) {
+    site_.Library("ARCHIVE").Parameter("DOCSParms.UniqueDocNames", true);
+    StartProgram();
+    const int32_t source = MakeDocument("O'Brien lease");
+    const int32_t copy = Transfer(source);
+    ASSERT_GT(copy, 0) << LogText();
+    Sql("DOCS", "UPDATE DOCSADM.PROFILE SET LAST_EDIT_DATE = '2030-01-01 00:00:00' WHERE DOCNUMBER = " +
+                    to_string(source));
+    ClearLog();
+    EXPECT_EQ(Transfer(source), copy) << LogText();
+    EXPECT_EQ(Named("ARCHIVE", "O''Brien lease"), std::vector<int32_t>{copy});
+    EXPECT_EQ(Documents("ARCHIVE"), 1);
+    EXPECT_FALSE(LogHas("SQL Error"));
+}
+
 // Lookup entries the new profile needs are enabled for the save and
 // disabled again, also when the transfer fails.
 TEST_F(TargetProfileTest, DisabledLookupEntriesAreDisabledAgainOnEveryWayOut) {

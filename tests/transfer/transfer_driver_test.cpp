@@ -124,6 +124,27 @@ TEST_F(TransferDriverTest, ArchivedDeletedOrMissingSourcesTakeTheirCopyAlongWhen
     }
 }
 
+// The target's copy could not be looked for: the document failed, its copy
+// stays, and the next try removes it.
+TEST_F(TransferDriverTest, ACopyThatCouldNotBeLookedForIsNoCopyRemoved) {
+    StartProgram();
+    Window().CheckRemoveDeletedDocs.SetValue(1);
+    for (const char* failing : {"SELECT P.STATUS, A.APPLICATION", "FROM DOCSADM.ACTIVITYLOG WHERE REF_DOCUMENT"}) {
+        SCOPED_TRACE(failing);
+        const int32_t source = MakeDocument(std::string("Doc ") + failing);
+        const int32_t copy = CopyOnce(source);
+        Sql("DOCS", "UPDATE DOCSADM.PROFILE SET STATUS = 6 WHERE DOCNUMBER = " + to_string(source));
+        Faults().On(dmsim::op::kSqlExecute).ForLibrary("ARCHIVE").ForStatement(failing).FailStatement(
+            1205, "deadlock victim");
+        EXPECT_EQ(Transfer(source), 0) << LogText();
+        EXPECT_TRUE(Exists("ARCHIVE", copy));
+        Faults().Clear();
+        ClearLog();
+        EXPECT_EQ(Transfer(source), -1) << LogText();
+        EXPECT_FALSE(Exists("ARCHIVE", copy));
+    }
+}
+
 TEST_F(TransferDriverTest, AMissingSourceIsAnErrorWhenCopiesAreNotToBeRemoved) {
     StartProgram();
     EXPECT_EQ(Transfer(4711), 0);
@@ -151,16 +172,24 @@ TEST_F(TransferDriverTest, AnEarlierCopyEditedAMinuteBoundaryLaterStaysAndIsTheR
         const char* source;
         const char* copy;
         bool kept;
+        bool transferred = false;  // the earlier copy is a Transfer's, its source made available again
     };
     const Case cases[] = {
         {"2021-03-01 10:00:00", "2021-03-01 10:00:59", false},
         {"2021-03-01 10:00:59", "2021-03-01 10:01:00", true},
         {"2021-03-01 10:05:00", "2021-03-01 10:01:00", false},
         {"2021-03-01 10:00:00", "2021-03-02 09:00:00", true},
+        {"2021-03-01 10:00:00", "2021-03-01 10:00:30", false, true},
+        {"2021-03-01 10:00:00", "2021-03-03 09:00:00", true, true},
     };
     for (const auto& c : cases) {
         const int32_t source = MakeDocument(std::string("Doc ") + c.copy);
+        if (c.transferred) Window().OptionTransfer.Select();
         const int32_t copy = CopyOnce(source);
+        if (c.transferred) {
+            Window().OptionCopy.Select();
+            Sql("DOCS", "UPDATE DOCSADM.PROFILE SET STATUS = 0, READONLY = 'N' WHERE DOCNUMBER = " + to_string(source));
+        }
         SetEdited("DOCS", source, c.source);
         SetEdited("ARCHIVE", copy, c.copy);
         Sql("DOCS", "UPDATE DOCSADM.PROFILE SET DOCNAME = 'Renamed' WHERE DOCNUMBER = " + to_string(source));

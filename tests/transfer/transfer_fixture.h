@@ -133,6 +133,14 @@ protected:
         return out;
     }
 
+    // The document of a library that records its arrival from source
+    // document docNumber (0 when none does).
+    int32_t CopyOf(int32_t docNumber, const std::string& library = "ARCHIVE") {
+        return static_cast<int32_t>(Count(library, "SELECT COALESCE(MAX(DOCNUMBER), 0) FROM DOCSADM.ACTIVITYLOG WHERE "
+                                                   "ACTIVITY_TYPE IN (0, 24) AND REF_DOCUMENT = " +
+                                                       std::to_string(docNumber)));
+    }
+
     // A source document with versions 1, 1A and 2 and an attachment A.
     int32_t MakeDocument(const std::string& name = "Lease", std::vector<int32_t> folders = {}) {
         dmsim::DocumentSpec spec;

@@ -1,0 +1,61 @@
+#include "core/sql_transaction.h"
+
+#include <cstdint>
+
+#include "core/program.h"
+#include "core/sql_text.h"
+#include "dmclient/dm_error.h"
+
+namespace core {
+
+SqlTransaction::SqlTransaction(Program& program) : p_(program) {
+    if (IsOracle(p_.facts.DatabaseEngine) || !p_.session.PcdSql) return;
+    p_.RunSQL("BEGIN TRANSACTION");
+    p_.session.PcdSql->ReleaseResults();
+    open_ = true;
+}
+
+SqlTransaction::~SqlTransaction() {
+    try {
+        Rollback();
+    } catch (const dm::DmError&) {
+        // The server ends an abandoned transaction with the connection.
+    }
+}
+
+bool SqlTransaction::Run(const std::string& statement) {
+    const bool failedBefore = failed_;
+    failed_ = true;  // stays so when the statement throws
+    auto& sql = p_.session.PcdSql;
+    bool ok = p_.RunSQL(statement) && sql;
+    if (ok) {
+        // The SQL object's "no error" codes, as the SQL runner reads them.
+        const int32_t code = sql->ErrorCode();
+        ok = code == 0 || code == 9;
+    }
+    if (sql) sql->ReleaseResults();
+    failed_ = failedBefore || !ok;
+    return ok;
+}
+
+bool SqlTransaction::Finish() {
+    if (failed_) {
+        Rollback();
+        return false;
+    }
+    Commit();
+    return true;
+}
+
+void SqlTransaction::Commit() { End("COMMIT TRANSACTION"); }
+
+void SqlTransaction::Rollback() { End("ROLLBACK TRANSACTION"); }
+
+void SqlTransaction::End(const char* statement) {
+    if (!open_) return;
+    open_ = false;
+    p_.RunSQL(statement);
+    if (p_.session.PcdSql) p_.session.PcdSql->ReleaseResults();
+}
+
+}  // namespace core
