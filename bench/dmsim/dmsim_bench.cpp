@@ -1,14 +1,15 @@
 // Speed of the emulator on the program's hot paths: translating a
 // statement, running a statement through the SQL object, drawing keys,
 // locking and releasing queue batches, creating a library; saving documents
-// with versions, opening profiles and their files, filing into a large
-// folder.
+// with versions (with and without the queue trigger installed), opening
+// profiles and their files, filing into a large folder.
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <random>
 
+#include "core/sql_text.h"
 #include "dmclient/dm_factory.h"
 #include "dmsim/document_maker.h"
 #include "dmsim/emulator.h"
@@ -16,6 +17,7 @@
 #include "dmsim/queue_table.h"
 #include "dmsim/site_builder.h"
 #include "dmsim/sql_translator.h"
+#include "install/queue_trigger.h"
 
 namespace {
 
@@ -146,12 +148,21 @@ public:
     explicit Documents(int count) {
         dmsim::SiteBuilder site(temp_.Dir());
         site.Library("DOCS");
+        site.Library("ARCHIVE");
         site.Create();
         site.AddApplication("DOCS", "MS WORD", "Word", "DOC");
         emulator_ = std::make_unique<dmsim::Emulator>(temp_.Dir());
         maker_ = std::make_unique<dmsim::DocumentMaker>(*emulator_, "DOCS");
         for (int i = 0; i < count; ++i) numbers_.push_back(Create(3));
         library_ = emulator_->Factory()->CreateApplication(dm::kApplicationClass)->PrimaryLibrary();
+    }
+    // The queue table and the installation's queue trigger, every library
+    // a target.
+    void InstallQueueTrigger() {
+        dmsim::InstallQueueTable(emulator_->Library("DOCS"));
+        auto sql = emulator_->Factory()->CreateSql(dm::kSqlProgId);
+        sql->SetLibrary("DOCS");
+        sql->Execute(core::SubstituteOwner(install::QueueTriggerText(install::TriggerSelection{}, 1, ""), "DOCSADM"));
     }
     int32_t Create(int versions) {
         dmsim::DocumentSpec spec;
@@ -176,6 +187,14 @@ void BM_SaveDocumentWithThreeVersions(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(site.Create(3));
 }
 BENCHMARK(BM_SaveDocumentWithThreeVersions)->Unit(benchmark::kMillisecond);
+
+// Each save and check-in also runs the trigger, which queues the document.
+void BM_SaveDocumentWithThreeVersionsAndQueueTrigger(benchmark::State& state) {
+    Documents site(0);
+    site.InstallQueueTrigger();
+    for (auto _ : state) benchmark::DoNotOptimize(site.Create(3));
+}
+BENCHMARK(BM_SaveDocumentWithThreeVersionsAndQueueTrigger)->Unit(benchmark::kMillisecond);
 
 void BM_OpenProfileVersionsAndFiles(benchmark::State& state) {
     Documents site(1000);

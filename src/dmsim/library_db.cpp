@@ -75,7 +75,8 @@ void LibraryDb::CreateCatalogueView() {
         "1 AS uid FROM " +
         QuoteName(spec_.owner) +
         ".sqlite_master WHERE type IN ('table', 'trigger', 'view') "
-        "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
+        "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+        "AND NOT (type = 'trigger' AND name LIKE 'dmsim\\_%' ESCAPE '\\')");
 }
 
 void LibraryDb::AfterCommit(std::function<void()> done, std::function<void()> undone) {
@@ -104,7 +105,11 @@ std::string LibraryDb::Table(std::string_view name) const {
 }
 
 int64_t LibraryDb::Exec(std::string_view sql, const std::vector<SqlValue>& params) {
-    return connection_->Exec(sql, params);
+    if (!tsql_) return connection_->Exec(sql, params);
+    // The DM's own writes fire the library's triggers too.
+    int64_t changes = 0;
+    tsql_->Triggers().Guard([&] { changes = connection_->Exec(sql, params); });
+    return changes;
 }
 
 SqlRows LibraryDb::Query(std::string_view sql, const std::vector<SqlValue>& params) {

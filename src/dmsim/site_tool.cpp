@@ -12,6 +12,7 @@
 #include "dmsim/queue_table.h"
 #include "dmsim/site_file.h"
 #include "dmsim/site_folder.h"
+#include "dmsim/tsql_executor.h"
 
 namespace dmsim {
 
@@ -38,6 +39,8 @@ constexpr const char* kUsage =
     "                           the queue table when missing); without numbers\n"
     "                           every available document that is not a folder\n"
     "  dump DIR LIBRARY TABLE   prints a table\n"
+    "  triggers DIR LIBRARY     lists the triggers the library holds, with their\n"
+    "                           tables\n"
     "  relocate DIR             points the stored document-server locations of a\n"
     "                           copied or moved site at its folder DIR; names the\n"
     "                           locations in other folders and leaves them\n"
@@ -153,6 +156,25 @@ int Queue(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     return 0;
 }
 
+int Triggers(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 3) return Usage(err, "triggers needs DIR LIBRARY");
+    Emulator emulator(args[1]);
+    const LibrarySpec* spec = emulator.Site().Find(args[2]);
+    if (!spec) {
+        err << "dmsite: no library named '" << args[2] << "' in the site\n";
+        return 1;
+    }
+    if (spec->IsOracle()) {
+        err << "dmsite: " << spec->name << " is an Oracle library; its statements are only recorded\n";
+        return 1;
+    }
+    out << "TRIGGER\tTABLE\n";
+    for (const auto& trigger : emulator.Library(spec->name).Tsql().Triggers().List()) {
+        out << trigger.name << "\t" << trigger.table << "\n";
+    }
+    return 0;
+}
+
 bool ParseCount(const std::string& text, long low, long high, long& out) {
     char* end = nullptr;
     long n = std::strtol(text.c_str(), &end, 10);
@@ -240,6 +262,7 @@ int RunSiteTool(const std::vector<std::string>& args, std::ostream& out, std::os
         if (command == "create") return Create(args, out, err);
         if (command == "queue") return Queue(args, out, err);
         if (command == "add-docs") return AddDocs(args, out, err);
+        if (command == "triggers") return Triggers(args, out, err);
         if (command == "sql") {
             if (args.size() != 4) return Usage(err, "sql needs DIR LIBRARY STATEMENT");
             Emulator emulator(args[1]);

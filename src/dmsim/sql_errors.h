@@ -26,6 +26,7 @@ inline constexpr int32_t kIntConversion = 245;
 inline constexpr int32_t kNotNull = 515;
 inline constexpr int32_t kLockTimeout = 1222;
 inline constexpr int32_t kIndexExists = 1913;
+inline constexpr int32_t kTriggerSchema = 2103;
 inline constexpr int32_t kDuplicateKey = 2627;
 inline constexpr int32_t kObjectExists = 2714;
 inline constexpr int32_t kUnknownDataType = 2715;

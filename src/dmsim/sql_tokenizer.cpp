@@ -159,6 +159,10 @@ TokenizeResult Tokenize(std::string_view sql) {
                 add(TokenKind::Semicolon, ";");
                 ++i;
                 continue;
+            case ':':
+                add(TokenKind::Colon, ":");
+                ++i;
+                continue;
             default:
                 break;
         }

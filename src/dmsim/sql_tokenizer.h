@@ -23,6 +23,7 @@ enum class TokenKind {
     Comma,
     Dot,
     Semicolon,
+    Colon,  // after a label in a trigger body
 };
 
 struct Token {

@@ -6,6 +6,7 @@
 
 #include "dmsim/text.h"
 #include "dmsim/sql_tokenizer.h"
+#include "dmsim/tsql_trigger_program.h"
 
 namespace dmsim {
 
@@ -202,6 +203,15 @@ public:
         : t_(tokens), o_(options) {}
 
     Translation Statement(size_t b, size_t e);
+    std::string Condition(size_t b, size_t e) {
+        return "SELECT CASE WHEN " + Sequence(b, e) + " THEN 1 ELSE 0 END";
+    }
+    std::string Value(size_t b, size_t e) {
+        size_t i = b;
+        std::string value = Expression(i, e);
+        if (i != e) SyntaxNear(t_[i].text);
+        return "SELECT " + value;
+    }
 
 private:
     bool IsWord(size_t i, std::string_view upper) const {
@@ -237,6 +247,7 @@ private:
     Translation Create(size_t b, size_t e);
     Translation CreateTable(size_t i, size_t e);
     Translation CreateIndex(size_t i, size_t e);
+    Translation CreateTrigger(size_t i, size_t e);
     Translation Drop(size_t b, size_t e);
     Translation Grant(size_t b, size_t e);
     Translation If(size_t b, size_t e);
@@ -344,6 +355,11 @@ std::string Translator::NameChain(size_t& i, size_t e, std::vector<std::string>*
             Fail(sqlerr::kInvalidColumn, "Invalid column name '" + t_[i].text + "'.");
         }
         if (upper.rfind("SQLITE_", 0) == 0) {
+            Fail(sqlerr::kInvalidObject, "Invalid object name '" + t_[i].text + "'.");
+        }
+        // The trigger's rows exist only while a trigger runs.
+        bool alone = out.empty() && !(i + 1 < e && t_[i + 1].kind == TokenKind::Dot);
+        if (alone && !o_.triggerBody && (upper == "INSERTED" || upper == "DELETED")) {
             Fail(sqlerr::kInvalidObject, "Invalid object name '" + t_[i].text + "'.");
         }
         out += Identifier(t_[i]);
@@ -561,7 +577,10 @@ std::string Translator::Primary(size_t& i, size_t e) {
             ++i;
             break;
         case TokenKind::Variable:
-            NotSupported("variables (" + tk.text + ")");
+            if (!o_.triggerBody) NotSupported("variables (" + tk.text + ")");
+            out = VariableParameter(tk.text);
+            ++i;
+            break;
         case TokenKind::Word:
             if (tk.upper == "CASE") {
                 size_t end = MatchCaseEnd(i, e);
@@ -626,6 +645,10 @@ std::string Translator::Function(size_t& i, size_t e) {
         for (char& c : part) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return "dm_dateadd(" + Literal(part) + ", " + Sequence(args[1].begin, args[1].end) +
                ", " + Sequence(args[2].begin, args[2].end) + ")";
+    }
+    if (name == "XACT_STATE" && o_.triggerBody) {
+        if (!args.empty()) Fail(sqlerr::kArgumentCount, "The xact_state function requires 0 argument(s).");
+        return VariableParameter("@@XACT_STATE");
     }
     if (name == "CHARINDEX") {
         if (args.size() == 3) NotSupported("CHARINDEX with a start position");
@@ -814,7 +837,7 @@ Translation Translator::Create(size_t b, size_t e) {
         IsWord(i, "NONCLUSTERED")) {
         return CreateIndex(i, e);
     }
-    if (IsWord(i, "TRIGGER")) NotSupported("CREATE TRIGGER statements yet");
+    if (IsWord(i, "TRIGGER")) return CreateTrigger(i + 1, e);
     if (IsWord(i, "OR")) SyntaxNear(i + 1 < e ? t_[i + 1].text : "OR");
     NotSupported("CREATE " + (i < e ? t_[i].upper : std::string()) + " statements");
 }
@@ -950,6 +973,55 @@ Translation Translator::CreateIndex(size_t i, size_t e) {
     return tr;
 }
 
+// CREATE TRIGGER [schema.]name ON [schema.]table FOR|AFTER INSERT[, UPDATE]
+// AS body. The body is compiled here, so that what the emulator cannot run
+// is refused now and not when the trigger fires.
+Translation Translator::CreateTrigger(size_t i, size_t e) {
+    std::vector<std::string> name;
+    NameChain(i, e, &name);
+    if (name.size() > 2) NotSupported("names with more than two parts");
+    if (!IsWord(i, "ON")) SyntaxNear(i < e ? t_[i].text : name.back());
+    ++i;
+    std::vector<std::string> table;
+    NameChain(i, e, &table);
+    if (table.size() > 2) NotSupported("names with more than two parts");
+    if (IsWord(i, "WITH")) NotSupported("trigger options");
+    if (IsWord(i, "INSTEAD")) NotSupported("INSTEAD OF triggers");
+    if (!IsWord(i, "FOR") && !IsWord(i, "AFTER")) SyntaxNear(i < e ? t_[i].text : table.back());
+    ++i;
+    Translation tr;
+    tr.kind = Translation::Kind::CreateTrigger;
+    for (;;) {
+        if (IsWord(i, "INSERT")) tr.onInsert = true;
+        else if (IsWord(i, "UPDATE")) tr.onUpdate = true;
+        else if (IsWord(i, "DELETE")) NotSupported("triggers for DELETE");
+        else SyntaxNear(i < e ? t_[i].text : "FOR");
+        ++i;
+        if (i < e && t_[i].kind == TokenKind::Comma) {
+            ++i;
+            continue;
+        }
+        break;
+    }
+    if (IsWord(i, "NOT")) NotSupported("NOT FOR REPLICATION");
+    if (!IsWord(i, "AS")) SyntaxNear(i < e ? t_[i].text : "AS");
+    ++i;
+    tr.triggerSchema = name.size() == 2 ? name[0] : o_.owner;
+    tr.triggerName = name.back();
+    tr.triggerTable = table.back();
+    if (table.size() == 2 && !EqualsNoCase(table[0], tr.triggerSchema)) {
+        Fail(sqlerr::kTriggerSchema, "Cannot create trigger '" + tr.triggerName +
+                                         "' because its schema is different from the schema of the target "
+                                         "table or view.");
+    }
+    DialectOptions body = o_;
+    body.triggerBody = true;
+    auto compiled = CompileTriggerBody(t_, i, e, body);
+    if (auto failure = std::get_if<SqlFailure>(&compiled)) throw Failed{*failure};
+    tr.program = std::get<std::shared_ptr<const TriggerProgram>>(compiled);
+    return tr;
+}
+
 Translation Translator::Drop(size_t b, size_t e) {
     size_t i = b + 1;
     std::string kind;
@@ -1064,9 +1136,11 @@ TranslateResult TranslateStatement(std::string_view statement, const DialectOpti
     if (tokens.error) return SqlFailure{tokens.error->code, tokens.error->message};
     auto& t = tokens.tokens;
     while (!t.empty() && t.back().kind == TokenKind::Semicolon) t.pop_back();
+    // A trigger's body is a batch of statements of its own.
+    const bool trigger = t.size() > 1 && t[0].upper == "CREATE" && t[1].upper == "TRIGGER";
     int depth = 0;
     for (const auto& token : t) {
-        if (token.kind == TokenKind::Semicolon) {
+        if (token.kind == TokenKind::Semicolon && !trigger) {
             return SqlFailure{sqlerr::kNotSupported,
                               "The emulator does not run more than one statement at a time."};
         }
@@ -1078,10 +1152,46 @@ TranslateResult TranslateStatement(std::string_view statement, const DialectOpti
     if (depth != 0) return SqlFailure{sqlerr::kSyntax, "Incorrect syntax near '('."};
     try {
         Translator translator(t, options);
-        return translator.Statement(0, t.size());
+        Translation tr = translator.Statement(0, t.size());
+        if (tr.kind == Translation::Kind::CreateTrigger) tr.sql = std::string(statement);
+        return tr;
     } catch (const Failed& failed) {
         return failed.failure;
     }
+}
+
+TranslateResult TranslateTokens(const std::vector<Token>& tokens, size_t begin, size_t end,
+                                const DialectOptions& options) {
+    try {
+        return Translator(tokens, options).Statement(begin, end);
+    } catch (const Failed& failed) {
+        return failed.failure;
+    }
+}
+
+std::variant<std::string, SqlFailure> TranslateCondition(const std::vector<Token>& tokens, size_t begin,
+                                                         size_t end, const DialectOptions& options) {
+    try {
+        if (begin == end) SyntaxNear("IF");
+        return Translator(tokens, options).Condition(begin, end);
+    } catch (const Failed& failed) {
+        return failed.failure;
+    }
+}
+
+std::variant<std::string, SqlFailure> TranslateExpression(const std::vector<Token>& tokens, size_t begin,
+                                                          size_t end, const DialectOptions& options) {
+    try {
+        if (begin == end) SyntaxNear("=");
+        return Translator(tokens, options).Value(begin, end);
+    } catch (const Failed& failed) {
+        return failed.failure;
+    }
+}
+
+std::string VariableParameter(std::string_view variable) {
+    if (variable.substr(0, 2) == "@@") return "@DMSIM_" + ToUpper(std::string(variable.substr(2)));
+    return "@" + ToUpper(std::string(variable.substr(variable.empty() ? 0 : 1)));
 }
 
 std::string Describe(const Translation& translation) {
@@ -1090,6 +1200,10 @@ std::string Describe(const Translation& translation) {
             return "";
         case Translation::Kind::Grant:
             return "GRANT (no effect) ON " + translation.grantObject;
+        case Translation::Kind::CreateTrigger:
+            return "CREATE TRIGGER " + translation.triggerSchema + "." + translation.triggerName + " ON " +
+                   translation.triggerTable + (translation.onInsert ? " INSERT" : "") +
+                   (translation.onUpdate ? " UPDATE" : "");
         case Translation::Kind::Transaction:
             return translation.sql;
         case Translation::Kind::Conditional:

@@ -15,13 +15,19 @@
 #include <vector>
 
 #include "dmsim/sql_errors.h"
+#include "dmsim/sql_tokenizer.h"
 
 namespace dmsim {
+
+struct TriggerProgram;
 
 struct DialectOptions {
     std::string owner = "DOCSADM";
     // Text comparison ignores letter case (the library's collation).
     bool caseInsensitive = true;
+    // Inside a trigger body: variables become SQLite parameters (see
+    // VariableParameter) and INSERTED and DELETED name the trigger's rows.
+    bool triggerBody = false;
 };
 
 struct Translation {
@@ -32,6 +38,7 @@ struct Translation {
         Grant,        // no effect; the object must exist
         Conditional,  // IF <condition> <statement>
         Transaction,  // BEGIN, COMMIT or ROLLBACK TRANSACTION
+        CreateTrigger,
     };
     enum class TransactionOp { Begin, Commit, Rollback };
     Kind kind = Kind::Empty;
@@ -48,11 +55,32 @@ struct Translation {
     // Conditional: a query answering 1 or 0, and the statement it guards.
     std::string condition;
     std::shared_ptr<const Translation> body;
+    // CreateTrigger: sql holds the whole definition as written.
+    std::string triggerSchema;
+    std::string triggerName;
+    std::string triggerTable;
+    bool onInsert = false;
+    bool onUpdate = false;
+    std::shared_ptr<const TriggerProgram> program;
 };
 
 using TranslateResult = std::variant<Translation, SqlFailure>;
 
 TranslateResult TranslateStatement(std::string_view statement, const DialectOptions& options);
+
+// Pieces of a trigger body, given as tokens [begin, end): a statement, a
+// condition (as a query answering 1 or 0) or an expression (as a query
+// answering its value).
+TranslateResult TranslateTokens(const std::vector<Token>& tokens, size_t begin, size_t end,
+                                const DialectOptions& options);
+std::variant<std::string, SqlFailure> TranslateCondition(const std::vector<Token>& tokens, size_t begin,
+                                                         size_t end, const DialectOptions& options);
+std::variant<std::string, SqlFailure> TranslateExpression(const std::vector<Token>& tokens, size_t begin,
+                                                          size_t end, const DialectOptions& options);
+
+// The SQLite parameter that stands for a variable of a trigger body:
+// "@name" as "@NAME", a system value "@@NAME" as "@DMSIM_NAME".
+std::string VariableParameter(std::string_view variable);
 
 // One line for tests and tools: the SQLite text, with the condition of a
 // conditional statement in front ("IF (<condition>) <statement>").

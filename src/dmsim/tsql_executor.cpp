@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include "dmsim/library_db.h"
+#include "dmsim/tsql_trigger_program.h"
 
 namespace dmsim {
 
@@ -27,7 +28,7 @@ dm::Variant ToVariant(const SqlValue& value) {
     return dm::Variant();
 }
 
-TsqlExecutor::TsqlExecutor(LibraryDb& db) : db_(db) {
+TsqlExecutor::TsqlExecutor(LibraryDb& db) : db_(db), triggers_(db) {
     options_.owner = db.Owner();
     options_.caseInsensitive = !db.CaseSensitive();
 }
@@ -107,10 +108,40 @@ SqlResult TsqlExecutor::Run(const Translation& tr) {
                 if (AsInt(yes) != 0 && tr.body) return Run(*tr.body);
                 return result;
             }
+            case Translation::Kind::CreateTrigger:
+                if (auto failure = triggers_.Create(tr)) return Failure(*failure, false);
+                return result;
             case Translation::Kind::Query:
             case Translation::Kind::Command:
                 break;
         }
+        if (tr.kind == Translation::Kind::Command) {
+            // A change and the triggers it fires are one unit.
+            try {
+                triggers_.Guard([&] {
+                    result = Step(tr);
+                    if (tr.dropKind == "trigger") triggers_.Dropped(tr.dropName);
+                });
+            } catch (const TriggerFailure& failure) {
+                // As on SQL Server, a trigger's error ends the transaction.
+                if (transactions_ > 0) {
+                    transactions_ = 0;
+                    if (!sqlite3_get_autocommit(db_.Connection().Handle())) db_.Connection().ExecScript("ROLLBACK");
+                }
+                return Failure(failure.Failure(), false);
+            }
+        } else {
+            result = Step(tr);
+        }
+    } catch (const SqliteError& error) {
+        return Failure(FailureFromSqlite(error, tr.dropKind, tr.dropName), false);
+    }
+    return result;
+}
+
+SqlResult TsqlExecutor::Step(const Translation& tr) {
+    SqlResult result;
+    {
         SqliteConnection& connection = db_.Connection();
         SqliteStatement& stmt = connection.Cached(tr.sql);
         int columns = stmt.ColumnCount();
@@ -151,8 +182,6 @@ SqlResult TsqlExecutor::Run(const Translation& tr) {
             result.rowsAffected = static_cast<int32_t>(sqlite3_changes64(connection.Handle()));
         }
         if (tr.kind == Translation::Kind::Command) result.rows.clear();
-    } catch (const SqliteError& error) {
-        return Failure(FailureFromSqlite(error, tr.dropKind, tr.dropName), false);
     }
     return result;
 }

@@ -10,6 +10,7 @@
 #include "dmsim/sql_result.h"
 #include "dmsim/sql_translator.h"
 #include "dmsim/sqlite_handle.h"
+#include "dmsim/tsql_triggers.h"
 
 namespace dmsim {
 
@@ -19,15 +20,19 @@ class TsqlExecutor {
 public:
     explicit TsqlExecutor(LibraryDb& db);
     SqlResult Execute(const std::string& statement);
+    TriggerEngine& Triggers() { return triggers_; }
 
 private:
     std::shared_ptr<const TranslateResult> Translate(const std::string& statement);
     SqlResult Run(const Translation& translation);
+    // Runs a query or command and reads its whole result.
+    SqlResult Step(const Translation& translation);
 
     SqlResult RunTransaction(const Translation& translation);
 
     LibraryDb& db_;
     DialectOptions options_;
+    TriggerEngine triggers_;
     // Open BEGIN TRANSACTIONs; SQL Server nests them, the outermost one
     // holds the database's transaction.
     int transactions_ = 0;

@@ -13,12 +13,15 @@
 #include "app/dorvane_form.h"
 #include "config/configuration.h"
 #include "dmsim/default_site.h"
+#include "dmsim/document_maker.h"
 #include "dmsim/library_db.h"
 #include "dmsim/queue_table.h"
 #include "dmsim/site_tool.h"
 #include "folders/folders.h"
 #include "forms/main_window.h"
 #include "forms/splash_window.h"
+#include "install/queue_table_statements.h"
+#include "install/queue_trigger.h"
 #include "removal/removal.h"
 #include "test_support/program_fixture.h"
 #include "transfer/transfer.h"
@@ -182,6 +185,38 @@ TEST_F(EndToEndTest, TheDemoQueueArrivesInEveryModeAsItsSourcesAre) {
     }
     EXPECT_EQ(Column("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING")[0], "0");
     EXPECT_EQ(CountLines("Error: Document transfer unsuccessful"), 0u);
+}
+
+// A library installed with the program's own statements queues a document
+// by itself when the DM saves its profile, and the run archives it.
+TEST_F(EndToEndTest, AnInstalledLibraryQueuesSavedProfilesForTheRun) {
+    auto& p = *program_;
+    ASSERT_TRUE(p.ConnectLibrary("DOCS"));
+    const int32_t engine = p.facts.DatabaseEngine;
+    for (const auto& statement : install::QueueTableStatements(engine)) p.RunSQL(statement);
+    p.RunSQL(install::TriggerDropStatement(engine));
+    install::TriggerSelection selection;
+    selection.targetSystemId = std::stoi(
+        Column("DOCS", "SELECT SYSTEM_ID FROM DOCSADM.REMOTE_LIBRARIES WHERE LIBRARY_NAME = 'ARCHIVE'")[0]);
+    p.RunSQL(install::QueueTriggerText(selection, engine, "Sep 1, 2022"));
+    ASSERT_EQ(Column("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING")[0], "0");
+
+    dmsim::DocumentSpec spec;
+    spec.name = "Saved after the installation";
+    spec.versions = {dmsim::Version("first"), dmsim::Version("second")};
+    const int32_t doc = dmsim::DocumentMaker(*emulator_, "DOCS").Create(spec);
+    EXPECT_EQ(Column("DOCS", "SELECT TARGET_LIBRARY || ' ' || STATUS FROM DOCSADM.NEEDS_ARCHIVING WHERE SID = " +
+                                 to_string(doc)),
+              std::vector<std::string>{"ARCHIVE 0"});
+
+    auto& box = window_->LibBox;
+    for (int i = 0; i < box.Count(); ++i) box.SetChecked(i, box.Item(i).text == "ARCHIVE");
+    window_->OptionCopy.Select();
+    form_->Button_Go_Click();
+    const int32_t copy = CopyOf("ARCHIVE", doc);
+    ASSERT_GT(copy, 0);
+    EXPECT_EQ(Take("ARCHIVE", copy), Take("DOCS", doc));
+    EXPECT_EQ(Column("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING")[0], "0");
 }
 
 // A demo site copied as a backup (cp -a) before trying a Move.
