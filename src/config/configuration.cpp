@@ -66,19 +66,27 @@ void Configuration::SaveConfiguration() {
 
     p_.ShowStatus("Saving configuration to the Registry");
     p_.Separator();
-    for (auto& option : BodyOptions()) save(kSectionGeneral, option.key, WrittenText(option, w));
-    for (auto& node : w.TVPause.Nodes()) save(kSectionPauseTimer, node.text, MarkText(node.checked));
+    for (auto& option : BodyOptions()) {
+        if (option.kind == Kind::PauseDays) {
+            for (auto& node : w.TVPause.Nodes()) save(kSectionPauseTimer, node.text, MarkText(node.checked));
+        } else {
+            save(kSectionGeneral, option.key, WrittenText(option, w));
+        }
+    }
 
     if (p_.facts.SettingsTableExists) {
         p_.ShowStatus("Saving configuration to KEST_SETTINGS");
         p_.Separator();
         for (auto& option : BodyOptions()) {
             if (!option.inTable) continue;
+            if (option.kind == Kind::PauseDays) {
+                for (auto& node : w.TVPause.Nodes()) {
+                    p_.SetKestSetting(kMasterKey, kSectionPauseTimer, node.text, 2, MarkText(node.checked));
+                }
+                continue;
+            }
             int keyType = option.kind == Kind::Time ? 1 : 2;
             p_.SetKestSetting(kMasterKey, kSectionGeneral, option.readKey, keyType, WrittenText(option, w));
-        }
-        for (auto& node : w.TVPause.Nodes()) {
-            p_.SetKestSetting(kMasterKey, kSectionPauseTimer, node.text, 2, MarkText(node.checked));
         }
     }
 
@@ -133,25 +141,28 @@ void Configuration::RestoreConfiguration() {
         return p_.GetKestSetting(kMasterKey, kSectionGeneral, option.readKey, keyType, option.tableDefault).ToText();
     };
 
-    for (const std::string& key : RestoreOrder()) {
-        if (key == "*PauseTimer*") {
-            int count = w.TVPause.Count();
-            for (int i = 0; i < count; ++i) {
-                const std::string text = w.TVPause.Node(i).text;
-                std::string stored = fromTable
-                                         ? p_.GetKestSetting(kMasterKey, kSectionPauseTimer, text, 2, "-1").ToText()
-                                         : regRead(kSectionPauseTimer, text, "-1");
-                w.TVPause.SetChecked(i, MarkOf(stored));
+    bool chosen = false;
+    for (const BodyOption* option : RestoreSequence()) {
+        switch (option->kind) {
+            case Kind::PauseDays: {
+                const int count = w.TVPause.Count();
+                for (int i = 0; i < count; ++i) {
+                    const std::string text = w.TVPause.Node(i).text;
+                    std::string stored =
+                        fromTable ? p_.GetKestSetting(kMasterKey, kSectionPauseTimer, text, 2, option->tableDefault).ToText()
+                                  : regRead(kSectionPauseTimer, text, option->registryDefault);
+                    w.TVPause.SetChecked(i, MarkOf(stored));
+                }
+                break;
             }
-            continue;
-        }
-        if (const BodyOption* option = FindBodyOption(key)) ApplyStored(*option, w, read(*option));
-    }
-    for (const char* key : {"OptionMove", "OptionTransfer", "OptionCopy"}) {
-        const BodyOption* option = FindBodyOption(key);
-        if (dm::LeadingNumber(read(*option)) == -1) {
-            option->choice(w)->Select();
-            break;
+            case Kind::Choice:
+                // The first choice stored as chosen wins; the rest are not read.
+                if (!chosen && dm::LeadingNumber(read(*option)) == -1) {
+                    option->choice(w)->Select();
+                    chosen = true;
+                }
+                break;
+            default: ApplyStored(*option, w, read(*option)); break;
         }
     }
 

@@ -1,5 +1,6 @@
 #include "config/options.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,53 +21,56 @@ using forms::Dorvane;
 
 std::vector<BodyOption> MakeBody() {
     std::vector<BodyOption> rows;
-    auto check = [&](const char* key, const char* r, const char* t, forms::CheckBox* (*c)(Dorvane&),
+    auto check = [&](const char* key, int rank, const char* r, const char* t, forms::CheckBox* (*c)(Dorvane&),
                      bool inTable = true) {
-        BodyOption o{key, key, Kind::Check, inTable, r, t};
+        BodyOption o{key, key, Kind::Check, rank, inTable, r, t};
         o.check = c;
         rows.push_back(o);
     };
-    auto choice = [&](const char* key, forms::OptionButton* (*c)(Dorvane&)) {
-        BodyOption o{key, key, Kind::Choice, true, "0", "0"};
+    auto choice = [&](const char* key, int rank, forms::OptionButton* (*c)(Dorvane&)) {
+        BodyOption o{key, key, Kind::Choice, rank, true, "0", "0"};
         o.choice = c;
         rows.push_back(o);
     };
-    auto number = [&](const char* key, const char* readKey, NumberForm form, forms::TextBox* (*t)(Dorvane&)) {
-        BodyOption o{key, readKey, Kind::Number, true, "0", "0", form};
+    auto number = [&](const char* key, const char* readKey, int rank, NumberForm form,
+                      forms::TextBox* (*t)(Dorvane&)) {
+        BodyOption o{key, readKey, Kind::Number, rank, true, "0", "0", form};
         o.text = t;
         rows.push_back(o);
     };
-    auto time = [&](const char* key, forms::TextBox* (*t)(Dorvane&)) {
-        BodyOption o{key, key, Kind::Time, true, "12:00", "12:00"};
+    auto time = [&](const char* key, int rank, forms::TextBox* (*t)(Dorvane&)) {
+        BodyOption o{key, key, Kind::Time, rank, true, "12:00", "12:00"};
         o.text = t;
         rows.push_back(o);
     };
-    check("TargetMakeReadOnly", "0", "0", CHECK(CheckMakeReadOnlyTarget));
-    check("SourceMakeReadOnly", "0", "0", CHECK(CheckMakeReadOnlySource));
-    check("TargetOverWriteReadOnly", "0", "0", CHECK(CheckOverwriteReadOnly));
-    check("TargetAllAudits", "1", "1", CHECK(CheckAllAudits));
-    choice("OptionMove", CHOICE(OptionMove));
-    choice("OptionTransfer", CHOICE(OptionTransfer));
-    choice("OptionCopy", CHOICE(OptionCopy));
-    check("TargetActLogOption", "1", "1", CHECK(CheckActivityLog));
-    check("TargetAppendLibName", "1", "1", CHECK(CheckAppendLibName));
-    check("TargetMetaData", "1", "1", CHECK(CheckMetaData));
-    check("TargetRemoveDeletedDocs", "1", "1", CHECK(CheckRemoveDeletedDocs));
-    check("TargetSkipMissingColumns", "0", "0", CHECK(CheckForMissingColumns));
-    check("TargetFolderOption", "1", "1", CHECK(CheckFolders));
-    check("TargetRetainNumberOption", "1", "1", CHECK(CheckRetainNumber));
-    check("UseAlternateDateFormat", "1", "1", CHECK(CheckUseAlternateDateFormat));
-    number("MaxActlogRows", "MaxActLogRows", NumberForm::WholeIfNumeric, TEXT(TextMaxActLogRows));
-    check("TargetEncryption", "0", "0", CHECK(CheckEncryption), false);
-    number("BatchSize", "BatchSize", NumberForm::LeadingWhole, TEXT(TextBatchSize));
-    check("Loop", "0", "0", CHECK(CheckLoop));
-    number("Loop_Delay", "Loop_Delay", NumberForm::Text, TEXT(TextLoopDelay));
-    number("Retry_Count", "Retry_Count", NumberForm::Text, TEXT(TextRetryCount));
-    check("Display_Errors", "0", "0", CHECK(CheckDisplayErrors));
-    check("Lock_Computer", "0", "0", CHECK(CheckLockComputer));
-    check("UsePauseTime", "0", "0", CHECK(CheckPauseTime));
-    time("PauseStart", TEXT(TextPauseStart));
-    time("PauseEnd", TEXT(TextPauseEnd));
+    // In the order of the save; the second column is the restore's order.
+    check("TargetMakeReadOnly", 19, "0", "0", CHECK(CheckMakeReadOnlyTarget));
+    check("SourceMakeReadOnly", 20, "0", "0", CHECK(CheckMakeReadOnlySource));
+    check("TargetOverWriteReadOnly", 21, "0", "0", CHECK(CheckOverwriteReadOnly));
+    check("TargetAllAudits", 22, "1", "1", CHECK(CheckAllAudits));
+    choice("OptionMove", 25, CHOICE(OptionMove));
+    choice("OptionTransfer", 26, CHOICE(OptionTransfer));
+    choice("OptionCopy", 27, CHOICE(OptionCopy));
+    check("TargetActLogOption", 12, "1", "1", CHECK(CheckActivityLog));
+    check("TargetAppendLibName", 13, "1", "1", CHECK(CheckAppendLibName));
+    check("TargetMetaData", 14, "1", "1", CHECK(CheckMetaData));
+    check("TargetRemoveDeletedDocs", 11, "1", "1", CHECK(CheckRemoveDeletedDocs));
+    check("TargetSkipMissingColumns", 24, "0", "0", CHECK(CheckForMissingColumns));
+    check("TargetFolderOption", 15, "1", "1", CHECK(CheckFolders));
+    check("TargetRetainNumberOption", 10, "1", "1", CHECK(CheckRetainNumber));
+    check("UseAlternateDateFormat", 7, "1", "1", CHECK(CheckUseAlternateDateFormat));
+    number("MaxActlogRows", "MaxActLogRows", 8, NumberForm::WholeIfNumeric, TEXT(TextMaxActLogRows));
+    check("TargetEncryption", 23, "0", "0", CHECK(CheckEncryption), false);
+    number("BatchSize", "BatchSize", 5, NumberForm::LeadingWhole, TEXT(TextBatchSize));
+    check("Loop", 1, "0", "0", CHECK(CheckLoop));
+    number("Loop_Delay", "Loop_Delay", 2, NumberForm::Text, TEXT(TextLoopDelay));
+    number("Retry_Count", "Retry_Count", 3, NumberForm::Text, TEXT(TextRetryCount));
+    check("Display_Errors", 4, "0", "0", CHECK(CheckDisplayErrors));
+    check("Lock_Computer", 6, "0", "0", CHECK(CheckLockComputer));
+    check("UsePauseTime", 16, "0", "0", CHECK(CheckPauseTime));
+    time("PauseStart", 17, TEXT(TextPauseStart));
+    time("PauseEnd", 18, TEXT(TextPauseEnd));
+    rows.push_back(BodyOption{kSectionPauseTimer, kSectionPauseTimer, Kind::PauseDays, 9, true, "-1", "-1"});
     return rows;
 }
 
@@ -77,22 +81,15 @@ const std::vector<BodyOption>& BodyOptions() {
     return rows;
 }
 
-const BodyOption* FindBodyOption(const std::string& readKey) {
-    for (auto& o : BodyOptions()) {
-        if (readKey == o.readKey) return &o;
-    }
-    return nullptr;
-}
-
-const std::vector<std::string>& RestoreOrder() {
-    static const std::vector<std::string> order = {
-        "Loop", "Loop_Delay", "Retry_Count", "Display_Errors", "BatchSize", "Lock_Computer",
-        "UseAlternateDateFormat", "MaxActLogRows", "*PauseTimer*", "TargetRetainNumberOption",
-        "TargetRemoveDeletedDocs", "TargetActLogOption", "TargetAppendLibName", "TargetMetaData",
-        "TargetFolderOption", "UsePauseTime", "PauseStart", "PauseEnd", "TargetMakeReadOnly",
-        "SourceMakeReadOnly", "TargetOverWriteReadOnly", "TargetAllAudits", "TargetEncryption",
-        "TargetSkipMissingColumns"};
-    return order;
+const std::vector<const BodyOption*>& RestoreSequence() {
+    static const std::vector<const BodyOption*> sequence = [] {
+        std::vector<const BodyOption*> order;
+        for (const auto& option : BodyOptions()) order.push_back(&option);
+        std::stable_sort(order.begin(), order.end(),
+                         [](const BodyOption* a, const BodyOption* b) { return a->restoreRank < b->restoreRank; });
+        return order;
+    }();
+    return sequence;
 }
 
 std::string WholeNumberText(const std::string& text) { return dm::FormatWhole(dm::LeadingNumber(text)); }
@@ -119,6 +116,11 @@ std::string WrittenText(const BodyOption& option, Dorvane& window) {
     switch (option.kind) {
         case Kind::Check: return std::to_string(option.check(window)->Value());
         case Kind::Choice: return MarkText(option.choice(window)->Value());
+        case Kind::PauseDays: {
+            std::string marks;
+            for (const auto& node : window.TVPause.Nodes()) marks += (marks.empty() ? "" : ",") + MarkText(node.checked);
+            return marks;
+        }
         case Kind::Time: return TimeText(option.text(window)->Text());
         case Kind::Number: {
             const std::string& text = option.text(window)->Text();
@@ -141,7 +143,8 @@ void ApplyStored(const BodyOption& option, Dorvane& window, const std::string& s
         }
         case Kind::Number: option.text(window)->SetText(WholeNumberText(stored)); break;
         case Kind::Time: option.text(window)->SetText(stored); break;
-        case Kind::Choice: break;  // by the choice rule
+        case Kind::Choice: break;     // by the choice rule
+        case Kind::PauseDays: break;  // node by node
     }
 }
 

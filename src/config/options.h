@@ -1,6 +1,9 @@
 #pragma once
-// The options the configuration keeps between runs: for each its key, the
-// control that holds it, the stores, the written form and the defaults.
+// The options the configuration keeps between runs, in one table: for each
+// its key, the control that holds it, the stores, the written form, the
+// defaults and its place in the restore. The save walks the table in its
+// order; the restore walks it by restore rank. An option added here is
+// saved and restored alike.
 
 #include <string>
 #include <vector>
@@ -14,7 +17,13 @@ class OptionButton;
 
 namespace config {
 
-enum class Kind { Check, Choice, Number, Time };
+enum class Kind {
+    Check,
+    Choice,     // one of Copy, Transfer, Move; the restore selects the first stored as chosen
+    Number,
+    Time,
+    PauseDays,  // the weekday nodes of the pause window, each a mark of its own
+};
 
 // How a number option is written to the registry.
 enum class NumberForm {
@@ -28,6 +37,7 @@ struct BodyOption {
     const char* key;        // as the save writes it to the registry
     const char* readKey;    // as the restore reads it and the table holds it
     Kind kind;
+    int restoreRank;        // the restore reads the options in this order
     bool inTable;           // false: registry only
     const char* registryDefault;
     const char* tableDefault;
@@ -37,14 +47,11 @@ struct BodyOption {
     forms::OptionButton* (*choice)(forms::Dorvane&) = nullptr;
 };
 
-// Rows 1 to 26 in the order the save writes them.
+// The options in the order the save writes them, the weekday nodes last.
 const std::vector<BodyOption>& BodyOptions();
-// The body option of that key (as read), or nothing.
-const BodyOption* FindBodyOption(const std::string& readKey);
-
-// The order in which the restore reads the body, the weekday nodes standing
-// where "*PauseTimer*" is; the choice comes last.
-const std::vector<std::string>& RestoreOrder();
+// The same options in the order the restore reads them; the choice comes
+// last.
+const std::vector<const BodyOption*>& RestoreSequence();
 
 // Registry application name and sections.
 inline constexpr const char* kSectionGeneral = "General";

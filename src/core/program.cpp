@@ -14,9 +14,7 @@ Program::Program(PlatformServices services, forms::Dorvane& mainWindow)
 
 Program::~Program() = default;
 
-bool Program::VerboseLogging() const { return MainWindow.CheckLogMethod.Value() == 1; }
 
-bool Program::DisplayErrors() const { return MainWindow.CheckDisplayErrors.Value() == 1; }
 
 void Program::ErrorBox(const std::string& text) {
     WriteLog(text);

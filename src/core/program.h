@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/library_cache.h"
+#include "core/run_options.h"
 #include "dmclient/dm_factory.h"
 #include "dmclient/dm_interfaces.h"
 #include "platform/clock.h"
@@ -178,9 +179,10 @@ public:
     dm::LibraryPtr FindLibrary(const std::string& name);
     // The connected library's name, "" when none.
     std::string ConnectedLibraryName();
-    // The main window's check box value; 1 = checked.
-    bool VerboseLogging() const;
-    bool DisplayErrors() const;
+    // The run options, read from the main window at the moment of use.
+    RunOptions Options() const { return RunOptions(MainWindow); }
+    bool VerboseLogging() const { return Options().VerboseLogging(); }
+    bool DisplayErrors() const { return Options().DisplayErrors(); }
 
     // The window whose LabelStatus shows the status texts; the main window
     // when unset.

@@ -53,7 +53,7 @@ int32_t Program::ReleaseQueueRows(const std::string& library, const std::string&
                     RunSQL("SELECT RETRY_COUNT FROM [OWNER].NEEDS_ARCHIVING " + c);
                     retries = dm::LeadingNumber(sql->ColumnValue(1).ToText());
                     sql->ReleaseResults();
-                    double limit = std::fabs(dm::LeadingNumber(MainWindow.TextRetryCount.Text()));
+                    const double limit = Options().RetryLimit();
                     if (limit > 0 && retries >= limit) {
                         bool unique = false;
                         try {

@@ -67,7 +67,7 @@ bool Program::RunSQL(const std::string& statement) {
         work = SubstituteOwner(work, facts.SqlOwner);
         if (dm::LeadingNumber(build.DmVersion) < 10) work = RewriteItemType(work);
         work = IsOracle(facts.DatabaseEngine)
-                   ? RewriteForOracle(work, MainWindow.CheckUseAlternateDateFormat.Value() == 1)
+                   ? RewriteForOracle(work, Options().AlternateDateFormat())
                    : RewriteForSqlServer(work, facts.DatabaseVersion);
 
         WriteLog("Executing " + facts.DatabaseEngineName + " SQL Instruction on " + lib);

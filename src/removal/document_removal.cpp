@@ -33,7 +33,7 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number, bo
 
     // A metadata-only copy names files of another library, which stay; an
     // unfinished copy's own files are nobody else's.
-    if (p.MainWindow.CheckMetaData.Value() != 1 || unfinished) {
+    if (!p.Options().MetadataOnly() || unfinished) {
         ResumeStep(p, [&] {
             p.RunSQL("SELECT P.DOCSERVER_LOC, P.PATH, C.PATH FROM [OWNER].PROFILE P, [OWNER].COMPONENTS C "
                      "WHERE P.DOCNUMBER = C.DOCNUMBER AND P.DOCNUMBER = " +

@@ -132,7 +132,7 @@ bool Removal::ChangeFirstVersion(int32_t docNumber, const std::string& versionLa
         Release(p);
         const std::string oldPath = directory + fileName;
 
-        if (p.MainWindow.CheckMetaData.Value() != 1 && p.GetFileFN(oldPath, 0) != 1) {
+        if (!p.Options().MetadataOnly() && p.GetFileFN(oldPath, 0) != 1) {
             p.WriteLog("Error: Unable to locate the version file " + oldPath + " - cannot continue special processing");
             return false;
         }

@@ -15,20 +15,20 @@
 namespace transfer {
 
 bool DocumentTransfer::FetchActivityLog() {
-    auto& w = p_.MainWindow;
+    const auto options = p_.Options();
     auto& sql = p_.session.PcdSql;
     const std::string n = Num(v_.DocNumber);
     if (Cancelled()) return false;
     v_.ActivityColumns.clear();
     v_.ActivityRows.clear();
-    if (!Checked(w.CheckActivityLog.Value())) {
+    if (!options.CopyActivityLog()) {
         p_.WriteLog("NOT Getting Activitylog for Document #" + n);
         return true;
     }
     p_.ShowStatus("Fetching Activitylog for Document #" + n);
     const bool oracle = core::IsOracle(p_.facts.DatabaseEngine);
     const bool startTime = p_.facts.HasActivityStartTime;
-    const double limit = dm::LeadingNumber(w.TextMaxActLogRows.Text());
+    const double limit = options.MaxActivityRows();
     const std::string q = oracle ? "" : "'";
     std::string statement = "SELECT ";
     if (!oracle && limit > 0) statement += " TOP " + dm::FormatWhole(limit) + " ";
@@ -45,7 +45,7 @@ bool DocumentTransfer::FetchActivityLog() {
     if (oracle && limit > 0) statement += " AND ROWNUM <= " + dm::FormatWhole(limit);
     // The transfer's own entries stay behind; every other row goes along,
     // also one without a type or a description.
-    if (w.CheckAllAudits.Value() == 0) {
+    if (!options.KeepAllAudits()) {
         statement += " AND (A.ACTIVITY_TYPE IS NULL OR A.ACTIVITY_TYPE NOT IN (24, 25)) AND "
                      "(A.ACTIVITY_DESC IS NULL OR UPPER(A.ACTIVITY_DESC) NOT LIKE 'COPIED TO%')";
     }
@@ -70,10 +70,9 @@ bool DocumentTransfer::FetchActivityLog() {
 }
 
 void DocumentTransfer::CopyActivityLog() {
-    auto& w = p_.MainWindow;
     auto& sql = p_.session.PcdSql;
     const std::string m = Num(v_.TargetDocNumber);
-    if (v_.ActivityRows.empty() || !Checked(w.CheckActivityLog.Value())) {
+    if (v_.ActivityRows.empty() || !p_.Options().CopyActivityLog()) {
         p_.WriteLog("NOT processing Activitylog entries");
         return;
     }
@@ -185,20 +184,20 @@ bool DocumentTransfer::ClearDmActivity() {
 // before its source goes, so that a retry finds the copy and only removes
 // the source.
 bool DocumentTransfer::WriteTransferEntries() {
-    auto& w = p_.MainWindow;
+    const auto options = p_.Options();
     const std::string n = Num(v_.DocNumber);
     const std::string m = Num(v_.TargetDocNumber);
     const std::string& s = v_.SourceLibrary;
     const std::string& t = v_.TargetLibrary;
     bool recorded = false;
-    if (w.OptionTransfer.Value()) {
+    if (options.Transfer()) {
         p_.WriteLog("Document #" + n + " was transferred to " + t + " and will be NOT removed from library " + s +
                     " (if it exists)");
         recorded =
             AddActivityLogEntry(p_, s, t, v_.DocNumber, v_.TargetDocNumber, kActivityTransferredOut,
                                 "Transferred to " + t) &&
             AddActivityLogEntry(p_, t, s, v_.TargetDocNumber, v_.DocNumber, kActivityTransferredIn, "Transferred from " + s);
-    } else if (w.OptionCopy.Value()) {
+    } else if (options.Copy()) {
         p_.WriteLog("Document #" + n + " was copied to " + t + " and will NOT be removed from library " + s +
                     " (if it exists)");
         recorded = AddActivityLogEntry(p_, s, t, v_.DocNumber, v_.TargetDocNumber, kActivityCopy, "Copied to #" + m) &&

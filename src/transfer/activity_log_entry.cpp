@@ -85,7 +85,7 @@ bool AddActivityLogEntry(core::Program& p, const std::string& library, const std
                 // one unit: a crash in between must not leave the document
                 // with neither.
                 core::SqlTransaction unit(p);
-                if (p.MainWindow.CheckAllAudits.Value() == 0) {
+                if (!p.Options().KeepAllAudits()) {
                     p.RunSQL("DELETE FROM [OWNER].ACTIVITYLOG WHERE ACTIVITY_TYPE = " + std::to_string(activityType) +
                              " AND DOCNUMBER = " + std::to_string(docNumber) + " AND REF_LIBRARY = " + refLibraryId);
                     sql->ReleaseResults();

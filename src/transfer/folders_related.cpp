@@ -15,11 +15,10 @@
 namespace transfer {
 
 bool DocumentTransfer::CollectFolderChain() {
-    auto& w = p_.MainWindow;
     auto& s = p_.session;
     auto& sql = s.PcdSql;
     v_.FolderChains.clear();
-    if (!Checked(w.CheckFolders.Value())) {
+    if (!p_.Options().FileIntoFolders()) {
         p_.WriteLog("NOT retrieving Folders");
         return true;
     }
@@ -179,9 +178,8 @@ bool DocumentTransfer::CollectRelatedItems() {
 }
 
 void DocumentTransfer::FileIntoFolders() {
-    auto& w = p_.MainWindow;
     auto& rows = v_.FolderChains;
-    if (!Checked(w.CheckFolders.Value()) || rows.empty() || core::Upper(v_.SourceApplication.ToText()) == "FOLDER") {
+    if (!p_.Options().FileIntoFolders() || rows.empty() || core::Upper(v_.SourceApplication.ToText()) == "FOLDER") {
         p_.WriteLog("NOT processing Folders");
         return;
     }
@@ -222,9 +220,8 @@ void DocumentTransfer::FileIntoFolders() {
 // A Transfer takes the source out of its folders; a Move leaves that to the
 // source's removal.
 bool DocumentTransfer::RemoveFromSourceFolders() {
-    auto& w = p_.MainWindow;
     auto& s = p_.session;
-    if (!w.OptionTransfer.Value() || v_.FolderChains.empty()) return true;
+    if (!p_.Options().Transfer() || v_.FolderChains.empty()) return true;
     const std::string remembered = p_.ConnectedLibraryName();
     if (!Connect(v_.SourceLibrary)) return false;
     const std::string n = Num(v_.DocNumber);

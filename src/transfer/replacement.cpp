@@ -14,8 +14,7 @@ namespace transfer {
 // A Move gives up the source only when every version of it reached the
 // target; otherwise the new document is rolled back and the source stays.
 bool DocumentTransfer::VerifyMove() {
-    auto& w = p_.MainWindow;
-    if (w.OptionTransfer.Value() || w.OptionCopy.Value()) return true;
+    if (!p_.Options().Move()) return true;
     if (!Connect(v_.TargetLibrary)) return false;
     const std::string m = Num(v_.TargetDocNumber);
     const int32_t inTarget = Scalar("SELECT COUNT(*) FROM [OWNER].VERSIONS WHERE DOCNUMBER = " + m).ToLong();

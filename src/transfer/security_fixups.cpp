@@ -154,7 +154,7 @@ bool DocumentTransfer::WriteDateColumns() {
 }
 
 void DocumentTransfer::MarkTargetReadOnly() {
-    if (p_.MainWindow.CheckMakeReadOnlyTarget.Value() == 0 && !v_.SourceReadOnly) return;
+    if (!p_.Options().MakeTargetReadOnly() && !v_.SourceReadOnly) return;
     const std::string m = Num(v_.TargetDocNumber);
     p_.WriteLog("Making target document #" + m + " readonly in library " + p_.ConnectedLibraryName());
     p_.Separator();
@@ -167,10 +167,10 @@ void DocumentTransfer::MarkTargetReadOnly() {
 // The source of a Transfer is marked transferred; the source of a Copy is
 // marked read-only when asked to or when it was read-only already.
 bool DocumentTransfer::MarkSourceReadOnly() {
-    auto& w = p_.MainWindow;
-    const bool transfer = w.OptionTransfer.Value();
-    if (!transfer && !w.OptionCopy.Value()) return true;
-    if (!transfer && w.CheckMakeReadOnlySource.Value() == 0 && !v_.SourceReadOnly) return true;
+    const auto options = p_.Options();
+    const bool transfer = options.Transfer();
+    if (options.Move()) return true;
+    if (!transfer && !options.MakeSourceReadOnly() && !v_.SourceReadOnly) return true;
     if (!Connect(v_.SourceLibrary)) return false;
     const std::string n = Num(v_.DocNumber);
     p_.WriteLog("Making sure that source document #" + n + " is readonly in library " + p_.ConnectedLibraryName());

@@ -26,7 +26,7 @@ bool DocumentTransfer::ReadSourceColumns() {
         Fail("Error: Unable to determine profile column values");
         return false;
     }
-    const bool appendName = Checked(p_.MainWindow.CheckAppendLibName.Value());
+    const bool appendName = p_.Options().AppendLibraryName();
     for (int32_t i = 1; i <= v_.ColumnCount; ++i) {
         std::string name;
         dm::Variant value;

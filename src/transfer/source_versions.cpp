@@ -27,7 +27,6 @@ bool EndsWithSeparator(const std::string& s) { return !s.empty() && (s.back() ==
 }  // namespace
 
 bool DocumentTransfer::CollectVersionRows() {
-    auto& w = p_.MainWindow;
     auto& sql = p_.session.PcdSql;
     const std::string n = Num(v_.DocNumber);
     v_.VersionsNotProcessed = 0;
@@ -71,7 +70,7 @@ bool DocumentTransfer::CollectVersionRows() {
             p_.WriteLog(noVersions);
             p_.Separator();
         }
-        if (Checked(w.CheckDisplayErrors.Value())) {
+        if (p_.Options().DisplayErrors()) {
             p_.platform.ui.MessageBox(noVersions, platform::mb::Exclamation, core::AppTitle());
         }
         v_.TransferResult = 0;
@@ -106,7 +105,7 @@ bool DocumentTransfer::CollectVersionRows() {
         // dates the target's mark but says nothing about the source.
         const bool readOnly = text(19) == "Y";
         if (readOnly) v_.SourceReadOnly = true;
-        if (readOnly || Checked(w.CheckMakeReadOnlyTarget.Value())) {
+        if (readOnly || p_.Options().TakeReadOnlyDate()) {
             const std::string date = core::Trim(text(15));
             v_.SourceReadOnlyDate = date.empty() ? NowText() : date;
         }
@@ -114,7 +113,7 @@ bool DocumentTransfer::CollectVersionRows() {
         if (!EndsWithSeparator(folder)) folder += "\\";
         const std::string path = folder + core::Trim(text(5));
 
-        if (!Checked(w.CheckMetaData.Value())) {
+        if (!p_.Options().MetadataOnly()) {
             std::string failure;
             p_.WriteLog("Confirming existence of version file " + path);
             p_.Separator();
@@ -191,8 +190,7 @@ bool DocumentTransfer::MakeTempDirectory() {
 }
 
 bool DocumentTransfer::CheckOutVersionFiles() {
-    auto& w = p_.MainWindow;
-    if (!v_.VersionsFetched || !Checked(w.CheckEncryption.Value())) return true;
+    if (!v_.VersionsFetched || !p_.Options().CheckOutVersions()) return true;
     auto& s = p_.session;
     auto& sql = s.PcdSql;
     const std::string n = Num(v_.DocNumber);
@@ -315,8 +313,7 @@ bool DocumentTransfer::CheckOutVersionFiles() {
 }
 
 void DocumentTransfer::WarnMissingVersions() {
-    auto& w = p_.MainWindow;
-    if (!v_.VersionsFetched || (!w.OptionTransfer.Value() && !w.OptionMove.Value())) return;
+    if (!v_.VersionsFetched || p_.Options().Copy()) return;
     const auto taken = static_cast<int32_t>(v_.VersionRows.size());
     if (v_.VersionRowTotal > taken) {
         p_.WriteLog("Warning: Not all versions of Document #" + Num(v_.DocNumber) +

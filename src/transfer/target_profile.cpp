@@ -85,7 +85,7 @@ bool DocumentTransfer::ChooseTargetNumber() {
             v_.ReplacedCopies.push_back(v_.EarlierCopy);
         }
         if (!announce(v_.WantedNumber)) return false;
-    } else if (p_.MainWindow.CheckRetainNumber.Value() == 0) {
+    } else if (!p_.Options().RetainNumber()) {
         p_.WriteLog("NOT keeping the same number for document #" + n + " - getting a new document number");
         p_.Separator();
     } else {

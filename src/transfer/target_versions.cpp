@@ -70,7 +70,6 @@ bool DocumentTransfer::OpenTargetProfile() {
 }
 
 bool DocumentTransfer::AddTargetVersions() {
-    auto& w = p_.MainWindow;
     auto& s = p_.session;
     auto& sql = s.PcdSql;
     auto& profile = s.CurrentProfile;
@@ -106,12 +105,12 @@ bool DocumentTransfer::AddTargetVersions() {
             skipRow("Skipping version " + r + " - Status is Unavailable");
             continue;
         }
-        if (!Checked(w.CheckMetaData.Value()) && row.FilePath.empty()) {
+        if (!p_.Options().MetadataOnly() && row.FilePath.empty()) {
             skipRow("Skipping version " + r + " - no input file specified");
             continue;
         }
         bool labelMatches = true;
-        if (!Checked(w.CheckMetaData.Value()) && p_.GetFileFN(row.FilePath, 0) != 1) {
+        if (!p_.Options().MetadataOnly() && p_.GetFileFN(row.FilePath, 0) != 1) {
             skipRow("Error: Unable to locate version file " + row.FilePath + " - cannot process version " + r);
             continue;
         }
@@ -315,7 +314,7 @@ bool DocumentTransfer::AddTargetVersions() {
                       core::StripQuotes(suffix) + "' " + where.substr(1));
             sql->ReleaseResults();
         }
-        if (w.CheckEncryption.Value() == 0 && !row.EncryptionKeyId.empty() && newVersionId != 0) {
+        if (p_.Options().CopyEncryptionKeys() && !row.EncryptionKeyId.empty() && newVersionId != 0) {
             p_.RunSQL("SELECT ENCRYPTION_KEY_ID FROM [OWNER].COMPONENTS" + where);
             const dm::Variant targetKey = sql->ColumnValue(1);
             sql->ReleaseResults();

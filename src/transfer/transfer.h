@@ -142,7 +142,6 @@ private:
     // Column 1 of the first row of a statement, then released.
     dm::Variant Scalar(const std::string& statement);
     std::string Num(int64_t n) const { return std::to_string(n); }
-    bool Checked(int value) const { return value == 1; }
     // A removal with "Overwrite read-only documents" forced on; an
     // unfinished copy of this transfer's takes its own files with it.
     bool RemoveForced(const std::string& library, int32_t docNumber, const std::string& refLibrary,

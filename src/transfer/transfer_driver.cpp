@@ -44,8 +44,8 @@ int32_t DocumentTransfer::TransferDocument(const std::string& sourceLibrary, con
 // The steps in the order they run; each answers false when it has ended the
 // transfer.
 void DocumentTransfer::RunSteps() {
-    auto& w = p_.MainWindow;
-    const bool move = !w.OptionTransfer.Value() && !w.OptionCopy.Value();
+    const auto options = p_.Options();
+    const bool move = options.Move();
 
     if (!RepairInterruptedCopies()) return;
     if (!ApplySkipRules()) return;
@@ -86,7 +86,7 @@ void DocumentTransfer::RunSteps() {
         p_.Separator();
     } else {
         if (!OpenTargetProfile()) return;
-        const bool added = Checked(w.CheckMetaData.Value()) ? AddMetadataOnlyVersions() : AddTargetVersions();
+        const bool added = options.MetadataOnly() ? AddMetadataOnlyVersions() : AddTargetVersions();
         if (!added) return;
     }
     if (!WriteTargetSecurity()) return;
@@ -158,7 +158,6 @@ DocumentTransfer::Entry DocumentTransfer::CheckTransferEntry() {
 }
 
 bool DocumentTransfer::ApplySkipRules() {
-    auto& w = p_.MainWindow;
     auto& sql = p_.session.PcdSql;
     const int32_t n = v_.DocNumber;
     if (!Connect(v_.SourceLibrary)) return false;
@@ -189,7 +188,7 @@ bool DocumentTransfer::ApplySkipRules() {
         return skip(" is an unsupported object type (" + dm::FormatWhole(v_.SourceObjectType) + ") - skipping", -1);
     }
     if (status == 6 || status == 18) {
-        if (Checked(w.CheckRemoveDeletedDocs.Value())) return RemoveTargetCopy();
+        if (p_.Options().RemoveCopiesOfDeleted()) return RemoveTargetCopy();
         return skip(status == 6 ? " was already archived - skipping" : " was marked for deletion - skipping", -1);
     }
     if (status != 0 && status != 3) return skip(" is unavailable (" + Num(status) + ") - skipping", 0);
@@ -258,8 +257,7 @@ bool DocumentTransfer::FindEarlierCopy() {
             const dm::Variant copyEdited =
                 Scalar("SELECT LAST_EDIT_DATE FROM [OWNER].PROFILE WHERE DOCNUMBER = " + Num(v_.EarlierCopy));
             const int64_t newer = MinuteBoundaries(v_.SourceLastEditDate, copyEdited);
-            const auto& w = p_.MainWindow;
-            if (movedThere && newer >= 0 && !w.OptionCopy.Value() && !w.OptionTransfer.Value()) {
+            if (movedThere && newer >= 0 && p_.Options().Move()) {
                 // A Move got as far as recording its complete copy; the
                 // source was not edited since, so only its removal is left.
                 p_.WriteLog("Document #" + Num(n) + " was moved to document #" + Num(v_.EarlierCopy) + " in library " +
@@ -306,7 +304,7 @@ bool DocumentTransfer::OpenSourceProfile() {
     }
     p_.WriteLog("Document #" + Num(n) + " not found in library " + p_.ConnectedLibraryName());
     p_.Separator();
-    if (Checked(p_.MainWindow.CheckRemoveDeletedDocs.Value())) return RemoveTargetCopy();
+    if (p_.Options().RemoveCopiesOfDeleted()) return RemoveTargetCopy();
     p_.WriteLog("Error: Unable to access source Document #" + Num(n));
     return false;
 }
