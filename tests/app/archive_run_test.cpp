@@ -91,6 +91,23 @@ INSTANTIATE_TEST_SUITE_P(States, RetryLimitTest,
                                          RetryCase{false, "3", "NULL", "0//1"}),
                          RetryCaseName);
 
+// Whether a failed row at its limit is parked depends on a library
+// parameter; one the DM refuses to read leaves the row deleted, and the log
+// holds the refusal that decided it.
+TEST_F(ArchiveRunTest, ARefusedUniqueNamesReadAtTheRetryLimitIsLogged) {
+    Describe(true);
+    Queue("DOCS", "ARCHIVE", {4});
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET RETRY_COUNT = 2");
+    StartWithTarget();
+    window_->TextRetryCount.SetText("2");
+    transfer_.results = {{4, 0}};
+    emulator_->Faults().On(dmsim::op::kPropertiesItem).ForName("DOCSParms.UniqueDocNames").Raise(
+        -2147217903, "DOCSObjects", "Parameters unreadable");
+    Go();
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 4), "gone");
+    EXPECT_TRUE(LogHasReport("ReleaseQueueRows", -2147217903, "DOCSObjects", "Parameters unreadable")) << LogText();
+}
+
 TEST_F(ArchiveRunTest, BatchSizeAndOrder) {
     Describe();
     std::vector<int32_t> numbers;
