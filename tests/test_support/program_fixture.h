@@ -1,7 +1,7 @@
 #pragma once
-// A program over a small emulated site: two libraries (DOCS with the
-// settings table, then ARCHIVE), a headless host, a manual clock, a settings
-// file and a log folder of its own.
+// The program, assembled as main.cpp assembles it, over a small emulated
+// site: two libraries (DOCS with the settings table, then ARCHIVE), a
+// headless host, a manual clock, a settings file and a log folder of its own.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/assembly.h"
 #include "core/program.h"
 #include "dmsim/emulator.h"
 #include "dmsim/library_db.h"
@@ -19,7 +20,6 @@
 #include "forms/main_window.h"
 #include "platform/clock.h"
 #include "platform/headless_host.h"
-#include "platform/no_display_host.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "test_support/temp_dir.h"
@@ -36,14 +36,16 @@ protected:
     std::unique_ptr<dmsim::Emulator> emulator_;
     std::shared_ptr<dm::IDmObjectFactory> factory_;
     platform::ManualClock clock_{FixedStart()};
-    platform::HeadlessHost ui_;
     // As in the program: boxes pass to ui_ while it has a display
     // (ui_.SetHasDisplay(false) stands for a server without one).
-    platform::NoDisplayHost host_{ui_};
+    platform::HeadlessHost ui_;
     std::unique_ptr<platform::FileRegistry> registry_;
     std::unique_ptr<platform::TestSystem> system_;
-    std::unique_ptr<forms::Dorvane> window_;
-    std::unique_ptr<core::Program> program_;
+    // The program's objects; program_ and window_ are its context and main
+    // window.
+    std::unique_ptr<app::Assembly> app_;
+    core::Program* program_ = nullptr;
+    forms::Dorvane* window_ = nullptr;
     bool siteCreated_ = false;
 
     // Describes the default site; a test may change site_ before Open().
@@ -57,8 +59,7 @@ protected:
     // and log folder.
     void Open(const std::string& commandLine = "") {
         CreateSite();
-        program_.reset();
-        window_.reset();
+        app_.reset();
         emulator_ = std::make_unique<dmsim::Emulator>(dir_.path() / "site");
         emulator_->SetClock([this] { return clock_.Now(); });
         factory_ = emulator_->Factory();
@@ -70,10 +71,9 @@ protected:
         for (auto& v : emulator_->MachineRegistryValues()) registry_->SetMachineValue(v.keyPath, v.valueName, v.value);
         system_ = std::make_unique<platform::TestSystem>(commandLine, (dir_.path() / "tmp").string(),
                                                          (dir_.path() / "prog").string(), "TESTPC");
-        window_ = std::make_unique<forms::Dorvane>();
-        program_ = std::make_unique<core::Program>(
-            core::PlatformServices{*registry_, *system_, clock_, host_, *factory_}, *window_);
-        host_.SetLog([program = program_.get()](const std::string& line) { program->WriteLog(line); });
+        app_ = std::make_unique<app::Assembly>(*registry_, *system_, clock_, ui_, *factory_);
+        program_ = &app_->program;
+        window_ = &app_->mainWindow;
         program_->log.LogFilePath = LogPath();
         window_->CheckLogMethod.SetValue(1);
     }
