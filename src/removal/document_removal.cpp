@@ -3,8 +3,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/file_paths.h"
 #include "core/dm_calls.h"
+#include "core/file_paths.h"
 #include "core/program.h"
 #include "core/sql_transaction.h"
 #include "core/sql_text.h"
