@@ -1,5 +1,6 @@
-// The program: wires the Qt host, the platform stand-ins and the DM client
-// implementation together, then runs the start-up and the window's events.
+// The program: picks the Qt host, the platform stand-ins and the DM client
+// implementation, hands them to the assembly of the program's objects, binds
+// the views, then runs the start-up and the window's events.
 
 #include <unistd.h>
 
@@ -8,17 +9,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/archive_run.h"
-#include "app/dorvane_form.h"
-#include "config/configuration.h"
+#include "app/assembly.h"
 #include "core/command_switches.h"
-#include "core/program.h"
-#include "core/ui_dm_dialogs.h"
 #include "dmsim/emulator.h"
 #include "dmsim/site_file.h"
-#include "folders/folders.h"
-#include "forms/main_window.h"
-#include "forms/splash_window.h"
 #include "gui/main_window_view.h"
 #include "gui/qt_app.h"
 #include "gui/qt_host.h"
@@ -29,8 +23,6 @@
 #include "platform/no_display_host.h"
 #include "platform/registry.h"
 #include "platform/system.h"
-#include "removal/removal.h"
-#include "transfer/transfer.h"
 
 namespace {
 
@@ -51,8 +43,6 @@ int main(int argc, char** argv) {
     platform::FileRegistry registry(platform::FileRegistry::DefaultUserFile());
     gui::QtHost qtHost;
     gui::RegisterViews(qtHost);
-    // Without a display no box waits for an answer: it goes to the log.
-    platform::NoDisplayHost host(qtHost);
 
     std::unique_ptr<dmsim::Emulator> emulator;
     const auto siteDir = dmsim::DefaultSiteDir();
@@ -62,35 +52,26 @@ int main(int argc, char** argv) {
         const std::string text = "Error: Unable to open the DM site " + siteDir.string() + ": " + e.what();
         system.WriteStandardError(text);
         const auto line = core::ReadSwitches(system.ProcessCommandLine(), core::CommandLineSwitches());
-        if (!line.Has("/G") || !line.Has("/X")) host.MessageBox(text, platform::mb::Critical, core::AppTitle());
+        // Without a display no box waits for an answer.
+        if (!line.Has("/G") || !line.Has("/X")) {
+            platform::NoDisplayHost(qtHost).MessageBox(text, platform::mb::Critical, core::AppTitle());
+        }
         return 2;
     }
     for (auto& v : emulator->MachineRegistryValues()) registry.SetMachineValue(v.keyPath, v.valueName, v.value);
-    core::UiDmDialogs dialogs(host);
-    emulator->SetDialogHost(&dialogs);
     auto factory = emulator->Factory();
 
-    forms::Dorvane window;
-    forms::KestSplash splash;
-    gui::MainWindowView mainView(window);
-    gui::SplashView splashView(splash);
-
-    core::Program program({registry, system, clock, host, *factory}, window);
-    host.SetLog([&program](const std::string& line) { program.WriteLog(line); });
+    app::Assembly dorvane(registry, system, clock, qtHost, *factory);
+    emulator->SetDialogHost(&dorvane.dmDialogs);
     // The program ends through EndProcess, past every destructor: the
     // databases are closed there, so no WAL file stays behind.
     system.SetBeforeEnd([&emulator] { emulator->CloseDatabases(); });
-    config::Configuration configuration(program);
-    program.saveConfiguration = [&] { configuration.SaveConfiguration(); };
-    app::DorvaneForm form(program, configuration, splash);
-    folders::Folders folders(program);
-    removal::Removal removal(program, folders);
-    transfer::DocumentTransfer transfer(program, removal, folders);
-    form.Run().SetTransfer(&transfer);
-    gui::SignalWatch signalWatch([&form](int signal) {
-        form.EndRequested(std::string(signal == SIGINT ? "SIGINT" : "SIGTERM") + " received", 128 + signal);
+    gui::MainWindowView mainView(dorvane.mainWindow);
+    gui::SplashView splashView(dorvane.splash);
+    gui::SignalWatch signalWatch([&dorvane](int signal) {
+        dorvane.form.EndRequested(std::string(signal == SIGINT ? "SIGINT" : "SIGTERM") + " received", 128 + signal);
     });
 
-    form.Form_Load();
+    dorvane.form.Form_Load();
     return qapp->exec();
 }

@@ -8,6 +8,7 @@
 #include "app/queue_statements.h"
 #include "app/switches.h"
 #include "core/date_text.h"
+#include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/sql_text.h"
 #include "core/text.h"
@@ -62,10 +63,7 @@ void ArchiveRun::Button_Go_Click() {
     saved_.pauseTime = w.CheckPauseTime.Value();
     run.LockOwnerName = Trim(p.GetMachineName());
     if (run.LockOwnerName.empty() && p.session.ConnectedLibrary) {
-        try {
-            run.LockOwnerName = p.session.ConnectedLibrary->UserId();
-        } catch (const dm::DmError&) {
-        }
+        core::GoOn(p, "Button_Go_Click", [&] { run.LockOwnerName = p.session.ConnectedLibrary->UserId(); });
     }
     auto cannotStart = [&](const std::string& text) {
         p.WriteLog(unattended ? "Error: " + text : text);
@@ -341,11 +339,10 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
         bool missing = false;
         for (const char* right : rights) {
             dm::Variant v;
-            try {
+            core::GoOn(p, "Button_Go_Click", [&] {
                 auto item = props->Item(right);
                 if (item) v = item->Value();
-            } catch (const dm::DmError&) {
-            }
+            });
             // Only a real True counts as held.
             if (!v.IsBooleanTrue()) missing = true;
             values.push_back(v);
@@ -616,15 +613,14 @@ void ArchiveRun::EndOfRun() {
     if (run.RunActiveFlag && Cancelled() && !run.LockOwnerName.empty()) {
         p.ReleaseQueueRows(run.SourceLibraryName, "", -1, run.LockOwnerName, 0);
     }
-    try {
+    core::PassOver([&] {
         if (!p.ConnectLibrary(startLibraryName_)) {
             const std::string text = "Error: Unable to connect to library " + startLibraryName_;
             p.WriteLog(text);
             p.Separator();
             WarningBox(text);
         }
-    } catch (const dm::DmError&) {
-    }
+    });
     const std::string summary = "Transfer complete from library " + p.ConnectedLibraryName() + " with " +
                                 std::to_string(RunSucceeded) + " document(s) processed successfully and " +
                                 std::to_string(RunFailed) + " error(s) encountered.";

@@ -24,7 +24,8 @@ namespace app {
 
 class ArchiveRun;
 
-// The windows of subsystems built elsewhere; the start-up wires what exists.
+// The windows of subsystems built elsewhere; the assembly wires what exists
+// (app/assembly.h).
 struct OtherWindows {
     // Shows a window modally; empty while the window is not built yet.
     std::function<void()> setupLibrary;     // DorvaneLibSetup

@@ -8,6 +8,7 @@
 #include "app/switches.h"
 #include "config/configuration.h"
 #include "core/date_text.h"
+#include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/text.h"
 #include "forms/main_window.h"
@@ -218,10 +219,7 @@ void DorvaneForm::Form_Load() {
 
     // 28
     int32_t libraries = 0;
-    try {
-        libraries = p_.session.DmLibraries ? p_.session.DmLibraries->Count() : 0;
-    } catch (const dm::DmError&) {
-    }
+    core::GoOn(p_, "Form_Load", [&] { libraries = p_.session.DmLibraries ? p_.session.DmLibraries->Count() : 0; });
     if (libraries == 1) {
         const std::string text = std::string("I'm letting you start ") + core::kProductName +
                                  ", but you can't do anything because you only have one library!";

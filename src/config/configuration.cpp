@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "config/options.h"
+#include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/text.h"
 #include "forms/main_window.h"
@@ -39,13 +40,13 @@ int32_t Configuration::StaleLockMinutes(const std::string& stored) {
 }
 
 std::string Configuration::PrimaryLibraryName() {
-    try {
-        if (!p_.session.DmApplication) return "";
-        auto primary = p_.session.DmApplication->PrimaryLibrary();
-        return primary ? primary->Name() : "";
-    } catch (const dm::DmError&) {
-        return "";
-    }
+    // Without it the options live in the registry alone: a refusal is logged.
+    std::string name;
+    core::GoOn(p_, "PrimaryLibraryName", [&] {
+        auto primary = p_.session.DmApplication ? p_.session.DmApplication->PrimaryLibrary() : nullptr;
+        if (primary) name = primary->Name();
+    });
+    return name;
 }
 
 void Configuration::SaveConfiguration() {

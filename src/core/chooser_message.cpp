@@ -2,6 +2,7 @@
 #include <cctype>
 
 #include "core/command_switches.h"
+#include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/text.h"
 #include "forms/main_window.h"
@@ -19,24 +20,19 @@ bool Program::SelectLibrary() {
         ErrorBox("Error: The LIBS API object is no longer defined - this could be a bug in the API itself");
         return false;
     }
-    try {
-        if (session.DmLibraries->Count() <= 1) return true;
-    } catch (const dm::DmError&) {
-    }
+    // With the count unknown the chooser decides.
+    if (PassOver([&] { return session.DmLibraries->Count(); }).value_or(2) <= 1) return true;
+    // A chooser the DM refuses is no choice of the user's: it is logged.
     dm::LibraryPtr chosen;
-    try {
-        chosen = session.DmApplication ? session.DmApplication->SelectLibrary() : nullptr;
-    } catch (const dm::DmError&) {
-    }
+    GoOn(*this, "SelectLibrary", [&] {
+        if (session.DmApplication) chosen = session.DmApplication->SelectLibrary();
+    });
     if (!chosen) {
         ShowMessage("Selection canceled", platform::mb::Information, AppTitle());
         return false;
     }
     std::string name;
-    try {
-        name = chosen->Name();
-    } catch (const dm::DmError&) {
-    }
+    GoOn(*this, "SelectLibrary", [&] { name = chosen->Name(); });
     if (name.empty()) {
         ErrorBox("Error: Unable to determine the name for the selected library");
         return false;

@@ -2,6 +2,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/sql_text.h"
 #include "core/text.h"
@@ -233,7 +234,9 @@ void Program::ReadLibraryFacts(int row) {
 
 bool Program::ConnectLibraryFailure(const std::string& name, const std::string& savedOwner) {
     Separator();
-    try {
+    // Which library the session is left with decides where the next
+    // statements run: a refusal here is logged.
+    GoOn(*this, "ConnectLibrary", [&] {
         if (session.DmApplication) session.ConnectedLibrary = session.DmApplication->CurrentLibrary();
         if (!session.ConnectedLibrary) {
             WriteLog("Error: Unable to set library object to " + name + " - library object set to nothing");
@@ -250,8 +253,7 @@ bool Program::ConnectLibraryFailure(const std::string& name, const std::string& 
                 if (BindConnectedLibrary(row, false)) ReadLibraryFacts(row);
             }
         }
-    } catch (const dm::DmError&) {
-    }
+    });
     Separator();
     return false;
 }

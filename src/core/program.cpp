@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/dm_calls.h"
 #include "forms/main_window.h"
 
 namespace core {
@@ -24,14 +25,13 @@ void Program::ErrorBox(const std::string& text) {
 
 bool Program::HasRight(const dm::LibraryPtr& library, const std::string& rightName) {
     if (!library) return false;
-    try {
-        auto props = library->Properties();
-        if (!props) return false;
-        auto item = props->Item(rightName);
-        return item && item->Value().IsBooleanTrue();
-    } catch (const dm::DmError&) {
-        return false;
-    }
+    // A right that cannot be read is not held; the caller says what it
+    // cannot do without it.
+    return PassOver([&] {
+               auto props = library->Properties();
+               auto item = props ? props->Item(rightName) : nullptr;
+               return item && item->Value().IsBooleanTrue();
+           }).value_or(false);
 }
 
 dm::LibraryPtr Program::FindLibrary(const std::string& name) {
@@ -52,11 +52,7 @@ dm::LibraryPtr Program::FindLibrary(const std::string& name) {
 
 std::string Program::ConnectedLibraryName() {
     if (!session.ConnectedLibrary) return "";
-    try {
-        return session.ConnectedLibrary->Name();
-    } catch (const dm::DmError&) {
-        return "";
-    }
+    return PassOver([&] { return session.ConnectedLibrary->Name(); }).value_or("");
 }
 
 forms::Label* Program::StatusLabel() {

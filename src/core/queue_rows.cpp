@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/sql_text.h"
 #include "core/text.h"
@@ -55,13 +56,14 @@ int32_t Program::ReleaseQueueRows(const std::string& library, const std::string&
                     sql->ReleaseResults();
                     const double limit = Options().RetryLimit();
                     if (limit > 0 && retries >= limit) {
+                        // A refused read counts as names that need not be unique:
+                        // the row is deleted, and the log says why.
                         bool unique = false;
-                        try {
+                        GoOn(*this, "ReleaseQueueRows", [&] {
                             auto props = session.ConnectedLibrary->Properties();
                             auto item = props ? props->Item("DOCSParms.UniqueDocNames") : nullptr;
                             unique = item && item->Value().IsBooleanTrue();
-                        } catch (const dm::DmError&) {
-                        }
+                        });
                         action = unique ? Action::Park : Action::Delete;
                     }
                 }
@@ -94,10 +96,8 @@ int32_t Program::ReleaseQueueRows(const std::string& library, const std::string&
     } catch (const dm::DmError& e) {
         ReportError(e);
     }
-    try {
-        if (!remembered.empty()) ConnectLibrary(remembered);
-    } catch (const dm::DmError&) {
-    }
+    // ConnectLibrary logs its own failures.
+    if (!remembered.empty()) PassOver([&] { ConnectLibrary(remembered); });
     return result;
 }
 

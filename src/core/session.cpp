@@ -2,6 +2,7 @@
 #include <cctype>
 
 #include "core/date_text.h"
+#include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/text.h"
 #include "forms/main_window.h"
@@ -28,25 +29,22 @@ bool Program::StartFusion() {
     int32_t errNumber = 0;
     std::string errSource, errDescription;
     try {
-        // First attempt: the login object and the application by class.
-        try {
+        // First attempt: the login object and the application by class. A
+        // refusal there is no failure yet: the second attempt follows, and
+        // its status line says so.
+        secondAttempt = !PassOver([&] {
             ui.SetMousePointer(platform::MousePointer::Hourglass);
             if (!session.DmClient) session.DmClient = platform.dm.CreateClient();
-            if (!session.DmClient) throw dm::DmError(91, "Dorvane", "Object variable or With block variable not set");
-            ShowStatus("Starting DM Application Object " + session.DmClient->Name());
+            ShowStatus("Starting DM Application Object " + Require(session.DmClient)->Name());
             session.DmApplication = platform.dm.CreateApplication(dm::kApplicationClass);
             Separator();
             // An application object that was not created fails at its first use.
-            if (!session.DmApplication) throw dm::DmError(91, "Dorvane", "Object variable or With block variable not set");
-            auto current = session.DmApplication->CurrentLibrary();
-            if (!current) throw dm::DmError(91, "Dorvane", "Object variable or With block variable not set");
+            auto current = Require(Require(session.DmApplication)->CurrentLibrary());
             ShowStatus("Logging on to DM Session library " + current->Name());
             session.DmClient->Logon();
             Separator();
             session.DmApplication->SetParentWindow(windowHandle);
-        } catch (const dm::DmError&) {
-            secondAttempt = true;
-        }
+        });
 
         if (secondAttempt) {
             ui.SetMousePointer(platform::MousePointer::Hourglass);
@@ -203,28 +201,22 @@ void Program::EndProgram(int exitCode) {
     if (run.ConfigurationRestored && saveConfiguration) {
         // The user's values, not what a run set for itself.
         if (putBackRunOverrides) putBackRunOverrides();
-        try {
-            saveConfiguration();
-        } catch (const dm::DmError&) {
-        }
+        GoOn(*this, "EndProgram", saveConfiguration);
     }
 
     session.DmLibraries.reset();
     session.ConnectedLibrary.reset();
     session.PcdSql.reset();
+    // The process ends whatever the DM answers here.
     if (session.CurrentProfile) {
-        try {
-            session.CurrentProfile->Close();
-        } catch (const dm::DmError&) {
-        }
+        PassOver([&] { session.CurrentProfile->Close(); });
         session.CurrentProfile.reset();
     }
     session.DmApplication.reset();
-    try {
+    PassOver([&] {
         if (!session.DmClient) session.DmClient = platform.dm.CreateClient();
         if (session.DmClient) session.DmClient->Logoff();
-    } catch (const dm::DmError&) {
-    }
+    });
     session.DmClient.reset();
 
     auto now = platform::ToLocal(platform.clock.Now());

@@ -1,3 +1,4 @@
+#include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/sql_transaction.h"
 #include "core/sql_text.h"
@@ -83,7 +84,7 @@ bool Program::SetKestSetting(const std::string& masterKey, const std::string& se
     // Delete and insert as one unit: a failed insert must not lose the
     // value that was stored.
     SqlTransaction unit(*this);
-    try {
+    const bool ran = GoOn(*this, "SetKestSetting", [&] {
         auto& sql = session.PcdSql;
         RunSQL("DELETE FROM [OWNER].KEST_SETTINGS" + KeyCondition(masterKey, sectionKey, subKey));
         if (sql) sql->ReleaseResults();
@@ -92,17 +93,16 @@ bool Program::SetKestSetting(const std::string& masterKey, const std::string& se
                DoubleApostrophes(subKey) + "'," + std::to_string(keyType) + ", " + literal + ")");
         inserted = sql && sql->RowsAffected() != 0;
         if (sql) sql->ReleaseResults();
-    } catch (const dm::DmError&) {
-        inserted = false;
-    }
-    try {
+    });
+    inserted = inserted && ran;
+    // RunSQL logs a statement that fails.
+    PassOver([&] {
         if (inserted) {
             unit.Commit();
         } else {
             unit.Rollback();
         }
-    } catch (const dm::DmError&) {
-    }
+    });
     return inserted;
 }
 
@@ -112,8 +112,9 @@ dm::Variant Program::GetKestSetting(const std::string& masterKey, const std::str
     if (!facts.SettingsTableExists) return defaultValue;
     const char* column = keyType == 1 ? "CHAR_VAL" : keyType == 2 ? "INT_VAL" : nullptr;
     if (!column) return defaultValue;
+    // A refused read leaves the default, and says so.
     dm::Variant result = defaultValue;
-    try {
+    GoOn(*this, "GetKestSetting", [&] {
         RunSQL(std::string("SELECT ") + column + " FROM [OWNER].KEST_SETTINGS" +
                KeyCondition(masterKey, sectionKey, subKey));
         auto& sql = session.PcdSql;
@@ -121,8 +122,7 @@ dm::Variant Program::GetKestSetting(const std::string& masterKey, const std::str
             if (sql->RowCount() != 0) result = sql->ColumnValue(1);
             sql->ReleaseResults();
         }
-    } catch (const dm::DmError&) {
-    }
+    });
     return result;
 }
 

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
+#include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/sql_text.h"
-#include "dmclient/dm_error.h"
 
 namespace core {
 
@@ -16,11 +16,8 @@ SqlTransaction::SqlTransaction(Program& program) : p_(program) {
 }
 
 SqlTransaction::~SqlTransaction() {
-    try {
-        Rollback();
-    } catch (const dm::DmError&) {
-        // The server ends an abandoned transaction with the connection.
-    }
+    // The server ends an abandoned transaction with the connection.
+    PassOver([&] { Rollback(); });
 }
 
 bool SqlTransaction::Run(const std::string& statement) {

@@ -57,10 +57,10 @@ bool Folders::AddFolderItem(int32_t item, int32_t folder, const std::string& ite
             auto& profile = s.CurrentProfile;
             const std::string profileNumber = std::to_string(profile->DocNumber());
             p.WriteLog("Profile object #" + profileNumber + " opened in library " +
-                       Require(profile->Library())->Name());
+                       core::Require(profile->Library())->Name());
             p.Separator();
 
-            auto parents = Require(profile->ParentFolders());
+            auto parents = core::Require(profile->ParentFolders());
             const int32_t count = parents->Count();
             if (count != 0) {
                 p.WriteLog("Checking " + std::to_string(count) +
@@ -68,9 +68,9 @@ bool Folders::AddFolderItem(int32_t item, int32_t folder, const std::string& ite
                            " already exists in folder #" + folderText);
                 p.Separator();
                 for (int32_t i = 1; i <= count && !alreadyFiled; ++i) {
-                    auto parent = Require(parents->Item(i));
+                    auto parent = core::Require(parents->Item(i));
                     if (parent->DocNumber() != folder) continue;
-                    const std::string parentLibrary = Require(parent->Library())->Name();
+                    const std::string parentLibrary = core::Require(parent->Library())->Name();
                     if (core::Upper(parentLibrary) != core::Upper(folderLibrary)) continue;
                     p.WriteLog("Folder item " + profileNumber + " already exists in folder #" +
                                std::to_string(parent->DocNumber()) + " in folder library " + parentLibrary + " (" +
@@ -82,7 +82,7 @@ bool Folders::AddFolderItem(int32_t item, int32_t folder, const std::string& ite
             if (!alreadyFiled) {
                 p.Separator();
                 p.WriteLog("Closing profile object #" + profileNumber + " in library " +
-                           Require(profile->Library())->Name());
+                           core::Require(profile->Library())->Name());
                 profile->Close();
                 profile.reset();
                 p.Separator();
@@ -104,7 +104,7 @@ bool Folders::AddFolderItem(int32_t item, int32_t folder, const std::string& ite
         if (result && !alreadyFiled) {
             auto& target = s.CurrentFolder;
             const std::string targetNumber = std::to_string(target->DocNumber());
-            const std::string targetLibrary = Require(target->Library())->Name();
+            const std::string targetLibrary = core::Require(target->Library())->Name();
             p.WriteLog("Parent folder object #" + targetNumber + " opened for AddFolderItem in library " +
                        targetLibrary);
             p.Separator();
@@ -118,7 +118,7 @@ bool Folders::AddFolderItem(int32_t item, int32_t folder, const std::string& ite
                 result = false;
             };
 
-            auto lib = Require(p.FindLibrary(itemLibrary));
+            auto lib = core::Require(p.FindLibrary(itemLibrary));
             if (itemType == "F") {
                 p.WriteLog("Setting FolderItem object for folder #" + itemText + " in library " + lib->Name());
                 dm::FolderObjectPtr folderItem;
@@ -130,7 +130,7 @@ bool Folders::AddFolderItem(int32_t item, int32_t folder, const std::string& ite
                     result = false;
                 } else {
                     const std::string itemNumber = std::to_string(folderItem->DocNumber());
-                    const std::string itemLib = Require(folderItem->Library())->Name();
+                    const std::string itemLib = core::Require(folderItem->Library())->Name();
                     p.WriteLog("Adding subfolder #" + itemNumber + " in library " + itemLib + " to folder #" +
                                targetNumber + " in library " + targetLibrary);
                     const bool added = target->AddFolder(folderItem).IsBooleanTrue();
@@ -154,7 +154,7 @@ bool Folders::AddFolderItem(int32_t item, int32_t folder, const std::string& ite
                     result = false;
                 } else {
                     const std::string itemNumber = std::to_string(profileItem->DocNumber());
-                    const std::string itemLib = Require(profileItem->Library())->Name();
+                    const std::string itemLib = core::Require(profileItem->Library())->Name();
                     p.WriteLog("Adding document #" + itemNumber + " in library " + itemLib + " to folder #" +
                                targetNumber + " in library " + targetLibrary);
                     const bool added = target->AddDocument(profileItem).IsBooleanTrue();

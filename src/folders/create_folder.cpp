@@ -101,7 +101,7 @@ int32_t FolderCreation::FindInParent() {
     if (s.DmLibraries) {
         const int32_t count = s.DmLibraries->Count();
         for (int32_t i = 1; i <= count; ++i) {
-            auto lib = Require(s.DmLibraries->Item(i));
+            auto lib = core::Require(s.DmLibraries->Item(i));
             if (lib->Name() == library_) {
                 s.CurrentFolder = lib->GetFolder(parent_);
                 break;
@@ -114,11 +114,11 @@ int32_t FolderCreation::FindInParent() {
         p_.WriteLog("Note: Unable to open folder object for parent folder #" + parentText);
         p_.Separator();
     } else {
-        auto subfolders = Require(s.CurrentFolder->Subfolders());
+        auto subfolders = core::Require(s.CurrentFolder->Subfolders());
         const int32_t count = subfolders->Count();
         const std::string wanted = core::Upper(name_);
         for (int32_t i = 1; i <= count; ++i) {
-            auto sub = Require(subfolders->Item(i));
+            auto sub = core::Require(subfolders->Item(i));
             if (core::Upper(sub->Name()) == wanted) {
                 found = sub->DocNumber();
                 break;
@@ -151,7 +151,7 @@ int32_t FolderCreation::FindBySql() {
                   "' AND (LIBRARY IS NULL OR LIBRARY = 0 OR LIBRARY = (SELECT SYSTEM_ID FROM "
                   "[OWNER].REMOTE_LIBRARIES WHERE LIBRARY_NAME = '" +
                   core::DoubleApostrophes(library_) + "'))");
-        auto& sql = Require(s.PcdSql);
+        auto& sql = core::Require(s.PcdSql);
         if (sql->RowCount() != 0) found = dm::Variant(dm::LeadingNumber(sql->ColumnValue(1).ToText())).ToLong();
         sql->ReleaseResults();
     } else {
@@ -165,7 +165,7 @@ int32_t FolderCreation::FindBySql() {
             "RL.SYSTEM_ID = FI.LIBRARY WHERE FI.NODE_TYPE = 'F' AND (FI.LIBRARY IS NULL OR FI.LIBRARY = 0 OR "
             "RL.LIBRARY_NAME = '" +
             libraryName + "')) ORDER BY F.DOCNUMBER DESC");
-        auto& sql = Require(s.PcdSql);
+        auto& sql = core::Require(s.PcdSql);
         const int32_t rows = sql->RowCount();
         if (rows > 1) {
             p_.WriteLog("Notice: There are " + std::to_string(rows) + " folders named '" + name_ +
@@ -187,12 +187,8 @@ int32_t FolderCreation::FindBySql() {
 void FolderCreation::CommonEnd() {
     p_.Separator();
     ReleaseScratch(p_.session);
-    if (!entryLibrary_.empty()) {
-        try {
-            p_.ConnectLibrary(entryLibrary_);
-        } catch (const std::exception&) {
-        }
-    }
+    // ConnectLibrary logs its own failures.
+    if (!entryLibrary_.empty()) core::PassOver([&] { p_.ConnectLibrary(entryLibrary_); });
 }
 
 void FolderCreation::ErrorHandler() {

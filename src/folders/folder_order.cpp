@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 
+#include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/text.h"
 #include "dmclient/dm_error.h"
@@ -122,12 +123,8 @@ bool Folders::SortFolders(int32_t parent, const std::string& library) {
     }
 
     p.Separator();
-    if (!entryLibrary.empty()) {
-        try {
-            p.ConnectLibrary(entryLibrary);
-        } catch (const dm::DmError&) {
-        }
-    }
+    // ConnectLibrary logs its own failures.
+    if (!entryLibrary.empty()) core::PassOver([&] { p.ConnectLibrary(entryLibrary); });
     return result;
 }
 

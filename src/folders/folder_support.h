@@ -1,10 +1,12 @@
 #pragma once
 // Small helpers the folder procedures share: the run-time error they catch,
-// the quoted folder name of their messages and the DM's "empty" value.
+// the release of the scratch objects, the quoted folder name of their
+// messages and the DM's "empty" value.
 
 #include <exception>
 #include <string>
 
+#include "core/dm_calls.h"
 #include "core/program.h"
 #include "dmclient/dm_error.h"
 #include "dmclient/variant.h"
@@ -33,20 +35,9 @@ inline CaughtError CurrentError() {
 inline void ReleaseScratch(core::Session& s) {
     s.CurrentFolder.reset();
     if (s.CurrentProfile) {
-        try {
-            s.CurrentProfile->Close();
-        } catch (const std::exception&) {
-        }
+        core::PassOver([&] { s.CurrentProfile->Close(); });
         s.CurrentProfile.reset();
     }
-}
-
-// A call on an object that the DM client did not supply fails as an unset
-// object does.
-template <typename Ptr>
-const Ptr& Require(const Ptr& object) {
-    if (!object) throw dm::DmError(91, "Dorvane", "Object variable or With block variable not set");
-    return object;
 }
 
 // The folder name between double quotation marks, as the messages show it.

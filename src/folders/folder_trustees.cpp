@@ -23,7 +23,7 @@ struct Trustee {
 // Runs a statement whose rows nobody reads; the rows it changed.
 int32_t Run(core::Program& p, const std::string& statement) {
     int32_t changed = 0;
-    if (p.RunSQL(statement)) changed = Require(p.session.PcdSql)->RowsAffected();
+    if (p.RunSQL(statement)) changed = core::Require(p.session.PcdSql)->RowsAffected();
     if (p.session.PcdSql) p.session.PcdSql->ReleaseResults();
     return changed;
 }
@@ -53,7 +53,7 @@ void MarkNoTrustees(core::Program& p, int32_t folder) {
 // reads 0 says so; a read that fails leaves it restricted.
 bool IsOpenToEveryone(core::Program& p, int32_t sourceFolder) {
     p.RunSQL("SELECT DEFAULT_RIGHTS FROM [OWNER].PROFILE WHERE DOCNUMBER = " + std::to_string(sourceFolder));
-    auto& sql = Require(p.session.PcdSql);
+    auto& sql = core::Require(p.session.PcdSql);
     const std::string rights = core::Trim(sql->ColumnValue(1).ToText());
     sql->ReleaseResults();
     return !rights.empty() && dm::LeadingNumber(rights) == 0;
@@ -73,7 +73,7 @@ std::vector<Trustee> ReadTrustees(core::Program& p, int32_t folder, int32_t sour
         "[OWNER].PEOPLE P ON P.SYSTEM_ID = S.PERSONORGROUP LEFT OUTER JOIN [OWNER].GROUPS G ON G.SYSTEM_ID = "
         "S.PERSONORGROUP LEFT OUTER JOIN [OWNER].PROFILE R  ON R.SYSTEM_ID = S.THING WHERE R.DOCNUMBER = " +
         std::to_string(sourceFolder));
-    auto& sql = Require(p.session.PcdSql);
+    auto& sql = core::Require(p.session.PcdSql);
     const int32_t rows = sql->RowCount();
     if (rows == 0) {
         sql->ReleaseResults();
@@ -170,7 +170,7 @@ bool CopyFolderTrustees(core::Program& p, const std::string& library, int32_t fo
     // source's trustees it stays restricted, to the user who made it, who
     // can then manage it.
     if (added == 0) {
-        const std::string user = Require(p.session.ConnectedLibrary)->UserId();
+        const std::string user = core::Require(p.session.ConnectedLibrary)->UserId();
         added = Run(p, "INSERT INTO [OWNER].SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) SELECT PE.SYSTEM_ID, 255, "
                        "PR.SYSTEM_ID FROM [OWNER].PEOPLE PE, [OWNER].PROFILE PR WHERE PE.USER_ID = '" +
                            core::DoubleApostrophes(user) + "' AND PR.DOCNUMBER = " + number);
@@ -188,22 +188,16 @@ bool CopyFolderTrustees(core::Program& p, const std::string& library, int32_t fo
     // Reading the result back only informs the log.
     auto& s = p.session;
     if (s.CurrentProfile) {
-        try {
-            s.CurrentProfile->Close();
-        } catch (const std::exception&) {
-        }
+        core::PassOver([&] { s.CurrentProfile->Close(); });
         s.CurrentProfile.reset();
     }
-    try {
-        s.CurrentProfile = Require(s.ConnectedLibrary)->GetProfile(folder);
-    } catch (const std::exception&) {
-    }
-    try {
-        if (s.CurrentProfile) {
-            p.WriteLog(std::to_string(Require(s.CurrentProfile->Trustees())->Count()) + " Trustee(s) added for document " +
-                       number);
-        }
-    } catch (const std::exception&) {
+    s.CurrentProfile =
+        core::PassOver([&] { return core::Require(s.ConnectedLibrary)->GetProfile(folder); }).value_or(nullptr);
+    if (s.CurrentProfile) {
+        core::PassOver([&] {
+            p.WriteLog(std::to_string(core::Require(s.CurrentProfile->Trustees())->Count()) +
+                       " Trustee(s) added for document " + number);
+        });
     }
     return true;
 }

@@ -38,10 +38,7 @@ bool FolderCreation::CompleteNewFolder() {
 
     if (s.CurrentProfile) {
         if (trusteesCopied_) {
-            try {
-                s.CurrentProfile->Close();
-            } catch (const std::exception&) {
-            }
+            core::PassOver([&] { s.CurrentProfile->Close(); });
         } else {
             s.CurrentProfile->Close();
         }
@@ -70,34 +67,31 @@ bool FolderCreation::CompleteNewFolder() {
 void FolderCreation::NoteCreationTime() {
     auto& s = p_.session;
     const bool oracle = core::IsOracle(p_.facts.DatabaseEngine);
-    try {
-        p_.RunSQL(oracle ? "SELECT TO_CHAR(SYSDATE, 'YYYY-MM-DD HH24:MI:SS') FROM DUAL" : "SELECT GETUTCDATE()");
-        creationTime_ = core::Trim(Require(s.PcdSql)->ColumnValue(1).ToText());
-        s.PcdSql->ReleaseResults();
-    } catch (const std::exception&) {
-        creationTime_.clear();
-    }
+    // Without it the DM's own rows are kept (ClearOwnActivity says so).
+    creationTime_ = core::PassOver([&] {
+                        p_.RunSQL(oracle ? "SELECT TO_CHAR(SYSDATE, 'YYYY-MM-DD HH24:MI:SS') FROM DUAL"
+                                         : "SELECT GETUTCDATE()");
+                        const std::string time = core::Trim(core::Require(s.PcdSql)->ColumnValue(1).ToText());
+                        s.PcdSql->ReleaseResults();
+                        return time;
+                    }).value_or("");
 }
 
 bool FolderCreation::SaveProfile() {
     auto& profile = p_.session.CurrentProfile;
-    const std::string libraryName = Require(profile->Library())->Name();
+    const std::string libraryName = core::Require(profile->Library())->Name();
     p_.WriteLog("Saving profile object for folder " + Quoted(name_) + " in library " + libraryName);
     const dm::Variant saved = profile->Save(static_cast<int16_t>(p_.run.DmSaveFlags));
     p_.Separator();
 
     int32_t number = 0;
-    try {
-        number = profile->DocNumber();
-    } catch (const std::exception&) {
-        number = 0;
-    }
+    core::GoOn(p_, "CreateFolder", [&] { number = profile->DocNumber(); });
     if (number == 0) {
         p_.WriteLog("Error: Unable to save profile object for folder " + Quoted(name_));
         return false;
     }
     p_.WriteLog("Document #" + std::to_string(number) + " assigned to this folder in library " +
-                Require(profile->Library())->Name());
+                core::Require(profile->Library())->Name());
     p_.Separator();
     // A save that answers otherwise without a reason has still given the
     // folder its number.
@@ -106,7 +100,7 @@ bool FolderCreation::SaveProfile() {
         return false;
     }
     p_.WriteLog("Profile object saved to #" + std::to_string(profile->DocNumber()) + " in library " +
-                Require(profile->Library())->Name());
+                core::Require(profile->Library())->Name());
     p_.Separator();
     return true;
 }
@@ -121,7 +115,7 @@ bool FolderCreation::SaveFolderObject() {
         if (folder->Title().empty()) folder->SetTitle(name_);
         if (folder->Name().empty()) folder->SetName(name_);
     }
-    const std::string libraryName = Require(folder->Library())->Name();
+    const std::string libraryName = core::Require(folder->Library())->Name();
     p_.WriteLog("Setting profile object #" + std::to_string(folder->DocNumber()) + " for folder " +
                 Quoted(folder->Title()) + (isPublic_ ? " as Public in library " : " as Private in library ") +
                 libraryName);
@@ -136,7 +130,7 @@ bool FolderCreation::SaveFolderObject() {
         return false;
     }
     p_.WriteLog("Folder object saved to #" + std::to_string(folder->DocNumber()) + " in library " +
-                Require(folder->Library())->Name());
+                core::Require(folder->Library())->Name());
     p_.Separator();
     return true;
 }
@@ -147,7 +141,7 @@ bool FolderCreation::ReadFolderNumber() {
         p_.WriteLog("Error: Folder object not set after save to library " + library_);
         return false;
     }
-    p_.WriteLog("Identifying Folder information in library " + Require(s.CurrentFolder->Library())->Name());
+    p_.WriteLog("Identifying Folder information in library " + core::Require(s.CurrentFolder->Library())->Name());
     folderNumber_ = s.CurrentFolder->DocNumber();
     p_.Separator();
     if (s.CurrentProfile) {
@@ -194,7 +188,7 @@ bool FolderCreation::TakeParentValues() {
     int32_t retention = 0;
     double form = 0;
     p_.RunSQL("SELECT STORAGETYPE, PATH, RETENTION, FORM FROM [OWNER].PROFILE WHERE DOCNUMBER = " + parentText);
-    auto& sql = Require(s.PcdSql);
+    auto& sql = core::Require(s.PcdSql);
     if (sql->RowCount() != 0) {
         storageType = core::Trim(sql->ColumnValue(1).ToText());
         path = core::Trim(sql->ColumnValue(2).ToText());
@@ -264,7 +258,7 @@ void FolderCreation::ClearOwnActivity() {
                                   : "TRY_CAST('" + core::DoubleApostrophes(creationTime_) + "' AS DATETIME)";
     RunAndRelease(p_, "DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + number +
                           " AND TYPIST = (SELECT SYSTEM_ID FROM [OWNER].PEOPLE WHERE USER_ID = '" +
-                          core::DoubleApostrophes(Require(s.ConnectedLibrary)->UserId()) +
+                          core::DoubleApostrophes(core::Require(s.ConnectedLibrary)->UserId()) +
                           "') AND START_DATE >= " + since);
 }
 

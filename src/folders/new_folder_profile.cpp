@@ -16,14 +16,9 @@ bool FolderCreation::OpenNewFolder() {
     auto& connected = s.ConnectedLibrary;
 
     // A DM client that cannot make the object is answered below.
-    try {
-        p_.ShowStatus("Creating folder object " + Quoted(name_) + " in library " + connected->Name());
-    } catch (const std::exception&) {
-    }
-    try {
-        s.CurrentFolder = connected->NewFolder();
-    } catch (const std::exception&) {
-    }
+    core::PassOver(
+        [&] { p_.ShowStatus("Creating folder object " + Quoted(name_) + " in library " + connected->Name()); });
+    core::GoOn(p_, "CreateFolder", [&] { s.CurrentFolder = connected->NewFolder(); });
     p_.Separator();
     if (!s.CurrentFolder) {
         p_.WriteLog("Error: Unable to open new folder " + Quoted(name_) + " in " + connected->Name());
@@ -35,19 +30,15 @@ bool FolderCreation::OpenNewFolder() {
     s.CurrentFolder->SetTitle(name_);
     s.CurrentFolder->SetName(name_);
 
-    try {
+    core::PassOver([&] {
         p_.WriteLog("Opening Profile Object for folder " + Quoted(s.CurrentFolder->Name()) + " in library " +
-                    Require(s.CurrentFolder->Library())->Name());
-    } catch (const std::exception&) {
-    }
-    try {
-        s.CurrentProfile = s.CurrentFolder->AsProfile();
-    } catch (const std::exception&) {
-    }
+                    core::Require(s.CurrentFolder->Library())->Name());
+    });
+    core::GoOn(p_, "CreateFolder", [&] { s.CurrentProfile = s.CurrentFolder->AsProfile(); });
     p_.Separator();
     if (!s.CurrentProfile) {
         p_.WriteLog("Error: Unable to open folder profile object in library " +
-                    Require(s.CurrentFolder->Library())->Name());
+                    core::Require(s.CurrentFolder->Library())->Name());
     }
     return true;
 }
@@ -61,7 +52,7 @@ void FolderCreation::ReadSourceColumns() {
     if (s.DmLibraries) {
         const int32_t count = s.DmLibraries->Count();
         for (int32_t i = 1; i <= count; ++i) {
-            auto lib = Require(s.DmLibraries->Item(i));
+            auto lib = core::Require(s.DmLibraries->Item(i));
             if (lib->Name() != sourceLibrary_) continue;
             p_.WriteLog("Opening SyncProfile object #" + sourceText + " in library " + sourceLibrary_);
             syncProfile = lib->GetProfile(sourceFolder_);
@@ -76,14 +67,14 @@ void FolderCreation::ReadSourceColumns() {
     }
 
     const std::string number = std::to_string(syncProfile->DocNumber());
-    const std::string libraryName = Require(syncProfile->Library())->Name();
+    const std::string libraryName = core::Require(syncProfile->Library())->Name();
     p_.WriteLog("SyncProfile object #" + number + " opened in library " + libraryName);
     p_.Separator();
     p_.WriteLog("Retrieving profile columns from document #" + number + " in library " + libraryName);
-    auto columns = Require(syncProfile->Columns());
+    auto columns = core::Require(syncProfile->Columns());
     const int32_t count = columns->Count();
     for (int32_t i = 1; i <= count; ++i) {
-        auto column = Require(columns->Item(i));
+        auto column = core::Require(columns->Item(i));
         const dm::Variant readOnly = column->ReadOnly();
         if (readOnly.IsNull() || readOnly.ToBool()) continue;
         sourceColumns_.emplace_back(column->Name(), column->Value());
@@ -100,7 +91,7 @@ bool FolderCreation::FillProfileColumns() {
         p_.WriteLog("Warning: The profile object is no longer set - cannot continue");
         return false;
     }
-    auto columns = Require(s.CurrentProfile->Columns());
+    auto columns = core::Require(s.CurrentProfile->Columns());
     const int32_t count = columns->Count();
     if (count == 0) {
         p_.WriteLog("Warning: The profile object contains no columns - cannot continue");
@@ -118,7 +109,7 @@ bool FolderCreation::FillProfileColumns() {
     const double start = TimeOfDay();
     bool announced = false;
     for (int32_t i = 1; i <= count; ++i) {
-        auto column = Require(columns->Item(i));
+        auto column = core::Require(columns->Item(i));
         const std::string columnName = core::Upper(column->Name());
         std::optional<dm::Variant> value;
         if (columnName == "DOCNAME") {
@@ -144,22 +135,14 @@ bool FolderCreation::FillProfileColumns() {
         }
         p_.WriteLog("Setting column " + column->Name() + " to " + value->ToText());
         // A value the DM client refuses leaves the column as it was.
-        try {
-            column->SetValue(*value);
-        } catch (const std::exception&) {
-        }
+        core::GoOn(p_, "CreateFolder", [&] { column->SetValue(*value); });
     }
 
     p_.Separator();
-    try {
-        p_.WriteLog("Form for this folder is: " + s.CurrentProfile->FormName());
-    } catch (const std::exception&) {
-    }
+    core::PassOver([&] { p_.WriteLog("Form for this folder is: " + s.CurrentProfile->FormName()); });
     p_.Separator();
-    try {
-        p_.WriteLog("Library for this folder is: " + Require(s.CurrentProfile->Library())->Name());
-    } catch (const std::exception&) {
-    }
+    core::PassOver(
+        [&] { p_.WriteLog("Library for this folder is: " + core::Require(s.CurrentProfile->Library())->Name()); });
     p_.Separator();
     TimingNote(start);
     return true;

@@ -116,14 +116,14 @@ void QtHost::ShowText(const std::string& title, const std::string& text) {
     dialog.exec();
 }
 
-void QtHost::RunModal(forms::Window& window) {
+bool QtHost::RunModal(forms::Window& window) {
     window.Open();
     auto it = factories_.find(window.Name());
     std::unique_ptr<QWidget> view;
     if (it != factories_.end() && window.IsOpen()) view = it->second(window);
     if (!view) {
         window.Close();
-        return;
+        return false;
     }
     QEventLoop loop;
     int closedId = window.closed.Connect([&loop] { loop.quit(); });
@@ -135,6 +135,7 @@ void QtHost::RunModal(forms::Window& window) {
     view->hide();
     view.reset();
     window.SetVisible(false);
+    return true;
 }
 
 void QtHost::SetMousePointer(platform::MousePointer pointer) {

@@ -26,6 +26,7 @@ public:
 
     // The view for every modal showing of the window of that name.
     void RegisterView(const std::string& windowName, ViewFactory factory);
+    bool HasView(const std::string& windowName) const { return factories_.count(windowName) != 0; }
 
     int MessageBox(const std::string& prompt, int buttons, const std::string& title) override;
     std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
@@ -36,9 +37,9 @@ public:
                     std::vector<int>& chosen) override;
     void ShowText(const std::string& title, const std::string& text) override;
     // Opens the window, shows the registered view modally until the window
-    // is closed, then hides it. Without a registered view the window is
-    // closed at once.
-    void RunModal(forms::Window& window) override;
+    // is closed, then hides it. Without a view for the window's name (or for
+    // its model) the window is closed at once and the answer is false.
+    bool RunModal(forms::Window& window) override;
     void SetMousePointer(platform::MousePointer pointer) override;
     platform::MousePointer GetMousePointer() const override { return pointer_; }
     void PumpEvents() override;

@@ -11,7 +11,7 @@ namespace gui {
 namespace {
 
 // A view for the model when it is of the view's kind; nothing otherwise, and
-// the host then closes the window at once.
+// the host then answers that it has no view for the window.
 template <typename View, typename Model>
 QtHost::ViewFactory Factory() {
     return [](forms::Window& window) -> std::unique_ptr<QWidget> {

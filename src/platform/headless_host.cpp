@@ -1,5 +1,7 @@
 #include "platform/headless_host.h"
 
+#include <stdexcept>
+
 #include "forms/window.h"
 
 namespace platform {
@@ -56,12 +58,16 @@ void HeadlessHost::ShowText(const std::string& title, const std::string& text) {
     shownTexts_.push_back(title + "\n" + text);
 }
 
-void HeadlessHost::RunModal(forms::Window& window) {
+bool HeadlessHost::RunModal(forms::Window& window) {
     modalWindows_.push_back(window.Name());
-    window.Open();
     auto it = modalHandlers_.find(window.Name());
-    if (it != modalHandlers_.end()) it->second(window);
+    if (it == modalHandlers_.end()) {
+        throw std::logic_error("The window " + window.Name() + " was shown without a handler (HeadlessHost::OnModal)");
+    }
+    window.Open();
+    it->second(window);
     window.Close();
+    return true;
 }
 
 void HeadlessHost::PumpEvents() {

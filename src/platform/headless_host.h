@@ -1,7 +1,7 @@
 #pragma once
-// A UI host without a display: boxes are answered from a script (or by their
+// The UI host of the tests: boxes are answered from a script (or by their
 // first button), every box is recorded, and events queued by a test run at
-// the n-th pump. Unattended runs use it as well.
+// the n-th pump. A modal window runs the test's handler for its name.
 
 #include <deque>
 #include <functional>
@@ -31,7 +31,10 @@ public:
     bool ChooseMany(const std::string& title, const std::vector<std::string>& items,
                     std::vector<int>& chosen) override;
     void ShowText(const std::string& title, const std::string& text) override;
-    void RunModal(forms::Window& window) override;
+    // Without a handler for the window's name (OnModal) the test has a fault
+    // (a misspelt name, a window it did not expect): throws std::logic_error
+    // naming the window, which ends the test.
+    bool RunModal(forms::Window& window) override;
     void SetMousePointer(MousePointer pointer) override { pointer_ = pointer; }
     MousePointer GetMousePointer() const override { return pointer_; }
     void PumpEvents() override;
@@ -52,8 +55,8 @@ public:
     void AnswerChoiceByText(const std::string& text);
     // Choices for ChooseMany; nothing stands for Cancel.
     void AnswerMultiChoices(std::initializer_list<std::optional<std::vector<int>>> answers);
-    // What a modal showing of the named window does; without a handler the
-    // window is closed at once.
+    // What a modal showing of the named window does; the window is closed
+    // after it. A handler that does nothing closes the window at once.
     void OnModal(const std::string& windowName, std::function<void(forms::Window&)> handler);
 
     // Runs the event at the n-th pump from now (1 = the next pump).

@@ -67,14 +67,16 @@ void NoDisplayHost::ShowText(const std::string& title, const std::string& text) 
     Log("text not shown", title);
 }
 
-void NoDisplayHost::RunModal(forms::Window& window) {
+bool NoDisplayHost::RunModal(forms::Window& window) {
     if (host_.HasDisplay()) {
-        host_.RunModal(window);
-        return;
+        if (host_.RunModal(window)) return true;
+        if (log_) log_("Error: No view for the window " + window.Name() + " - it cannot be shown");
+        return false;
     }
     Log("window closed at once", window.Name());
     window.Open();
     window.Close();
+    return true;
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 // server) nobody could answer, so no box or dialog is shown: each is written
 // to the log and answered as a silenced box is answered (its first button;
 // Cancel for input, file and list choices; a modal window closes at once).
+// A window the real host has no view for is an error in the log.
 
 #include <functional>
 #include <string>
@@ -27,7 +28,7 @@ public:
     bool ChooseMany(const std::string& title, const std::vector<std::string>& items,
                     std::vector<int>& chosen) override;
     void ShowText(const std::string& title, const std::string& text) override;
-    void RunModal(forms::Window& window) override;
+    bool RunModal(forms::Window& window) override;
     void SetMousePointer(MousePointer pointer) override { host_.SetMousePointer(pointer); }
     MousePointer GetMousePointer() const override { return host_.GetMousePointer(); }
     void PumpEvents() override { host_.PumpEvents(); }

@@ -70,8 +70,10 @@ public:
     // Shows a read-only text in a modal window.
     virtual void ShowText(const std::string& title, const std::string& text) = 0;
 
-    // Shows a window model modally; returns when the window is closed.
-    virtual void RunModal(forms::Window& window) = 0;
+    // Shows a window model modally; returns when the window is closed. False
+    // when the host has no view of the window's name (a window built without
+    // one, or a misspelt name): the window is closed at once.
+    virtual bool RunModal(forms::Window& window) = 0;
 
     virtual void SetMousePointer(MousePointer pointer) = 0;
     virtual MousePointer GetMousePointer() const = 0;

@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/dm_calls.h"
 #include "core/file_paths.h"
 #include "core/program.h"
 #include "core/sql_transaction.h"
@@ -15,7 +16,6 @@
 #include "removal/folder_removal.h"
 #include "removal/local_library.h"
 #include "removal/removal.h"
-#include "removal/resume_step.h"
 #include "removal/sql_reads.h"
 
 namespace removal {
@@ -34,7 +34,7 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number, bo
     // A metadata-only copy names files of another library, which stay; an
     // unfinished copy's own files are nobody else's.
     if (!p.Options().MetadataOnly() || unfinished) {
-        ResumeStep(p, [&] {
+        core::GoOn(p, kRemoveDocument, [&] {
             p.RunSQL("SELECT P.DOCSERVER_LOC, P.PATH, C.PATH FROM [OWNER].PROFILE P, [OWNER].COMPONENTS C "
                      "WHERE P.DOCNUMBER = C.DOCNUMBER AND P.DOCNUMBER = " +
                      n);
@@ -58,7 +58,7 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number, bo
 
     const std::string localItem = LocalLibraryCondition("LIBRARY", library);
     std::vector<int32_t> parents;
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         p.RunSQL("SELECT PARENT FROM [OWNER].FOLDER_ITEM WHERE " + LocalLibraryCondition("PARENT_LIBRARY", library) +
                  " AND " + localItem + " AND DOCNUMBER = " + n);
         if (RowCount(p) > 0) {
@@ -69,7 +69,7 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number, bo
         Release(p);
     });
     // Every row that files the document goes, whichever folder holds it.
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         p.RunSQL("DELETE FROM [OWNER].FOLDER_ITEM WHERE DOCNUMBER = " + n + " AND " + localItem);
         Release(p);
     });
@@ -99,14 +99,14 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number, bo
         // Should a statement fail, none of them stands: the document keeps
         // what links it to its copies, and a later removal starts afresh.
         core::SqlTransaction unit(p);
-        for (const auto& statement : statements) ResumeStep(p, [&] { unit.Run(statement); });
-        ResumeStep(p, [&] { unit.Finish(); });
+        for (const auto& statement : statements) core::GoOn(p, kRemoveDocument, [&] { unit.Run(statement); });
+        core::GoOn(p, kRemoveDocument, [&] { unit.Finish(); });
     }
 
     // A statement that failed is only logged; the count tells whether the
     // document is really gone.
     std::string count;
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         p.RunSQL("SELECT COUNT(*) FROM [OWNER].PROFILE WHERE DOCNUMBER = " + n);
         count = ColumnText(p, 1);
         Release(p);
@@ -121,7 +121,7 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number, bo
 // read answers no rows too: only a count that could be read says so.
 bool NoRows(core::Program& p, const std::string& table, const std::string& condition) {
     std::string count;
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         p.RunSQL("SELECT COUNT(*) FROM [OWNER]." + table + " WHERE " + condition);
         count = ColumnText(p, 1);
         Release(p);
@@ -144,7 +144,7 @@ int32_t FindReferenceCopy(core::Program& p, int64_t refNumber, const std::string
         core::DoubleApostrophes(refLibrary) +
         "') AND (ACTIVITY_TYPE = 24 OR (ACTIVITY_TYPE = 0 AND UPPER(ACTIVITY_DESC) LIKE 'COPIED FROM%'))";
     double found = 0;
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         p.RunSQL("SELECT DOCNUMBER FROM [OWNER].ACTIVITYLOG WHERE " + arrival);
         found = ColumnNumber(p, 1);
         Release(p);
@@ -158,7 +158,7 @@ int32_t FindReferenceCopy(core::Program& p, int64_t refNumber, const std::string
 bool RemoveItem(core::Program& p, folders::Folders& folders, FolderRemoval& folderRemoval, int32_t docNumber,
                 const std::string& refLibrary, bool unfinished) {
     auto& session = p.session;
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         if (session.CurrentProfile) session.CurrentProfile->Close();
     });
     session.CurrentProfile.reset();
@@ -188,7 +188,7 @@ bool RemoveItem(core::Program& p, folders::Folders& folders, FolderRemoval& fold
     int32_t rows = 0;
     double status = 0;
     std::string application;
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         p.RunSQL("SELECT P.STATUS, A.APPLICATION FROM [OWNER].PROFILE P LEFT OUTER JOIN [OWNER].APPS A "
                  "ON P.APPLICATION = A.SYSTEM_ID WHERE P.DOCNUMBER = " +
                  n);
@@ -214,7 +214,7 @@ bool RemoveItem(core::Program& p, folders::Folders& folders, FolderRemoval& fold
     if (application.empty()) {
         // Without its application row a folder is still known by its FOLDER
         // row, and must not lose only its profile.
-        ResumeStep(p, [&] {
+        core::GoOn(p, kRemoveDocument, [&] {
             p.RunSQL("SELECT COUNT(*) FROM [OWNER].FOLDER WHERE DOCNUMBER = " + n);
             if (ColumnNumber(p, 1) > 0) application = "FOLDER";
             Release(p);
@@ -254,13 +254,13 @@ bool Removal::Remove(const std::string& libraryName, int32_t docNumber, const st
     bool result = false;
 
     bool connected = false;
-    ResumeStep(p, [&] { connected = p.ConnectLibrary(libraryName); });
+    core::GoOn(p, kRemoveDocument, [&] { connected = p.ConnectLibrary(libraryName); });
     if (!connected) {
         p.WriteLog("Error: unable to connect to library " + libraryName);
         p.ReportError(0, "", "");
     } else if (!core::Program::HasRight(p.session.ConnectedLibrary, "User.DocDelete")) {
         std::string user;
-        ResumeStep(p, [&] { user = p.session.ConnectedLibrary->UserId(); });
+        core::GoOn(p, kRemoveDocument, [&] { user = p.session.ConnectedLibrary->UserId(); });
         p.WriteLog("Warning: " + user + " does not have permission to delete documents in library " +
                    p.ConnectedLibraryName());
         p.ReportError(0, "", "");
@@ -272,12 +272,12 @@ bool Removal::Remove(const std::string& libraryName, int32_t docNumber, const st
     // library connected.
     p.Separator();
     folderRemoval.Clear();
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         if (p.session.CurrentProfile) p.session.CurrentProfile->Close();
     });
     p.session.CurrentProfile.reset();
     p.session.CurrentFolder.reset();
-    if (!entryLibrary.empty()) ResumeStep(p, [&] { p.ConnectLibrary(entryLibrary); });
+    if (!entryLibrary.empty()) core::GoOn(p, kRemoveDocument, [&] { p.ConnectLibrary(entryLibrary); });
     return result;
 }
 

@@ -1,10 +1,11 @@
 #include "removal/folder_removal.h"
 
+#include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/sql_text.h"
 #include "dmclient/variant.h"
 #include "removal/local_library.h"
-#include "removal/resume_step.h"
+#include "removal/removal.h"
 #include "removal/sql_reads.h"
 
 namespace removal {
@@ -27,10 +28,7 @@ std::string TextOrNull(const std::string& text) {
 void FolderRemoval::Clear() {
     trustee_.reset();
     if (docProfile_) {
-        try {
-            docProfile_->Close();
-        } catch (const dm::DmError&) {
-        }
+        core::PassOver([&] { docProfile_->Close(); });
         docProfile_.reset();
     }
 }
@@ -44,12 +42,12 @@ bool FolderRemoval::Remove(int32_t number, const std::string& application) {
 
     // The folder is opened and its deletion known to be allowed before
     // anything about it changes.
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         if (profile) profile->Close();
     });
     profile.reset();
     p.WriteLog("Opening Profile object for document #" + n + " in library " + library);
-    ResumeStep(p, [&] { profile = Must(p.session.ConnectedLibrary)->GetProfile(number); });
+    core::GoOn(p, kRemoveDocument, [&] { profile = core::Require(p.session.ConnectedLibrary)->GetProfile(number); });
     p.Separator();
     if (!profile) {
         p.WriteLog("Error: Profile object could not be opened for document #" + n + " in library " + library +
@@ -58,13 +56,13 @@ bool FolderRemoval::Remove(int32_t number, const std::string& application) {
     }
     folderNumber_ = n;
     folderLibrary_ = library;
-    ResumeStep(p, [&] { folderNumber_ = std::to_string(profile->DocNumber()); });
-    ResumeStep(p, [&] { folderLibrary_ = NameOf(profile->Library()); });
+    core::GoOn(p, kRemoveDocument, [&] { folderNumber_ = std::to_string(profile->DocNumber()); });
+    core::GoOn(p, kRemoveDocument, [&] { folderLibrary_ = NameOf(profile->Library()); });
     p.WriteLog("Profile #" + folderNumber_ + " (" + application + ") opened ok.");
     p.Separator();
 
     std::string user;
-    ResumeStep(p, [&] { user = Must(p.session.ConnectedLibrary)->UserId(); });
+    core::GoOn(p, kRemoveDocument, [&] { user = core::Require(p.session.ConnectedLibrary)->UserId(); });
     const DeleteRight right = UserMayDelete(n, user);
     if (right == DeleteRight::None) {
         p.WriteLog("Warning: " + user + " does not have the right to remove folder #" + folderNumber_ +
@@ -82,7 +80,7 @@ bool FolderRemoval::Remove(int32_t number, const std::string& application) {
     // columns go back as they were when the DM refuses the deletion. A
     // right through a group keeps the security, so that the DM judges it.
     const SavedState saved = ReadState(n);
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         p.RunSQL(std::string("UPDATE [OWNER].PROFILE SET STATUS = 0, ") +
                  (right == DeleteRight::Held ? "DEFAULT_RIGHTS = 0, " : "") + "PD_OBJ_TYPE = '0' WHERE DOCNUMBER = " +
                  n);
@@ -90,7 +88,7 @@ bool FolderRemoval::Remove(int32_t number, const std::string& application) {
     });
 
     p.WriteLog("Opening folder object for document #" + folderNumber_ + " in library " + folderLibrary_);
-    ResumeStep(p, [&] { p.session.CurrentFolder = profile->AsFolder(); });
+    core::GoOn(p, kRemoveDocument, [&] { p.session.CurrentFolder = profile->AsFolder(); });
     p.Separator();
     if (!p.session.CurrentFolder) {
         p.WriteLog("Error: Unable topen folder object for document #" + folderNumber_ + " in library " +
@@ -98,7 +96,7 @@ bool FolderRemoval::Remove(int32_t number, const std::string& application) {
         p.Separator();
     } else {
         EmptyFolder();
-        ResumeStep(p, [&] { outcome_ = p.session.CurrentFolder->Save(flags).ToBool(); });
+        core::GoOn(p, kRemoveDocument, [&] { outcome_ = p.session.CurrentFolder->Save(flags).ToBool(); });
         p.session.CurrentFolder.reset();
     }
     DetachFromParents();
@@ -107,7 +105,7 @@ bool FolderRemoval::Remove(int32_t number, const std::string& application) {
     p.Separator();
     p.WriteLog("Setting DocProfile object to document #" + folderNumber_ +
                " in order to remove linked items (if any)");
-    ResumeStep(p, [&] { docProfile_ = profile->AsProfileObject(); });
+    core::GoOn(p, kRemoveDocument, [&] { docProfile_ = profile->AsProfileObject(); });
     p.Separator();
     if (!docProfile_) {
         p.WriteLog("Warning: Unable to set DocProfile object - cannot remove any linked items that may exist for "
@@ -121,18 +119,18 @@ bool FolderRemoval::Remove(int32_t number, const std::string& application) {
     }
 
     p.WriteLog("Saving profile for document #" + folderNumber_ + " in library " + folderLibrary_);
-    ResumeStep(p, [&] { outcome_ = profile->Save(flags).ToBool(); });
+    core::GoOn(p, kRemoveDocument, [&] { outcome_ = profile->Save(flags).ToBool(); });
     p.Separator();
     p.WriteLog("Removing document #" + folderNumber_ + " from library " + folderLibrary_);
-    ResumeStep(p, [&] { outcome_ = profile->Delete(flags).ToBool(); });
+    core::GoOn(p, kRemoveDocument, [&] { outcome_ = profile->Delete(flags).ToBool(); });
     p.Separator();
 
     if (outcome_) {
-        ResumeStep(p, [&] { profile->Close(); });
+        core::GoOn(p, kRemoveDocument, [&] { profile->Close(); });
         profile.reset();
         // Only a count that reads 0 proves the row gone.
         std::string count;
-        ResumeStep(p, [&] {
+        core::GoOn(p, kRemoveDocument, [&] {
             p.RunSQL("SELECT COUNT(*) FROM [OWNER].PROFILE WHERE DOCNUMBER = " + n);
             count = ColumnText(p, 1);
             Release(p);
@@ -140,11 +138,11 @@ bool FolderRemoval::Remove(int32_t number, const std::string& application) {
         if (!count.empty() && dm::LeadingNumber(count) == 0) {
             p.WriteLog("Document #" + n + " removed from library " + p.ConnectedLibraryName());
             // The folder's transfer entries and local relations go with it.
-            ResumeStep(p, [&] {
+            core::GoOn(p, kRemoveDocument, [&] {
                 p.RunSQL("DELETE FROM [OWNER].ACTIVITYLOG WHERE ACTIVITY_TYPE IN (24, 25) AND DOCNUMBER = " + n);
                 Release(p);
             });
-            ResumeStep(p, [&] {
+            core::GoOn(p, kRemoveDocument, [&] {
                 p.RunSQL("DELETE FROM [OWNER].RELATED WHERE ITEM1 = " + n + " OR " + LocalRelatedItem2(n, library));
                 Release(p);
             });
@@ -157,7 +155,7 @@ bool FolderRemoval::Remove(int32_t number, const std::string& application) {
 
     p.WriteLog("Error: Unable to remove profile object for document #" + folderNumber_ + " from library " +
                folderLibrary_);
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         if (int32_t error = profile->ErrorNumber(); error != 0) {
             p.Separator();
             p.WriteLog("The error is #" + std::to_string(error) + ":" + profile->ErrorDescription());
@@ -172,7 +170,7 @@ bool FolderRemoval::Remove(int32_t number, const std::string& application) {
 FolderRemoval::DeleteRight FolderRemoval::UserMayDelete(const std::string& number, const std::string& user) {
     core::Program& p = p_;
     bool allowed = false;
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         // A folder without trustees of its own is open to every user.
         p.RunSQL("SELECT DEFAULT_RIGHTS FROM [OWNER].PROFILE WHERE DOCNUMBER = " + number);
         const std::string rights = ColumnText(p, 1);
@@ -215,7 +213,7 @@ bool FolderRemoval::GroupMayDelete(const std::string& number, const std::string&
                                     "NULL OR P.SECURITY_LINK = 0)))"
                                   : "S.THING = P.SYSTEM_ID";
     bool allowed = false;
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         p.RunSQL("SELECT S.ACCESSRIGHTS FROM [OWNER].SECURITY S, [OWNER].PROFILE P WHERE P.DOCNUMBER = " + number +
                  " AND " + thing +
                  " AND (S.PERSONORGROUP IN (SELECT GROUPS_SYSTEM_ID FROM [OWNER].PEOPLEGROUPS WHERE PEOPLE_SYSTEM_ID "
@@ -235,7 +233,7 @@ bool FolderRemoval::GroupMayDelete(const std::string& number, const std::string&
 FolderRemoval::SavedState FolderRemoval::ReadState(const std::string& number) {
     core::Program& p = p_;
     SavedState saved;
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         p.RunSQL("SELECT STATUS, DEFAULT_RIGHTS, PD_OBJ_TYPE FROM [OWNER].PROFILE WHERE DOCNUMBER = " + number);
         if (RowCount(p) > 0) {
             saved.status = ColumnText(p, 1);
@@ -251,7 +249,7 @@ FolderRemoval::SavedState FolderRemoval::ReadState(const std::string& number) {
 void FolderRemoval::RestoreState(const std::string& number, const SavedState& saved) {
     if (!saved.read) return;
     core::Program& p = p_;
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         p.RunSQL("UPDATE [OWNER].PROFILE SET STATUS = " + NumberOrNull(saved.status) +
                  ", DEFAULT_RIGHTS = " + NumberOrNull(saved.defaultRights) + ", PD_OBJ_TYPE = " +
                  TextOrNull(saved.objectType) + " WHERE DOCNUMBER = " + number);
@@ -267,11 +265,11 @@ void FolderRemoval::EmptyFolder() {
     std::string number = folderNumber_;
     std::string name;
     std::string library = folderLibrary_;
-    ResumeStep(p, [&] { number = std::to_string(folder->DocNumber()); });
-    ResumeStep(p, [&] { name = folder->Name(); });
-    ResumeStep(p, [&] { library = NameOf(folder->Library()); });
+    core::GoOn(p, kRemoveDocument, [&] { number = std::to_string(folder->DocNumber()); });
+    core::GoOn(p, kRemoveDocument, [&] { name = folder->Name(); });
+    core::GoOn(p, kRemoveDocument, [&] { library = NameOf(folder->Library()); });
     auto logError = [&] {
-        ResumeStep(p, [&] {
+        core::GoOn(p, kRemoveDocument, [&] {
             if (int32_t error = folder->ErrorNumber(); error != 0) {
                 p.WriteLog("Error: (" + std::to_string(error) + ") - " + folder->ErrorDescription());
                 p.Separator();
@@ -282,7 +280,7 @@ void FolderRemoval::EmptyFolder() {
     // Items are taken from the last down, so the ones still to come keep
     // their positions.
     int32_t count = 0;
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         auto documents = folder->Documents();
         count = documents ? documents->Count() : 0;
     });
@@ -291,9 +289,9 @@ void FolderRemoval::EmptyFolder() {
                    library);
         p.Separator();
         for (int32_t i = count; i >= 1; --i) {
-            ResumeStep(p, [&] {
-                const auto document = Must(folder->Documents())->Item(i);
-                Must(document);
+            core::GoOn(p, kRemoveDocument, [&] {
+                const auto document = core::Require(folder->Documents())->Item(i);
+                core::Require(document);
                 p.WriteLog("Removing document #" + std::to_string(document->DocNumber()) + " in library " +
                            NameOf(document->Library()) + " from folder #" + number + " [" + name + "] in library " +
                            library);
@@ -303,9 +301,9 @@ void FolderRemoval::EmptyFolder() {
             logError();
         }
         int32_t remaining = 0;
-        ResumeStep(p, [&] {
-            Must(folder->Documents())->Refresh();
-            remaining = Must(folder->Documents())->Count();
+        core::GoOn(p, kRemoveDocument, [&] {
+            core::Require(folder->Documents())->Refresh();
+            remaining = core::Require(folder->Documents())->Count();
         });
         if (remaining != 0) {
             p.WriteLog("Warning: " + std::to_string(remaining) + " subdocument(s) remain connected to folder #" +
@@ -315,7 +313,7 @@ void FolderRemoval::EmptyFolder() {
     }
 
     count = 0;
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         auto subfolders = folder->Subfolders();
         count = subfolders ? subfolders->Count() : 0;
     });
@@ -324,9 +322,9 @@ void FolderRemoval::EmptyFolder() {
                    library);
         p.Separator();
         for (int32_t i = count; i >= 1; --i) {
-            ResumeStep(p, [&] {
-                const auto subfolder = Must(folder->Subfolders())->Item(i);
-                Must(subfolder);
+            core::GoOn(p, kRemoveDocument, [&] {
+                const auto subfolder = core::Require(folder->Subfolders())->Item(i);
+                core::Require(subfolder);
                 p.WriteLog("Removing folder #" + std::to_string(subfolder->DocNumber()) + " in library " +
                            NameOf(subfolder->Library()) + " from folder #" + number + " [" + name + "]  in library " +
                            library);
@@ -336,9 +334,9 @@ void FolderRemoval::EmptyFolder() {
             logError();
         }
         int32_t remaining = 0;
-        ResumeStep(p, [&] {
-            Must(folder->Subfolders())->Refresh();
-            remaining = Must(folder->Subfolders())->Count();
+        core::GoOn(p, kRemoveDocument, [&] {
+            core::Require(folder->Subfolders())->Refresh();
+            remaining = core::Require(folder->Subfolders())->Count();
         });
         if (remaining != 0) {
             p.WriteLog("Warning: " + std::to_string(remaining) + " subproject(s) remain connected to folder #" +
@@ -352,7 +350,7 @@ void FolderRemoval::DetachFromParents() {
     core::Program& p = p_;
     auto& profile = p.session.CurrentProfile;
     int32_t count = 0;
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         auto parents = profile->ParentFolders();
         count = parents ? parents->Count() : 0;
     });
@@ -367,16 +365,16 @@ void FolderRemoval::DetachFromParents() {
                folderLibrary_);
     p.Separator();
     for (int32_t i = count; i >= 1; --i) {
-        ResumeStep(p, [&] {
-            const auto parent = Must(profile->ParentFolders())->Item(i);
-            Must(parent);
+        core::GoOn(p, kRemoveDocument, [&] {
+            const auto parent = core::Require(profile->ParentFolders())->Item(i);
+            core::Require(parent);
             p.WriteLog("Removing document #" + folderNumber_ + " in library " + folderLibrary_ + " from folder #" +
                        std::to_string(parent->DocNumber()) + " [" + parent->Name() + "] in library " +
                        NameOf(parent->Library()));
             parent->RemoveDocument(profile);
             p.Separator();
         });
-        ResumeStep(p, [&] {
+        core::GoOn(p, kRemoveDocument, [&] {
             if (int32_t error = profile->ErrorNumber(); error != 0) {
                 p.WriteLog("Error: (" + std::to_string(error) + ") - " + profile->ErrorDescription());
                 p.Separator();
@@ -384,9 +382,9 @@ void FolderRemoval::DetachFromParents() {
         });
     }
     int32_t remaining = 0;
-    ResumeStep(p, [&] {
-        Must(profile->ParentFolders())->Refresh();
-        remaining = Must(profile->ParentFolders())->Count();
+    core::GoOn(p, kRemoveDocument, [&] {
+        core::Require(profile->ParentFolders())->Refresh();
+        remaining = core::Require(profile->ParentFolders())->Count();
     });
     if (remaining != 0) {
         p.WriteLog("Warning: " + std::to_string(remaining) + " parent folder(s) remain connected to document #" +
@@ -395,7 +393,7 @@ void FolderRemoval::DetachFromParents() {
     }
 
     p.WriteLog("Saving profile for document #" + folderNumber_ + " in library " + folderLibrary_);
-    ResumeStep(p, [&] { outcome_ = profile->Save(p.run.DmSaveFlags).ToBool(); });
+    core::GoOn(p, kRemoveDocument, [&] { outcome_ = profile->Save(p.run.DmSaveFlags).ToBool(); });
     p.Separator();
     p.WriteLog(std::string("Profile saved ok (") + (outcome_ ? "-1" : "0") + ")");
     p.Separator();
@@ -406,7 +404,7 @@ void FolderRemoval::RemoveLinks() {
     int32_t remaining = 0;
     for (int pass = 1; pass <= 2; ++pass) {
         int32_t count = 0;
-        ResumeStep(p, [&] {
+        core::GoOn(p, kRemoveDocument, [&] {
             auto links = docProfile_->Links();
             count = links ? links->Count() : 0;
         });
@@ -415,9 +413,9 @@ void FolderRemoval::RemoveLinks() {
         std::string previousLibrary;
         for (int32_t i = count; i >= 1; --i) {
             bool endPass = false;
-            ResumeStep(p, [&] {
-                const auto link = Must(docProfile_->Links())->Item(i);
-                const auto linked = Must(Must(link)->LinkedProfile());
+            core::GoOn(p, kRemoveDocument, [&] {
+                const auto link = core::Require(docProfile_->Links())->Item(i);
+                const auto linked = core::Require(core::Require(link)->LinkedProfile());
                 const int32_t linkedNumber = linked->DocNumber();
                 const std::string linkedLibrary = NameOf(linked->Library());
                 if (linkedNumber == previousNumber && linkedLibrary == previousLibrary) {
@@ -428,22 +426,22 @@ void FolderRemoval::RemoveLinks() {
                 previousLibrary = linkedLibrary;
                 p.WriteLog("Removing Document #" + folderNumber_ + " in library " + folderLibrary_ + " from link #" +
                            std::to_string(linkedNumber) + " [" + linked->Name() + "] in library " + linkedLibrary);
-                Must(docProfile_->Links())->Remove(link);
+                core::Require(docProfile_->Links())->Remove(link);
                 p.Separator();
             });
             if (endPass) break;
-            ResumeStep(p, [&] {
+            core::GoOn(p, kRemoveDocument, [&] {
                 if (int32_t error = docProfile_->ErrorNumber(); error != 0) {
                     p.WriteLog("Error: (" + std::to_string(error) + ") - " + docProfile_->ErrorDescription());
                     p.Separator();
                 }
             });
         }
-        ResumeStep(p, [&] {
+        core::GoOn(p, kRemoveDocument, [&] {
             auto links = docProfile_->Links();
             if (!links) return;
             links->Refresh();
-            remaining = Must(docProfile_->Links())->Count();
+            remaining = core::Require(docProfile_->Links())->Count();
         });
         if (remaining == 0) break;
     }
@@ -457,20 +455,20 @@ void FolderRemoval::RemoveLinks() {
 void FolderRemoval::RemoveRelatedItems() {
     core::Program& p = p_;
     int32_t count = 0;
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         auto related = docProfile_->RelatedItems();
         count = related ? related->Count() : 0;
     });
     for (int32_t i = count; i >= 1; --i) {
-        ResumeStep(p, [&] {
-            const auto item = Must(Must(docProfile_->RelatedItems())->Item(i));
+        core::GoOn(p, kRemoveDocument, [&] {
+            const auto item = core::Require(core::Require(docProfile_->RelatedItems())->Item(i));
             p.WriteLog("Removing Document #" + folderNumber_ + " in library " + folderLibrary_ +
                        " from related item #" + std::to_string(item->DocNumber()) + " [" + item->Name() +
                        "] in library " + NameOf(item->Library()));
-            Must(docProfile_->RelatedItems())->Remove(item);
+            core::Require(docProfile_->RelatedItems())->Remove(item);
             p.Separator();
         });
-        ResumeStep(p, [&] {
+        core::GoOn(p, kRemoveDocument, [&] {
             if (int32_t error = docProfile_->ErrorNumber(); error != 0) {
                 p.WriteLog("Error: (" + std::to_string(error) + ") - " + docProfile_->ErrorDescription());
                 p.Separator();
@@ -478,11 +476,11 @@ void FolderRemoval::RemoveRelatedItems() {
         });
     }
     int32_t remaining = 0;
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         auto related = docProfile_->RelatedItems();
         if (!related) return;
         related->Refresh();
-        remaining = Must(docProfile_->RelatedItems())->Count();
+        remaining = core::Require(docProfile_->RelatedItems())->Count();
     });
     if (remaining != 0) {
         p.WriteLog("Warning: " + std::to_string(remaining) + " related item(s) remain connected to document #" +
@@ -496,7 +494,7 @@ void FolderRemoval::DiagnoseRights(const std::string& user) {
     trustee_.reset();
     p.WriteLog("Setting trustee object to " + user + " for document #" + folderNumber_ + " in library " +
                folderLibrary_);
-    ResumeStep(p, [&] {
+    core::GoOn(p, kRemoveDocument, [&] {
         auto trustees = p.session.CurrentProfile->Trustees();
         trustee_ = trustees ? trustees->ItemByName(user) : nullptr;
     });
@@ -505,7 +503,7 @@ void FolderRemoval::DiagnoseRights(const std::string& user) {
         p.WriteLog("Warning: Unable to determine whether " + user + " has rights to remove document #" +
                    folderNumber_);
     } else {
-        ResumeStep(p, [&] {
+        core::GoOn(p, kRemoveDocument, [&] {
             if (!trustee_->CanDelete().ToBool()) {
                 p.WriteLog("Notice: The reason that this profile object could not be removed is that " + user +
                            " does not have adequate rights to perform this action.");

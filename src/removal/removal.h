@@ -15,6 +15,11 @@ class Folders;
 
 namespace removal {
 
+// The procedure whose name the removal's log lines carry when it goes on
+// past a refused DM call: a step that fails is abandoned, whatever it would
+// have set keeps its previous value, and the next step runs.
+inline constexpr const char* kRemoveDocument = "RemoveDocument";
+
 class Removal {
 public:
     Removal(core::Program& program, folders::Folders& folders) : p_(program), folders_(folders) {}

@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/sql_text.h"
 #include "core/text.h"
@@ -24,12 +25,7 @@ bool DocumentTransfer::CollectFolderChain() {
     }
     p_.ShowStatus("Fetching Folders (if any) for Document #" + Num(v_.DocNumber));
     auto release = [&] {
-        if (s.CurrentProfile) {
-            try {
-                s.CurrentProfile->Close();
-            } catch (const dm::DmError&) {
-            }
-        }
+        if (s.CurrentProfile) core::PassOver([&] { s.CurrentProfile->Close(); });
         s.CurrentProfile.reset();
         s.CurrentParentFolders.reset();
         s.CurrentFolder.reset();
@@ -49,11 +45,10 @@ bool DocumentTransfer::CollectFolderChain() {
         }
         const std::string libName = library->Name();
         p_.WriteLog("Opening Profile Object for item #" + Num(item) + " in library " + libName);
-        try {
-            s.CurrentProfile = library->GetProfile(item);
-        } catch (const dm::DmError&) {
-            s.CurrentProfile.reset();
-        }
+        // A refusal here loses folders of the copy: it is logged, and the
+        // walk goes on with what it can read.
+        s.CurrentProfile.reset();
+        core::GoOn(p_, "CollectFolderChain", [&] { s.CurrentProfile = library->GetProfile(item); });
         if (!s.CurrentProfile) {
             p_.WriteLog("Unable to open profile object for item #" + Num(item) + " in library " + libName);
             return true;
@@ -63,10 +58,7 @@ bool DocumentTransfer::CollectFolderChain() {
         auto profileLibrary = profile->Library();
         const std::string profileLibName = profileLibrary ? profileLibrary->Name() : libName;
         dm::FoldersPtr parents;
-        try {
-            parents = profile->ParentFolders();
-        } catch (const dm::DmError&) {
-        }
+        core::GoOn(p_, "CollectFolderChain", [&] { parents = profile->ParentFolders(); });
         if (!parents || parents->Count() == 0) {
             p_.WriteLog("No parent folders found for item #" + Num(profileNumber) + " in library " + profileLibName);
             return true;
@@ -77,11 +69,8 @@ bool DocumentTransfer::CollectFolderChain() {
         p_.WriteLog("Fetching " + Num(count) + " Folder(s) for item #" + Num(item));
         int32_t added = 0;
         for (int32_t i = 1; i <= count; ++i) {
-            try {
-                s.CurrentFolder = parents->Item(i);
-            } catch (const dm::DmError&) {
-                s.CurrentFolder.reset();
-            }
+            s.CurrentFolder.reset();
+            core::GoOn(p_, "CollectFolderChain", [&] { s.CurrentFolder = parents->Item(i); });
             auto& folder = s.CurrentFolder;
             if (!folder) continue;
             const int32_t number = folder->DocNumber();
@@ -196,24 +185,19 @@ void DocumentTransfer::FileIntoFolders() {
         }
         int32_t target = rows[i].TargetFolder;
         if (target == 0) {
-            try {
+            core::GoOn(p_, [&] {
                 target = folders_.CreateFolder(rows[i].Name, parent, dm::LeadingNumber(rows[i].IsPublic) != 0, t,
                                                rows[i].Folder, v_.SourceLibrary);
-            } catch (const dm::DmError& e) {
-                p_.ReportError(e);
-                target = 0;
-            }
+            });
         }
         if (target == 0) continue;
         for (size_t j = 0; j <= i; ++j) {
             if (rows[j].Folder == rows[i].Folder) rows[j].TargetFolder = target;
         }
-        try {
+        core::GoOn(p_, [&] {
             if (parent != 0) folders_.AddFolderItem(target, parent, "F", t, t);
             if (rows[i].Child == v_.DocNumber) folders_.AddFolderItem(v_.TargetDocNumber, target, "D", t, t);
-        } catch (const dm::DmError& e) {
-            p_.ReportError(e);
-        }
+        });
     }
 }
 
@@ -225,7 +209,7 @@ bool DocumentTransfer::RemoveFromSourceFolders() {
     const std::string remembered = p_.ConnectedLibraryName();
     if (!Connect(v_.SourceLibrary)) return false;
     const std::string n = Num(v_.DocNumber);
-    try {
+    core::GoOn(p_, [&] {
         p_.WriteLog("Opening Profile Object for document #" + n + " in library " + p_.ConnectedLibraryName());
         s.CurrentProfile = s.ConnectedLibrary->GetProfile(v_.DocNumber);
         auto& profile = s.CurrentProfile;
@@ -235,9 +219,9 @@ bool DocumentTransfer::RemoveFromSourceFolders() {
             const std::string number = Num(profile->DocNumber());
             p_.WriteLog("Removing document #" + number + " from " + Num(count) + " parent folder(s)");
             for (int32_t k = count; k >= 1; --k) {
-                try {
+                core::GoOn(p_, [&] {
                     auto folder = parents->Item(k);
-                    if (!folder) continue;
+                    if (!folder) return;
                     auto folderLibrary = folder->Library();
                     const std::string folderLib = folderLibrary ? folderLibrary->Name() : "";
                     p_.WriteLog("Removing Document #" + number + " from folder " + folder->Name() + " in library " +
@@ -249,21 +233,14 @@ bool DocumentTransfer::RemoveFromSourceFolders() {
                         p_.WriteLog("Warning: " + text + "Unable to remove Document #" + number + " from folder #" +
                                     Num(folder->DocNumber()) + " (" + folder->Name() + ") in library " + folderLib);
                     }
-                } catch (const dm::DmError& e) {
-                    p_.ReportError(e);
-                }
+                });
             }
             parents->Refresh();
             profile->Save(3);
         }
-    } catch (const dm::DmError& e) {
-        p_.ReportError(e);
-    }
+    });
     if (s.CurrentProfile) {
-        try {
-            s.CurrentProfile->Close();
-        } catch (const dm::DmError&) {
-        }
+        core::PassOver([&] { s.CurrentProfile->Close(); });
         s.CurrentProfile.reset();
     }
     return Connect(remembered);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/sql_text.h"
 #include "core/text.h"
@@ -150,7 +151,7 @@ bool DocumentTransfer::ChooseProfileForm() {
     std::string defaultForm;
     const std::string application = v_.SourceApplication.ToText();
     if (!application.empty()) {
-        try {
+        core::GoOn(p_, "ChooseProfileForm", [&] {
             auto apps = lib->DocApplications();
             const int32_t count = apps ? apps->Count() : 0;
             for (int32_t i = 1; i <= count; ++i) {
@@ -164,8 +165,7 @@ bool DocumentTransfer::ChooseProfileForm() {
                 }
                 break;
             }
-        } catch (const dm::DmError&) {
-        }
+        });
         if (!defaultForm.empty()) {
             p_.ShowStatus("Default Form is " + defaultForm);
             p_.Separator();
@@ -234,32 +234,25 @@ bool DocumentTransfer::CreateTargetProfile() {
 
     p_.ShowStatus("Opening new profile object in library " + libName);
     p_.Separator();
-    try {
-        profile = s.ConnectedLibrary->NewProfile(v_.SourceFormName);
-    } catch (const dm::DmError&) {
-        profile.reset();
-    }
+    // The DM client's refusals while the profile is made, opened and filled
+    // are logged and passed over; the checks below decide.
+    const auto step = [&](auto&& call) { return core::GoOn(p_, "CreateTargetProfile", call); };
+    profile.reset();
+    step([&] { profile = s.ConnectedLibrary->NewProfile(v_.SourceFormName); });
     if (!profile) {
         Fail("Error: Unable to process new Document in Library " + libName);
         return false;
     }
     auto closeProfile = [&] {
-        try {
-            profile->Close();
-        } catch (const dm::DmError&) {
-        }
+        core::PassOver([&] { profile->Close(); });
         profile.reset();
     };
-    try {
+    core::PassOver([&] {
         auto library = profile->Library();
         p_.WriteLog("Accessing new document profile in library " + (library ? library->Name() : ""));
-    } catch (const dm::DmError&) {
-    }
+    });
     int32_t opened = 0;
-    try {
-        opened = profile->OpenForEdit(16 + saveFlags);
-    } catch (const dm::DmError&) {
-    }
+    step([&] { opened = profile->OpenForEdit(16 + saveFlags); });
     p_.Separator();
     if (opened != 1) {
         p_.WriteLog("Error: Unable to lock the profile object for editing");
@@ -272,11 +265,10 @@ bool DocumentTransfer::CreateTargetProfile() {
     p_.Separator();
     dm::ColumnsPtr columns;
     int32_t targetCount = 0;
-    try {
+    step([&] {
         columns = profile->Columns();
         targetCount = columns ? columns->Count() : 0;
-    } catch (const dm::DmError&) {
-    }
+    });
     for (int32_t i = 1; i <= v_.ColumnCount; ++i) {
         const auto& entry = v_.ColumnValues[static_cast<size_t>(i)];
         const std::string& name = entry.Name;
@@ -284,13 +276,13 @@ bool DocumentTransfer::CreateTargetProfile() {
         if (name.empty() || IsEmptyText(value)) continue;
         if (name == "SECURITY" || name == "DOCSERVER_LOC" || name == "PATH") continue;
         if (name[0] == 'X' && std::llround(dm::LeadingNumber(name.substr(1))) != 0) continue;
-        try {
+        step([&] {
             dm::ColumnPtr column;
             for (int32_t c = 1; c <= targetCount && !column; ++c) {
                 auto candidate = columns->Item(c);
                 if (candidate && core::Upper(candidate->Name()) == core::Upper(name)) column = candidate;
             }
-            if (!column || column->ReadOnly().ToBool()) continue;
+            if (!column || column->ReadOnly().ToBool()) return;
             const std::string columnName = column->Name();
             if (columnName == "APP_ID" || columnName == "APPLICATION") v_.SourceApplication = value;
             p_.WriteLog("Setting column " + columnName + " to " + value.ToText());
@@ -304,8 +296,7 @@ bool DocumentTransfer::CreateTargetProfile() {
                             " has invalid value " + value.ToText());
                 p_.Separator();
             }
-        } catch (const dm::DmError&) {
-        }
+        });
     }
     p_.Separator();
     // The mark comes first, so that whatever the DM creates from here on is
@@ -321,26 +312,19 @@ bool DocumentTransfer::CreateTargetProfile() {
     }
     p_.ShowStatus("Saving Profile Object");
     dm::Variant saved;
-    try {
-        saved = profile->Save(saveFlags);
-    } catch (const dm::DmError&) {
-    }
+    step([&] { saved = profile->Save(saveFlags); });
     p_.Separator();
     int32_t number = 0;
-    try {
-        number = profile->DocNumber();
-    } catch (const dm::DmError&) {
-    }
+    step([&] { number = profile->DocNumber(); });
     if (!saved.ToBool()) {
         // Whatever the DM wrote under a number is this call's to remove.
         if (number > 0) v_.AssignedNumber = number;
         int32_t error = 0;
         std::string description;
-        try {
+        core::PassOver([&] {
             error = profile->ErrorNumber();
             description = profile->ErrorDescription();
-        } catch (const dm::DmError&) {
-        }
+        });
         if (error != 0) {
             p_.WriteLog("Error: (#" + Num(error) + " - " + description +
                         ") -  Unable to save the profile object for this document in library " + v_.TargetLibrary);

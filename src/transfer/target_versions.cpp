@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/sql_text.h"
 #include "core/text.h"
@@ -16,16 +17,8 @@ namespace transfer {
 
 namespace {
 
-// Runs a DM call whose failure the version loop passes over; nothing when
-// it raises.
-template <class F>
-auto PassOver(F&& call) -> std::optional<decltype(call())> {
-    try {
-        return call();
-    } catch (const dm::DmError&) {
-        return std::nullopt;
-    }
-}
+// The name the version loop's logged refusals carry.
+constexpr const char* kProcedure = "AddTargetVersions";
 
 std::string DateCast(bool oracle, const std::string& column, const dm::Variant& value) {
     return column + " = " + SqlDate(oracle, StatementDate(value));
@@ -115,8 +108,8 @@ bool DocumentTransfer::AddTargetVersions() {
             continue;
         }
 
-        const std::string number = Num(PassOver([&] { return profile->DocNumber(); }).value_or(0));
-        const std::string libName = PassOver([&] {
+        const std::string number = Num(core::PassOver([&] { return profile->DocNumber(); }).value_or(0));
+        const std::string libName = core::PassOver([&] {
                                         auto lib = profile->Library();
                                         return lib ? lib->Name() : std::string();
                                     }).value_or("");
@@ -127,18 +120,22 @@ bool DocumentTransfer::AddTargetVersions() {
         const bool attachment = !core::Trim(row.KindValue).empty() && leading == 0;
         const bool subversion = !core::Trim(row.KindValue).empty() && leading != 0;
         auto profileError = [&] {
-            return std::make_pair(PassOver([&] { return profile->ErrorNumber(); }).value_or(0),
-                                  PassOver([&] { return profile->ErrorDescription(); }).value_or(""));
+            return std::make_pair(core::PassOver([&] { return profile->ErrorNumber(); }).value_or(0),
+                                  core::PassOver([&] { return profile->ErrorDescription(); }).value_or(""));
+        };
+        // A version the DM refuses is logged here and counted as failed below.
+        auto addVersion = [&](const auto& add) {
+            s.CurrentVersion.reset();
+            core::GoOn(p_, kProcedure, [&] { s.CurrentVersion = add(); });
         };
         auto versionOf = [&](const dm::VersionPtr& version) {
             std::string text;
-            PassOver([&] {
+            core::PassOver([&] {
                 auto owner = version->Profile();
                 if (owner) {
                     auto lib = owner->Library();
                     text = Num(owner->DocNumber()) + " in library " + (lib ? lib->Name() : "");
                 }
-                return 0;
             });
             return text;
         };
@@ -148,9 +145,7 @@ bool DocumentTransfer::AddTargetVersions() {
                           ") in library " + libName);
             p_.Separator();
             p_.WriteLog("Author: " + author + " Typist: " + typist);
-            s.CurrentVersion = PassOver([&] {
-                                   return profile->AddVersion(3, row.FilePath, author, typist, row.KindValue, comment);
-                               }).value_or(nullptr);
+            addVersion([&] { return profile->AddVersion(3, row.FilePath, author, typist, row.KindValue, comment); });
             p_.Separator();
             if (!s.CurrentVersion) {
                 auto [error, description] = profileError();
@@ -159,20 +154,20 @@ bool DocumentTransfer::AddTargetVersions() {
                 p_.WriteLog(description);
                 ++v_.VersionsFailed;
             } else {
-                const auto id = PassOver([&] { return s.CurrentVersion->VersionId(); }).value_or(0);
+                const auto id = core::PassOver([&] { return s.CurrentVersion->VersionId(); }).value_or(0);
                 p_.WriteLog("Attachment " + row.KindValue + " successfully processed as #" + Num(id) +
                             " for document #" + versionOf(s.CurrentVersion));
                 ++versionsAdded;
-                const std::string label = PassOver([&] { return s.CurrentVersion->Label(); }).value_or("");
-                const std::string file = PassOver([&] { return s.CurrentVersion->FilePath(); }).value_or("");
+                const std::string label = core::PassOver([&] { return s.CurrentVersion->Label(); }).value_or("");
+                const std::string file = core::PassOver([&] { return s.CurrentVersion->FilePath(); }).value_or("");
                 p_.Separator();
                 p_.WriteLog("Version label '" + label + "' (" + file + ") assigned to attachment #" + Num(id));
             }
             p_.Separator();
             if (s.CurrentVersion) {
-                const auto id = PassOver([&] { return s.CurrentVersion->VersionId(); }).value_or(0);
+                const auto id = core::PassOver([&] { return s.CurrentVersion->VersionId(); }).value_or(0);
                 p_.WriteLog("Releasing version #" + Num(id));
-                PassOver([&] { return s.CurrentVersion->Release(saveFlags); });
+                core::GoOn(p_, kProcedure, [&] { s.CurrentVersion->Release(saveFlags); });
                 p_.Separator();
                 s.CurrentVersion.reset();
             }
@@ -185,7 +180,7 @@ bool DocumentTransfer::AddTargetVersions() {
             p_.ShowStatus("Processing subversion for version " + row.KindValue + " for document #" + number + " (" +
                           row.FilePath + ") in library " + libName);
             p_.Separator();
-            PassOver([&] {
+            core::PassOver([&] {
                 auto lib = profile->Library();
                 auto props = lib ? lib->Properties() : nullptr;
                 auto item = props ? props->Item("User.MaxSubVersions") : nullptr;
@@ -198,13 +193,11 @@ bool DocumentTransfer::AddTargetVersions() {
                         p_.Separator();
                     }
                 }
-                return 0;
             });
             p_.WriteLog("Author: " + author + " Typist: " + typist);
-            s.CurrentVersion = PassOver([&] {
-                                   return profile->AddVersion(saveFlags, row.FilePath, author, typist, row.KindValue,
-                                                              comment);
-                               }).value_or(nullptr);
+            addVersion([&] {
+                return profile->AddVersion(saveFlags, row.FilePath, author, typist, row.KindValue, comment);
+            });
             p_.Separator();
             if (!s.CurrentVersion) {
                 auto [error, description] = profileError();
@@ -213,12 +206,12 @@ bool DocumentTransfer::AddTargetVersions() {
                 p_.WriteLog(description);
                 ++v_.VersionsFailed;
             } else {
-                const auto id = PassOver([&] { return s.CurrentVersion->VersionId(); }).value_or(0);
+                const auto id = core::PassOver([&] { return s.CurrentVersion->VersionId(); }).value_or(0);
                 p_.WriteLog("Subversion for version " + row.KindValue + " successfully processed as #" + Num(id) +
                             " for document #" + versionOf(s.CurrentVersion));
                 ++versionsAdded;
-                const std::string label = PassOver([&] { return s.CurrentVersion->Label(); }).value_or("");
-                const std::string file = PassOver([&] { return s.CurrentVersion->FilePath(); }).value_or("");
+                const std::string label = core::PassOver([&] { return s.CurrentVersion->Label(); }).value_or("");
+                const std::string file = core::PassOver([&] { return s.CurrentVersion->FilePath(); }).value_or("");
                 p_.Separator();
                 if (label.substr(0, row.KindValue.size()) != row.KindValue) {
                     p_.WriteLog("Error: Version label '" + label + "' does not match expected value '" +
@@ -234,10 +227,9 @@ bool DocumentTransfer::AddTargetVersions() {
                           ") in library " + libName);
             p_.Separator();
             p_.WriteLog("Author: " + author + " Typist: " + typist);
-            s.CurrentVersion = PassOver([&] {
-                                   return profile->AddVersion(saveFlags, row.FilePath, author, typist, std::nullopt,
-                                                              comment);
-                               }).value_or(nullptr);
+            addVersion([&] {
+                return profile->AddVersion(saveFlags, row.FilePath, author, typist, std::nullopt, comment);
+            });
             p_.Separator();
             if (!s.CurrentVersion) {
                 auto [error, description] = profileError();
@@ -246,13 +238,13 @@ bool DocumentTransfer::AddTargetVersions() {
                 p_.WriteLog(description);
                 ++v_.VersionsFailed;
             } else {
-                const auto id = PassOver([&] { return s.CurrentVersion->VersionId(); }).value_or(0);
+                const auto id = core::PassOver([&] { return s.CurrentVersion->VersionId(); }).value_or(0);
                 p_.WriteLog("Version " + r + " successfully processed as #" + Num(id) + " for document #" +
                             versionOf(s.CurrentVersion));
                 ++versionsAdded;
                 ++versionsCreated;
-                const std::string label = PassOver([&] { return s.CurrentVersion->Label(); }).value_or("");
-                const std::string file = PassOver([&] { return s.CurrentVersion->FilePath(); }).value_or("");
+                const std::string label = core::PassOver([&] { return s.CurrentVersion->Label(); }).value_or("");
+                const std::string file = core::PassOver([&] { return s.CurrentVersion->FilePath(); }).value_or("");
                 p_.Separator();
                 p_.WriteLog("Version label '" + label + "' (" + file + ") assigned to version #" + Num(id));
             }
@@ -266,9 +258,11 @@ bool DocumentTransfer::AddTargetVersions() {
             p_.WriteLog("Unable to continue processing this version");
             p_.Separator();
         } else {
-            newVersionId = PassOver([&] { return s.CurrentVersion->VersionId(); }).value_or(0);
+            // Without its id the version's values and the first-version
+            // fix-up cannot reach it.
+            core::GoOn(p_, kProcedure, [&] { newVersionId = s.CurrentVersion->VersionId(); });
             p_.WriteLog("Releasing version #" + Num(newVersionId));
-            PassOver([&] { return s.CurrentVersion->Release(saveFlags); });
+            core::GoOn(p_, kProcedure, [&] { s.CurrentVersion->Release(saveFlags); });
             p_.Separator();
             s.CurrentVersion.reset();
         }

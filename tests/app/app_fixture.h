@@ -44,20 +44,19 @@ public:
 
 class AppTest : public test_support::ProgramTest {
 protected:
-    std::unique_ptr<config::Configuration> config_;
-    std::unique_ptr<forms::KestSplash> splash_;
-    std::unique_ptr<app::DorvaneForm> form_;
+    config::Configuration* config_ = nullptr;
+    forms::KestSplash* splash_ = nullptr;
+    app::DorvaneForm* form_ = nullptr;
     ScriptedTransfer transfer_;
 
-    // A fresh program with its window code; Form_Load is the test's to call.
+    // A fresh program with its window code, the run handing its documents to
+    // transfer_; Form_Load is the test's to call.
     void OpenApp(const std::string& commandLine = "") {
-        form_.reset();
         Open(commandLine);
         registry_->SaveSetting(core::kProductName, "General", "LogFile", LogPath());
-        splash_ = std::make_unique<forms::KestSplash>();
-        config_ = std::make_unique<config::Configuration>(*program_);
-        program_->saveConfiguration = [this] { config_->SaveConfiguration(); };
-        form_ = std::make_unique<app::DorvaneForm>(*program_, *config_, *splash_);
+        splash_ = &app_->splash;
+        config_ = &app_->configuration;
+        form_ = &app_->form;
         form_->Run().SetTransfer(&transfer_);
     }
 

@@ -91,6 +91,23 @@ INSTANTIATE_TEST_SUITE_P(States, RetryLimitTest,
                                          RetryCase{false, "3", "NULL", "0//1"}),
                          RetryCaseName);
 
+// Whether a failed row at its limit is parked depends on a library
+// parameter; one the DM refuses to read leaves the row deleted, and the log
+// holds the refusal that decided it.
+TEST_F(ArchiveRunTest, ARefusedUniqueNamesReadAtTheRetryLimitIsLogged) {
+    Describe(true);
+    Queue("DOCS", "ARCHIVE", {4});
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET RETRY_COUNT = 2");
+    StartWithTarget();
+    window_->TextRetryCount.SetText("2");
+    transfer_.results = {{4, 0}};
+    emulator_->Faults().On(dmsim::op::kPropertiesItem).ForName("DOCSParms.UniqueDocNames").Raise(
+        -2147217903, "DOCSObjects", "Parameters unreadable");
+    Go();
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 4), "gone");
+    EXPECT_TRUE(LogHasReport("ReleaseQueueRows", -2147217903, "DOCSObjects", "Parameters unreadable")) << LogText();
+}
+
 TEST_F(ArchiveRunTest, BatchSizeAndOrder) {
     Describe();
     std::vector<int32_t> numbers;
@@ -315,11 +332,7 @@ TEST_F(ArchiveRunTest, TwoComputersEmptyOneQueueTogether) {
         platform::HeadlessHost ui;
         std::unique_ptr<platform::FileRegistry> registry;
         std::unique_ptr<platform::TestSystem> system;
-        forms::Dorvane window;
-        forms::KestSplash splash;
-        std::unique_ptr<core::Program> program;
-        std::unique_ptr<config::Configuration> config;
-        std::unique_ptr<app::DorvaneForm> form;
+        std::unique_ptr<app::Assembly> program;
         app_testing::ScriptedTransfer transfer;
     };
     auto make = [&](const std::string& name) {
@@ -330,25 +343,22 @@ TEST_F(ArchiveRunTest, TwoComputersEmptyOneQueueTogether) {
         c->registry->SaveSetting(core::kProductName, "General", "LogFile", (dir_.path() / (name + ".log")).string());
         c->registry->SaveSetting(core::kProductName, "General", "Library Archive2", "0");
         c->system = std::make_unique<platform::TestSystem>("", dir_.path().string(), dir_.path().string(), name);
-        c->program = std::make_unique<core::Program>(
-            core::PlatformServices{*c->registry, *c->system, c->clock, c->ui, *c->factory}, c->window);
-        c->config = std::make_unique<config::Configuration>(*c->program);
-        c->form = std::make_unique<app::DorvaneForm>(*c->program, *c->config, c->splash);
-        c->form->Run().SetTransfer(&c->transfer);
-        c->form->Form_Load();
-        c->window.TextBatchSize.SetText("3");
+        c->program = std::make_unique<app::Assembly>(*c->registry, *c->system, c->clock, c->ui, *c->factory);
+        c->program->form.Run().SetTransfer(&c->transfer);
+        c->program->form.Form_Load();
+        c->program->mainWindow.TextBatchSize.SetText("3");
         return c;
     };
     auto a = make("PC1");
     auto b = make("PC2");
-    std::thread ta([&] { a->form->Button_Go_Click(); });
-    std::thread tb([&] { b->form->Button_Go_Click(); });
+    std::thread ta([&] { a->program->form.Button_Go_Click(); });
+    std::thread tb([&] { b->program->form.Button_Go_Click(); });
     ta.join();
     tb.join();
     // Each ran one cycle of batches of 3; run again until the queue is empty.
     for (int round = 0; round < 30 && QueueState("DOCS", "ARCHIVE", 60) != "gone"; ++round) {
-        std::thread ra([&] { a->form->Button_Go_Click(); });
-        std::thread rb([&] { b->form->Button_Go_Click(); });
+        std::thread ra([&] { a->program->form.Button_Go_Click(); });
+        std::thread rb([&] { b->program->form.Button_Go_Click(); });
         ra.join();
         rb.join();
     }

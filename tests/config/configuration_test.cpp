@@ -14,7 +14,7 @@ const char* const kDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursd
 
 class ConfigurationTest : public test_support::ProgramTest {
 protected:
-    std::unique_ptr<config::Configuration> config_;
+    config::Configuration* config_ = nullptr;
 
     void Describe(bool settingsTable) {
         site_.Library("DOCS").SettingsTable(settingsTable);
@@ -26,7 +26,7 @@ protected:
         Open();
         Start();
         for (const char* day : kDays) window_->TVPause.AddNode(day, day);
-        config_ = std::make_unique<config::Configuration>(*program_);
+        config_ = &app_->configuration;
     }
 
     // Sets every body option to a value that differs from its default.

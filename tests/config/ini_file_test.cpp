@@ -10,7 +10,7 @@ namespace {
 
 class IniFileTest : public test_support::ProgramTest {
 protected:
-    std::unique_ptr<config::Configuration> config_;
+    config::Configuration* config_ = nullptr;
     forms::KestSplash splash_;
 
     void SetUp() override {
@@ -22,7 +22,7 @@ protected:
             window_->LibBox.AddItem(lib);
         }
         window_->LibBox.SetChecked(0, true);
-        config_ = std::make_unique<config::Configuration>(*program_);
+        config_ = &app_->configuration;
     }
 
     void WriteIni(const std::string& text) {

@@ -411,4 +411,24 @@ TEST_F(CreateFolderTest, ARunTimeErrorIsReportedUnderTheProcedureName) {
     ExpectCleanExit();
 }
 
+// A refusal the creation goes on past is reported under the procedure's
+// name too: a refused column value still gives the folder (its name comes
+// by SQL); a refused folder object gives none, and the log says why.
+TEST_F(CreateFolderTest, RefusalsItGoesOnPastAreReportedUnderTheProcedureName) {
+    StartProgram();
+    Faults().On(op::kColumnSetValue).ForName("DOCNAME").Raise(-2147217910, "DOCSObjects", "Column refused");
+    const int32_t acme = folders_->CreateFolder("Acme", 0, false, "DOCS", 0, "");
+    ASSERT_GT(acme, 0) << LogText();
+    EXPECT_EQ(ProfileColumn("DOCS", acme, "DOCNAME"), "Acme");
+    EXPECT_TRUE(LogHasReport("CreateFolder", -2147217910, "DOCSObjects", "Column refused")) << LogText();
+
+    Faults().Clear();
+    ClearLog();
+    Faults().On(op::kLibraryNewFolder).Raise(-2147217911, "DOCSObjects", "No folder object");
+    EXPECT_EQ(folders_->CreateFolder("Beta", 0, false, "DOCS", 0, ""), 0);
+    EXPECT_TRUE(LogHasReport("CreateFolder", -2147217911, "DOCSObjects", "No folder object")) << LogText();
+    EXPECT_EQ(CountLines("Error: Unable to open new folder \"Beta\" in DOCS"), 1u);
+    ExpectCleanExit();
+}
+
 }  // namespace

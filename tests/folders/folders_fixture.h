@@ -19,7 +19,7 @@ namespace folders_test {
 
 class FoldersTest : public test_support::ProgramTest {
 protected:
-    std::unique_ptr<folders::Folders> folders_;
+    folders::Folders* folders_ = nullptr;
     std::unique_ptr<dmsim::DocumentMaker> docs_;
     std::unique_ptr<dmsim::DocumentMaker> archive_;
 
@@ -28,7 +28,7 @@ protected:
     void StartProgram() {
         Open();
         Start();
-        folders_ = std::make_unique<folders::Folders>(*program_);
+        folders_ = &app_->folders;
         docs_ = std::make_unique<dmsim::DocumentMaker>(*emulator_, "DOCS");
         if (emulator_->Site().Find("ARCHIVE")) archive_ = std::make_unique<dmsim::DocumentMaker>(*emulator_, "ARCHIVE");
         ClearLog();

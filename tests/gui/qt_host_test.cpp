@@ -115,11 +115,15 @@ TEST_F(QtHostTest, ChooseManyStartsFromTheGivenChoiceAndClearsItOnCancel) {
     EXPECT_TRUE(chosen.empty());
 }
 
-TEST_F(QtHostTest, RunModalWithoutAViewClosesTheWindowAtOnce) {
+// A window whose name has no view (one built without it, or a misspelt
+// registration) is no silent close: the answer is false, which the
+// program's host writes to the log as an error.
+TEST_F(QtHostTest, RunModalWithoutAViewFailsLoudly) {
+    host.RegisterView("KestOption", [](forms::Window&) { return std::make_unique<QWidget>(); });
     forms::Window window("KestOptions");
     int closed = 0;
     window.closed.Connect([&] { ++closed; });
-    host.RunModal(window);
+    EXPECT_FALSE(host.RunModal(window));
     EXPECT_FALSE(window.IsOpen());
     EXPECT_EQ(closed, 1);
 }
@@ -137,7 +141,7 @@ TEST_F(QtHostTest, RunModalShowsTheViewUntilTheWindowCloses) {
         });
         return view;
     });
-    host.RunModal(window);
+    EXPECT_TRUE(host.RunModal(window));
     EXPECT_TRUE(visibleWhileOpen);
     EXPECT_FALSE(window.IsOpen());
     EXPECT_FALSE(window.Visible());

@@ -8,8 +8,6 @@
 #include <filesystem>
 
 #include "app/dorvane_form.h"
-#include "config/configuration.h"
-#include "forms/splash_window.h"
 #include "gui/main_window_view.h"
 #include "gui/qt_test_app.h"
 #include "test_support/program_fixture.h"
@@ -27,11 +25,8 @@ TEST_F(ScreenshotTest, MainWindowAfterStartUp) {
     site_.Library("ARCHIVE2");
     Open();
     registry_->SaveSetting(core::kProductName, "General", "LogFile", LogPath());
-    forms::KestSplash splash;
-    config::Configuration configuration(*program_);
-    app::DorvaneForm form(*program_, configuration, splash);
     gui::MainWindowView view(*window_);
-    form.Form_Load();
+    app_->form.Form_Load();
     QApplication::processEvents();
 
     ASSERT_TRUE(view.isVisible());

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <string>
+
 #include "forms/window.h"
 
 using namespace platform;
@@ -68,10 +71,25 @@ TEST(HeadlessHost, ModalWindowsRunTheirHandlerAndEndClosed) {
     forms::Window w("KestOptions", "Settings");
     bool wasOpen = false;
     host.OnModal("KestOptions", [&](forms::Window& win) { wasOpen = win.IsOpen(); });
-    host.RunModal(w);
+    EXPECT_TRUE(host.RunModal(w));
     EXPECT_TRUE(wasOpen);
     EXPECT_FALSE(w.IsOpen());
     EXPECT_EQ(host.ModalWindows(), (std::vector<std::string>{"KestOptions"}));
+}
+
+// A window the test gave no handler, as with a misspelt name, ends the test
+// with an exception that names the window; it is never left open.
+TEST(HeadlessHost, AModalWindowWithoutAHandlerIsAFaultOfTheTest) {
+    HeadlessHost host;
+    forms::Window w("KestOptions", "Settings");
+    host.OnModal("KestOption", [](forms::Window&) {});
+    try {
+        host.RunModal(w);
+        FAIL() << "no exception for a window without a handler";
+    } catch (const std::logic_error& e) {
+        EXPECT_NE(std::string(e.what()).find("KestOptions"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(w.IsOpen());
 }
 
 }  // namespace

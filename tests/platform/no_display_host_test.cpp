@@ -54,4 +54,23 @@ TEST(NoDisplayHost, WithoutADisplayNothingWaitsAndEverythingIsLogged) {
                    }));
 }
 
+// A window system with a display but without a view for the window: the
+// program's log holds an error, and the answer is false.
+TEST(NoDisplayHost, AWindowWithoutAViewIsAnErrorInTheLog) {
+    struct WithoutViews : HeadlessHost {
+        bool RunModal(forms::Window& window) override {
+            window.Open();
+            window.Close();
+            return false;
+        }
+    } inner;
+    NoDisplayHost host(inner);
+    std::vector<std::string> log;
+    host.SetLog([&](const std::string& line) { log.push_back(line); });
+    forms::Window window("KestOptions", "Settings");
+    EXPECT_FALSE(host.RunModal(window));
+    EXPECT_FALSE(window.IsOpen());
+    EXPECT_EQ(log, std::vector<std::string>{"Error: No view for the window KestOptions - it cannot be shown"});
+}
+
 }  // namespace

@@ -26,8 +26,8 @@ namespace removal_test {
 
 class RemovalTest : public test_support::ProgramTest {
 protected:
-    std::unique_ptr<folders::Folders> folders_;
-    std::unique_ptr<removal::Removal> removal_;
+    folders::Folders* folders_ = nullptr;
+    removal::Removal* removal_ = nullptr;
     std::unique_ptr<dmsim::DocumentMaker> docs_;
     std::unique_ptr<dmsim::DocumentMaker> archive_;
 
@@ -42,8 +42,8 @@ protected:
         }
         if (queueTable) dmsim::InstallQueueTable(Db("DOCS"));
         Start();
-        folders_ = std::make_unique<folders::Folders>(*program_);
-        removal_ = std::make_unique<removal::Removal>(*program_, *folders_);
+        folders_ = &app_->folders;
+        removal_ = &app_->removal;
         docs_ = std::make_unique<dmsim::DocumentMaker>(*emulator_, "DOCS");
         archive_ = std::make_unique<dmsim::DocumentMaker>(*emulator_, "ARCHIVE");
         ClearLog();

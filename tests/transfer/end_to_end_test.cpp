@@ -9,22 +9,16 @@
 #include <memory>
 #include <sstream>
 
-#include "app/archive_run.h"
 #include "app/dorvane_form.h"
-#include "config/configuration.h"
 #include "dmsim/default_site.h"
 #include "dmsim/document_maker.h"
 #include "dmsim/library_db.h"
 #include "dmsim/queue_table.h"
 #include "dmsim/site_tool.h"
-#include "folders/folders.h"
 #include "forms/main_window.h"
-#include "forms/splash_window.h"
 #include "install/queue_table_statements.h"
 #include "install/queue_trigger.h"
-#include "removal/removal.h"
 #include "test_support/program_fixture.h"
-#include "transfer/transfer.h"
 
 namespace transfer_test {
 namespace {
@@ -47,12 +41,7 @@ void PrintTo(const Snapshot& s, std::ostream* os) {
 
 class EndToEndTest : public test_support::ProgramTest {
 protected:
-    std::unique_ptr<config::Configuration> config_;
-    std::unique_ptr<forms::KestSplash> splash_;
-    std::unique_ptr<app::DorvaneForm> form_;
-    std::unique_ptr<folders::Folders> folders_;
-    std::unique_ptr<removal::Removal> removal_;
-    std::unique_ptr<transfer::DocumentTransfer> transfer_;
+    app::DorvaneForm* form_ = nullptr;
 
     void SetUp() override {
         dmsim::CreateDefaultSite(dir_.path() / "site", true);
@@ -65,14 +54,7 @@ protected:
         Open();
         dmsim::InstallQueueTable(Db("DOCS"));
         registry_->SaveSetting(core::kProductName, "General", "LogFile", LogPath());
-        splash_ = std::make_unique<forms::KestSplash>();
-        config_ = std::make_unique<config::Configuration>(*program_);
-        program_->saveConfiguration = [this] { config_->SaveConfiguration(); };
-        form_ = std::make_unique<app::DorvaneForm>(*program_, *config_, *splash_);
-        folders_ = std::make_unique<folders::Folders>(*program_);
-        removal_ = std::make_unique<removal::Removal>(*program_, *folders_);
-        transfer_ = std::make_unique<transfer::DocumentTransfer>(*program_, *removal_, *folders_);
-        form_->Run().SetTransfer(transfer_.get());
+        form_ = &app_->form;
         form_->Form_Load();
         auto& w = *window_;
         w.CheckActivityLog.SetValue(1);

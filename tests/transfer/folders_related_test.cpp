@@ -115,6 +115,20 @@ TEST_F(FoldersRelatedTest, ACopyStaysInItsFoldersATransferLeavesThem) {
     }
 }
 
+// The source's folders that cannot be read leave the copy outside them; the
+// transfer goes on, and the log says why the copy stands in no folder.
+TEST_F(FoldersRelatedTest, RefusedParentFoldersAreLoggedAndTheCopyStands) {
+    StartProgram();
+    const int32_t folder = Folder("Contracts", 0, true);
+    const int32_t source = MakeDocument("Filed", {folder});
+    Faults().On(dmsim::op::kProfileParentFolders).ForLibrary("DOCS").ForDocument(source).Raise(
+        -2147217902, "DOCSObjects", "Folders unreadable");
+    ASSERT_GT(Transfer(source), 0) << LogText();
+    EXPECT_TRUE(LogHasReport("CollectFolderChain", -2147217902, "DOCSObjects", "Folders unreadable"))
+        << LogText();
+    EXPECT_EQ(Filings("ARCHIVE").count("Contracts>Filed"), 0u);
+}
+
 // Relations come over both ways; a related document copied earlier is
 // related to its copy; the source's relations follow the document to its
 // copy once the copy stands.

@@ -1,6 +1,8 @@
 // The new profile in the target: its number, same-named documents, the form,
 // the lookup entries it refers to and its e-mail columns.
 
+#include <map>
+
 #include "transfer_fixture.h"
 
 namespace transfer_test {
@@ -20,6 +22,16 @@ protected:
         const int32_t doc = archive_->Create(spec);
         if (number > 0) Sql("ARCHIVE", "UPDATE DOCSADM.SEQ_PROFILE SET LASTKEY = " + last);
         return doc;
+    }
+    // A mail of MS OUTLOOK, on a form an archive may lack.
+    int32_t MakeMail(const std::string& name, std::map<std::string, dm::Variant> columns = {}) {
+        dmsim::DocumentSpec spec;
+        spec.name = name;
+        spec.application = "MS OUTLOOK";
+        spec.author = "JSMITH";
+        spec.columns = std::move(columns);
+        spec.versions = {dmsim::Version("mail body")};
+        return docs_->Create(spec);
     }
     int32_t NextArchiveNumber() {
         return static_cast<int32_t>(Count("ARCHIVE", "SELECT LASTKEY FROM DOCSADM.SEQ_PROFILE")) + 1;
@@ -185,15 +197,9 @@ TEST_F(TargetProfileTest, DisabledLookupEntriesAreDisabledAgainOnEveryWayOut) {
 TEST_F(TargetProfileTest, WithoutTheSourceFormTheApplicationsDefaultFormIsUsed) {
     site_.Library("ARCHIVE").Forms({"DEFPROF"});
     StartProgram();
-    dmsim::DocumentSpec spec;
-    spec.name = "Mail from O'Brien";
-    spec.application = "MS OUTLOOK";
-    spec.author = "JSMITH";
-    spec.columns = {{"PD_ORIGINATOR", dm::Variant("O'Brien")},
-                    {"PD_ADDRESSEE", dm::Variant("Jane Smith")},
-                    {"PD_EMAIL_CC", dm::Variant("#PD_ORIGINATOR#")}};
-    spec.versions = {dmsim::Version("mail body")};
-    const int32_t source = docs_->Create(spec);
+    const int32_t source = MakeMail("Mail from O'Brien", {{"PD_ORIGINATOR", dm::Variant("O'Brien")},
+                                                          {"PD_ADDRESSEE", dm::Variant("Jane Smith")},
+                                                          {"PD_EMAIL_CC", dm::Variant("#PD_ORIGINATOR#")}});
     const int32_t copy = Transfer(source);
     ASSERT_GT(copy, 0) << LogText();
     EXPECT_TRUE(LogHas("Default Form is DEFPROF"));
@@ -215,6 +221,47 @@ TEST_F(TargetProfileTest, NeitherFormNorApplicationFormEndsTheTransfer) {
     EXPECT_TRUE(LogHas("Error: Unable to locate either the Profile Form DEFPROF or the MS WORD default application "
                        "form - cannot continue"));
     EXPECT_EQ(Documents("ARCHIVE"), 0);
+}
+
+// The DM client's refusals while the new profile is made, opened and saved
+// are passed over, and the checks after them end the transfer as before;
+// each leaves the step's name and the DM's report in the log.
+TEST_F(TargetProfileTest, RefusalsWhileTheProfileIsMadeAreLoggedAndTheChecksDecide) {
+    struct Case {
+        std::string_view op;
+        const char* check;
+    };
+    const Case cases[] = {
+        {dmsim::op::kLibraryNewProfile, "Error: Unable to process new Document in Library ARCHIVE"},
+        {dmsim::op::kProfileOpenForEdit, "Error: Unable to lock the profile object for editing"},
+        {dmsim::op::kProfileSave, "Error: Unable to save the profile object for document #"},
+    };
+    StartProgram();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.op);
+        const int32_t source = MakeDocument("Lease " + std::string(c.op));
+        ClearLog();
+        Faults().On(c.op).ForLibrary("ARCHIVE").Times(1).Raise(-2147221400, "DOCSObjects", "Refused by the server");
+        EXPECT_EQ(Transfer(source), 0);
+        EXPECT_TRUE(LogHasReport("CreateTargetProfile", -2147221400, "DOCSObjects", "Refused by the server"))
+            << LogText();
+        EXPECT_TRUE(LogHas(c.check));
+        EXPECT_EQ(Documents("ARCHIVE"), 0);
+        Faults().Clear();
+    }
+}
+
+// Where the source's form is missing, a refused list of applications ends
+// the transfer that their default form would have carried: the DM's refusal
+// stands in the log before the missing form.
+TEST_F(TargetProfileTest, ARefusedApplicationListIsLoggedBeforeTheTransferEnds) {
+    site_.Library("ARCHIVE").Forms({"DEFPROF"});
+    StartProgram();
+    const int32_t source = MakeMail("Mail");
+    Faults().On(dmsim::op::kLibraryDocApplications).ForLibrary("ARCHIVE").Raise(-2147221401, "DOCSObjects", "No list");
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHasReport("ChooseProfileForm", -2147221401, "DOCSObjects", "No list")) << LogText();
+    EXPECT_TRUE(LogHas("default application form - cannot continue"));
 }
 
 }  // namespace

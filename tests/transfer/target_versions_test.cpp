@@ -116,5 +116,21 @@ TEST_F(TargetVersionsTest, AFailedFirstVersionLeavesNoEmptyPlaceholderBehind) {
     EXPECT_EQ(Labels("ARCHIVE", copy), (std::vector<std::string>{"2", "3"}));
 }
 
+// A version the DM client refuses with a run-time error, rather than with
+// an answer, is passed over as a refused one is; the DM's own number and
+// text stand in the log, which the profile's error fields do not carry.
+TEST_F(TargetVersionsTest, AVersionRefusedWithAnErrorIsLoggedWithTheDmsReport) {
+    StartProgram();
+    const int32_t source = Make({Version("v1"), Version("v2")});
+    Faults().On(dmsim::op::kProfileAddVersion).ForLibrary("ARCHIVE").OnCall(2).Raise(-2147217901, "DOCSObjects",
+                                                                                      "Disk full");
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHasReport("AddTargetVersions", -2147217901, "DOCSObjects", "Disk full")) << LogText();
+    EXPECT_TRUE(LogHas("Unable to process version 2 for document #"));
+    const int32_t copy = CopyOf(source);
+    ASSERT_GT(copy, 0);
+    EXPECT_EQ(FileContents("ARCHIVE", copy), (std::vector<std::string>{"v1"}));
+}
+
 }  // namespace
 }  // namespace transfer_test

@@ -1,7 +1,7 @@
 #pragma once
 // A started program over DOCS (the source), ARCHIVE and ARCHIVE2 with their
-// people, groups, applications and lookups, the real folder and removal
-// procedures and the document transfer; DOCS is connected as the run
+// people, groups, applications and lookups, with the program's folder and
+// removal procedures and document transfer; DOCS is connected as the run
 // connects it before each document.
 
 #include <gtest/gtest.h>
@@ -27,9 +27,9 @@ namespace transfer_test {
 
 class TransferTest : public test_support::ProgramTest {
 protected:
-    std::unique_ptr<folders::Folders> folders_;
-    std::unique_ptr<removal::Removal> removal_;
-    std::unique_ptr<transfer::DocumentTransfer> transfer_;
+    folders::Folders* folders_ = nullptr;
+    removal::Removal* removal_ = nullptr;
+    transfer::DocumentTransfer* transfer_ = nullptr;
     std::unique_ptr<dmsim::DocumentMaker> docs_;
     std::unique_ptr<dmsim::DocumentMaker> archive_;
 
@@ -51,9 +51,9 @@ protected:
         }
         Open();
         Start();
-        folders_ = std::make_unique<folders::Folders>(*program_);
-        removal_ = std::make_unique<removal::Removal>(*program_, *folders_);
-        transfer_ = std::make_unique<transfer::DocumentTransfer>(*program_, *removal_, *folders_);
+        folders_ = &app_->folders;
+        removal_ = &app_->removal;
+        transfer_ = &app_->transfer;
         docs_ = std::make_unique<dmsim::DocumentMaker>(*emulator_, "DOCS");
         archive_ = std::make_unique<dmsim::DocumentMaker>(*emulator_, "ARCHIVE");
         auto& w = Window();
