@@ -5,11 +5,11 @@
 #include <cstdio>
 
 #include "app/dorvane_form.h"
-#include "app/queue_statements.h"
 #include "app/switches.h"
 #include "core/date_text.h"
 #include "core/dm_calls.h"
 #include "core/program.h"
+#include "core/queue_rows.h"
 #include "core/sql_text.h"
 #include "core/text.h"
 #include "forms/main_window.h"
@@ -159,7 +159,7 @@ void ArchiveRun::Button_Go_Click() {
         p.MonitorHeartbeat();
         rightsChecked_.assign(w.LibBox.Count(), false);
         p.MonitorHeartbeat();
-        if (!FirstPassDoneFlag) CleanUpQueue();
+        if (!FirstPassDoneFlag) core::QueueRows(p).RemoveOrphans();
 
         w.ListResults.Clear();
         w.LabelStatus.SetForeColor(kDarkRed);
@@ -236,28 +236,11 @@ void ArchiveRun::Button_Go_Click() {
     EndOfRun();
 }
 
-void ArchiveRun::CleanUpQueue() {
-    auto& p = form_.p_;
-    p.ShowStatus("Preparing Needs_Archiving table");
-    p.Separator();
-    p.RunSQL("SELECT COUNT(*) FROM [OWNER].PROFILE");
-    auto& sql = p.session.PcdSql;
-    double count = sql ? dm::LeadingNumber(sql->ColumnValue(1).ToText()) : 0;
-    if (sql) sql->ReleaseResults();
-    if (count < 1000000) {
-        p.RunSQL("DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE (SID IS NULL OR SID NOT IN "
-                 "(SELECT DOCNUMBER FROM [OWNER].PROFILE)) ");
-    } else {
-        p.RunSQL("DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE (SID IS NULL)");
-    }
-    if (sql) sql->ReleaseResults();
-}
-
 ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     auto& p = form_.p_;
     auto& w = p.MainWindow;
     auto& run = p.run;
-    auto& sql = p.session.PcdSql;
+    core::QueueRows queue(p);
     const auto endWithEntryNormal = [&](Turn turn) {
         w.LibBox.SetBold(entry, false);
         p.MonitorHeartbeat();
@@ -273,17 +256,12 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
 
     // A3-A6
     const std::string target = w.LibBox.Item(entry).text;
-    const std::string t = core::DoubleApostrophes(target);
-    const std::string owner = core::DoubleApostrophes(run.LockOwnerName);
     p.ConnectLibrary(w.SourceLibraryCombo.Text());
     const std::string lookingFor = "Looking for documents to process for library " + target;
     w.LabelStatus.SetCaption(lookingFor);
     int savedLog = w.CheckLogMethod.Value();
     w.CheckLogMethod.SetValue(0);
-    p.RunSQL("SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING");
-    double all = sql ? dm::LeadingNumber(sql->ColumnValue(1).ToText()) : 0;
-    if (sql) sql->ReleaseResults();
-    if (all == 0) {
+    if (queue.CountAll() == 0) {
         const std::string text = "No rows found to process in library " + p.ConnectedLibraryName();
         p.WriteLog(text);
         p.Separator();
@@ -295,11 +273,10 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     w.LabelStatus.SetCaption(lookingFor);
     savedLog = w.CheckLogMethod.Value();
     w.CheckLogMethod.SetValue(0);
-    p.ReleaseQueueRows(p.ConnectedLibraryName(), target, -1, run.LockOwnerName, 0);
-    const std::string lockedElsewhere = FreeStaleLocks(target);
-    p.RunSQL("SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING " + QualifyingRows(run.LockOwnerName, target));
-    double pending = sql ? dm::LeadingNumber(sql->ColumnValue(1).ToText()) : 0;
-    if (sql) sql->ReleaseResults();
+    queue.UnlockOwnRows(p.ConnectedLibraryName(), run.LockOwnerName, target);
+    const std::string lockedElsewhere =
+        queue.ReleaseStaleLocks(run.LockOwnerName, target, std::max<int32_t>(1, run.StaleLockMinutes));
+    const int32_t pending = queue.CountQualifying(run.LockOwnerName, target);
     w.CheckLogMethod.SetValue(savedLog);
     if (!lockedElsewhere.empty()) {
         p.WriteLog(lockedElsewhere);
@@ -372,28 +349,16 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
         return Turn::EndRun;
     }
     w.LabelStatus.SetCaption("Resetting NEEDS_ARCHIVING rows");
-    p.RunSQL("UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = 0, LOCKED_BY = '', LOCK_TIME = NULL WHERE "
-             "LTRIM(RTRIM(LOCKED_BY)) = '" + owner +
-             "' AND LTRIM(RTRIM(TARGET_LIBRARY)) = '" + t + "'");
-    if (sql) sql->ReleaseResults();
+    queue.ResetOwnRows(run.LockOwnerName, target);
     w.LabelStatus.SetCaption("Reading NEEDS_ARCHIVING rows in " + p.ConnectedLibraryName());
     double batch = dm::LeadingNumber(w.TextBatchSize.Text());
     if (batch != 0 && !FirstPassDoneFlag) {
         p.WriteLog("Batch size will be set to " + Num(batch));
         p.Separator();
     }
-    p.RunSQL(BatchLockStatement(p.facts.DatabaseEngine, run.LockOwnerName, target, w.TextBatchSize.Text(),
-                                w.CheckProcessOrder.Value() == 1));
-    int32_t locked = sql ? sql->RowsAffected() : 0;
-    if (sql) sql->ReleaseResults();
+    const int32_t locked =
+        queue.LockBatch(run.LockOwnerName, target, w.TextBatchSize.Text(), w.CheckProcessOrder.Value() == 1);
     locksRefreshed_ = p.platform.clock.Now();
-    if (locked == 0) {
-        p.RunSQL("SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING WHERE STATUS = -1 AND LTRIM(RTRIM(LOCKED_BY)) = '" +
-                 owner + "' AND LTRIM(RTRIM(TARGET_LIBRARY)) = '" + t + "'");
-        locked = sql ? sql->ColumnValue(1).ToLong() : 0;
-        if (sql) sql->ReleaseResults();
-    }
-    if (sql) sql->ReleaseResults();
 
     Turn result = Turn::Next;
     if (locked == 0) {
@@ -401,9 +366,10 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
         p.Separator();
     } else {
         // A16-A19
-        int32_t announced = 0;
-        std::vector<int32_t> sids = ReadLockedRows(target, announced);
+        const std::vector<int32_t> sids =
+            queue.ReadBack(run.LockOwnerName, target, w.CheckProcessOrder.Value() == 1);
         if (Cancelled()) return Turn::EndRun;
+        const auto announced = static_cast<int32_t>(sids.size());
         for (auto* label : {&w.LabelCountText, &w.LabelTotal, &w.LabelErrorText, &w.LabelErrors}) {
             label->SetVisible(true);
         }
@@ -423,56 +389,8 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
         p.Separator();
     }
     // A20
-    p.ReleaseQueueRows(p.ConnectedLibraryName(), target, -1, run.LockOwnerName, 0);
+    queue.UnlockOwnRows(p.ConnectedLibraryName(), run.LockOwnerName, target);
     return endWithEntryNormal(result);
-}
-
-std::string ArchiveRun::FreeStaleLocks(const std::string& target) {
-    auto& p = form_.p_;
-    auto& run = p.run;
-    auto& sql = p.session.PcdSql;
-    const int32_t engine = p.facts.DatabaseEngine;
-    const int32_t minutes = std::max<int32_t>(1, run.StaleLockMinutes);
-    struct Held {
-        std::string owner;
-        int32_t rows;
-        std::string since;
-    };
-    auto read = [&](const std::string& statement, bool withTime) {
-        std::vector<Held> held;
-        if (!p.RunSQL(statement) || !sql) return held;
-        for (bool more = sql->RowCount() > 0; more; more = sql->NextRow()) {
-            held.push_back({Trim(sql->ColumnValue(1).ToText()), sql->ColumnValue(2).ToLong(),
-                            withTime ? sql->ColumnValue(3).ToText() : ""});
-        }
-        sql->ReleaseResults();
-        return held;
-    };
-    auto name = [](const std::string& owner) { return owner.empty() ? std::string("(no name)") : owner; };
-
-    p.RunSQL(StampUntimedLocks(engine, run.LockOwnerName, target));
-    if (sql) sql->ReleaseResults();
-    const std::string age = minutes % 60 == 0 ? std::to_string(minutes / 60) + " hour(s)"
-                                              : std::to_string(minutes) + " minute(s)";
-    for (const auto& stale : read(StaleLockOwners(engine, run.LockOwnerName, target, minutes), true)) {
-        p.RunSQL(ReleaseStaleLocks(engine, run.LockOwnerName, target, minutes, stale.owner));
-        const int32_t released = sql ? sql->RowsAffected() : 0;
-        if (sql) sql->ReleaseResults();
-        if (released <= 0) continue;
-        p.WriteLog("Warning: Released " + std::to_string(released) + " queue row(s) for library " + target +
-                   " locked by computer " + name(stale.owner) + " since " + stale.since +
-                   " (UTC): locked longer than the stale-lock age of " + age);
-        p.Separator();
-    }
-    int32_t skipped = 0;
-    std::string holders;
-    for (const auto& held : read(LockedElsewhereByOwner(run.LockOwnerName, target), false)) {
-        skipped += held.rows;
-        holders += (holders.empty() ? "" : ", ") + name(held.owner) + ": " + std::to_string(held.rows);
-    }
-    if (skipped == 0) return "";
-    return "Skipping " + std::to_string(skipped) + " queue row(s) for library " + target +
-           " locked by other computers (" + holders + ")";
 }
 
 void ArchiveRun::RefreshLocks(const std::string& target) {
@@ -482,44 +400,7 @@ void ArchiveRun::RefreshLocks(const std::string& target) {
     const auto every = std::chrono::minutes(std::max<int32_t>(1, p.run.StaleLockMinutes) ) / 4;
     if (now - locksRefreshed_ < every) return;
     locksRefreshed_ = now;
-    p.RunSQL(RefreshOwnLocks(p.facts.DatabaseEngine, p.run.LockOwnerName, target));
-    if (p.session.PcdSql) p.session.PcdSql->ReleaseResults();
-}
-
-std::vector<int32_t> ArchiveRun::ReadLockedRows(const std::string& target, int32_t& announced) {
-    auto& p = form_.p_;
-    auto& w = p.MainWindow;
-    auto& sql = p.session.PcdSql;
-    w.LabelStatus.SetCaption("Resetting NEEDS_ARCHIVING rows");
-    p.RunSQL("SELECT DISTINCT SID FROM [OWNER].NEEDS_ARCHIVING WHERE STATUS = -1 AND LTRIM(RTRIM(LOCKED_BY)) = '" +
-             core::DoubleApostrophes(p.run.LockOwnerName) + "' AND LTRIM(RTRIM(TARGET_LIBRARY)) = '" +
-             core::DoubleApostrophes(target) + "'" + (w.CheckProcessOrder.Value() == 1 ? " ORDER BY SID DESC" : " ORDER BY SID"));
-    std::vector<int32_t> sids;
-    announced = sql ? sql->RowCount() : 0;
-    w.LabelStatus.SetCaption("Fetching " + std::to_string(announced) + " NEEDS_ARCHIVING rows");
-    p.MonitorHeartbeat();
-    if (!sql || announced <= 0) {
-        if (sql) sql->ReleaseResults();
-        announced = 0;
-        return sids;
-    }
-    while (true) {
-        dm::Variant v = sql->ColumnValue(1);
-        if (!v.IsBlank()) {
-            sids.push_back(v.ToLong());
-            if (sids.size() % 100 == 0) {
-                w.LabelStatus.SetCaption("Fetching Needs_Archiving row " + std::to_string(sids.size()));
-                p.MonitorHeartbeat();
-            }
-        }
-        if (Cancelled()) break;
-        if (!sql->NextRow() || static_cast<int32_t>(sids.size()) >= announced) break;
-    }
-    sql->ReleaseResults();
-    // The loop runs over the numbers actually read; an announced row without
-    // a number is no document.
-    announced = static_cast<int32_t>(sids.size());
-    return sids;
+    core::QueueRows(p).RefreshOwnLocks(p.run.LockOwnerName, target);
 }
 
 bool ArchiveRun::ProcessDocument(int32_t docNumber, const std::string& target, Turn& turn) {
@@ -578,18 +459,18 @@ bool ArchiveRun::ProcessDocument(int32_t docNumber, const std::string& target, T
     if (r == 0) {
         ++DocsFailed;
         ++RunFailed;
-        p.ReleaseQueueRows(source, target, docNumber, run.LockOwnerName, 0);
+        core::QueueRows(p).EndFailed(source, target, docNumber, run.LockOwnerName);
         setState("Error");
     } else {
         ++DocsSucceeded;
         ++RunSucceeded;
-        p.ReleaseQueueRows(source, target, docNumber, run.LockOwnerName, 1);
+        core::QueueRows(p).EndDone(source, target, docNumber, run.LockOwnerName);
         setState("Finished");
     }
     if (r > 0) {
         int row = p.LibraryArray.FindRow(target);
         if (row > 0 && dm::LeadingNumber(p.LibraryArray.Cell(row, core::LibraryCache::kQueueTable)) != 0) {
-            p.ReleaseQueueRows(target, source, r, "", 1);
+            core::QueueRows(p).DeleteEchoRows(target, source, r);
         }
     }
     --DocsRemaining;
@@ -611,7 +492,7 @@ void ArchiveRun::EndOfRun() {
     // A cancel can come between the batch lock and the end of a target's
     // turn: nothing of this computer stays locked for others to wait on.
     if (run.RunActiveFlag && Cancelled() && !run.LockOwnerName.empty()) {
-        p.ReleaseQueueRows(run.SourceLibraryName, "", -1, run.LockOwnerName, 0);
+        core::QueueRows(p).UnlockAllOwnRows(run.SourceLibraryName, run.LockOwnerName);
     }
     core::PassOver([&] {
         if (!p.ConnectLibrary(startLibraryName_)) {

@@ -131,11 +131,6 @@ public:
                                const std::string& subKey, int32_t keyType,
                                const dm::Variant& defaultValue);
 
-    // ---- Queue rows --------------------------------------------------------------
-    int32_t CountQueueRows(int32_t status, const std::string& target);
-    int32_t ReleaseQueueRows(const std::string& library, const std::string& target, int32_t sid,
-                             const std::string& lockedBy, int32_t mode);
-
     // ---- Log, status line, error report, heartbeat ---------------------------
     void WriteLog(const std::string& text);
     void Separator();
