@@ -33,7 +33,7 @@ bool ArchiveRun::Cancelled() const { return form_.p_.run.CancelRequestedFlag; }
 
 void ArchiveRun::WarningBox(const std::string& text) {
     auto& p = form_.p_;
-    if (p.MainWindow.CheckLoop.Value() != 1 && p.run.CommandLine.empty()) {
+    if (!p.Options().Loop() && p.run.CommandLine.empty()) {
         p.platform.ui.MessageBox(text, platform::mb::Exclamation, core::AppTitle());
     }
 }
@@ -57,7 +57,7 @@ void ArchiveRun::Button_Go_Click() {
     const bool unattended = HasSwitch(run.CommandLine, "/X");
     exitStatus_ = 0;
 
-    // A. Start
+    // Start checks
     saved_.status = w.LabelStatus.Caption();
     startLibraryName_ = p.ConnectedLibraryName();
     saved_.pauseTime = w.CheckPauseTime.Value();
@@ -72,7 +72,7 @@ void ArchiveRun::Button_Go_Click() {
         // Unattended, nobody will fix it: end with a failure status.
         if (unattended) p.EndProgram(4);
     };
-    if (w.SourceLibraryCombo.Text().empty()) {
+    if (p.Options().SourceLibrary().empty()) {
         cannotStart("Source Library Not Specified - cannot continue");
         return;
     }
@@ -88,9 +88,11 @@ void ArchiveRun::Button_Go_Click() {
 
     ui.SetMousePointer(platform::MousePointer::Hourglass);
     p.MonitorHeartbeat();
-    run.SourceLibraryName = w.SourceLibraryCombo.Text();
+    run.SourceLibraryName = p.Options().SourceLibrary();
     w.Button_Go.SetEnabled(false);
     form_.SetSessionMenusEnabled(false);
+    // The boxes' own values, a greyed box included: the run's overrides are
+    // put back as the user left them.
     saved_.batchSize = w.TextBatchSize.Text();
     saved_.loop = w.CheckLoop.Value();
     saved_.displayErrors = w.CheckDisplayErrors.Value();
@@ -110,47 +112,35 @@ void ArchiveRun::Button_Go_Click() {
     RunSucceeded = RunFailed = 0;
     uncheckedForRun_.clear();
 
+    // The run does not start: the source or the choice of targets is unfit.
+    auto refuse = [&](const std::string& text) {
+        p.WriteLog(text);
+        p.Separator();
+        WarningBox(text);
+        Failed(2);
+        EndOfRun();
+    };
     try {
         if (!p.ConnectLibrary(run.SourceLibraryName)) {
-            p.WriteLog("Error: unable to connect to library " + run.SourceLibraryName);
-            p.Separator();
-            WarningBox("Error: unable to connect to library " + run.SourceLibraryName);
-            Failed(2);
-            EndOfRun();
+            refuse("Error: unable to connect to library " + run.SourceLibraryName);
             return;
         }
         if (!core::Program::HasRight(p.session.ConnectedLibrary, "User.SaveToRemoteLibrary")) {
-            const std::string text = "Error: You are not allowed to Save to Remote Libraries - cannot continue";
-            p.WriteLog(text);
-            p.Separator();
-            WarningBox(text);
-            Failed(2);
-            EndOfRun();
+            refuse("Error: You are not allowed to Save to Remote Libraries - cannot continue");
             return;
         }
         if (!p.facts.QueueTableExists) {
-            const std::string text = "Error: Could not locate Needs_Archiving table in library " + p.ConnectedLibraryName();
-            p.WriteLog(text);
-            p.Separator();
-            WarningBox(text);
-            Failed(2);
-            EndOfRun();
+            refuse("Error: Could not locate Needs_Archiving table in library " + p.ConnectedLibraryName());
             return;
         }
         // A Move removes the source after its first target has it: with more
         // than one target the others would never get it.
-        if (w.OptionMove.Value() &&
+        if (p.Options().Move() &&
             std::count_if(items.begin(), items.end(), [&](const forms::ListItem& i) {
                 return i.checked && Upper(i.text) != Upper(run.SourceLibraryName);
             }) > 1) {
-            const std::string text =
-                "Error: A Move can go to one target library only - check a single target library or choose Copy "
-                "or Transfer";
-            p.WriteLog(text);
-            p.Separator();
-            WarningBox(text);
-            Failed(2);
-            EndOfRun();
+            refuse("Error: A Move can go to one target library only - check a single target library or choose Copy "
+                   "or Transfer");
             return;
         }
 
@@ -167,11 +157,11 @@ void ArchiveRun::Button_Go_Click() {
         run.CancelRequestedFlag = false;
 
         const std::string processLine = p.platform.system.ProcessCommandLine();
-        if (w.CheckLockComputer.Value() == 1 && (HasSwitch(processLine, "/G") || w.CheckLoop.Value() == 1)) {
+        if (p.Options().LockComputer() && (HasSwitch(processLine, "/G") || p.Options().Loop())) {
             p.platform.system.LockScreen();
         }
 
-        // C. Cycles
+        // Cycles: one walk over the target list each
         while (true) {
             CheckForPause();
             w.CheckUseAlternateDateFormat.SetValue(1);
@@ -195,10 +185,10 @@ void ArchiveRun::Button_Go_Click() {
             }
             if (endRun) break;
             p.MonitorHeartbeat();
-            if (Cancelled() || HasSwitch(run.CommandLine, "/X") || w.CheckLoop.Value() != 1) break;
+            if (Cancelled() || HasSwitch(run.CommandLine, "/X") || !p.Options().Loop()) break;
 
-            // D. Loop delay
-            double delay = dm::LeadingNumber(w.TextLoopDelay.Text());
+            // Loop delay
+            double delay = p.Options().LoopDelaySeconds();
             if (delay <= 0) {
                 FirstPassDoneFlag = true;
                 continue;
@@ -247,18 +237,21 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
         return Cancelled() ? Turn::EndRun : turn;
     };
 
-    // A1-A2
+    // The source itself, or an unchecked entry, gets no turn
     if (Upper(w.LibBox.Item(entry).text) == Upper(p.ConnectedLibraryName())) {
         w.LibBox.SetChecked(entry, false);
         return endWithEntryNormal(Turn::Next);
     }
     if (!w.LibBox.Item(entry).checked) return endWithEntryNormal(Turn::Next);
 
-    // A3-A6
+    // Work for the target: free what this computer left locked, release
+    // dead computers' locks, count the rows it may take
     const std::string target = w.LibBox.Item(entry).text;
-    p.ConnectLibrary(w.SourceLibraryCombo.Text());
+    p.ConnectLibrary(p.Options().SourceLibrary());
     const std::string lookingFor = "Looking for documents to process for library " + target;
     w.LabelStatus.SetCaption(lookingFor);
+    // The counting is not logged statement by statement; the box is put back
+    // as it was.
     int savedLog = w.CheckLogMethod.Value();
     w.CheckLogMethod.SetValue(0);
     if (queue.CountAll() == 0) {
@@ -284,12 +277,12 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     }
     if (pending == 0) return endWithEntryNormal(Turn::Next);
 
-    // A7-A10
+    // The user's rights in the target, once per run
     w.LibBox.SetBold(entry, true);
     p.MonitorHeartbeat();
     p.MonitorHeartbeat();
     if (Cancelled()) return Turn::EndRun;
-    if (w.OptionMove.Value() || w.OptionTransfer.Value()) w.CheckMakeReadOnlySource.SetValue(0);
+    if (p.Options().Move() || p.Options().Transfer()) w.CheckMakeReadOnlySource.SetValue(0);
     if (!rightsChecked_[entry]) {
         p.ShowStatus("Checking your rights and settings in Library " + target);
         p.Separator();
@@ -337,7 +330,7 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     p.MonitorHeartbeat();
     if (Cancelled()) return Turn::EndRun;
 
-    // A11-A15
+    // Lock a batch of the target's rows in the source
     p.ShowStatus("Preparing source library " + startLibraryName_);
     p.Separator();
     if (!p.ConnectLibrary(run.SourceLibraryName)) {
@@ -351,13 +344,13 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     w.LabelStatus.SetCaption("Resetting NEEDS_ARCHIVING rows");
     queue.ResetOwnRows(run.LockOwnerName, target);
     w.LabelStatus.SetCaption("Reading NEEDS_ARCHIVING rows in " + p.ConnectedLibraryName());
-    double batch = dm::LeadingNumber(w.TextBatchSize.Text());
+    const double batch = p.Options().BatchSize();
     if (batch != 0 && !FirstPassDoneFlag) {
         p.WriteLog("Batch size will be set to " + Num(batch));
         p.Separator();
     }
     const int32_t locked =
-        queue.LockBatch(run.LockOwnerName, target, w.TextBatchSize.Text(), w.CheckProcessOrder.Value() == 1);
+        queue.LockBatch(run.LockOwnerName, target, p.Options().BatchSizeText(), p.Options().DescendingOrder());
     locksRefreshed_ = p.platform.clock.Now();
 
     Turn result = Turn::Next;
@@ -365,9 +358,9 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
         p.WriteLog("No matching items found in NEEDS_ARCHIVING table in source library " + p.ConnectedLibraryName());
         p.Separator();
     } else {
-        // A16-A19
+        // Read the batch back and hand over each document
         const std::vector<int32_t> sids =
-            queue.ReadBack(run.LockOwnerName, target, w.CheckProcessOrder.Value() == 1);
+            queue.ReadBack(run.LockOwnerName, target, p.Options().DescendingOrder());
         if (Cancelled()) return Turn::EndRun;
         const auto announced = static_cast<int32_t>(sids.size());
         for (auto* label : {&w.LabelCountText, &w.LabelTotal, &w.LabelErrorText, &w.LabelErrors}) {
@@ -388,7 +381,7 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
         p.ShowStatus("Finished processing items to library " + target);
         p.Separator();
     }
-    // A20
+    // Free what is still locked (rows a cancel left unprocessed)
     queue.UnlockOwnRows(p.ConnectedLibraryName(), run.LockOwnerName, target);
     return endWithEntryNormal(result);
 }
@@ -412,7 +405,7 @@ bool ArchiveRun::ProcessDocument(int32_t docNumber, const std::string& target, T
         const std::string text = "Error: Source Library is not identified! Can no longer continue processing documents.";
         p.WriteLog(text);
         p.Separator();
-        if (w.CheckDisplayErrors.Value() == 1) p.ShowMessage(text, platform::mb::Critical, core::AppTitle());
+        if (p.Options().DisplayErrors()) p.ShowMessage(text, platform::mb::Critical, core::AppTitle());
         Failed(1);
         return false;
     }
@@ -435,10 +428,10 @@ bool ArchiveRun::ProcessDocument(int32_t docNumber, const std::string& target, T
     p.ShowStatus("Processing Document #" + std::to_string(docNumber) + " starting on " + date + " at " +
                  core::TimeAmPm(now));
     p.Separator();
-    run.DmSaveFlags = w.CheckDisplayErrors.Value() == 1 ? 2 : 3;
+    run.DmSaveFlags = p.Options().DisplayErrors() ? 2 : 3;
 
     auto& list = w.ListResults;
-    if (w.CheckLogMethod.Value() != 1 && list.Count() > 0) list.Clear();
+    if (!p.Options().VerboseLogging() && list.Count() > 0) list.Clear();
     int item = list.AddItem(std::to_string(docNumber));
     list.SetSubItem(item, 1, target);
     list.SetSubItem(item, 2, stamp);
@@ -542,10 +535,10 @@ bool ArchiveRun::CheckForPause() {
     auto& p = form_.p_;
     auto& w = p.MainWindow;
     auto& run = p.run;
-    if (w.CheckPauseTime.Value() != 1) return false;
-    auto end = core::ReadTimeOfDay(w.TextPauseEnd.Text());
+    if (!p.Options().PauseWindow()) return false;
+    auto end = core::ReadTimeOfDay(p.Options().PauseEndText());
     if (end) w.TextPauseEnd.SetText(*end);
-    auto start = core::ReadTimeOfDay(w.TextPauseStart.Text());
+    auto start = core::ReadTimeOfDay(p.Options().PauseStartText());
     if (start) w.TextPauseStart.SetText(*start);
     if (!start || !end || *start == *end) {
         p.WriteLog("Warning: You have enabled the pause timer, but the start and/or end times are not entered "
@@ -600,7 +593,7 @@ bool ArchiveRun::CheckForPause() {
                 run.PausingFlag = false;
                 break;
             }
-            if (w.CheckPauseTime.Value() != 1) {
+            if (!p.Options().PauseWindow()) {
                 run.PausingFlag = false;
                 break;
             }
