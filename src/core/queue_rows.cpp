@@ -150,6 +150,23 @@ int32_t QueueRows::ReadCount(const std::string& statement) {
     return count;
 }
 
+std::vector<QueueRows::Group> QueueRows::ReadGroups(const std::string& statement, bool withThird) {
+    std::vector<Group> groups;
+    auto& sql = p_.session.PcdSql;
+    if (!p_.RunSQL(statement) || !sql) return groups;
+    for (bool more = sql->RowCount() > 0; more; more = sql->NextRow()) {
+        groups.push_back({Trim(sql->ColumnValue(1).ToText()), sql->ColumnValue(2).ToLong(),
+                          withThird ? sql->ColumnValue(3).ToText() : ""});
+    }
+    sql->ReleaseResults();
+    return groups;
+}
+
+void QueueRows::Run(const std::string& statement) {
+    p_.RunSQL(statement);
+    if (p_.session.PcdSql) p_.session.PcdSql->ReleaseResults();
+}
+
 int32_t QueueRows::Change(const std::string& statement) {
     p_.RunSQL(statement);
     auto& sql = p_.session.PcdSql;
@@ -174,13 +191,11 @@ int32_t QueueRows::LockBatch(const std::string& lockOwner, const std::string& ta
 }
 
 void QueueRows::ResetOwnRows(const std::string& lockOwner, const std::string& target) {
-    p_.RunSQL(queue_sql::ResetOwnRows(lockOwner, target));
-    if (p_.session.PcdSql) p_.session.PcdSql->ReleaseResults();
+    Run(queue_sql::ResetOwnRows(lockOwner, target));
 }
 
 void QueueRows::RefreshOwnLocks(const std::string& lockOwner, const std::string& target) {
-    p_.RunSQL(queue_sql::RefreshOwnLocks(p_.facts.DatabaseEngine, lockOwner, target));
-    if (p_.session.PcdSql) p_.session.PcdSql->ReleaseResults();
+    Run(queue_sql::RefreshOwnLocks(p_.facts.DatabaseEngine, lockOwner, target));
 }
 
 std::vector<int32_t> QueueRows::ReadBack(const std::string& lockOwner, const std::string& target, bool descending) {
@@ -215,43 +230,26 @@ std::vector<int32_t> QueueRows::ReadBack(const std::string& lockOwner, const std
 
 std::string QueueRows::ReleaseStaleLocks(const std::string& lockOwner, const std::string& target,
                                          int32_t staleMinutes) {
-    auto& sql = p_.session.PcdSql;
     const int32_t engine = p_.facts.DatabaseEngine;
-    struct Held {
-        std::string owner;
-        int32_t rows;
-        std::string since;
-    };
-    auto read = [&](const std::string& statement, bool withTime) {
-        std::vector<Held> held;
-        if (!p_.RunSQL(statement) || !sql) return held;
-        for (bool more = sql->RowCount() > 0; more; more = sql->NextRow()) {
-            held.push_back({Trim(sql->ColumnValue(1).ToText()), sql->ColumnValue(2).ToLong(),
-                            withTime ? sql->ColumnValue(3).ToText() : ""});
-        }
-        sql->ReleaseResults();
-        return held;
-    };
     auto name = [](const std::string& owner) { return owner.empty() ? std::string("(no name)") : owner; };
 
-    p_.RunSQL(queue_sql::StampUntimedLocks(engine, lockOwner, target));
-    if (sql) sql->ReleaseResults();
+    Run(queue_sql::StampUntimedLocks(engine, lockOwner, target));
     const std::string age = staleMinutes % 60 == 0 ? std::to_string(staleMinutes / 60) + " hour(s)"
                                                    : std::to_string(staleMinutes) + " minute(s)";
-    for (const auto& stale : read(queue_sql::StaleLockOwners(engine, lockOwner, target, staleMinutes), true)) {
+    for (const auto& stale : ReadGroups(queue_sql::StaleLockOwners(engine, lockOwner, target, staleMinutes), true)) {
         const int32_t released =
-            Change(queue_sql::ReleaseStaleLocks(engine, lockOwner, target, staleMinutes, stale.owner));
+            Change(queue_sql::ReleaseStaleLocks(engine, lockOwner, target, staleMinutes, stale.name));
         if (released <= 0) continue;
         p_.WriteLog("Warning: Released " + std::to_string(released) + " queue row(s) for library " + target +
-                    " locked by computer " + name(stale.owner) + " since " + stale.since +
+                    " locked by computer " + name(stale.name) + " since " + stale.third +
                     " (UTC): locked longer than the stale-lock age of " + age);
         p_.Separator();
     }
     int32_t skipped = 0;
     std::string holders;
-    for (const auto& held : read(queue_sql::LockedElsewhereByOwner(lockOwner, target), false)) {
+    for (const auto& held : ReadGroups(queue_sql::LockedElsewhereByOwner(lockOwner, target), false)) {
         skipped += held.rows;
-        holders += (holders.empty() ? "" : ", ") + name(held.owner) + ": " + std::to_string(held.rows);
+        holders += (holders.empty() ? "" : ", ") + name(held.name) + ": " + std::to_string(held.rows);
     }
     if (skipped == 0) return "";
     return "Skipping " + std::to_string(skipped) + " queue row(s) for library " + target +
@@ -261,13 +259,9 @@ std::string QueueRows::ReleaseStaleLocks(const std::string& lockOwner, const std
 void QueueRows::RemoveOrphans() {
     p_.ShowStatus("Preparing Needs_Archiving table");
     p_.Separator();
-    p_.RunSQL("SELECT COUNT(*) FROM [OWNER].PROFILE");
-    auto& sql = p_.session.PcdSql;
-    const double documents = sql ? dm::LeadingNumber(sql->ColumnValue(1).ToText()) : 0;
-    if (sql) sql->ReleaseResults();
+    const int32_t documents = ReadCount("SELECT COUNT(*) FROM [OWNER].PROFILE");
     // Testing every row against PROFILE takes too long in a large library.
-    p_.RunSQL(queue_sql::DeleteOrphans(documents < 1000000));
-    if (sql) sql->ReleaseResults();
+    Run(queue_sql::DeleteOrphans(documents < 1000000));
 }
 
 int32_t QueueRows::UnlockOwnRows(const std::string& library, const std::string& lockOwner,

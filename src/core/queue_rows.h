@@ -143,7 +143,17 @@ private:
     enum class Ending { Unlock, Delete, Failure };
     int32_t ReleaseQueueRows(const std::string& library, const queue_sql::RowMatch& rows, Ending ending);
     int32_t ReadCount(const std::string& statement);
-    // Runs a statement whose results nobody reads; the rows it changed.
+    // The rows of a grouped count: the group's name (trimmed), its number of
+    // rows and, when asked for, the text of a third column.
+    struct Group {
+        std::string name;
+        int32_t rows = 0;
+        std::string third;
+    };
+    std::vector<Group> ReadGroups(const std::string& statement, bool withThird);
+    // Runs a statement whose results nobody reads; Change tells the rows it
+    // changed.
+    void Run(const std::string& statement);
     int32_t Change(const std::string& statement);
 
     Program& p_;
