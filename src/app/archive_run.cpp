@@ -5,11 +5,11 @@
 #include <cstdio>
 
 #include "app/dorvane_form.h"
-#include "app/queue_statements.h"
 #include "app/switches.h"
 #include "core/date_text.h"
 #include "core/dm_calls.h"
 #include "core/program.h"
+#include "core/queue_rows.h"
 #include "core/sql_text.h"
 #include "core/text.h"
 #include "forms/main_window.h"
@@ -33,7 +33,7 @@ bool ArchiveRun::Cancelled() const { return form_.p_.run.CancelRequestedFlag; }
 
 void ArchiveRun::WarningBox(const std::string& text) {
     auto& p = form_.p_;
-    if (p.MainWindow.CheckLoop.Value() != 1 && p.run.CommandLine.empty()) {
+    if (!p.Options().Loop() && p.run.CommandLine.empty()) {
         p.platform.ui.MessageBox(text, platform::mb::Exclamation, core::AppTitle());
     }
 }
@@ -57,7 +57,7 @@ void ArchiveRun::Button_Go_Click() {
     const bool unattended = HasSwitch(run.CommandLine, "/X");
     exitStatus_ = 0;
 
-    // A. Start
+    // Start checks
     saved_.status = w.LabelStatus.Caption();
     startLibraryName_ = p.ConnectedLibraryName();
     saved_.pauseTime = w.CheckPauseTime.Value();
@@ -72,7 +72,7 @@ void ArchiveRun::Button_Go_Click() {
         // Unattended, nobody will fix it: end with a failure status.
         if (unattended) p.EndProgram(4);
     };
-    if (w.SourceLibraryCombo.Text().empty()) {
+    if (p.Options().SourceLibrary().empty()) {
         cannotStart("Source Library Not Specified - cannot continue");
         return;
     }
@@ -88,9 +88,11 @@ void ArchiveRun::Button_Go_Click() {
 
     ui.SetMousePointer(platform::MousePointer::Hourglass);
     p.MonitorHeartbeat();
-    run.SourceLibraryName = w.SourceLibraryCombo.Text();
+    run.SourceLibraryName = p.Options().SourceLibrary();
     w.Button_Go.SetEnabled(false);
     form_.SetSessionMenusEnabled(false);
+    // The boxes' own values, a greyed box included: the run's overrides are
+    // put back as the user left them.
     saved_.batchSize = w.TextBatchSize.Text();
     saved_.loop = w.CheckLoop.Value();
     saved_.displayErrors = w.CheckDisplayErrors.Value();
@@ -110,47 +112,35 @@ void ArchiveRun::Button_Go_Click() {
     RunSucceeded = RunFailed = 0;
     uncheckedForRun_.clear();
 
+    // The run does not start: the source or the choice of targets is unfit.
+    auto refuse = [&](const std::string& text) {
+        p.WriteLog(text);
+        p.Separator();
+        WarningBox(text);
+        Failed(2);
+        EndOfRun();
+    };
     try {
         if (!p.ConnectLibrary(run.SourceLibraryName)) {
-            p.WriteLog("Error: unable to connect to library " + run.SourceLibraryName);
-            p.Separator();
-            WarningBox("Error: unable to connect to library " + run.SourceLibraryName);
-            Failed(2);
-            EndOfRun();
+            refuse("Error: unable to connect to library " + run.SourceLibraryName);
             return;
         }
         if (!core::Program::HasRight(p.session.ConnectedLibrary, "User.SaveToRemoteLibrary")) {
-            const std::string text = "Error: You are not allowed to Save to Remote Libraries - cannot continue";
-            p.WriteLog(text);
-            p.Separator();
-            WarningBox(text);
-            Failed(2);
-            EndOfRun();
+            refuse("Error: You are not allowed to Save to Remote Libraries - cannot continue");
             return;
         }
         if (!p.facts.QueueTableExists) {
-            const std::string text = "Error: Could not locate Needs_Archiving table in library " + p.ConnectedLibraryName();
-            p.WriteLog(text);
-            p.Separator();
-            WarningBox(text);
-            Failed(2);
-            EndOfRun();
+            refuse("Error: Could not locate Needs_Archiving table in library " + p.ConnectedLibraryName());
             return;
         }
         // A Move removes the source after its first target has it: with more
         // than one target the others would never get it.
-        if (w.OptionMove.Value() &&
+        if (p.Options().Move() &&
             std::count_if(items.begin(), items.end(), [&](const forms::ListItem& i) {
                 return i.checked && Upper(i.text) != Upper(run.SourceLibraryName);
             }) > 1) {
-            const std::string text =
-                "Error: A Move can go to one target library only - check a single target library or choose Copy "
-                "or Transfer";
-            p.WriteLog(text);
-            p.Separator();
-            WarningBox(text);
-            Failed(2);
-            EndOfRun();
+            refuse("Error: A Move can go to one target library only - check a single target library or choose Copy "
+                   "or Transfer");
             return;
         }
 
@@ -159,7 +149,7 @@ void ArchiveRun::Button_Go_Click() {
         p.MonitorHeartbeat();
         rightsChecked_.assign(w.LibBox.Count(), false);
         p.MonitorHeartbeat();
-        if (!FirstPassDoneFlag) CleanUpQueue();
+        if (!FirstPassDoneFlag) core::QueueRows(p).RemoveOrphans();
 
         w.ListResults.Clear();
         w.LabelStatus.SetForeColor(kDarkRed);
@@ -167,11 +157,11 @@ void ArchiveRun::Button_Go_Click() {
         run.CancelRequestedFlag = false;
 
         const std::string processLine = p.platform.system.ProcessCommandLine();
-        if (w.CheckLockComputer.Value() == 1 && (HasSwitch(processLine, "/G") || w.CheckLoop.Value() == 1)) {
+        if (p.Options().LockComputer() && (HasSwitch(processLine, "/G") || p.Options().Loop())) {
             p.platform.system.LockScreen();
         }
 
-        // C. Cycles
+        // Cycles: one walk over the target list each
         while (true) {
             CheckForPause();
             w.CheckUseAlternateDateFormat.SetValue(1);
@@ -195,10 +185,10 @@ void ArchiveRun::Button_Go_Click() {
             }
             if (endRun) break;
             p.MonitorHeartbeat();
-            if (Cancelled() || HasSwitch(run.CommandLine, "/X") || w.CheckLoop.Value() != 1) break;
+            if (Cancelled() || HasSwitch(run.CommandLine, "/X") || !p.Options().Loop()) break;
 
-            // D. Loop delay
-            double delay = dm::LeadingNumber(w.TextLoopDelay.Text());
+            // Loop delay
+            double delay = p.Options().LoopDelaySeconds();
             if (delay <= 0) {
                 FirstPassDoneFlag = true;
                 continue;
@@ -236,54 +226,35 @@ void ArchiveRun::Button_Go_Click() {
     EndOfRun();
 }
 
-void ArchiveRun::CleanUpQueue() {
-    auto& p = form_.p_;
-    p.ShowStatus("Preparing Needs_Archiving table");
-    p.Separator();
-    p.RunSQL("SELECT COUNT(*) FROM [OWNER].PROFILE");
-    auto& sql = p.session.PcdSql;
-    double count = sql ? dm::LeadingNumber(sql->ColumnValue(1).ToText()) : 0;
-    if (sql) sql->ReleaseResults();
-    if (count < 1000000) {
-        p.RunSQL("DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE (SID IS NULL OR SID NOT IN "
-                 "(SELECT DOCNUMBER FROM [OWNER].PROFILE)) ");
-    } else {
-        p.RunSQL("DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE (SID IS NULL)");
-    }
-    if (sql) sql->ReleaseResults();
-}
-
 ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     auto& p = form_.p_;
     auto& w = p.MainWindow;
     auto& run = p.run;
-    auto& sql = p.session.PcdSql;
+    core::QueueRows queue(p);
     const auto endWithEntryNormal = [&](Turn turn) {
         w.LibBox.SetBold(entry, false);
         p.MonitorHeartbeat();
         return Cancelled() ? Turn::EndRun : turn;
     };
 
-    // A1-A2
+    // The source itself, or an unchecked entry, gets no turn
     if (Upper(w.LibBox.Item(entry).text) == Upper(p.ConnectedLibraryName())) {
         w.LibBox.SetChecked(entry, false);
         return endWithEntryNormal(Turn::Next);
     }
     if (!w.LibBox.Item(entry).checked) return endWithEntryNormal(Turn::Next);
 
-    // A3-A6
+    // Work for the target: free what this computer left locked, release
+    // dead computers' locks, count the rows it may take
     const std::string target = w.LibBox.Item(entry).text;
-    const std::string t = core::DoubleApostrophes(target);
-    const std::string owner = core::DoubleApostrophes(run.LockOwnerName);
-    p.ConnectLibrary(w.SourceLibraryCombo.Text());
+    p.ConnectLibrary(p.Options().SourceLibrary());
     const std::string lookingFor = "Looking for documents to process for library " + target;
     w.LabelStatus.SetCaption(lookingFor);
+    // The counting is not logged statement by statement; the box is put back
+    // as it was.
     int savedLog = w.CheckLogMethod.Value();
     w.CheckLogMethod.SetValue(0);
-    p.RunSQL("SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING");
-    double all = sql ? dm::LeadingNumber(sql->ColumnValue(1).ToText()) : 0;
-    if (sql) sql->ReleaseResults();
-    if (all == 0) {
+    if (queue.CountAll() == 0) {
         const std::string text = "No rows found to process in library " + p.ConnectedLibraryName();
         p.WriteLog(text);
         p.Separator();
@@ -295,11 +266,10 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     w.LabelStatus.SetCaption(lookingFor);
     savedLog = w.CheckLogMethod.Value();
     w.CheckLogMethod.SetValue(0);
-    p.ReleaseQueueRows(p.ConnectedLibraryName(), target, -1, run.LockOwnerName, 0);
-    const std::string lockedElsewhere = FreeStaleLocks(target);
-    p.RunSQL("SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING " + QualifyingRows(run.LockOwnerName, target));
-    double pending = sql ? dm::LeadingNumber(sql->ColumnValue(1).ToText()) : 0;
-    if (sql) sql->ReleaseResults();
+    queue.UnlockOwnRows(p.ConnectedLibraryName(), run.LockOwnerName, target);
+    const std::string lockedElsewhere =
+        queue.ReleaseStaleLocks(run.LockOwnerName, target, std::max<int32_t>(1, run.StaleLockMinutes));
+    const int32_t pending = queue.CountQualifying(run.LockOwnerName, target);
     w.CheckLogMethod.SetValue(savedLog);
     if (!lockedElsewhere.empty()) {
         p.WriteLog(lockedElsewhere);
@@ -307,12 +277,12 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     }
     if (pending == 0) return endWithEntryNormal(Turn::Next);
 
-    // A7-A10
+    // The user's rights in the target, once per run
     w.LibBox.SetBold(entry, true);
     p.MonitorHeartbeat();
     p.MonitorHeartbeat();
     if (Cancelled()) return Turn::EndRun;
-    if (w.OptionMove.Value() || w.OptionTransfer.Value()) w.CheckMakeReadOnlySource.SetValue(0);
+    if (p.Options().Move() || p.Options().Transfer()) w.CheckMakeReadOnlySource.SetValue(0);
     if (!rightsChecked_[entry]) {
         p.ShowStatus("Checking your rights and settings in Library " + target);
         p.Separator();
@@ -360,7 +330,7 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     p.MonitorHeartbeat();
     if (Cancelled()) return Turn::EndRun;
 
-    // A11-A15
+    // Lock a batch of the target's rows in the source
     p.ShowStatus("Preparing source library " + startLibraryName_);
     p.Separator();
     if (!p.ConnectLibrary(run.SourceLibraryName)) {
@@ -372,38 +342,27 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
         return Turn::EndRun;
     }
     w.LabelStatus.SetCaption("Resetting NEEDS_ARCHIVING rows");
-    p.RunSQL("UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = 0, LOCKED_BY = '', LOCK_TIME = NULL WHERE "
-             "LTRIM(RTRIM(LOCKED_BY)) = '" + owner +
-             "' AND LTRIM(RTRIM(TARGET_LIBRARY)) = '" + t + "'");
-    if (sql) sql->ReleaseResults();
+    queue.ResetOwnRows(run.LockOwnerName, target);
     w.LabelStatus.SetCaption("Reading NEEDS_ARCHIVING rows in " + p.ConnectedLibraryName());
-    double batch = dm::LeadingNumber(w.TextBatchSize.Text());
+    const double batch = p.Options().BatchSize();
     if (batch != 0 && !FirstPassDoneFlag) {
         p.WriteLog("Batch size will be set to " + Num(batch));
         p.Separator();
     }
-    p.RunSQL(BatchLockStatement(p.facts.DatabaseEngine, run.LockOwnerName, target, w.TextBatchSize.Text(),
-                                w.CheckProcessOrder.Value() == 1));
-    int32_t locked = sql ? sql->RowsAffected() : 0;
-    if (sql) sql->ReleaseResults();
+    const int32_t locked =
+        queue.LockBatch(run.LockOwnerName, target, p.Options().BatchSizeText(), p.Options().DescendingOrder());
     locksRefreshed_ = p.platform.clock.Now();
-    if (locked == 0) {
-        p.RunSQL("SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING WHERE STATUS = -1 AND LTRIM(RTRIM(LOCKED_BY)) = '" +
-                 owner + "' AND LTRIM(RTRIM(TARGET_LIBRARY)) = '" + t + "'");
-        locked = sql ? sql->ColumnValue(1).ToLong() : 0;
-        if (sql) sql->ReleaseResults();
-    }
-    if (sql) sql->ReleaseResults();
 
     Turn result = Turn::Next;
     if (locked == 0) {
         p.WriteLog("No matching items found in NEEDS_ARCHIVING table in source library " + p.ConnectedLibraryName());
         p.Separator();
     } else {
-        // A16-A19
-        int32_t announced = 0;
-        std::vector<int32_t> sids = ReadLockedRows(target, announced);
+        // Read the batch back and hand over each document
+        const std::vector<int32_t> sids =
+            queue.ReadBack(run.LockOwnerName, target, p.Options().DescendingOrder());
         if (Cancelled()) return Turn::EndRun;
+        const auto announced = static_cast<int32_t>(sids.size());
         for (auto* label : {&w.LabelCountText, &w.LabelTotal, &w.LabelErrorText, &w.LabelErrors}) {
             label->SetVisible(true);
         }
@@ -422,57 +381,9 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
         p.ShowStatus("Finished processing items to library " + target);
         p.Separator();
     }
-    // A20
-    p.ReleaseQueueRows(p.ConnectedLibraryName(), target, -1, run.LockOwnerName, 0);
+    // Free what is still locked (rows a cancel left unprocessed)
+    queue.UnlockOwnRows(p.ConnectedLibraryName(), run.LockOwnerName, target);
     return endWithEntryNormal(result);
-}
-
-std::string ArchiveRun::FreeStaleLocks(const std::string& target) {
-    auto& p = form_.p_;
-    auto& run = p.run;
-    auto& sql = p.session.PcdSql;
-    const int32_t engine = p.facts.DatabaseEngine;
-    const int32_t minutes = std::max<int32_t>(1, run.StaleLockMinutes);
-    struct Held {
-        std::string owner;
-        int32_t rows;
-        std::string since;
-    };
-    auto read = [&](const std::string& statement, bool withTime) {
-        std::vector<Held> held;
-        if (!p.RunSQL(statement) || !sql) return held;
-        for (bool more = sql->RowCount() > 0; more; more = sql->NextRow()) {
-            held.push_back({Trim(sql->ColumnValue(1).ToText()), sql->ColumnValue(2).ToLong(),
-                            withTime ? sql->ColumnValue(3).ToText() : ""});
-        }
-        sql->ReleaseResults();
-        return held;
-    };
-    auto name = [](const std::string& owner) { return owner.empty() ? std::string("(no name)") : owner; };
-
-    p.RunSQL(StampUntimedLocks(engine, run.LockOwnerName, target));
-    if (sql) sql->ReleaseResults();
-    const std::string age = minutes % 60 == 0 ? std::to_string(minutes / 60) + " hour(s)"
-                                              : std::to_string(minutes) + " minute(s)";
-    for (const auto& stale : read(StaleLockOwners(engine, run.LockOwnerName, target, minutes), true)) {
-        p.RunSQL(ReleaseStaleLocks(engine, run.LockOwnerName, target, minutes, stale.owner));
-        const int32_t released = sql ? sql->RowsAffected() : 0;
-        if (sql) sql->ReleaseResults();
-        if (released <= 0) continue;
-        p.WriteLog("Warning: Released " + std::to_string(released) + " queue row(s) for library " + target +
-                   " locked by computer " + name(stale.owner) + " since " + stale.since +
-                   " (UTC): locked longer than the stale-lock age of " + age);
-        p.Separator();
-    }
-    int32_t skipped = 0;
-    std::string holders;
-    for (const auto& held : read(LockedElsewhereByOwner(run.LockOwnerName, target), false)) {
-        skipped += held.rows;
-        holders += (holders.empty() ? "" : ", ") + name(held.owner) + ": " + std::to_string(held.rows);
-    }
-    if (skipped == 0) return "";
-    return "Skipping " + std::to_string(skipped) + " queue row(s) for library " + target +
-           " locked by other computers (" + holders + ")";
 }
 
 void ArchiveRun::RefreshLocks(const std::string& target) {
@@ -482,44 +393,7 @@ void ArchiveRun::RefreshLocks(const std::string& target) {
     const auto every = std::chrono::minutes(std::max<int32_t>(1, p.run.StaleLockMinutes) ) / 4;
     if (now - locksRefreshed_ < every) return;
     locksRefreshed_ = now;
-    p.RunSQL(RefreshOwnLocks(p.facts.DatabaseEngine, p.run.LockOwnerName, target));
-    if (p.session.PcdSql) p.session.PcdSql->ReleaseResults();
-}
-
-std::vector<int32_t> ArchiveRun::ReadLockedRows(const std::string& target, int32_t& announced) {
-    auto& p = form_.p_;
-    auto& w = p.MainWindow;
-    auto& sql = p.session.PcdSql;
-    w.LabelStatus.SetCaption("Resetting NEEDS_ARCHIVING rows");
-    p.RunSQL("SELECT DISTINCT SID FROM [OWNER].NEEDS_ARCHIVING WHERE STATUS = -1 AND LTRIM(RTRIM(LOCKED_BY)) = '" +
-             core::DoubleApostrophes(p.run.LockOwnerName) + "' AND LTRIM(RTRIM(TARGET_LIBRARY)) = '" +
-             core::DoubleApostrophes(target) + "'" + (w.CheckProcessOrder.Value() == 1 ? " ORDER BY SID DESC" : " ORDER BY SID"));
-    std::vector<int32_t> sids;
-    announced = sql ? sql->RowCount() : 0;
-    w.LabelStatus.SetCaption("Fetching " + std::to_string(announced) + " NEEDS_ARCHIVING rows");
-    p.MonitorHeartbeat();
-    if (!sql || announced <= 0) {
-        if (sql) sql->ReleaseResults();
-        announced = 0;
-        return sids;
-    }
-    while (true) {
-        dm::Variant v = sql->ColumnValue(1);
-        if (!v.IsBlank()) {
-            sids.push_back(v.ToLong());
-            if (sids.size() % 100 == 0) {
-                w.LabelStatus.SetCaption("Fetching Needs_Archiving row " + std::to_string(sids.size()));
-                p.MonitorHeartbeat();
-            }
-        }
-        if (Cancelled()) break;
-        if (!sql->NextRow() || static_cast<int32_t>(sids.size()) >= announced) break;
-    }
-    sql->ReleaseResults();
-    // The loop runs over the numbers actually read; an announced row without
-    // a number is no document.
-    announced = static_cast<int32_t>(sids.size());
-    return sids;
+    core::QueueRows(p).RefreshOwnLocks(p.run.LockOwnerName, target);
 }
 
 bool ArchiveRun::ProcessDocument(int32_t docNumber, const std::string& target, Turn& turn) {
@@ -531,7 +405,7 @@ bool ArchiveRun::ProcessDocument(int32_t docNumber, const std::string& target, T
         const std::string text = "Error: Source Library is not identified! Can no longer continue processing documents.";
         p.WriteLog(text);
         p.Separator();
-        if (w.CheckDisplayErrors.Value() == 1) p.ShowMessage(text, platform::mb::Critical, core::AppTitle());
+        if (p.Options().DisplayErrors()) p.ShowMessage(text, platform::mb::Critical, core::AppTitle());
         Failed(1);
         return false;
     }
@@ -554,10 +428,10 @@ bool ArchiveRun::ProcessDocument(int32_t docNumber, const std::string& target, T
     p.ShowStatus("Processing Document #" + std::to_string(docNumber) + " starting on " + date + " at " +
                  core::TimeAmPm(now));
     p.Separator();
-    run.DmSaveFlags = w.CheckDisplayErrors.Value() == 1 ? 2 : 3;
+    run.DmSaveFlags = p.Options().DisplayErrors() ? 2 : 3;
 
     auto& list = w.ListResults;
-    if (w.CheckLogMethod.Value() != 1 && list.Count() > 0) list.Clear();
+    if (!p.Options().VerboseLogging() && list.Count() > 0) list.Clear();
     // The oldest rows go a tenth at a time, so the window shows the list
     // anew seldom.
     if (list.Count() >= ResultRowsKept) list.RemoveFirst(list.Count() - ResultRowsKept + ResultRowsKept / 10 + 1);
@@ -581,18 +455,18 @@ bool ArchiveRun::ProcessDocument(int32_t docNumber, const std::string& target, T
     if (r == 0) {
         ++DocsFailed;
         ++RunFailed;
-        p.ReleaseQueueRows(source, target, docNumber, run.LockOwnerName, 0);
+        core::QueueRows(p).EndFailed(source, target, docNumber, run.LockOwnerName);
         setState("Error");
     } else {
         ++DocsSucceeded;
         ++RunSucceeded;
-        p.ReleaseQueueRows(source, target, docNumber, run.LockOwnerName, 1);
+        core::QueueRows(p).EndDone(source, target, docNumber, run.LockOwnerName);
         setState("Finished");
     }
     if (r > 0) {
         int row = p.LibraryArray.FindRow(target);
         if (row > 0 && dm::LeadingNumber(p.LibraryArray.Cell(row, core::LibraryCache::kQueueTable)) != 0) {
-            p.ReleaseQueueRows(target, source, r, "", 1);
+            core::QueueRows(p).DeleteEchoRows(target, source, r);
         }
     }
     --DocsRemaining;
@@ -614,7 +488,7 @@ void ArchiveRun::EndOfRun() {
     // A cancel can come between the batch lock and the end of a target's
     // turn: nothing of this computer stays locked for others to wait on.
     if (run.RunActiveFlag && Cancelled() && !run.LockOwnerName.empty()) {
-        p.ReleaseQueueRows(run.SourceLibraryName, "", -1, run.LockOwnerName, 0);
+        core::QueueRows(p).UnlockAllOwnRows(run.SourceLibraryName, run.LockOwnerName);
     }
     core::PassOver([&] {
         if (!p.ConnectLibrary(startLibraryName_)) {
@@ -664,10 +538,10 @@ bool ArchiveRun::CheckForPause() {
     auto& p = form_.p_;
     auto& w = p.MainWindow;
     auto& run = p.run;
-    if (w.CheckPauseTime.Value() != 1) return false;
-    auto end = core::ReadTimeOfDay(w.TextPauseEnd.Text());
+    if (!p.Options().PauseWindow()) return false;
+    auto end = core::ReadTimeOfDay(p.Options().PauseEndText());
     if (end) w.TextPauseEnd.SetText(*end);
-    auto start = core::ReadTimeOfDay(w.TextPauseStart.Text());
+    auto start = core::ReadTimeOfDay(p.Options().PauseStartText());
     if (start) w.TextPauseStart.SetText(*start);
     if (!start || !end || *start == *end) {
         p.WriteLog("Warning: You have enabled the pause timer, but the start and/or end times are not entered "
@@ -722,7 +596,7 @@ bool ArchiveRun::CheckForPause() {
                 run.PausingFlag = false;
                 break;
             }
-            if (w.CheckPauseTime.Value() != 1) {
+            if (!p.Options().PauseWindow()) {
                 run.PausingFlag = false;
                 break;
             }

@@ -49,16 +49,11 @@ private:
     enum class Turn { Next, EndWalk, EndRun };
 
     Turn TargetTurn(int entry);
-    void CleanUpQueue();
-    std::vector<int32_t> ReadLockedRows(const std::string& target, int32_t& announced);
     // One document; false to leave the document loop.
     bool ProcessDocument(int32_t docNumber, const std::string& target, Turn& turn);
     void EndOfRun();
     void WarningBox(const std::string& text);
     bool Cancelled() const;
-    // Releases the rows of computers that died holding them and tells how
-    // many rows other computers hold; the line for the log, "" for none.
-    std::string FreeStaleLocks(const std::string& target);
     // Keeps this computer's locks of the target young while it works on
     // them, so that nobody takes them for a dead computer's.
     void RefreshLocks(const std::string& target);

@@ -43,7 +43,7 @@ std::string DorvaneForm::VersionText() const {
 void DorvaneForm::SetStartupBoxText(const std::string& text, int icon) {
     p_.WriteLog(text);
     p_.Separator();
-    if (w_.CheckLoop.Value() != 1 && p_.run.CommandLine.empty()) {
+    if (!p_.Options().Loop() && p_.run.CommandLine.empty()) {
         p_.platform.ui.MessageBox(text, icon, core::AppTitle());
     }
 }
@@ -56,14 +56,14 @@ void DorvaneForm::Form_Load() {
     const std::string app = core::kProductName;
     auto splashStatus = [&](const std::string& text) { splash_.LabelStatus.SetCaption(text); };
 
-    // 1-2
+    // The main window, disabled while the program loads
     p_.SetStatusForm(&w_);
     w_.SetCaption(core::AppTitle());
     ui.SetMousePointer(platform::MousePointer::Hourglass);
     w_.SetEnabled(false);
     ui.PumpEvents();
 
-    // 3-5
+    // Build and DM versions
     VersionDate version = ProgramVersion();
     build.BuildDate = BuildDateOf(version);
     build.BuildNumber = BuildNumberOf(version);
@@ -75,7 +75,7 @@ void DorvaneForm::Form_Load() {
     }
     p_.facts.SqlOwner = "DOCSADM";
 
-    // 6-8
+    // Splash window
     p_.SetStatusForm(&splash_);
     w_.SetVisible(false);
     ui.PumpEvents();
@@ -87,7 +87,7 @@ void DorvaneForm::Form_Load() {
     splashStatus("One moment...");
     ui.PumpEvents();
 
-    // 9-10: window position, centred when it lies off the screen.
+    // Window position, centred when it lies off the screen; the option lock
     auto [screenWidth, screenHeight] = ui.ScreenSizeTwips();
     int left = static_cast<int>(dm::LeadingNumber(
         reg.GetSetting(app, "General", "Screen.Left", std::to_string((screenWidth - w_.Width()) / 2))));
@@ -99,7 +99,7 @@ void DorvaneForm::Form_Load() {
     if (left >= screenWidth || left < 0) left = std::max(0, (screenWidth - w_.Width()) / 2);
     w_.Move(left, top);
 
-    // 11-14
+    // Command line, log settings, unknown switches, a writable settings folder
     splashStatus("Getting Command Line Parameters");
     ui.PumpEvents();
     run.CommandLine = Upper(Trim(p_.platform.system.ProcessCommandLine()));
@@ -130,7 +130,7 @@ void DorvaneForm::Form_Load() {
         return;
     }
 
-    // 15-17
+    // Pause days; the first log line
     w_.TVPause.Clear();
     for (const char* day : kWeekdays) w_.TVPause.AddNode(day, day);
     splashStatus("Connecting to DodiDida dIRAZ " + build.DmVersion + " patch " + build.DmPatchLevel);
@@ -142,7 +142,7 @@ void DorvaneForm::Form_Load() {
                 build.DmPatchLevel);
     p_.Separator();
 
-    // 18
+    // DM session
     if (!p_.StartFusion()) {
         p_.ShowMessage("Error: Unable to start the DM " + build.DmVersion + " (patch " + build.DmPatchLevel +
                            ") application (" + splash_.LabelStatus.Caption() + ") - I will end the program now",
@@ -153,7 +153,7 @@ void DorvaneForm::Form_Load() {
         return;
     }
 
-    // 19
+    // Warning on a DM version older than 10
     if (dm::LeadingNumber(build.DmVersion) < 10) {
         SetStartupBoxText(
             "You are running on an unsupported version (" + build.DmVersion +
@@ -168,7 +168,7 @@ void DorvaneForm::Form_Load() {
             platform::mb::Exclamation);
     }
 
-    // 20-21
+    // Stored options; the library lists
     config_.RestoreConfiguration();
     splashStatus("Placing Libraries");
     splash_.SetFocus();
@@ -176,7 +176,7 @@ void DorvaneForm::Form_Load() {
     PlaceLibraries();
     ui.PumpEvents();
 
-    // 22
+    // One-time notice that the way of storing settings changed
     if (dm::LeadingNumber(reg.GetSetting(app, "Messages", "Check parameters", "0")) == 0) {
         SetStartupBoxText(
             "With this update, please check all your parameters and settings, as the method to save and retrieve "
@@ -190,7 +190,7 @@ void DorvaneForm::Form_Load() {
         }
     }
 
-    // 23-25
+    // Command-line switches, ini file, option lock
     splashStatus("Getting command-line parameters");
     ui.PumpEvents();
     ApplyEarlySwitches(run.CommandLine, w_, run);
@@ -201,7 +201,7 @@ void DorvaneForm::Form_Load() {
     ui.PumpEvents();
     CheckLock();
 
-    // 26
+    // Main window shown
     splashStatus("Activating main form");
     ui.PumpEvents();
     splash_.SetVisible(false);
@@ -214,10 +214,10 @@ void DorvaneForm::Form_Load() {
     ui.SetMousePointer(platform::MousePointer::Default);
     ui.PumpEvents();
 
-    // 27
+    // Switches that act on the shown window
     ApplyLateSwitches(run.CommandLine, w_);
 
-    // 28
+    // With one library there is nothing to do; /G starts the run
     int32_t libraries = 0;
     core::GoOn(p_, "Form_Load", [&] { libraries = p_.session.DmLibraries ? p_.session.DmLibraries->Count() : 0; });
     if (libraries == 1) {
@@ -285,7 +285,7 @@ void DorvaneForm::PlaceLibraries() {
             const std::string text = "Error! Unable to connect to source library " + run.SourceLibraryName;
             p_.WriteLog(text);
             p_.Separator();
-            if (w_.CheckLoop.Value() != 1 && run.CommandLine.empty()) {
+            if (!p_.Options().Loop() && run.CommandLine.empty()) {
                 ui.MessageBox(text, platform::mb::Exclamation, core::AppTitle());
             }
             // The program cannot work without its source: it could not start.

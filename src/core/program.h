@@ -4,6 +4,10 @@
 // cache, the log state, the run state) and the core services that every
 // subsystem calls. A test builds a fresh Program over a fresh emulated site;
 // two Programs side by side act as two computers.
+//
+// Its services live in files by concern, named at each section below; the
+// queue table's rows are core/queue_rows.h, the run options
+// core/run_options.h.
 
 #include <cstdint>
 #include <functional>
@@ -118,14 +122,14 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    // ---- SQL execution --------------------------------------------------------
+    // ---- SQL execution (run_sql.cpp) ---------------------------------------------
     bool RunSQL(const std::string& statement);
 
-    // ---- Library connection ---------------------------------------------------
+    // ---- Library connection (library_connection.cpp) -------------------------------
     bool ConnectLibrary(const std::string& libraryName);
     bool CheckSQLSettings(const std::string& libraryName);
 
-    // ---- Table probe and settings table --------------------------------------
+    // ---- Table probe and settings table (settings_table.cpp) ---------------------
     bool TableExists(const std::string& tableName);
     bool SetKestSetting(const std::string& masterKey, const std::string& sectionKey,
                         const std::string& subKey, int32_t keyType, const dm::Variant& value);
@@ -133,12 +137,7 @@ public:
                                const std::string& subKey, int32_t keyType,
                                const dm::Variant& defaultValue);
 
-    // ---- Queue rows --------------------------------------------------------------
-    int32_t CountQueueRows(int32_t status, const std::string& target);
-    int32_t ReleaseQueueRows(const std::string& library, const std::string& target, int32_t sid,
-                             const std::string& lockedBy, int32_t mode);
-
-    // ---- Log, status line, error report, heartbeat ---------------------------
+    // ---- Log, status line, error report, heartbeat (log.cpp) ----------------------
     void WriteLog(const std::string& text);
     void Separator();
     void ReportError(int32_t number, const std::string& source, const std::string& description);
@@ -152,26 +151,26 @@ public:
     // Its Error lines go to standard error as well.
     bool Unattended();
 
-    // ---- Session -------------------------------------------------------------
+    // ---- Session (session.cpp) ---------------------------------------------------
     bool StartFusion();
     // Ends the program when the session cannot be used; true otherwise.
     bool CheckFusion(const std::string& callerName);
     // Ends the process; returns only when the end is already under way.
     void EndProgram(int exitCode = 0);
 
-    // ---- Chooser, message box, machine name, registry path -------------------
+    // ---- Chooser, message box, machine name, registry path (chooser_message.cpp) --
     bool SelectLibrary();
     int ShowMessage(const std::string& prompt, int buttons, const std::string& title);
     std::string GetMachineName();
     std::string ReadRegistryPath(const std::string& path);
 
-    // ---- File checks and removal ---------------------------------------------
+    // ---- File checks and removal (file_checks.cpp) -------------------------------
     int16_t GetFileFN(const std::string& path, int16_t mode);
     bool RemoveFile(const std::string& path, bool interactive);
     bool IsFileLocked(const std::string& path, bool forAppending);
     void ViewLogFile(const std::string& path);
 
-    // ---- Helpers shared by the subsystems -------------------------------------
+    // ---- Helpers shared by the subsystems (program.cpp) ---------------------------
     // The error box of the core services: logged, then shown only while
     // "&Display Errors" is checked.
     void ErrorBox(const std::string& text);
@@ -211,9 +210,10 @@ public:
 
 private:
     // Switches the verbose-logging check box off for a quiet stretch and puts
-    // it back on every way out.
+    // it back on every way out (settings_table.cpp).
     class QuietLog;
 
+    // library_connection.cpp
     bool ConnectLibraryFailure(const std::string& name, const std::string& savedOwner);
     bool BindConnectedLibrary(int row, bool logSteps);
     void ReadLibraryFacts(int row);

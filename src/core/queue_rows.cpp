@@ -1,4 +1,4 @@
-#include <cmath>
+#include "core/queue_rows.h"
 
 #include "core/dm_calls.h"
 #include "core/program.h"
@@ -8,96 +8,343 @@
 
 namespace core {
 
-int32_t Program::CountQueueRows(int32_t status, const std::string& target) {
-    try {
-        std::string condition;
-        if (status != -1) condition = "STATUS = " + std::to_string(status);
-        if (!target.empty()) {
-            if (!condition.empty()) condition += " AND ";
-            condition += "TARGET_LIBRARY = '" + DoubleApostrophes(target) + "'";
-        }
-        std::string statement = "SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING";
-        if (!condition.empty()) statement += " WHERE " + condition;
-        RunSQL(statement);
-        auto& sql = session.PcdSql;
-        if (!sql) return 0;
-        int32_t count = sql->ColumnValue(1).ToLong();
-        sql->ReleaseResults();
-        return count;
-    } catch (const dm::DmError& e) {
-        ReportError(e);
-        return 0;
-    }
+namespace queue_sql {
+
+namespace {
+
+const std::string kTable = "[OWNER].NEEDS_ARCHIVING";
+const std::string kUnlock = "UPDATE " + kTable + " SET STATUS = 0, LOCKED_BY = '', LOCK_TIME = NULL";
+
+std::string Now(int32_t databaseEngine) { return IsOracle(databaseEngine) ? "SYSDATE" : "GETUTCDATE()"; }
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    return quoted.append(DoubleApostrophes(text)).append("'");
 }
 
-int32_t Program::ReleaseQueueRows(const std::string& library, const std::string& target, int32_t sid,
-                                  const std::string& lockedBy, int32_t mode) {
-    const std::string remembered = ConnectedLibraryName();
+// The rows this computer holds locked for a target.
+std::string OwnLocked(const std::string& lockOwner, const std::string& target) {
+    return "WHERE STATUS = -1 AND LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(lockOwner) +
+           " AND LTRIM(RTRIM(TARGET_LIBRARY)) = " + Quoted(target);
+}
+
+}  // namespace
+
+std::string CountAll() { return "SELECT COUNT(*) FROM " + kTable; }
+
+std::string QualifyingRows(const std::string& lockOwner, const std::string& target) {
+    return "WHERE (STATUS = 0 OR STATUS IS NULL) AND (LTRIM(RTRIM(LOCKED_BY)) = '' OR "
+           "LTRIM(RTRIM(LOCKED_BY)) IS NULL OR LTRIM(RTRIM(LOCKED_BY)) = " +
+           Quoted(lockOwner) + ") AND LTRIM(RTRIM(TARGET_LIBRARY)) = " + Quoted(target);
+}
+
+std::string CountQualifying(const std::string& lockOwner, const std::string& target) {
+    return CountAll() + " " + QualifyingRows(lockOwner, target);
+}
+
+std::string BatchLockStatement(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
+                               const std::string& batchSizeText, bool descending) {
+    const std::string set = "UPDATE " + kTable + " SET STATUS = -1, LOCKED_BY = " + Quoted(lockOwner) +
+                            ", LOCK_TIME = " + Now(databaseEngine) + " ";
+    const std::string n = dm::FormatWhole(dm::LeadingNumber(batchSizeText));
+    if (dm::LeadingNumber(n) <= 0) return set + QualifyingRows(lockOwner, target);
+    if (IsOracle(databaseEngine)) return set + QualifyingRows(lockOwner, target) + " AND ROWNUM <= " + n;
+    return set + "FROM (SELECT TOP " + n + " * FROM " + kTable + " " + QualifyingRows(lockOwner, target) +
+           " ORDER BY SID" + (descending ? " DESC" : " ASC") +
+           ") AS NA WHERE NEEDS_ARCHIVING.SID = NA.SID AND NEEDS_ARCHIVING.TARGET_LIBRARY = NA.TARGET_LIBRARY";
+}
+
+std::string ResetOwnRows(const std::string& lockOwner, const std::string& target) {
+    return kUnlock + " WHERE LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(lockOwner) +
+           " AND LTRIM(RTRIM(TARGET_LIBRARY)) = " + Quoted(target);
+}
+
+std::string CountOwnLocked(const std::string& lockOwner, const std::string& target) {
+    return CountAll() + " " + OwnLocked(lockOwner, target);
+}
+
+std::string ReadOwnLocked(const std::string& lockOwner, const std::string& target, bool descending) {
+    return "SELECT DISTINCT SID FROM " + kTable + " " + OwnLocked(lockOwner, target) +
+           (descending ? " ORDER BY SID DESC" : " ORDER BY SID");
+}
+
+std::string RefreshOwnLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target) {
+    return "UPDATE " + kTable + " SET LOCK_TIME = " + Now(databaseEngine) + " " + OwnLocked(lockOwner, target);
+}
+
+std::string LockedElsewhere(const std::string& lockOwner, const std::string& target) {
+    return "WHERE STATUS = -1 AND LTRIM(RTRIM(TARGET_LIBRARY)) = " + Quoted(target) +
+           " AND (LOCKED_BY IS NULL OR LTRIM(RTRIM(LOCKED_BY)) <> " + Quoted(lockOwner) + ")";
+}
+
+std::string StaleLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
+                       int32_t staleMinutes) {
+    const std::string minutes = std::to_string(staleMinutes);
+    const std::string before = IsOracle(databaseEngine) ? "SYSDATE - " + minutes + "/1440"
+                                                        : "DATEADD(minute, -" + minutes + ", GETUTCDATE())";
+    return LockedElsewhere(lockOwner, target) + " AND LOCK_TIME < " + before;
+}
+
+std::string StampUntimedLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target) {
+    return "UPDATE " + kTable + " SET LOCK_TIME = " + Now(databaseEngine) + " " + LockedElsewhere(lockOwner, target) +
+           " AND LOCK_TIME IS NULL";
+}
+
+std::string StaleLockOwners(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
+                            int32_t staleMinutes) {
+    return "SELECT LOCKED_BY, COUNT(*), MIN(LOCK_TIME) FROM " + kTable + " " +
+           StaleLocks(databaseEngine, lockOwner, target, staleMinutes) + " GROUP BY LOCKED_BY";
+}
+
+std::string ReleaseStaleLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
+                              int32_t staleMinutes, const std::string& staleOwner) {
+    const std::string owner = staleOwner.empty() ? "(LOCKED_BY IS NULL OR LTRIM(RTRIM(LOCKED_BY)) = '')"
+                                                 : "LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(staleOwner);
+    // The age is tested again: a computer that came back meanwhile keeps
+    // what it refreshed.
+    return kUnlock + " " + StaleLocks(databaseEngine, lockOwner, target, staleMinutes) + " AND " + owner;
+}
+
+std::string LockedElsewhereByOwner(const std::string& lockOwner, const std::string& target) {
+    return "SELECT LOCKED_BY, COUNT(*) FROM " + kTable + " " + LockedElsewhere(lockOwner, target) +
+           " GROUP BY LOCKED_BY";
+}
+
+std::string MatchCondition(const RowMatch& rows) {
+    std::string condition;
+    if (!rows.target.empty()) condition += " AND UPPER(TARGET_LIBRARY) = " + Quoted(Upper(rows.target));
+    if (!rows.lockedBy.empty()) condition += " AND LOCKED_BY = " + Quoted(rows.lockedBy);
+    if (rows.sid) condition += " AND SID = " + std::to_string(*rows.sid);
+    if (condition.empty()) return "";
+    return "WHERE " + condition.substr(5);
+}
+
+std::string ReadRetries(const std::string& condition) { return "SELECT RETRY_COUNT FROM " + kTable + " " + condition; }
+
+std::string DeleteRows(const std::string& condition) { return "DELETE FROM " + kTable + " " + condition; }
+
+std::string ParkRows(const std::string& condition) {
+    return "UPDATE " + kTable + " SET STATUS = 0, LOCKED_BY = 'SYSTEM', LOCK_TIME = NULL " + condition;
+}
+
+std::string UnlockRows(const std::string& condition, std::optional<double> retries) {
+    if (!retries) return kUnlock + " " + condition;
+    return kUnlock + ", RETRY_COUNT = " + dm::FormatWhole(*retries) + " " + condition;
+}
+
+std::string DeleteOrphans(bool checkDocumentsExist) {
+    if (checkDocumentsExist) {
+        return "DELETE FROM " + kTable + " WHERE (SID IS NULL OR SID NOT IN (SELECT DOCNUMBER FROM [OWNER].PROFILE)) ";
+    }
+    return "DELETE FROM " + kTable + " WHERE (SID IS NULL)";
+}
+
+}  // namespace queue_sql
+
+int32_t QueueRows::ReadCount(const std::string& statement) {
+    p_.RunSQL(statement);
+    auto& sql = p_.session.PcdSql;
+    if (!sql) return 0;
+    const int32_t count = sql->ColumnValue(1).ToLong();
+    sql->ReleaseResults();
+    return count;
+}
+
+int32_t QueueRows::Change(const std::string& statement) {
+    p_.RunSQL(statement);
+    auto& sql = p_.session.PcdSql;
+    if (!sql) return 0;
+    const int32_t changed = sql->RowsAffected();
+    sql->ReleaseResults();
+    return changed;
+}
+
+int32_t QueueRows::CountAll() { return ReadCount(queue_sql::CountAll()); }
+
+int32_t QueueRows::CountQualifying(const std::string& lockOwner, const std::string& target) {
+    return ReadCount(queue_sql::CountQualifying(lockOwner, target));
+}
+
+int32_t QueueRows::LockBatch(const std::string& lockOwner, const std::string& target,
+                             const std::string& batchSizeText, bool descending) {
+    const int32_t locked =
+        Change(queue_sql::BatchLockStatement(p_.facts.DatabaseEngine, lockOwner, target, batchSizeText, descending));
+    if (locked != 0) return locked;
+    return ReadCount(queue_sql::CountOwnLocked(lockOwner, target));
+}
+
+void QueueRows::ResetOwnRows(const std::string& lockOwner, const std::string& target) {
+    p_.RunSQL(queue_sql::ResetOwnRows(lockOwner, target));
+    if (p_.session.PcdSql) p_.session.PcdSql->ReleaseResults();
+}
+
+void QueueRows::RefreshOwnLocks(const std::string& lockOwner, const std::string& target) {
+    p_.RunSQL(queue_sql::RefreshOwnLocks(p_.facts.DatabaseEngine, lockOwner, target));
+    if (p_.session.PcdSql) p_.session.PcdSql->ReleaseResults();
+}
+
+std::vector<int32_t> QueueRows::ReadBack(const std::string& lockOwner, const std::string& target, bool descending) {
+    auto& status = p_.MainWindow.LabelStatus;
+    auto& sql = p_.session.PcdSql;
+    status.SetCaption("Resetting NEEDS_ARCHIVING rows");
+    p_.RunSQL(queue_sql::ReadOwnLocked(lockOwner, target, descending));
+    std::vector<int32_t> sids;
+    const int32_t announced = sql ? sql->RowCount() : 0;
+    status.SetCaption("Fetching " + std::to_string(announced) + " NEEDS_ARCHIVING rows");
+    p_.MonitorHeartbeat();
+    if (!sql || announced <= 0) {
+        if (sql) sql->ReleaseResults();
+        return sids;
+    }
+    while (true) {
+        dm::Variant v = sql->ColumnValue(1);
+        // A row without a number is no document.
+        if (!v.IsBlank()) {
+            sids.push_back(v.ToLong());
+            if (sids.size() % 100 == 0) {
+                status.SetCaption("Fetching Needs_Archiving row " + std::to_string(sids.size()));
+                p_.MonitorHeartbeat();
+            }
+        }
+        if (p_.run.CancelRequestedFlag) break;
+        if (!sql->NextRow() || static_cast<int32_t>(sids.size()) >= announced) break;
+    }
+    sql->ReleaseResults();
+    return sids;
+}
+
+std::string QueueRows::ReleaseStaleLocks(const std::string& lockOwner, const std::string& target,
+                                         int32_t staleMinutes) {
+    auto& sql = p_.session.PcdSql;
+    const int32_t engine = p_.facts.DatabaseEngine;
+    struct Held {
+        std::string owner;
+        int32_t rows;
+        std::string since;
+    };
+    auto read = [&](const std::string& statement, bool withTime) {
+        std::vector<Held> held;
+        if (!p_.RunSQL(statement) || !sql) return held;
+        for (bool more = sql->RowCount() > 0; more; more = sql->NextRow()) {
+            held.push_back({Trim(sql->ColumnValue(1).ToText()), sql->ColumnValue(2).ToLong(),
+                            withTime ? sql->ColumnValue(3).ToText() : ""});
+        }
+        sql->ReleaseResults();
+        return held;
+    };
+    auto name = [](const std::string& owner) { return owner.empty() ? std::string("(no name)") : owner; };
+
+    p_.RunSQL(queue_sql::StampUntimedLocks(engine, lockOwner, target));
+    if (sql) sql->ReleaseResults();
+    const std::string age = staleMinutes % 60 == 0 ? std::to_string(staleMinutes / 60) + " hour(s)"
+                                                   : std::to_string(staleMinutes) + " minute(s)";
+    for (const auto& stale : read(queue_sql::StaleLockOwners(engine, lockOwner, target, staleMinutes), true)) {
+        const int32_t released =
+            Change(queue_sql::ReleaseStaleLocks(engine, lockOwner, target, staleMinutes, stale.owner));
+        if (released <= 0) continue;
+        p_.WriteLog("Warning: Released " + std::to_string(released) + " queue row(s) for library " + target +
+                    " locked by computer " + name(stale.owner) + " since " + stale.since +
+                    " (UTC): locked longer than the stale-lock age of " + age);
+        p_.Separator();
+    }
+    int32_t skipped = 0;
+    std::string holders;
+    for (const auto& held : read(queue_sql::LockedElsewhereByOwner(lockOwner, target), false)) {
+        skipped += held.rows;
+        holders += (holders.empty() ? "" : ", ") + name(held.owner) + ": " + std::to_string(held.rows);
+    }
+    if (skipped == 0) return "";
+    return "Skipping " + std::to_string(skipped) + " queue row(s) for library " + target +
+           " locked by other computers (" + holders + ")";
+}
+
+void QueueRows::RemoveOrphans() {
+    p_.ShowStatus("Preparing Needs_Archiving table");
+    p_.Separator();
+    p_.RunSQL("SELECT COUNT(*) FROM [OWNER].PROFILE");
+    auto& sql = p_.session.PcdSql;
+    const double documents = sql ? dm::LeadingNumber(sql->ColumnValue(1).ToText()) : 0;
+    if (sql) sql->ReleaseResults();
+    // Testing every row against PROFILE takes too long in a large library.
+    p_.RunSQL(queue_sql::DeleteOrphans(documents < 1000000));
+    if (sql) sql->ReleaseResults();
+}
+
+int32_t QueueRows::UnlockOwnRows(const std::string& library, const std::string& lockOwner,
+                                 const std::string& target) {
+    return ReleaseQueueRows(library, {target, lockOwner, std::nullopt}, Ending::Unlock);
+}
+
+int32_t QueueRows::UnlockAllOwnRows(const std::string& library, const std::string& lockOwner) {
+    return ReleaseQueueRows(library, {"", lockOwner, std::nullopt}, Ending::Unlock);
+}
+
+int32_t QueueRows::EndDone(const std::string& library, const std::string& target, int32_t sid,
+                           const std::string& lockOwner) {
+    return ReleaseQueueRows(library, {target, lockOwner, sid}, Ending::Delete);
+}
+
+int32_t QueueRows::EndFailed(const std::string& library, const std::string& target, int32_t sid,
+                             const std::string& lockOwner) {
+    return ReleaseQueueRows(library, {target, lockOwner, sid}, Ending::Failure);
+}
+
+int32_t QueueRows::DeleteEchoRows(const std::string& library, const std::string& source, int32_t sid) {
+    return ReleaseQueueRows(library, {source, "", sid}, Ending::Delete);
+}
+
+int32_t QueueRows::ReleaseQueueRows(const std::string& library, const queue_sql::RowMatch& rows, Ending ending) {
+    if (rows.sid && *rows.sid == 0) return 0;
+    const std::string remembered = p_.ConnectedLibraryName();
     int32_t result = 0;
-    if (sid == 0) return 0;
     try {
-        if (ConnectLibrary(library) && facts.QueueTableExists) {
-            std::string condition;
-            if (!target.empty()) condition += " AND UPPER(TARGET_LIBRARY) = '" + DoubleApostrophes(Upper(target)) + "'";
-            if (!lockedBy.empty()) condition += " AND LOCKED_BY = '" + DoubleApostrophes(lockedBy) + "'";
-            if (sid != -1) condition += " AND SID = " + std::to_string(sid);
-            condition = Trim(condition);
-            if (condition.rfind("AND ", 0) == 0) condition = Trim(condition.substr(4));
-            if (!condition.empty()) {
-                const std::string c = "WHERE " + condition;
-                auto& sql = session.PcdSql;
-                enum class Action { Delete, Park, Unlock } action = Action::Unlock;
-                double retries = 0;
-                if (mode == 1) {
-                    action = Action::Delete;
-                } else if (sid != -1) {
-                    RunSQL("SELECT RETRY_COUNT FROM [OWNER].NEEDS_ARCHIVING " + c);
-                    retries = dm::LeadingNumber(sql->ColumnValue(1).ToText());
-                    sql->ReleaseResults();
-                    const double limit = Options().RetryLimit();
-                    if (limit > 0 && retries >= limit) {
-                        // A refused read counts as names that need not be unique:
-                        // the row is deleted, and the log says why.
-                        bool unique = false;
-                        GoOn(*this, "ReleaseQueueRows", [&] {
-                            auto props = session.ConnectedLibrary->Properties();
-                            auto item = props ? props->Item("DOCSParms.UniqueDocNames") : nullptr;
-                            unique = item && item->Value().IsBooleanTrue();
-                        });
-                        action = unique ? Action::Park : Action::Delete;
-                    }
-                }
-                switch (action) {
-                    case Action::Park:
-                        ShowStatus("Placing System Lock on NEEDS_ARCHIVING row(s)" + c);
-                        Separator();
-                        RunSQL("UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = 0, LOCKED_BY = 'SYSTEM', "
-                               "LOCK_TIME = NULL " + c);
-                        break;
-                    case Action::Delete:
-                        WriteLog("Deleting NEEDS_ARCHIVING rows " + c);
-                        Separator();
-                        RunSQL("DELETE FROM [OWNER].NEEDS_ARCHIVING " + c);
-                        break;
-                    case Action::Unlock: {
-                        ShowStatus("Unlocking NEEDS_ARCHIVING row(s) " + c);
-                        Separator();
-                        std::string statement =
-                            "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = 0, LOCKED_BY = '', LOCK_TIME = NULL";
-                        if (sid != -1) statement += ", RETRY_COUNT = " + dm::FormatWhole(retries + 1) + " ";
-                        RunSQL(Trim(statement) + " " + c);
-                        break;
-                    }
-                }
-                result = sql->RowsAffected();
+        const std::string c = queue_sql::MatchCondition(rows);
+        if (p_.ConnectLibrary(library) && p_.facts.QueueTableExists && !c.empty()) {
+            auto& sql = p_.session.PcdSql;
+            enum class Action { Delete, Park, Unlock } action =
+                ending == Ending::Delete ? Action::Delete : Action::Unlock;
+            std::optional<double> retries;
+            if (ending == Ending::Failure) {
+                p_.RunSQL(queue_sql::ReadRetries(c));
+                retries = dm::LeadingNumber(sql->ColumnValue(1).ToText());
                 sql->ReleaseResults();
+                const double limit = p_.Options().RetryLimit();
+                if (limit > 0 && *retries >= limit) {
+                    // A refused read counts as names that need not be unique:
+                    // the row is deleted, and the log says why.
+                    bool unique = false;
+                    GoOn(p_, "ReleaseQueueRows", [&] {
+                        auto props = p_.session.ConnectedLibrary->Properties();
+                        auto item = props ? props->Item("DOCSParms.UniqueDocNames") : nullptr;
+                        unique = item && item->Value().IsBooleanTrue();
+                    });
+                    action = unique ? Action::Park : Action::Delete;
+                }
+            }
+            switch (action) {
+                case Action::Park:
+                    p_.ShowStatus("Placing System Lock on NEEDS_ARCHIVING row(s)" + c);
+                    p_.Separator();
+                    result = Change(queue_sql::ParkRows(c));
+                    break;
+                case Action::Delete:
+                    p_.WriteLog("Deleting NEEDS_ARCHIVING rows " + c);
+                    p_.Separator();
+                    result = Change(queue_sql::DeleteRows(c));
+                    break;
+                case Action::Unlock:
+                    p_.ShowStatus("Unlocking NEEDS_ARCHIVING row(s) " + c);
+                    p_.Separator();
+                    if (retries) *retries += 1;
+                    result = Change(queue_sql::UnlockRows(c, retries));
+                    break;
             }
         }
     } catch (const dm::DmError& e) {
-        ReportError(e);
+        p_.ReportError(e);
     }
     // ConnectLibrary logs its own failures.
-    if (!remembered.empty()) PassOver([&] { ConnectLibrary(remembered); });
+    if (!remembered.empty()) PassOver([&] { p_.ConnectLibrary(remembered); });
     return result;
 }
 

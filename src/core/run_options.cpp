@@ -33,6 +33,7 @@ bool RunOptions::CheckOutVersions() const { return CheckedOnly(w_.CheckEncryptio
 bool RunOptions::CopyEncryptionKeys() const { return w_.CheckEncryption.Value() == 0; }
 bool RunOptions::TakeReadOnlyDate() const { return CheckedOnly(w_.CheckMakeReadOnlyTarget); }
 
+const std::string& RunOptions::SourceLibrary() const { return w_.SourceLibraryCombo.Text(); }
 bool RunOptions::DisplayErrors() const { return CheckedOnly(w_.CheckDisplayErrors); }
 bool RunOptions::VerboseLogging() const { return CheckedOnly(w_.CheckLogMethod); }
 bool RunOptions::AlternateDateFormat() const { return CheckedOnly(w_.CheckUseAlternateDateFormat); }
@@ -42,6 +43,9 @@ bool RunOptions::PauseWindow() const { return CheckedOnly(w_.CheckPauseTime); }
 bool RunOptions::DescendingOrder() const { return CheckedOnly(w_.CheckProcessOrder); }
 double RunOptions::RetryLimit() const { return std::fabs(dm::LeadingNumber(w_.TextRetryCount.Text())); }
 const std::string& RunOptions::BatchSizeText() const { return w_.TextBatchSize.Text(); }
+double RunOptions::BatchSize() const { return dm::LeadingNumber(BatchSizeText()); }
 double RunOptions::LoopDelaySeconds() const { return dm::LeadingNumber(w_.TextLoopDelay.Text()); }
+const std::string& RunOptions::PauseStartText() const { return w_.TextPauseStart.Text(); }
+const std::string& RunOptions::PauseEndText() const { return w_.TextPauseEnd.Text(); }
 
 }  // namespace core

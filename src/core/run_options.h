@@ -50,6 +50,8 @@ public:
     bool TakeReadOnlyDate() const;
 
     // ---- The run -----------------------------------------------------------------
+    // The library whose queue the run takes.
+    const std::string& SourceLibrary() const;
     bool DisplayErrors() const;           // checked only
     bool VerboseLogging() const;          // checked only
     bool AlternateDateFormat() const;     // checked only
@@ -60,7 +62,13 @@ public:
     // The magnitude of the box's leading number; 0: no limit.
     double RetryLimit() const;
     const std::string& BatchSizeText() const;
+    // The leading number of the batch size; 0 or less: every pending row.
+    double BatchSize() const;
     double LoopDelaySeconds() const;
+    // The pause window's times as typed; the pause check reads them as times
+    // of day.
+    const std::string& PauseStartText() const;
+    const std::string& PauseEndText() const;
 
 private:
     const forms::Dorvane& w_;

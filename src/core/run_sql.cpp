@@ -40,28 +40,17 @@ bool Program::RunSQL(const std::string& statement) {
 
     std::string work = statement;
     try {
+        auto lost = [this](const std::string& text) {
+            Separator();
+            WriteLog(text);
+            Separator();
+            if (DisplayErrors()) platform.ui.MessageBox(text, platform::mb::Critical, AppTitle());
+            return false;
+        };
         auto& sql = session.PcdSql;
-        if (!sql) {
-            Separator();
-            WriteLog("Error: psql Object connection has been lost!");
-            Separator();
-            if (DisplayErrors()) {
-                platform.ui.MessageBox("Error: psql Object connection has been lost!", platform::mb::Critical,
-                                       AppTitle());
-            }
-            return false;
-        }
+        if (!sql) return lost("Error: psql Object connection has been lost!");
         std::string lib = session.ConnectedLibrary ? session.ConnectedLibrary->Name() : "";
-        if (lib.empty()) {
-            Separator();
-            WriteLog("Error: Library Name appears to have been lost");
-            Separator();
-            if (DisplayErrors()) {
-                platform.ui.MessageBox("Error: Library Name appears to have been lost", platform::mb::Critical,
-                                       AppTitle());
-            }
-            return false;
-        }
+        if (lib.empty()) return lost("Error: Library Name appears to have been lost");
         sql->ReleaseResults();
 
         work = SubstituteOwner(work, facts.SqlOwner);

@@ -6,7 +6,6 @@
 #include <set>
 #include <thread>
 
-#include "app/queue_statements.h"
 #include "app_fixture.h"
 #include "core/text.h"
 #include "dmsim/fault_ops.h"
@@ -601,32 +600,6 @@ TEST_F(ArchiveRunTest, ACancelBeforeTheFirstDocumentLeavesNoRowLocked) {
     EXPECT_TRUE(transfer_.calls.empty());
     EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 1), "0//0");
     EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 2), "0//0");
-}
-
-}  // namespace
-
-namespace {
-
-TEST(BatchLockStatement, FormsByEngineAndBatchSize) {
-    const std::string rows =
-        "WHERE (STATUS = 0 OR STATUS IS NULL) AND (LTRIM(RTRIM(LOCKED_BY)) = '' OR LTRIM(RTRIM(LOCKED_BY)) IS NULL OR "
-        "LTRIM(RTRIM(LOCKED_BY)) = 'PC7') AND LTRIM(RTRIM(TARGET_LIBRARY)) = 'O''NEIL'";
-    EXPECT_EQ(app::BatchLockStatement(2, "PC7", "O'NEIL", "5", true),
-              "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'PC7', LOCK_TIME = SYSDATE " + rows +
-                  " AND ROWNUM <= 5");
-    EXPECT_EQ(app::BatchLockStatement(1, "PC7", "O'NEIL", "5", true),
-              "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'PC7', LOCK_TIME = GETUTCDATE() FROM "
-              "(SELECT TOP 5 * FROM "
-              "[OWNER].NEEDS_ARCHIVING " +
-                  rows +
-                  " ORDER BY SID DESC) AS NA WHERE NEEDS_ARCHIVING.SID = NA.SID AND NEEDS_ARCHIVING.TARGET_LIBRARY = "
-                  "NA.TARGET_LIBRARY");
-    for (const char* all : {"0", "", "lots", "-4"}) {
-        EXPECT_EQ(app::BatchLockStatement(6, "PC7", "O'NEIL", all, false),
-                  "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'PC7', LOCK_TIME = GETUTCDATE() " +
-                      rows)
-            << all;
-    }
 }
 
 }  // namespace

@@ -1,0 +1,152 @@
+#pragma once
+// The queue table NEEDS_ARCHIVING: every statement on it and every rule for
+// a queue row. A row is pending (STATUS 0 or NULL, free or left to the
+// computer that will lock it again), locked (STATUS -1 under a computer's
+// name), parked (STATUS 0 under 'SYSTEM': never locked again by a run) or
+// gone (deleted).
+//
+// queue_sql holds the statement texts, before "[OWNER]" is substituted;
+// QueueRows runs them through the program's SQL object. Names are placed
+// between apostrophes with their apostrophes doubled.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace core {
+
+class Program;
+
+namespace queue_sql {
+
+// ---- Counting ------------------------------------------------------------------
+// Every row, whatever its state.
+std::string CountAll();
+// The rows this computer may lock for a target: pending (STATUS 0 or NULL),
+// free or its own, of that target. The count of a turn and its batch lock
+// use the same condition.
+std::string QualifyingRows(const std::string& lockOwner, const std::string& target);
+std::string CountQualifying(const std::string& lockOwner, const std::string& target);
+
+// ---- A batch: lock, read back, reset -------------------------------------------
+// Locks up to a batch of qualifying rows: the lowest (or highest) numbers on
+// SQL Server and Sybase, any rows on Oracle, all of them for a batch size of
+// 0 or less. The lock time is the database's clock, so that every computer
+// measures a lock's age on one clock.
+std::string BatchLockStatement(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
+                               const std::string& batchSizeText, bool descending);
+// This computer's rows of a target, locked or left pending under its name,
+// become pending and free; their retries are kept.
+std::string ResetOwnRows(const std::string& lockOwner, const std::string& target);
+// The rows this computer holds locked for a target: their number, and their
+// document numbers in the order of the run.
+std::string CountOwnLocked(const std::string& lockOwner, const std::string& target);
+std::string ReadOwnLocked(const std::string& lockOwner, const std::string& target, bool descending);
+// This computer's locks of a target are still alive: their time is now.
+std::string RefreshOwnLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target);
+
+// ---- Locks of other computers -------------------------------------------------
+// Another computer's locked rows of a target (a row locked under no name
+// included).
+std::string LockedElsewhere(const std::string& lockOwner, const std::string& target);
+// Those locked longer ago than the stale age: their computer died.
+std::string StaleLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
+                       int32_t staleMinutes);
+// A lock without a time (written by a program that kept none) gets one now,
+// so that it ages like the others instead of being taken at once.
+std::string StampUntimedLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target);
+// Per computer: LOCKED_BY, the number of rows and the oldest LOCK_TIME.
+std::string StaleLockOwners(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
+                            int32_t staleMinutes);
+// Releases one computer's stale rows: pending again, free, retries kept.
+std::string ReleaseStaleLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
+                              int32_t staleMinutes, const std::string& staleOwner);
+// Per computer: LOCKED_BY and the number of rows it holds for the target.
+std::string LockedElsewhereByOwner(const std::string& lockOwner, const std::string& target);
+
+// ---- Ending rows ---------------------------------------------------------------
+// Which rows an ending touches; a part left empty matches any. The target is
+// compared without regard to letter case, LOCKED_BY exactly.
+struct RowMatch {
+    std::string target;
+    std::string lockedBy;
+    std::optional<int32_t> sid;
+};
+// "WHERE ..." for the parts given; "" when none is (such a match touches
+// nothing rather than every row).
+std::string MatchCondition(const RowMatch& rows);
+std::string ReadRetries(const std::string& condition);
+std::string DeleteRows(const std::string& condition);
+std::string ParkRows(const std::string& condition);
+// Pending and free again; with a retry count, that count is stored too.
+std::string UnlockRows(const std::string& condition, std::optional<double> retries);
+
+// ---- Clean-up ------------------------------------------------------------------
+// Rows without a document number, and, unless the library is too large for
+// the test, rows whose document no longer exists.
+std::string DeleteOrphans(bool checkDocumentsExist);
+
+}  // namespace queue_sql
+
+// The operations on the queue. Unless they name a library, they work in the
+// connected one; a refused DM call reaches the caller.
+class QueueRows {
+public:
+    explicit QueueRows(Program& program) : p_(program) {}
+
+    // ---- Counting ------------------------------------------------------------------
+    int32_t CountAll();
+    int32_t CountQualifying(const std::string& lockOwner, const std::string& target);
+
+    // ---- A batch ---------------------------------------------------------------------
+    // The rows the lock took; when the statement reports none, the rows this
+    // computer holds locked for the target all the same.
+    int32_t LockBatch(const std::string& lockOwner, const std::string& target, const std::string& batchSizeText,
+                      bool descending);
+    void ResetOwnRows(const std::string& lockOwner, const std::string& target);
+    // The document numbers of the rows this computer holds locked for the
+    // target, in the order of the run; the status line shows the progress.
+    // A cancel stops the reading with the numbers read so far.
+    std::vector<int32_t> ReadBack(const std::string& lockOwner, const std::string& target, bool descending);
+    void RefreshOwnLocks(const std::string& lockOwner, const std::string& target);
+    // Releases the rows of computers that died holding them (each release
+    // logged) and tells how many rows other computers hold: the line for the
+    // log, "" for none.
+    std::string ReleaseStaleLocks(const std::string& lockOwner, const std::string& target, int32_t staleMinutes);
+    // Once per run, before the first cycle.
+    void RemoveOrphans();
+
+    // ---- Ending rows ---------------------------------------------------------------
+    // Each switches to `library`, changes its queue there and connects the
+    // library connected before again. The result is the rows the final
+    // statement changed; 0 when nothing ran (no connection, no queue table
+    // there, document number 0). A refused DM call is reported, not passed on.
+    //
+    // A computer's rows of a target (every target's for UnlockAllOwnRows)
+    // become pending and free; their retries are kept.
+    int32_t UnlockOwnRows(const std::string& library, const std::string& lockOwner, const std::string& target);
+    int32_t UnlockAllOwnRows(const std::string& library, const std::string& lockOwner);
+    // The computer's row of a document that was transferred (or skipped as
+    // done) is gone.
+    int32_t EndDone(const std::string& library, const std::string& target, int32_t sid, const std::string& lockOwner);
+    // The computer's row of a document that failed is unlocked with one
+    // retry more; at the retry limit (the run option, 0: none) it is parked
+    // when the library wants unique document names, otherwise deleted.
+    int32_t EndFailed(const std::string& library, const std::string& target, int32_t sid,
+                      const std::string& lockOwner);
+    // A target with a queue of its own: its rows of the new copy that point
+    // back at the source are gone, so the copy is not queued back.
+    int32_t DeleteEchoRows(const std::string& library, const std::string& source, int32_t sid);
+
+private:
+    enum class Ending { Unlock, Delete, Failure };
+    int32_t ReleaseQueueRows(const std::string& library, const queue_sql::RowMatch& rows, Ending ending);
+    int32_t ReadCount(const std::string& statement);
+    // Runs a statement whose results nobody reads; the rows it changed.
+    int32_t Change(const std::string& statement);
+
+    Program& p_;
+};
+
+}  // namespace core
