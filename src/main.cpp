@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
         }
         return 2;
     }
+    emulator->RecordCalls(false);
     for (auto& v : emulator->MachineRegistryValues()) registry.SetMachineValue(v.keyPath, v.valueName, v.value);
     auto factory = emulator->Factory();
 
@@ -68,6 +69,11 @@ int main(int argc, char** argv) {
     system.SetBeforeEnd([&emulator] { emulator->CloseDatabases(); });
     gui::MainWindowView mainView(dorvane.mainWindow);
     gui::SplashView splashView(dorvane.splash);
+    // Nobody can see the windows without a display: nothing is repainted.
+    if (!qtHost.HasDisplay()) {
+        mainView.setUpdatesEnabled(false);
+        splashView.setUpdatesEnabled(false);
+    }
     gui::SignalWatch signalWatch([&dorvane](int signal) {
         dorvane.form.EndRequested(std::string(signal == SIGINT ? "SIGINT" : "SIGTERM") + " received", 128 + signal);
     });

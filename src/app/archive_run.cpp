@@ -432,6 +432,9 @@ bool ArchiveRun::ProcessDocument(int32_t docNumber, const std::string& target, T
 
     auto& list = w.ListResults;
     if (!p.Options().VerboseLogging() && list.Count() > 0) list.Clear();
+    // The oldest rows go a tenth at a time, so the window shows the list
+    // anew seldom.
+    if (list.Count() >= ResultRowsKept) list.RemoveFirst(list.Count() - ResultRowsKept + ResultRowsKept / 10 + 1);
     int item = list.AddItem(std::to_string(docNumber));
     list.SetSubItem(item, 1, target);
     list.SetSubItem(item, 2, stamp);

@@ -41,6 +41,9 @@ public:
     int32_t RunFailed = 0;
     bool FirstPassDoneFlag = false;
     int32_t LoopCountdown = 0;
+    // Rows the results list keeps: the latest documents of a run, so that
+    // a long run does not grow by a row for every document.
+    int ResultRowsKept = 1000;
 
 private:
     enum class Turn { Next, EndWalk, EndRun };

@@ -1,7 +1,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 
 #include "core/command_switches.h"
 #include "core/log_format.h"
@@ -39,11 +38,10 @@ void Program::WriteLog(const std::string& rawText) {
     auto now = platform::ToLocal(platform.clock.Now());
     log.CurrentLogFile = DatedLogFileName(log.LogFilePath, now);
     std::string line = FormatLogEntry(text, LogTimeStamp(now), MainWindow.MNTimeStampLogFile.Checked());
-    // Opened and closed for every entry, so each entry is on disk at once and
-    // nested entries from event handlers are whole lines.
-    std::ofstream out(log.CurrentLogFile, std::ios::app | std::ios::binary);
-    if (out) out << line << "\r\n" << std::flush;
-    if (!out && log.UnwritableLogFile != log.CurrentLogFile) {
+    // One write per entry, so each entry is on disk at once and nested
+    // entries from event handlers are whole lines.
+    line += "\r\n";
+    if (!log.File.Append(log.CurrentLogFile, line) && log.UnwritableLogFile != log.CurrentLogFile) {
         // Said once per file: a log that cannot be written would otherwise
         // lose every line without a word.
         const int error = errno;

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "core/library_cache.h"
+#include "core/log_file.h"
 #include "core/run_options.h"
 #include "dmclient/dm_factory.h"
 #include "dmclient/dm_interfaces.h"
@@ -81,6 +82,7 @@ struct LogState {
     double HeartbeatState = 0;
     // The log file whose failed write was reported on standard error.
     std::string UnwritableLogFile;
+    LogFile File;
 };
 
 struct BuildInfo {

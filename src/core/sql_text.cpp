@@ -72,19 +72,36 @@ void ReplaceAll(std::string& s, const std::string& find, const std::string& repl
     }
 }
 
-// Case-insensitive replacement in one pass from left to right.
-void ReplaceAllNoCase(std::string& s, const std::string& find, const std::string& repl) {
-    std::string upperFind = Upper(find);
-    std::string out;
-    size_t i = 0;
-    while (i < s.size()) {
-        if (i + find.size() <= s.size() && Upper(s.substr(i, find.size())) == upperFind) {
-            out += repl;
-            i += find.size();
-        } else {
-            out += s[i++];
-        }
+bool SameNoCase(char a, char b) {
+    return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+}
+
+// Where find stands in s at or after from, in any case; npos when nowhere.
+size_t FindNoCase(const std::string& s, const std::string& find, size_t from) {
+    if (find.size() > s.size()) return std::string::npos;
+    for (size_t i = from; i + find.size() <= s.size(); ++i) {
+        size_t k = 0;
+        while (k < find.size() && SameNoCase(s[i + k], find[k])) ++k;
+        if (k == find.size()) return i;
     }
+    return std::string::npos;
+}
+
+// Case-insensitive replacement in one pass from left to right. Every
+// statement passes here, so text without the marker is left untouched and
+// the rest is copied in pieces.
+void ReplaceAllNoCase(std::string& s, const std::string& find, const std::string& repl) {
+    if (find.empty()) return;
+    size_t pos = FindNoCase(s, find, 0);
+    if (pos == std::string::npos) return;
+    std::string out;
+    out.reserve(s.size() + repl.size());
+    size_t done = 0;
+    for (; pos != std::string::npos; pos = FindNoCase(s, find, done)) {
+        out.append(s, done, pos - done).append(repl);
+        done = pos + find.size();
+    }
+    out.append(s, done, std::string::npos);
     s = std::move(out);
 }
 

@@ -22,7 +22,7 @@ class CallLog {
 public:
     void Record(std::string_view op, std::string_view library, int32_t docNumber,
                 std::vector<dm::Variant> args = {}) {
-        if (suspended_) return;
+        if (suspended_ || !recording_) return;
         calls_.push_back(RecordedCall{std::string(op), std::string(library), docNumber, std::move(args)});
     }
     const std::vector<RecordedCall>& Calls() const { return calls_; }
@@ -38,10 +38,13 @@ public:
     // While suspended (fixtures at work) nothing is recorded.
     void Suspend(bool on) { suspended_ = on; }
     bool Suspended() const { return suspended_; }
+    // Off for good in the program: nobody reads the calls there.
+    void Record(bool on) { recording_ = on; }
 
 private:
     std::vector<RecordedCall> calls_;
     bool suspended_ = false;
+    bool recording_ = true;
 };
 
 }  // namespace dmsim

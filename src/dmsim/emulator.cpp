@@ -35,6 +35,14 @@ Emulator::Emulator(const std::filesystem::path& siteDir)
             std::atexit([] { std::ofstream(callsFile) << FaultInjector::CallsSoFar() << "\n"; });
         }
     }
+    // How many SQL statements a run executes, for the benchmark.
+    if (const char* file = std::getenv("DMSIM_SQL_COUNT_FILE"); file && *file) {
+        static std::string countFile;
+        if (countFile.empty()) {
+            countFile = file;
+            std::atexit([] { std::ofstream(countFile) << SqlObject::StatementsSoFar() << "\n"; });
+        }
+    }
 }
 
 Emulator::~Emulator() = default;
@@ -69,6 +77,8 @@ std::string Emulator::SqlBoundLibrary() const {
 }
 
 const CallLog& Emulator::Calls() const { return session_->Calls(); }
+
+void Emulator::RecordCalls(bool on) { session_->Calls().Record(on); }
 
 OracleRecorder& Emulator::Oracle(const std::string& library) { return session_->Recorder(library); }
 

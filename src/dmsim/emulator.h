@@ -67,6 +67,9 @@ public:
     // statements an Oracle library received (with its script).
     std::string SqlBoundLibrary() const;
     const CallLog& Calls() const;
+    // Calls are recorded for tests; the program turns recording off, since
+    // a long run would otherwise keep every call it made.
+    void RecordCalls(bool on);
     OracleRecorder& Oracle(const std::string& library);
 
     std::shared_ptr<Session> GetSession() const { return session_; }

@@ -14,7 +14,7 @@ constexpr const char* kLookupIndexes[][2] = {
     {"ACTIVITYLOG", "DOCNUMBER"},  {"SECURITY", "THING"},
     {"FOLDER_ITEM", "PARENT"},     {"FOLDER_ITEM", "DOCNUMBER"},
     {"CHECKOUT", "DOCNUMBER"},     {"RELATED", "ITEM1"},
-    {"RELATED", "ITEM2"},
+    {"RELATED", "ITEM2"},          {"ACTIVITYLOG", "REF_DOCUMENT"},
 };
 
 void CreateTables(LibraryDb& db, const LibrarySpec& lib) {

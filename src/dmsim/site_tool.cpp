@@ -30,7 +30,8 @@ constexpr const char* kUsage =
     "                           and related items in DOCS\n"
     "  add-docs DIR LIBRARY N V S\n"
     "                           adds N documents of V versions of S bytes each\n"
-    "                           (application MS WORD, made when missing)\n"
+    "                           (application MS WORD, made in every library\n"
+    "                           when missing)\n"
     "  sql DIR LIBRARY STMT     runs one SQL Server statement as the program does\n"
     "                           ([OWNER] becomes the library's owner) and prints\n"
     "                           the result tab-separated with a header line\n"
@@ -210,12 +211,18 @@ int AddDocs(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         err << "dmsite: no library named '" << args[2] << "' in the site\n";
         return 1;
     }
-    LibraryDb& db = emulator.Library(spec->name);
-    if (AsInt(db.QueryValue("SELECT COUNT(*) FROM " + db.Table("APPS") + " WHERE APPLICATION = 'MS WORD'")) == 0) {
-        db.Exec("INSERT INTO " + db.Table("APPS") +
-                    " (SYSTEM_ID, APPLICATION, DESCRIPTION, DEFAULT_EXTENSION, DISABLED) "
-                    "VALUES (?, 'MS WORD', 'Word document', 'DOC', '')",
-                {int64_t{db.NextSystemKey()}});
+    // Every library gets the application, so the documents can be copied
+    // into any other library of a fresh site.
+    for (const LibrarySpec& library : emulator.Site().libraries) {
+        if (library.IsOracle()) continue;
+        LibraryDb& db = emulator.Library(library.name);
+        if (AsInt(db.QueryValue("SELECT COUNT(*) FROM " + db.Table("APPS") + " WHERE APPLICATION = 'MS WORD'")) ==
+            0) {
+            db.Exec("INSERT INTO " + db.Table("APPS") +
+                        " (SYSTEM_ID, APPLICATION, DESCRIPTION, DEFAULT_EXTENSION, DISABLED) "
+                        "VALUES (?, 'MS WORD', 'Word document', 'DOC', '')",
+                    {int64_t{db.NextSystemKey()}});
+        }
     }
     DocumentMaker docs(emulator, spec->name);
     int32_t first = 0, last = 0;

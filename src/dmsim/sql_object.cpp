@@ -65,7 +65,14 @@ SqlResult SqlObject::Run(const std::string& statement) {
     }
 }
 
+namespace {
+int64_t statementsSoFar = 0;
+}  // namespace
+
+int64_t SqlObject::StatementsSoFar() { return statementsSoFar; }
+
 int32_t SqlObject::Execute(const std::string& statement) {
+    ++statementsSoFar;
     auto fault = session_->Faults().Hit(op::kSqlExecute, Context(statement));
     result_ = SqlResult{};
     statement_ = statement;

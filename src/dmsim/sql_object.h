@@ -24,6 +24,8 @@ public:
     void SetLibrary(const std::string& libraryName) override;
     int32_t DatabaseVendor() override;
     int32_t Execute(const std::string& statement) override;
+    // Statements executed in this process so far, over every SQL object.
+    static int64_t StatementsSoFar();
     int32_t RowsAffected() override;
     int32_t RowCount() override;
     int32_t ColumnCount() override;

@@ -64,6 +64,13 @@ bool ListView::RemoveItem(int index) {
     return true;
 }
 
+void ListView::RemoveFirst(int count) {
+    count = std::min(count, Count());
+    if (count <= 0) return;
+    items_.erase(items_.begin(), items_.begin() + count);
+    changed.Emit();
+}
+
 void ListView::Clear() {
     if (items_.empty()) return;
     items_.clear();

@@ -51,6 +51,9 @@ public:
     // its index.
     int AddItem(const std::string& text, const std::string& key = {});
     bool RemoveItem(int index);
+    // Removes the first count items (all of them when there are fewer) with
+    // one change notice.
+    void RemoveFirst(int count);
     void Clear();
     // The item with that key; -1 when there is none.
     int FindKey(const std::string& key) const;

@@ -145,7 +145,15 @@ void QtHost::SetMousePointer(platform::MousePointer pointer) {
     pointer_ = pointer;
 }
 
-void QtHost::PumpEvents() { QCoreApplication::processEvents(); }
+void QtHost::PumpEvents() {
+    // Called for every status line: each pass lays out and repaints the
+    // window, which would cost more than the work it reports.
+    const auto now = std::chrono::steady_clock::now();
+    if (pumped_ && now - lastPump_ < kPumpInterval) return;
+    pumped_ = true;
+    lastPump_ = now;
+    QCoreApplication::processEvents();
+}
 
 bool QtHost::HasDisplay() const {
     const QString platform = QGuiApplication::platformName();

@@ -3,6 +3,7 @@
 // dialog, list choosers, a text viewer, modal windows built by the views the
 // program registers, the wait cursor and the event pump.
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -42,7 +43,9 @@ public:
     bool RunModal(forms::Window& window) override;
     void SetMousePointer(platform::MousePointer pointer) override;
     platform::MousePointer GetMousePointer() const override { return pointer_; }
+    // Lets window events through, at most once per kPumpInterval.
     void PumpEvents() override;
+    static constexpr std::chrono::milliseconds kPumpInterval{50};
     // False on the offscreen (and minimal) platform: nobody sees the windows.
     bool HasDisplay() const override;
 
@@ -52,6 +55,8 @@ public:
 private:
     std::map<std::string, ViewFactory> factories_;
     platform::MousePointer pointer_ = platform::MousePointer::Default;
+    bool pumped_ = false;
+    std::chrono::steady_clock::time_point lastPump_;
 };
 
 }  // namespace gui

@@ -56,6 +56,22 @@ TEST_F(ArchiveRunTest, EndsEachQueueRowByTheTransfersResult) {
     EXPECT_EQ(window_->ListResults.CellText(0, 3), "Finished");
 }
 
+TEST_F(ArchiveRunTest, TheResultsListKeepsTheLatestDocuments) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2, 3, 4, 5});
+    StartWithTarget();
+    window_->CheckLogMethod.SetValue(1);  // verbose: the list is not emptied per document
+    form_->Run().ResultRowsKept = 3;
+    Go();
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1, 2, 3, 4, 5}));
+    auto& list = window_->ListResults;
+    ASSERT_EQ(list.Count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(list.Item(i).text, std::to_string(i + 3));
+        EXPECT_EQ(list.CellText(i, 3), "Finished");
+    }
+}
+
 struct RetryCase {
     bool unique;
     const char* retryText;

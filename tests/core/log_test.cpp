@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
 #include "core/log_format.h"
 #include "test_support/program_fixture.h"
 
@@ -110,6 +114,42 @@ TEST_F(LogTest, ErrorLinesGoToStandardErrorWhenNobodyWatches) {
         EXPECT_EQ(system_->standardError, expected) << c.commandLine << " " << c.display;
     }
     ui_.SetHasDisplay(true);
+}
+
+// The log stays open between entries; whatever happens to the file under
+// its name meanwhile, the next entry goes to the file the name then holds.
+TEST_F(LogTest, AnEntryAfterTheFileWasPurgedReplacedOrMovedLandsUnderItsName) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> change;
+        std::string expected;  // the file under the name after "after"
+    };
+    const std::vector<Case> cases = {
+        {"removed", [](const fs::path& f) { fs::remove(f); }, "after\r\n"},
+        {"emptied", [](const fs::path& f) { std::ofstream(f, std::ios::trunc); }, "after\r\n"},
+        {"replaced",
+         [](const fs::path& f) {
+             std::ofstream(f.string() + ".new") << "new\r\n";
+             fs::rename(f.string() + ".new", f);
+         },
+         "new\r\nafter\r\n"},
+        {"moved away", [](const fs::path& f) { fs::rename(f, f.string() + ".old"); }, "after\r\n"},
+    };
+    Open();
+    window_->CheckLogMethod.SetValue(1);
+    auto& p = *program_;
+    for (const auto& c : cases) {
+        p.WriteLog(std::string("before ") + c.what);
+        const fs::path file = p.log.CurrentLogFile;
+        c.change(file);
+        p.WriteLog("after");
+        std::ifstream in(file, std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(text, c.expected) << c.what;
+        p.WriteLog("-");
+        fs::remove(file);
+    }
 }
 
 TEST_F(LogTest, ALogThatCannotBeWrittenIsReportedOnceOnStandardError) {

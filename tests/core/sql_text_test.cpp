@@ -27,6 +27,7 @@ INSTANTIATE_TEST_SUITE_P(
     Table, StatementRewrite,
     testing::Values(
         Rewrite{"owner_any_case", "SELECT * FROM [owner].PROFILE P, [Owner].APPS", "SELECT * FROM DOCSADM.PROFILE P, DOCSADM.APPS", 1, "13.0", "10", false},
+        Rewrite{"owner_adjacent_and_at_the_ends", "[OWNER][owner].X, [OWNER", "DOCSADMDOCSADM.X, [OWNER", 1, "13.0", "10", false},
         Rewrite{"owner_escape", "SELECT '{x}' FROM {owner}.T", "SELECT '{x}' FROM [OWNER].T", 1, "13.0", "10", false},
         Rewrite{"owner_template_literal",
                 "select count(*) from sysobjects where id = object_id('[OWNER].NEEDS_ARCHIVING')",

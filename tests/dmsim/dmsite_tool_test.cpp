@@ -167,6 +167,12 @@ TEST_F(DmsiteTool, AddDocsMakesDocumentsWithVersionsOfTheGivenSize) {
     Outcome sizes = Run({"sql", Site(), "ARCHIVE",
                          "SELECT COUNT(*), MIN(FILE_SIZE), MAX(FILE_SIZE) FROM [OWNER].COMPONENTS"});
     EXPECT_EQ(sizes.out.substr(sizes.out.find('\n') + 1), "6\t100\t100\n");
+    // Every library knows the documents' application, so they can be copied
+    // anywhere.
+    for (const char* library : {"DOCS", "ARCHIVE", "ARCHIVE2"}) {
+        Outcome apps = Run({"sql", Site(), library, "SELECT COUNT(*) FROM [OWNER].APPS WHERE APPLICATION = 'MS WORD'"});
+        EXPECT_EQ(apps.out.substr(apps.out.find('\n') + 1), "1\n") << library;
+    }
     for (const auto& args : std::vector<std::vector<std::string>>{{"add-docs", Site(), "DOCS", "0", "1", "10"},
                                                                  {"add-docs", Site(), "DOCS", "1", "x", "10"},
                                                                  {"add-docs", Site(), "DOCS", "1", "1"}}) {

@@ -45,6 +45,9 @@ TEST_F(SessionTest, LoginObjectNamesTheClientAndLogsOnAndOff) {
     client->Logon();
     client->Logoff();
     EXPECT_EQ(emulator_->Calls().Of(op::kClientLogon).size(), 1u);
+    emulator_->RecordCalls(false);
+    client->Logon();
+    EXPECT_EQ(emulator_->Calls().Of(op::kClientLogon).size(), 1u) << "not recorded while recording is off";
 }
 
 TEST_F(SessionTest, ApplicationGivesTheSitesLibrariesInItsOrder) {

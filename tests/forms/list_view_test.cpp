@@ -80,6 +80,19 @@ TEST_F(ListViewTest, RefusesBadSortOrderAndBadIndexes) {
     EXPECT_EQ(list.CellText(0, 7), "");
 }
 
+TEST_F(ListViewTest, RemoveFirstDropsTheOldestWithOneNotice) {
+    int changes = 0;
+    list.changed.Connect([&] { ++changes; });
+    list.RemoveFirst(0);
+    EXPECT_EQ(changes, 0);
+    list.RemoveFirst(3);
+    EXPECT_EQ(Column(list, 0), (Texts{"2"}));
+    EXPECT_EQ(Column(list, 3), (Texts{"Finished"}));
+    EXPECT_EQ(changes, 1);
+    list.RemoveFirst(5);
+    EXPECT_EQ(list.Count(), 0);
+}
+
 TEST_F(ListViewTest, CheckAndBoldBelongToTheirItem) {
     list.SetChecked(1, true);
     list.SetBold(2, true);

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
+#include <thread>
 
 #include "forms/window.h"
 #include "gui/choice_dialog.h"
@@ -69,6 +71,42 @@ TEST(MessageBoxCodesTest, ButtonsIconsAndTheAnswerOfEscape) {
                                           {SB::Ignore, mb::AnswerIgnore}, {SB::Yes, mb::AnswerYes},
                                           {SB::No, mb::AnswerNo}};
     for (const auto& [button, answer] : answers) EXPECT_EQ(AnswerFor(button), answer);
+}
+
+// Counts the events it receives.
+class EventCounter : public QObject {
+public:
+    int received = 0;
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() != QEvent::User) return QObject::event(e);
+        ++received;
+        return true;
+    }
+};
+
+TEST_F(QtHostTest, PumpLetsEventsThroughAtMostOncePerInterval) {
+    EventCounter counter;
+    host.PumpEvents();
+    QCoreApplication::postEvent(&counter, new QEvent(QEvent::User));
+    std::this_thread::sleep_for(QtHost::kPumpInterval + std::chrono::milliseconds(10));
+    host.PumpEvents();
+    EXPECT_EQ(counter.received, 1) << "a pump after the interval lets events through";
+
+    // However often it is called, passes that deliver are bounded by the
+    // time spent.
+    int passes = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 2000; ++i) {
+        QCoreApplication::postEvent(&counter, new QEvent(QEvent::User));
+        const int before = counter.received;
+        host.PumpEvents();
+        if (counter.received != before) ++passes;
+    }
+    const auto spent = std::chrono::steady_clock::now() - start;
+    EXPECT_LE(passes, spent / QtHost::kPumpInterval + 1);
+    QCoreApplication::removePostedEvents(&counter);
 }
 
 TEST_F(QtHostTest, MessageBoxAnswersTheButtonClicked) {

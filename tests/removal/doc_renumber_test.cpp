@@ -98,6 +98,33 @@ TEST_F(DocRenumberTest, NumbersThatCannotBeMovedChangeNothing) {
     EXPECT_EQ(NameOf(doc), "Lease");
 }
 
+// Rows left under the free number by an earlier document still go; tables
+// without a row under either number are not touched.
+TEST_F(DocRenumberTest, LeftoversUnderAFreeNumberGoAndEmptyTablesAreLeftAlone) {
+    StartProgram();
+    const int32_t doc = Document(*docs_, "Lease", {dmsim::Version("one")});
+    Db("DOCS").Exec("INSERT INTO DOCSADM.ACTIVITYLOG (SYSTEM_ID, DOCNUMBER, ACTIVITY_TYPE) VALUES (880010, 900, 6)");
+    Db("DOCS").Exec("INSERT INTO DOCSADM.RELATED (ITEM1, ITEM2, REMOTE_LIBRARY) VALUES (12345, 900, 0)");
+    Db("DOCS").Exec("INSERT INTO DOCSADM.RELATED (ITEM1, ITEM2, REMOTE_LIBRARY) VALUES (" + std::to_string(doc) +
+                    ", 777, 0)");
+    const int64_t rows = RowsUnder(doc);
+    ClearLog();
+
+    EXPECT_TRUE(removal_->ChangeDocNumber(doc, 900)) << LogText();
+
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE SYSTEM_ID = 880010"), 0);
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.RELATED WHERE ITEM2 = 900"), 0);
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.RELATED WHERE ITEM1 = 900 AND ITEM2 = 777"), 1);
+    EXPECT_EQ(NameOf(900), "Lease");
+    EXPECT_EQ(RowsUnder(900), rows);
+    EXPECT_EQ(RowsUnder(doc), 0);
+    const std::string log = LogText();
+    for (const char* untouched : {"DOCSADM.ROOT_OBJECT SET", "DELETE FROM DOCSADM.ROOT_OBJECT",
+                                  "DOCSADM.NEEDS_INDEXING SET", "DOCSADM.PROJECT SET", "DOCSADM.FOLDER SET"}) {
+        EXPECT_EQ(log.find(untouched), std::string::npos) << untouched;
+    }
+}
+
 TEST_F(DocRenumberTest, AFolderKeepsItsItemsFromEveryLibrary) {
     StartProgram();
     const int32_t folder = docs_->CreateFolder("Cases");
