@@ -26,6 +26,8 @@ protected:
         emulator_->SetDialogHost(&app_->dmDialogs);
         Start();
         registry_->SaveSetting(core::kProductName, "General", "SourceLibrary", "DOCS");
+        // The main window's source list, as its start-up fills it.
+        for (const char* name : {"DOCS", "ARCHIVE"}) window_->SourceLibraryCombo.AddItem(name);
         setup_ = std::make_unique<install::LibrarySetup>(*program_);
     }
 

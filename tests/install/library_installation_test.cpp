@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "dmsim/fault_ops.h"
+#include "dmsim/oracle_recorder.h"
 #include "install/install_fixture.h"
 
 namespace install {
@@ -164,6 +167,51 @@ TEST_F(LibraryInstallationTest, MakeTriggers) {
     EXPECT_TRUE(Shown("trigger creation unsuccessful"));
     EXPECT_EQ(CountLines("Error: The trigger PROFILE_NEEDS_ARCHIVING was not created in library DOCS"), 1u);
 }
+
+// On Oracle the create statement is only recorded: the trigger counts as
+// made once the catalogue lists it.
+class OracleBuild : public test_support::ProgramTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(OracleBuild, TheTriggerCountsOnceTheCatalogueListsIt) {
+    const bool listed = GetParam();
+    site_.Library("DOCS").SettingsTable(true);
+    site_.Library("ORA").Engine(2);
+    Open();
+    Start();
+    registry_->SaveSetting(core::kProductName, "General", "SourceLibrary", "ORA");
+    auto& oracle = emulator_->Oracle("ORA");
+    auto count = [](int n) { return dmsim::SqlResult::Query({"N"}, {{dm::Variant(int32_t{n})}}); };
+    oracle.Script("ALL_TABLES", count(1));
+    oracle.Script("DOCSTABLE WHERE TABLE_NAME = 'PROFILE'", count(1));
+    oracle.Script("ALL_TRIGGERS", count(listed ? 1 : 0));
+
+    LibrarySetup setup(*program_);
+    ui_.OnModal("DorvaneLibSetup", [&](forms::Window&) { setup.Window().ButtonBuildLib.Click(); });
+    ui_.AnswerMessages({AnswerYes, AnswerNo});  // Q3: table there, go on; Q4: make the trigger
+    setup.Show();
+
+    const auto& sent = oracle.Statements();
+    auto sentStarting = [&](const std::string& head) {
+        return std::count_if(sent.begin(), sent.end(), [&](const std::string& s) { return s.rfind(head, 0) == 0; });
+    };
+    EXPECT_EQ(sentStarting("drop trigger DOCSADM.PROFILE_NEEDS_ARCHIVING"), 1);
+    EXPECT_EQ(sentStarting("CREATE OR REPLACE TRIGGER DOCSADM.PROFILE_NEEDS_ARCHIVING"), 1);
+    EXPECT_EQ(sentStarting("SELECT COUNT(*) FROM ALL_TRIGGERS WHERE OWNER = 'DOCSADM' AND TRIGGER_NAME = "
+                           "'PROFILE_NEEDS_ARCHIVING'"),
+              1);
+    ASSERT_FALSE(ui_.Messages().empty());
+    const std::string last = ui_.Messages().back().prompt;
+    if (listed) {
+        EXPECT_EQ(last.rfind("Dorvane Setup complete for ORA", 0), 0u) << last;
+        EXPECT_EQ(sentStarting("UPDATE DOCSADM.GROUPS SET UNIV_ACCESS = 255"), 2);
+    } else {
+        EXPECT_EQ(last, "Error: Unable to complete the setup of Dorvane in library ORA - trigger creation unsuccessful");
+        EXPECT_EQ(sentStarting("UPDATE DOCSADM.GROUPS SET UNIV_ACCESS = 255"), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Catalogue, OracleBuild, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Listed" : "Missing"; });
 
 }  // namespace
 }  // namespace install
