@@ -72,7 +72,9 @@ void InstallationRemoval::MNRemove_Click() {
                 std::vector<std::string> names;
                 auto& libraries = core::Require(p_.session.DmLibraries);
                 const int32_t count = libraries->Count();
-                for (int32_t i = 1; i <= count; ++i) names.push_back(core::Upper(core::Require(libraries->Item(i))->Name()));
+                for (int32_t i = 1; i <= count; ++i) {
+                    names.push_back(core::Upper(core::Require(libraries->Item(i))->Name()));
+                }
                 for (const std::string& each : names) removed += DorvaneRemove(each) ? 1 : 0;
             }
             const std::string summary =

@@ -49,7 +49,9 @@ public:
 private:
     void End() {
         core::PassOver([&] {
-            if (!p_.ConnectLibrary(library_)) s_.Message("Error: unable to connect to library " + library_, platform::mb::Critical);
+            if (!p_.ConnectLibrary(library_)) {
+                s_.Message("Error: unable to connect to library " + library_, platform::mb::Critical);
+            }
         });
         p_.MainWindow.CheckLogMethod.SetValue(verbose_);
         p_.Separator();
@@ -144,10 +146,9 @@ void LibrarySetup::ButtonBuildLib_Click() {
         p_.ShowStatus("Preparing to setup Dorvane for library " + name);
         p_.Separator();
         if (!p_.TableExists(kQueueTable)) {
-            if (Ask("This procedure will Setup the Dorvane Triggers and tables for the library " + name + ". " +
-                    kCrLf + kCrLf + "Are you absolutely certain that you want to do this?") != platform::mb::AnswerYes) {
-                return;
-            }
+            const std::string q1 = "This procedure will Setup the Dorvane Triggers and tables for the library " + name +
+                                   ". " + kCrLf + kCrLf + "Are you absolutely certain that you want to do this?";
+            if (Ask(q1) != platform::mb::AnswerYes) return;
         } else {
             p_.ShowStatus("Checking that no pending rows exist");
             p_.Separator();

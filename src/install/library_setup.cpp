@@ -87,10 +87,10 @@ void LibrarySetup::Form_Load() {
         auto& sql = core::Require(p_.session.PcdSql);
         const bool matterLinked = dm::LeadingNumber(sql->ColumnValue(1).ToText()) != 0;
         sql->ReleaseResults();
-        for (forms::Control* c : {static_cast<forms::Control*>(&w_.LabelMatter), static_cast<forms::Control*>(&w_.TextMatter),
-                                  static_cast<forms::Control*>(&w_.ButtonMatter), static_cast<forms::Control*>(&w_.CheckMatter)}) {
-            c->SetEnabled(matterLinked);
-        }
+        // Without the link the Matter row is greyed; its values are kept.
+        const std::initializer_list<forms::Control*> matterRow = {&w_.LabelMatter, &w_.TextMatter, &w_.ButtonMatter,
+                                                                  &w_.CheckMatter};
+        for (forms::Control* c : matterRow) c->SetEnabled(matterLinked);
 
         ui.SetMousePointer(platform::MousePointer::Default);
         p_.MainWindow.LabelStatus.SetCaption(loadStatus_);

@@ -120,8 +120,8 @@ TEST_F(LibraryInstallationTest, RebuildAsksAboutRowsOfEveryState) {
     ui_.ClearMessages();
     ui_.AnswerMessages({AnswerNo});
     Press(&forms::DorvaneLibSetup::ButtonBuildLib);
-    EXPECT_EQ(Prompts(), std::vector<std::string>{
-                             "There are 3 NEEDS_ARCHIVING rows still pending for update - do you want to continue anyway?"});
+    EXPECT_EQ(Prompts(), std::vector<std::string>{"There are 3 NEEDS_ARCHIVING rows still pending for update - do "
+                                                  "you want to continue anyway?"});
     EXPECT_EQ(CountLines("Skipping library DOCS"), 1u);
     EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING"), 3);
 }
@@ -159,7 +159,8 @@ TEST_F(LibraryInstallationTest, MakeTriggers) {
     EXPECT_EQ(Prompts()[2].rfind("Dorvane triggers re-installed in library DOCS - Check ", 0), 0u);
 
     // A create the database refuses is reported as such.
-    emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement("CREATE TRIGGER").FailStatement(156, "Incorrect syntax");
+    emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement("CREATE TRIGGER").FailStatement(156,
+                                                                                               "Incorrect syntax");
     ui_.ClearMessages();
     ui_.AnswerMessages({AnswerNo, AnswerYes});
     PressExpectingPutBack(&forms::DorvaneLibSetup::ButtonBuildTriggers);
@@ -205,7 +206,8 @@ TEST_P(OracleBuild, TheTriggerCountsOnceTheCatalogueListsIt) {
         EXPECT_EQ(last.rfind("Dorvane Setup complete for ORA", 0), 0u) << last;
         EXPECT_EQ(sentStarting("UPDATE DOCSADM.GROUPS SET UNIV_ACCESS = 255"), 2);
     } else {
-        EXPECT_EQ(last, "Error: Unable to complete the setup of Dorvane in library ORA - trigger creation unsuccessful");
+        EXPECT_EQ(last,
+                  "Error: Unable to complete the setup of Dorvane in library ORA - trigger creation unsuccessful");
         EXPECT_EQ(sentStarting("UPDATE DOCSADM.GROUPS SET UNIV_ACCESS = 255"), 0);
     }
 }

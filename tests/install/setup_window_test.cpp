@@ -34,8 +34,8 @@ TEST_F(SetupWindowTest, AFailedLoadingStoresNothing) {
         {"stored source gone", "GONE", [] {}, "Error: Unable to connect to library GONE"},
         {"run-time error while the lists are filled", "DOCS",
          [&] {
-             emulator_->Faults().On(dmsim::op::kLibrariesItem).ForLibrary("ARCHIVE").Times(1).Raise(-2147217900, "DOCSObjects",
-                                                                                            "Lost");
+             emulator_->Faults().On(dmsim::op::kLibrariesItem).ForLibrary("ARCHIVE").Times(1).Raise(
+                 -2147217900, "DOCSObjects", "Lost");
          },
          "Error: Unable to load setup form"},
     };
