@@ -1,6 +1,7 @@
 #include "app/assembly.h"
 
 #include "app/archive_run.h"
+#include "install/library_setup.h"
 
 namespace app {
 
@@ -13,7 +14,8 @@ Assembly::Assembly(platform::IRegistry& registry, platform::ISystem& system, pla
       folders(program),
       removal(program, folders),
       transfer(program, removal, folders),
-      form(program, configuration, splash) {
+      form(program, configuration, splash),
+      installationRemoval(program) {
     ui.SetLog([this](const std::string& line) { program.WriteLog(line); });
     program.saveConfiguration = [this] { configuration.SaveConfiguration(); };
     form.Run().SetTransfer(&transfer);
@@ -21,6 +23,8 @@ Assembly::Assembly(platform::IRegistry& registry, platform::ISystem& system, pla
     // The About window; the windows of the subsystems join here as they are
     // built, each with AddWindow.
     modalWindows_.push_back(&splash);
+    form.windows.setupLibrary = AddWindow(std::make_unique<install::LibrarySetup>(program));
+    form.windows.removeLibrary = [this] { installationRemoval.MNRemove_Click(); };
 }
 
 }  // namespace app

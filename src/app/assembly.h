@@ -14,6 +14,7 @@
 #include "core/program.h"
 #include "core/ui_dm_dialogs.h"
 #include "folders/folders.h"
+#include "install/installation_removal.h"
 #include "forms/main_window.h"
 #include "forms/splash_window.h"
 #include "platform/no_display_host.h"
@@ -60,6 +61,7 @@ public:
     removal::Removal removal;
     transfer::DocumentTransfer transfer;
     DorvaneForm form;
+    install::InstallationRemoval installationRemoval;
 
 private:
     std::vector<forms::Window*> modalWindows_;

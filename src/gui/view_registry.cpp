@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include "forms/lib_setup_window.h"
 #include "forms/splash_window.h"
+#include "gui/lib_setup_view.h"
 #include "gui/qt_host.h"
 #include "gui/splash_view.h"
 
@@ -26,6 +28,7 @@ QtHost::ViewFactory Factory() {
 void RegisterViews(QtHost& host) {
     // Shown modally as the About window.
     host.RegisterView("KestSplash", Factory<SplashView, forms::KestSplash>());
+    host.RegisterView("DorvaneLibSetup", Factory<LibSetupView, forms::DorvaneLibSetup>());
 }
 
 }  // namespace gui

@@ -1,0 +1,40 @@
+#pragma once
+// Keeps the trigger definition of the setup window from one opening to the
+// next: in the source library's settings table KEST_SETTINGS (ten rows of
+// the section TRIGGER_DEFINITION) or in the user's settings, section
+// "Setup". Loading prefers the table; saving writes the table unless the
+// library has none or the definition is uncommitted.
+
+#include <string>
+
+#include "install/trigger_definition.h"
+
+namespace core {
+class Program;
+}
+namespace forms {
+class DorvaneLibSetup;
+}
+
+namespace install {
+
+// The source library stored for the window: the main window's own, with
+// its source list's text as the default.
+std::string StoredSourceLibrary(core::Program& p);
+
+// Connects the stored source library; an empty name keeps the connection.
+// False, after the error box, when it cannot be connected.
+bool ConnectStoredSource(core::Program& p);
+
+// Fills the window's controls from the connected library's table, or from
+// the user's settings when it has no definition there.
+void LoadDefinition(core::Program& p, forms::DorvaneLibSetup& w);
+
+// Saves what the controls show. Connects the source library (which stays
+// connected). Nothing is saved without a source library.
+void SaveDefinition(core::Program& p, forms::DorvaneLibSetup& w, bool uncommitted);
+
+// The definition the controls show, as the trigger is built from it.
+TriggerDefinition DefinitionOf(forms::DorvaneLibSetup& w);
+
+}  // namespace install

@@ -1,0 +1,79 @@
+#pragma once
+// The code of the library setup window "DorvaneLibSetup": its loading,
+// activation, list checks and closing steps, the two build commands
+// "&Build Library" and "&Make Triggers", and the trigger builder
+// DorvaneCreateTriggers. The main window shows it modally from "&Setup a
+// Library"; every showing loads it afresh.
+
+#include <string>
+#include <vector>
+
+#include "forms/lib_setup_window.h"
+#include "install/trigger_definition.h"
+
+namespace core {
+class Program;
+}
+
+namespace install {
+
+class LibrarySetup {
+public:
+    explicit LibrarySetup(core::Program& program);
+    ~LibrarySetup();
+    LibrarySetup(const LibrarySetup&) = delete;
+    LibrarySetup& operator=(const LibrarySetup&) = delete;
+
+    forms::DorvaneLibSetup& Window() { return w_; }
+    // Loads the window and, when that went well, shows it modally; the
+    // closing steps have run when it returns.
+    void Show();
+
+    // ---- The window ----------------------------------------------------------
+    void Form_Load();
+    void Form_Activate();
+    void SourceLibraryCombo_LostFocus();
+    void TargetLibraryCombo_LostFocus();
+    void ButtonCancel_Click();
+    void Form_Unload();
+
+    // ---- Installation ----------------------------------------------------------
+    void ButtonBuildLib_Click();
+    void ButtonBuildTriggers_Click();
+    // Drops and creates the queue trigger on PROFILE in the source library
+    // from the definition the controls show; true when the trigger is in
+    // place. The library connected before is connected again.
+    bool DorvaneCreateTriggers(const std::string& sourceLibrary);
+
+    // Whether the closing saves the definition to the user's settings rather
+    // than to the library's settings table.
+    bool DefinitionUncommitted = false;
+
+private:
+    // What a command puts back on every way out.
+    class CommandScope;
+    // Result of looking up the definition's entries.
+    enum class Lookup { Ready, Refused };
+    Lookup ResolveTarget(TriggerSelection& selection);
+    Lookup ResolveCriteria(const TriggerDefinition& definition, TriggerSelection& selection);
+    bool TriggerInPlace();
+    bool CreateQueueTable();
+    void RefreshCachedFacts();
+    void SetUniversalAccess();
+    void SetBuildButtons(bool loading);
+    int Ask(const std::string& text);
+    void Message(const std::string& text, int style);
+    void ExitAfterFailure();
+
+    core::Program& p_;
+    forms::DorvaneLibSetup w_;
+    // Kept by the loading for its exit after a failure.
+    std::string loadStatus_;
+    std::string loadLibrary_;
+    // A failed loading stores nothing and changes no source library.
+    bool loadFailed_ = false;
+    bool unloaded_ = true;
+    std::vector<int> connections_;
+};
+
+}  // namespace install

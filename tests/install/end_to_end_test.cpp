@@ -1,0 +1,119 @@
+// From "&Setup a Library" to the archived copy and back out: the setup
+// window, scripted on the headless host, installs the queue table and the
+// trigger in DOCS; a profile the DM saves there is queued by the trigger
+// only when it meets the definition; a run archives it into ARCHIVE; and
+// "&Remove a Library" takes the installation out again.
+
+#include <gtest/gtest.h>
+
+#include "app/dorvane_form.h"
+#include "dmsim/default_site.h"
+#include "dmsim/document_maker.h"
+#include "forms/lib_setup_window.h"
+#include "forms/main_window.h"
+#include "test_support/program_fixture.h"
+
+namespace install {
+namespace {
+
+using platform::mb::AnswerNo;
+using platform::mb::AnswerYes;
+
+class InstallEndToEndTest : public test_support::ProgramTest {
+protected:
+    void SetUp() override {
+        dmsim::CreateDefaultSite(dir_.path() / "site", true);
+        siteCreated_ = true;
+        Open();
+        emulator_->SetDialogHost(&app_->dmDialogs);
+        registry_->SaveSetting(core::kProductName, "General", "LogFile", LogPath());
+        app_->form.Form_Load();
+        window_->CheckLoop.SetValue(0);
+        window_->CheckDisplayErrors.SetValue(0);
+        window_->TextBatchSize.SetText("0");
+        ui_.ClearMessages();
+    }
+
+    int32_t NewDocument(const std::string& name, const std::string& type) {
+        dmsim::DocumentSpec spec;
+        spec.name = name;
+        spec.documentType = type;
+        spec.versions = {dmsim::Version("first")};
+        return dmsim::DocumentMaker(*emulator_, "DOCS").Create(spec);
+    }
+
+    std::vector<std::string> Queued() {
+        std::vector<std::string> out;
+        for (auto& r : Db("DOCS").Query("SELECT SID, TARGET_LIBRARY FROM DOCSADM.NEEDS_ARCHIVING ORDER BY SID").rows) {
+            out.push_back(dmsim::AsText(r[0]) + " " + dmsim::AsText(r[1]));
+        }
+        return out;
+    }
+
+    int32_t CopyOf(int32_t source) {
+        return static_cast<int32_t>(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG A JOIN "
+                                                     "DOCSADM.REMOTE_LIBRARIES RL ON RL.SYSTEM_ID = A.REF_LIBRARY "
+                                                     "WHERE RL.LIBRARY_NAME = 'DOCS' AND A.ACTIVITY_TYPE IN (0, 24) "
+                                                     "AND A.REF_DOCUMENT = " + std::to_string(source)));
+    }
+};
+
+TEST_F(InstallEndToEndTest, SetupQueuesARunArchivesRemovalTakesItOut) {
+    // The administrator picks the source, the target and the memos only.
+    ui_.OnModal("DorvaneLibSetup", [](forms::Window& window) {
+        auto& w = dynamic_cast<forms::DorvaneLibSetup&>(window);
+        w.SourceLibraryCombo.SetText("DOCS");
+        w.SourceLibraryCombo.lostFocus.Emit();
+        w.TargetLibraryCombo.SetText("ARCHIVE");
+        w.TargetLibraryCombo.lostFocus.Emit();
+        w.TextDocTypes.SetText("memo");
+        w.CheckDocTypes.SetValue(1);
+        w.ButtonBuildLib.Click();
+    });
+    ui_.AnswerMessages({AnswerYes, AnswerNo});  // set it up; a trigger is wanted
+    window_->MNSetup.Click();
+    ASSERT_EQ(ui_.Messages().size(), 3u);
+    EXPECT_EQ(ui_.Messages()[2].prompt.rfind("Dorvane Setup complete for DOCS", 0), 0u) << ui_.Messages()[2].prompt;
+    EXPECT_TRUE(window_->Enabled());
+    EXPECT_EQ(window_->SourceLibraryCombo.Text(), "DOCS");
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.DOCSCOLUMN WHERE TBNAME = 'NEEDS_ARCHIVING'"), 9);
+    ASSERT_TRUE(Queued().empty());
+
+    const int32_t memo = NewDocument("A memo saved after the setup", "MEMO");
+    const int32_t letter = NewDocument("A letter saved after the setup", "LETTER");
+    EXPECT_EQ(Queued(), std::vector<std::string>{std::to_string(memo) + " ARCHIVE"});
+
+    auto& box = window_->LibBox;
+    for (int i = 0; i < box.Count(); ++i) box.SetChecked(i, box.Item(i).text == "ARCHIVE");
+    window_->OptionCopy.Select();
+    app_->form.Button_Go_Click();
+    EXPECT_EQ(CopyOf(memo), 1);
+    EXPECT_EQ(CopyOf(letter), 0);
+    EXPECT_TRUE(Queued().empty());
+
+    // The next opening shows the definition kept in the library.
+    forms::DorvaneLibSetup* shown = nullptr;
+    ui_.OnModal("DorvaneLibSetup", [&](forms::Window& window) {
+        shown = dynamic_cast<forms::DorvaneLibSetup*>(&window);
+        EXPECT_EQ(shown->TargetLibraryCombo.Text(), "ARCHIVE");
+        EXPECT_EQ(shown->TextDocTypes.Text(), "memo");
+        EXPECT_TRUE(shown->ButtonBuildTriggers.Enabled());
+    });
+    window_->MNSetup.Click();
+    ASSERT_NE(shown, nullptr);
+
+    ui_.ClearMessages();
+    ui_.AnswerChoiceByText("DOCS");
+    ui_.AnswerMessages({AnswerYes, AnswerNo});  // remove; this library only
+    window_->MNRemove.Click();
+    EXPECT_EQ(ui_.Messages().back().prompt, "Finished removing Dorvane information from 1 libraries.");
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM sysobjects WHERE name IN ('NEEDS_ARCHIVING', "
+                            "'PROFILE_NEEDS_ARCHIVING')"),
+              0);
+    // Profiles are saved as before, with nothing to queue them.
+    NewDocument("A memo saved after the removal", "MEMO");
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.DOCSCOLUMN WHERE TBNAME = 'NEEDS_ARCHIVING'"), 0);
+}
+
+}  // namespace
+}  // namespace install

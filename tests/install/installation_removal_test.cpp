@@ -1,0 +1,100 @@
+// "&Remove a Library": from one library and from every library, with and
+// without queue rows, and the cached facts afterwards.
+
+#include <gtest/gtest.h>
+
+#include "install/install_fixture.h"
+#include "install/installation_removal.h"
+
+namespace install {
+namespace {
+
+using platform::mb::AnswerNo;
+using platform::mb::AnswerYes;
+
+class InstallationRemovalTest : public install_testing::InstallTest {
+protected:
+    void Install() {
+        ui_.AnswerMessages({AnswerYes, AnswerNo});
+        Press(&forms::DorvaneLibSetup::ButtonBuildLib);
+        ASSERT_TRUE(TriggerExists());
+        ui_.ClearMessages();
+    }
+    void Remove(std::initializer_list<int> answers, const std::string& library = "DOCS") {
+        ui_.AnswerChoiceByText(library);
+        ui_.AnswerMessages(answers);
+        InstallationRemoval(*program_).MNRemove_Click();
+    }
+    void QueueRows(int n) {
+        for (int i = 1; i <= n; ++i) {
+            Db("DOCS").Exec("INSERT INTO DOCSADM.NEEDS_ARCHIVING (SID, TARGET_LIBRARY, STATUS) VALUES (" +
+                            std::to_string(i) + ", 'ARCHIVE', 0)");
+        }
+    }
+};
+
+TEST_F(InstallationRemovalTest, FromOneLibraryWithQueueRows) {
+    Install();
+    QueueRows(2);
+    window_->CheckLogMethod.SetValue(0);
+    window_->LabelStatus.SetCaption("main");
+    ASSERT_TRUE(program_->ConnectLibrary("ARCHIVE"));
+    // R1 yes, R2 no (this library only), D7 yes.
+    Remove({AnswerYes, AnswerNo, AnswerYes});
+    ASSERT_EQ(Prompts().size(), 4u) << ::testing::PrintToString(Prompts());
+    EXPECT_EQ(Prompts()[2], "There are 2 NEEDS_ARCHIVING row(s) still pending for update in library DOCS - you "
+                            "cannot remove the table until you either post them or clear them.\r\nDo you want to "
+                            "clear them now?");
+    EXPECT_EQ(Prompts().back(), "Finished removing Dorvane information from 1 libraries.");
+    EXPECT_FALSE(QueueTableExists());
+    EXPECT_FALSE(TriggerExists());
+    EXPECT_EQ(DictionaryRows(), 0);
+    // The cached facts follow the table at once.
+    EXPECT_EQ(CachedQueueFlag("DOCS"), "0");
+    EXPECT_EQ(program_->ConnectedLibraryName(), "ARCHIVE");
+    EXPECT_EQ(window_->CheckLogMethod.Value(), 0);
+    EXPECT_EQ(window_->LabelStatus.Caption(), "main");
+    EXPECT_EQ(CountLines("DOCS Dorvane triggers and tables have been removed."), 1u);
+
+    // The setup window then offers the installation again.
+    ASSERT_TRUE(program_->ConnectLibrary("DOCS"));
+    EXPECT_FALSE(program_->facts.QueueTableExists);
+}
+
+TEST_F(InstallationRemovalTest, DecliningToClearRowsRemovesNothing) {
+    Install();
+    QueueRows(1);
+    Remove({AnswerYes, AnswerNo, AnswerNo});
+    EXPECT_EQ(Prompts().back(), "Notice: I did not remove Dorvane from the selected libraries.");
+    EXPECT_TRUE(QueueTableExists());
+    EXPECT_TRUE(TriggerExists());
+    EXPECT_EQ(DictionaryRows(), 10);
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING"), 1);
+}
+
+TEST_F(InstallationRemovalTest, FromEveryLibrary) {
+    Install();
+    // R1 yes, R2 yes: DOCS is cleaned (no rows), ARCHIVE has nothing to remove.
+    Remove({AnswerYes, AnswerYes}, "ARCHIVE");
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{
+                             "This procedure will remove the Dorvane Triggers and the associated tables from the "
+                             "library ARCHIVE. \r\n\r\nAre you absolutely certain that you want to do this?",
+                             "Tamsel can also check to make sure that these tables and triggers do not exist in any "
+                             "other libraries. Do you want to have Tamsel do this?",
+                             "Dorvane is not installed in library ARCHIVE",
+                             "Finished removing Dorvane information from 1 libraries."}));
+    EXPECT_FALSE(QueueTableExists());
+    EXPECT_FALSE(TriggerExists());
+}
+
+TEST_F(InstallationRemovalTest, OnlyAMemberOfAnAdministratorGroupMayRemove) {
+    Install();
+    Db("DOCS").Exec("UPDATE DOCSADM.GROUPS SET UNIV_ACCESS = 0 WHERE GROUP_ID = 'LAWYERS'");
+    Remove({AnswerYes, AnswerNo});
+    ASSERT_EQ(Prompts().size(), 4u) << ::testing::PrintToString(Prompts());
+    EXPECT_EQ(Prompts()[2], "Error: You are not authorized to administer Dorvane in library DOCS");
+    EXPECT_TRUE(QueueTableExists());
+}
+
+}  // namespace
+}  // namespace install
