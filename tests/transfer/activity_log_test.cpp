@@ -87,5 +87,25 @@ TEST_F(ActivityLogTest, WithoutTheActivityLogOnlyTheTransferEntriesAreWritten) {
               "Copied from #" + to_string(source));
 }
 
+// The DM dates its own rows of the new document while it creates it; the
+// clean-up at the end runs seconds later on a clock that moves.
+TEST_F(ActivityLogTest, TheDmsRowsOfTheNewDocumentGoWhileTheClockMoves) {
+    StartProgram();
+    Window().CheckActivityLog.SetValue(0);
+    const int32_t source = MakeDocument();
+    emulator_->SetClock([this] {
+        clock_.Advance(std::chrono::seconds(1));
+        return clock_.Now();
+    });
+    const int32_t copy = Transfer(source);
+    ASSERT_GT(copy, 0) << LogText();
+    EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE ACTIVITY_TYPE <> 0 AND DOCNUMBER = " +
+                                   to_string(copy)),
+              0)
+        << LogText();
+    EXPECT_EQ(Value("ARCHIVE", "SELECT ACTIVITY_DESC FROM DOCSADM.ACTIVITYLOG WHERE DOCNUMBER = " + to_string(copy)),
+              "Copied from #" + to_string(source));
+}
+
 }  // namespace
 }  // namespace transfer_test
