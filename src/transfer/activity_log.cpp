@@ -100,8 +100,10 @@ void DocumentTransfer::CopyActivityLog() {
         {"APPLICATION", "APPLICATION", "AP.SYSTEM_ID", "[OWNER].APPS AP", "AP.APPLICATION = '"},
         {"LIBRARY_NAME", "REF_LIBRARY", "RL.SYSTEM_ID", "[OWNER].REMOTE_LIBRARIES RL", "RL.LIBRARY_NAME = '"},
     };
-    auto date = [&](const char* placeholder) {
-        return SqlDate(oracle, std::string("#") + placeholder + "#");
+    // Filled with the whole date expression, NULL for a row without one.
+    auto date = [](const char* placeholder) { return std::string("#") + placeholder + "#"; };
+    auto isDate = [](const std::string& name) {
+        return name == "BILLED_ON" || name == "START_DATE" || name == "START_TIME";
     };
 
     for (const auto& row : v_.ActivityRows) {
@@ -124,7 +126,8 @@ void DocumentTransfer::CopyActivityLog() {
             const std::string name = core::Trim(v_.ActivityColumns[c]);
             const std::string value = core::StripQuotes(row[c].ToText());
             if (values.Has(name)) {
-                values.Fill(name, value.empty() && !values.Quoted(name) ? "0" : value);
+                if (isDate(name)) values.Fill(name, SqlDate(oracle, value));
+                else values.Fill(name, value.empty() && !values.Quoted(name) ? "0" : value);
                 continue;
             }
             if (value.empty()) continue;
