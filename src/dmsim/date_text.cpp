@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 #include <ctime>
+#include <vector>
 
 namespace dmsim {
 
@@ -12,6 +13,11 @@ namespace {
 
 constexpr std::array<const char*, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                                  "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+constexpr std::array<const char*, 12> kMonthNames = {"JANUARY", "FEBRUARY", "MARCH",     "APRIL",
+                                                     "MAY",     "JUNE",     "JULY",      "AUGUST",
+                                                     "SEPTEMBER", "OCTOBER", "NOVEMBER", "DECEMBER"};
+constexpr std::array<const char*, 12> kMonthTitles = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
@@ -22,40 +28,40 @@ int DaysInMonth(int y, int m) {
 
 bool Valid(const DateTime& d) {
     return d.year >= 1753 && d.year <= 9999 && d.month >= 1 && d.month <= 12 && d.day >= 1 &&
-           d.day <= DaysInMonth(d.year, d.month) && d.hour >= 0 && d.hour <= 23 &&
-           d.minute >= 0 && d.minute <= 59 && d.second >= 0 && d.second <= 59;
+           d.day <= DaysInMonth(d.year, d.month) && d.hour >= 0 && d.hour <= 23 && d.minute >= 0 &&
+           d.minute <= 59 && d.second >= 0 && d.second <= 59 && d.millisecond >= 0 && d.millisecond <= 999;
 }
 
-// Reads exactly n digits at pos.
-bool Digits(std::string_view s, size_t& pos, size_t n, int& out) {
-    if (pos + n > s.size()) return false;
+std::string Upper(std::string_view s) {
+    std::string out;
+    for (char c : s) out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool AllDigits(std::string_view s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int Number(std::string_view s) {
     int v = 0;
-    for (size_t i = 0; i < n; ++i) {
-        char c = s[pos + i];
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + (c - '0');
+    for (char c : s) v = v * 10 + (c - '0');
+    return v;
+}
+
+// 1 to 12 for a month's abbreviation or full name, else 0.
+int MonthOf(std::string_view word) {
+    const std::string w = Upper(word);
+    for (size_t m = 0; m < kMonths.size(); ++m) {
+        if (w == kMonths[m] || w == kMonthNames[m]) return static_cast<int>(m) + 1;
     }
-    out = v;
-    pos += n;
-    return true;
+    return 0;
 }
 
-bool Char(std::string_view s, size_t& pos, char c) {
-    if (pos >= s.size() || s[pos] != c) return false;
-    ++pos;
-    return true;
-}
-
-bool Time(std::string_view s, size_t& pos, DateTime& d) {
-    return Char(s, pos, ' ') && Digits(s, pos, 2, d.hour) && Char(s, pos, ':') &&
-           Digits(s, pos, 2, d.minute) && Char(s, pos, ':') && Digits(s, pos, 2, d.second);
-}
-
-std::string Format(const std::tm& tm) {
-    char buf[80];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900,
-                  tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
-    return buf;
+// A two-digit year as the server reads it (cut-off 2049).
+int FullYear(std::string_view digits) {
+    int y = Number(digits);
+    if (digits.size() <= 2) return y < 50 ? 2000 + y : 1900 + y;
+    return y;
 }
 
 // Days from 1970-01-01 of a civil date.
@@ -92,64 +98,317 @@ DateTime CivilFromSeconds(long long seconds) {
 }
 
 long long SecondsOf(const DateTime& d) {
-    return DaysFromCivil(d.year, d.month, d.day) * 86400 + d.hour * 3600 + d.minute * 60 +
-           d.second;
+    return DaysFromCivil(d.year, d.month, d.day) * 86400 + d.hour * 3600 + d.minute * 60 + d.second;
+}
+
+// Milliseconds in the server's 300ths of a second; 1000 carries into the
+// next second.
+DateTime Rounded(DateTime d, int milliseconds) {
+    const int ticks = (milliseconds * 3 + 5) / 10;
+    const int rounded = (ticks * 10 + 1) / 3;
+    if (rounded >= 1000) {
+        DateTime next = CivilFromSeconds(SecondsOf(d) + 1);
+        next.millisecond = 0;
+        return next;
+    }
+    d.millisecond = rounded;
+    return d;
+}
+
+std::optional<DateTime> FromTimePoint(TimePoint t, bool utc) {
+    const auto since = t.time_since_epoch();
+    const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
+    long long seconds = ms / 1000;
+    int rest = static_cast<int>(ms % 1000);
+    if (rest < 0) {
+        rest += 1000;
+        --seconds;
+    }
+    std::time_t tt = static_cast<std::time_t>(seconds);
+    std::tm tm{};
+    if (utc) gmtime_r(&tt, &tm);
+    else localtime_r(&tt, &tm);
+    DateTime d;
+    d.year = tm.tm_year + 1900;
+    d.month = tm.tm_mon + 1;
+    d.day = tm.tm_mday;
+    d.hour = tm.tm_hour;
+    d.minute = tm.tm_min;
+    d.second = tm.tm_sec;
+    return Rounded(d, rest);
+}
+
+// hh:mi[:ss[.fff | :fff]], the hour alone when am/pm follow; false for
+// anything else.
+bool ReadTime(std::string text, DateTime& d) {
+    std::string upper = Upper(text);
+    int half = 0;  // 1 am, 2 pm
+    if (upper.size() >= 2 && (upper.ends_with("AM") || upper.ends_with("PM"))) {
+        half = upper.ends_with("AM") ? 1 : 2;
+        upper.resize(upper.size() - 2);
+        while (!upper.empty() && upper.back() == ' ') upper.pop_back();
+    }
+    std::string fraction;
+    bool fractionIsMs = false;
+    if (auto dot = upper.find('.'); dot != std::string::npos) {
+        fraction = upper.substr(dot + 1);
+        upper.resize(dot);
+        if (!AllDigits(fraction)) return false;
+    }
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t colon = upper.find(':', start);
+        parts.push_back(upper.substr(start, colon == std::string::npos ? std::string::npos : colon - start));
+        if (colon == std::string::npos) break;
+        start = colon + 1;
+    }
+    if (parts.size() == 4 && fraction.empty()) {
+        fraction = parts.back();
+        fractionIsMs = true;
+        parts.pop_back();
+    }
+    if (parts.size() > 3 || (parts.size() == 1 && half == 0)) return false;
+    for (const auto& p : parts) {
+        if (!AllDigits(p) || p.size() > 2) return false;
+    }
+    if (!fraction.empty() && (parts.size() != 3 || !AllDigits(fraction) || fraction.size() > 3)) return false;
+    d.hour = Number(parts[0]);
+    d.minute = parts.size() > 1 ? Number(parts[1]) : 0;
+    d.second = parts.size() > 2 ? Number(parts[2]) : 0;
+    int ms = 0;
+    if (!fraction.empty()) {
+        ms = Number(fraction);
+        if (!fractionIsMs) {
+            for (size_t k = fraction.size(); k < 3; ++k) ms *= 10;
+        }
+    }
+    if (half != 0) {
+        if (d.hour < 1 || d.hour > 12) return false;
+        if (d.hour == 12) d.hour = 0;
+        if (half == 2) d.hour += 12;
+    }
+    if (d.hour > 23 || d.minute > 59 || d.second > 59 || ms > 999) return false;
+    d.millisecond = ms;
+    return true;
+}
+
+// The date part alone; the year, month and day of d.
+bool ReadDate(const std::vector<std::string>& words, DateTime& d) {
+    if (words.empty()) {
+        d.year = 1900;
+        d.month = 1;
+        d.day = 1;
+        return true;
+    }
+    if (words.size() == 1) {
+        const std::string& w = words[0];
+        if (AllDigits(w)) {
+            if (w.size() == 8) {
+                d.year = Number(w.substr(0, 4));
+                d.month = Number(w.substr(4, 2));
+                d.day = Number(w.substr(6, 2));
+                return true;
+            }
+            if (w.size() == 6) {
+                d.year = FullYear(w.substr(0, 2));
+                d.month = Number(w.substr(2, 2));
+                d.day = Number(w.substr(4, 2));
+                return true;
+            }
+            if (w.size() == 4) {
+                d.year = Number(w);
+                d.month = 1;
+                d.day = 1;
+                return true;
+            }
+            return false;
+        }
+        // Three parts apart by one of "/", "-" or ".".
+        char sep = 0;
+        for (char c : w) {
+            if (c == '/' || c == '-' || c == '.') {
+                sep = c;
+                break;
+            }
+        }
+        if (sep == 0) return false;
+        std::vector<std::string> parts;
+        size_t start = 0;
+        for (;;) {
+            size_t at = w.find(sep, start);
+            parts.push_back(w.substr(start, at == std::string::npos ? std::string::npos : at - start));
+            if (at == std::string::npos) break;
+            start = at + 1;
+        }
+        if (parts.size() != 3) return false;
+        if (AllDigits(parts[0]) && AllDigits(parts[1]) && AllDigits(parts[2])) {
+            if (parts[0].size() == 4) {
+                if (parts[1].size() > 2 || parts[2].size() > 2) return false;
+                d.year = Number(parts[0]);
+                d.month = Number(parts[1]);
+                d.day = Number(parts[2]);
+                return true;
+            }
+            // A US English session reads month, day, year.
+            if (parts[0].size() > 2 || parts[1].size() > 2 || (parts[2].size() != 2 && parts[2].size() != 4)) {
+                return false;
+            }
+            d.month = Number(parts[0]);
+            d.day = Number(parts[1]);
+            d.year = FullYear(parts[2]);
+            return true;
+        }
+        // dd-Mon-yyyy
+        if (AllDigits(parts[0]) && parts[0].size() <= 2 && MonthOf(parts[1]) && AllDigits(parts[2]) &&
+            (parts[2].size() == 2 || parts[2].size() == 4)) {
+            d.day = Number(parts[0]);
+            d.month = MonthOf(parts[1]);
+            d.year = FullYear(parts[2]);
+            return true;
+        }
+        return false;
+    }
+    // Words with a month's name: "Mon dd yyyy", "dd Mon yyyy", "yyyy Mon dd",
+    // "Mon yyyy".
+    size_t monthAt = words.size();
+    for (size_t k = 0; k < words.size(); ++k) {
+        if (MonthOf(words[k])) {
+            if (monthAt != words.size()) return false;
+            monthAt = k;
+        }
+    }
+    if (monthAt == words.size() || words.size() > 3) return false;
+    std::vector<std::string> numbers;
+    for (size_t k = 0; k < words.size(); ++k) {
+        if (k == monthAt) continue;
+        if (!AllDigits(words[k])) return false;
+        numbers.push_back(words[k]);
+    }
+    d.month = MonthOf(words[monthAt]);
+    if (numbers.size() == 1) {
+        if (numbers[0].size() != 4) return false;
+        d.year = Number(numbers[0]);
+        d.day = 1;
+        return true;
+    }
+    if (numbers[0].size() == 4 && monthAt == 1) {
+        d.year = Number(numbers[0]);
+        if (numbers[1].size() > 2) return false;
+        d.day = Number(numbers[1]);
+        return true;
+    }
+    if (numbers[0].size() > 2 || (numbers[1].size() != 2 && numbers[1].size() != 4)) return false;
+    d.day = Number(numbers[0]);
+    d.year = FullYear(numbers[1]);
+    return true;
+}
+
+bool IsTimeWord(const std::string& w) {
+    const std::string u = Upper(w);
+    if (w.find(':') != std::string::npos) return true;
+    if (u == "AM" || u == "PM") return true;
+    return u.size() > 2 && (u.ends_with("AM") || u.ends_with("PM")) && AllDigits(u.substr(0, u.size() - 2));
+}
+
+std::optional<DateTime> Parse(std::string_view input, bool emptyIsBase) {
+    std::string text(input);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
+    size_t first = 0;
+    while (first < text.size() && std::isspace(static_cast<unsigned char>(text[first]))) ++first;
+    text = text.substr(first);
+    if (text.empty()) {
+        if (!emptyIsBase) return std::nullopt;
+        DateTime d;
+        d.year = 1900;
+        d.month = 1;
+        d.day = 1;
+        return d;
+    }
+    // yyyy-mm-ddThh:mi:ss[.mmm]
+    if (text.size() > 10 && (text[10] == 'T' || text[10] == 't') && AllDigits(text.substr(0, 4)) && text[4] == '-') {
+        text[10] = ' ';
+    }
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : text) {
+        if (c == ' ' || c == ',' || c == '\t') {
+            if (!word.empty()) words.push_back(word);
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    if (!word.empty()) words.push_back(word);
+    // The time is the words from the first one with a colon or am/pm on.
+    size_t timeAt = words.size();
+    for (size_t k = 0; k < words.size(); ++k) {
+        if (IsTimeWord(words[k])) {
+            timeAt = k;
+            break;
+        }
+    }
+    DateTime d;
+    if (timeAt < words.size()) {
+        std::string time;
+        for (size_t k = timeAt; k < words.size(); ++k) time += words[k];
+        if (!ReadTime(time, d)) return std::nullopt;
+    }
+    std::vector<std::string> dateWords(words.begin(), words.begin() + static_cast<long>(timeAt));
+    if (!ReadDate(dateWords, d)) return std::nullopt;
+    const int ms = d.millisecond;
+    d.millisecond = 0;
+    if (!Valid(d)) return std::nullopt;
+    d = Rounded(d, ms);
+    if (!Valid(d)) return std::nullopt;
+    return d;
 }
 
 }  // namespace
 
-std::string FormatUtc(TimePoint t) {
-    std::time_t tt = std::chrono::system_clock::to_time_t(t);
-    std::tm tm{};
-    gmtime_r(&tt, &tm);
-    return Format(tm);
-}
+std::string FormatUtc(TimePoint t) { return FormatDateTime(*FromTimePoint(t, true)); }
 
-std::string FormatLocal(TimePoint t) {
-    std::time_t tt = std::chrono::system_clock::to_time_t(t);
-    std::tm tm{};
-    localtime_r(&tt, &tm);
-    return Format(tm);
-}
+std::string FormatLocal(TimePoint t) { return FormatDateTime(*FromTimePoint(t, false)); }
 
 std::string FormatDateTime(const DateTime& d) {
     char buf[80];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day, d.hour,
-                  d.minute, d.second);
+    if (d.millisecond != 0) {
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", d.year, d.month, d.day, d.hour,
+                      d.minute, d.second, d.millisecond);
+    } else {
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day, d.hour,
+                      d.minute, d.second);
+    }
     return buf;
 }
 
-std::optional<DateTime> ParseDateTime(std::string_view text) {
-    DateTime d;
-    size_t pos = 0;
-    if (text.size() == 19 && text[4] == '-') {
-        // YYYY-MM-DD HH:MM:SS
-        if (Digits(text, pos, 4, d.year) && Char(text, pos, '-') && Digits(text, pos, 2, d.month) &&
-            Char(text, pos, '-') && Digits(text, pos, 2, d.day) && Time(text, pos, d) &&
-            pos == text.size() && Valid(d)) {
-            return d;
-        }
-        return std::nullopt;
+std::string FormatDefault(const DateTime& d) {
+    const int hour12 = d.hour % 12 == 0 ? 12 : d.hour % 12;
+    char buf[80];
+    std::snprintf(buf, sizeof buf, "%s %2d %04d %2d:%02d%s", kMonthTitles[static_cast<size_t>(d.month - 1)], d.day,
+                  d.year, hour12, d.minute, d.hour < 12 ? "AM" : "PM");
+    return buf;
+}
+
+std::string ToClientText(const std::string& text) {
+    // "YYYY-MM-DD HH:MM:SS.fff"
+    if (text.size() == 23 && text[4] == '-' && text[7] == '-' && text[10] == ' ' && text[13] == ':' &&
+        text[16] == ':' && text[19] == '.' && AllDigits(text.substr(20)) && AllDigits(text.substr(0, 4))) {
+        return text.substr(0, 19);
     }
-    // DD-MMM-YYYY HH:MM:SS (the day may have one digit)
-    size_t dayDigits = text.size() >= 2 && text[1] == '-' ? 1 : 2;
-    if (!Digits(text, pos, dayDigits, d.day) || !Char(text, pos, '-')) return std::nullopt;
-    if (pos + 3 > text.size()) return std::nullopt;
-    std::string month;
-    for (size_t i = 0; i < 3; ++i) {
-        month += static_cast<char>(std::toupper(static_cast<unsigned char>(text[pos + i])));
-    }
-    pos += 3;
-    d.month = 0;
-    for (size_t m = 0; m < kMonths.size(); ++m) {
-        if (month == kMonths[m]) d.month = static_cast<int>(m) + 1;
-    }
-    if (d.month == 0) return std::nullopt;
-    if (Char(text, pos, '-') && Digits(text, pos, 4, d.year) && Time(text, pos, d) &&
-        pos == text.size() && Valid(d)) {
-        return d;
-    }
-    return std::nullopt;
+    return text;
+}
+
+std::optional<DateTime> ParseDateTime(std::string_view text) { return Parse(text, false); }
+
+std::optional<DateTime> ConvertToDateTime(std::string_view text) { return Parse(text, true); }
+
+std::optional<DateTime> DaysToDateTime(long long days) {
+    DateTime base;
+    base.year = 1900;
+    base.month = 1;
+    base.day = 1;
+    return AddToDate(base, "day", days);
 }
 
 std::optional<DateTime> AddToDate(const DateTime& d, std::string_view part, long long amount) {
@@ -158,10 +417,23 @@ std::optional<DateTime> AddToDate(const DateTime& d, std::string_view part, long
     if (p == "year" || p == "yy" || p == "yyyy" || p == "month" || p == "mm" || p == "m") {
         long long months = (p == "year" || p == "yy" || p == "yyyy") ? amount * 12 : amount;
         long long total = static_cast<long long>(d.year) * 12 + (d.month - 1) + months;
+        if (total < 0 || total > 10000LL * 12) return std::nullopt;
         DateTime r = d;
         r.year = static_cast<int>(total / 12);
         r.month = static_cast<int>(total % 12) + 1;
         r.day = std::min(d.day, DaysInMonth(r.year, r.month));
+        if (!Valid(r)) return std::nullopt;
+        return r;
+    }
+    if (p == "millisecond" || p == "ms") {
+        long long total = SecondsOf(d) * 1000 + d.millisecond + amount;
+        long long seconds = total / 1000;
+        long long ms = total % 1000;
+        if (ms < 0) {
+            ms += 1000;
+            --seconds;
+        }
+        DateTime r = Rounded(CivilFromSeconds(seconds), static_cast<int>(ms));
         if (!Valid(r)) return std::nullopt;
         return r;
     }
@@ -171,7 +443,10 @@ std::optional<DateTime> AddToDate(const DateTime& d, std::string_view part, long
     else if (p == "minute" || p == "mi" || p == "n") unit = 60;
     else if (p == "second" || p == "ss" || p == "s") unit = 1;
     else return std::nullopt;
+    // Beyond any valid date; keeps the multiplication in range.
+    if (amount > 4000000000LL || amount < -4000000000LL) return std::nullopt;
     DateTime r = CivilFromSeconds(SecondsOf(d) + unit * amount);
+    r.millisecond = d.millisecond;
     if (!Valid(r)) return std::nullopt;
     return r;
 }

@@ -1,8 +1,10 @@
 #pragma once
-// Date-time values of the emulated libraries: stored and returned as the text
-// "YYYY-MM-DD HH:MM:SS" in UTC, second precision. Dates the program writes
-// back arrive either in that form or as "DD-MMM-YYYY HH:MM:SS" with an
-// English month abbreviation.
+// Date-time values of the emulated libraries: stored as the text
+// "YYYY-MM-DD HH:MM:SS" in UTC, with ".fff" when the milliseconds are not 0
+// (so that the texts of two times compare as the times do), and handed to
+// the program to the second. Texts become dates by SQL Server's rules for a
+// US English session ("yyyy-mm-dd hh:mi:ss.mmm", "yyyymmdd", "mm/dd/yyyy",
+// "dd-Mon-yyyy hh:mi:ss", "Mon dd yyyy hh:miPM", ...).
 
 #include <chrono>
 #include <functional>
@@ -18,20 +20,33 @@ using ClockFn = std::function<TimePoint()>;
 
 struct DateTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    // 0 to 997, in the server's steps of a 300th of a second.
+    int millisecond = 0;
 };
 
-// "YYYY-MM-DD HH:MM:SS" of a time point in UTC.
+// The stored text of a time point in UTC.
 std::string FormatUtc(TimePoint t);
 // The same in the process's local time zone.
 std::string FormatLocal(TimePoint t);
 std::string FormatDateTime(const DateTime& d);
+// The server's text of a date cast to a text: "Mar  5 2021  2:30PM".
+std::string FormatDefault(const DateTime& d);
+// A stored date text as the DM client hands it over: to the second. Any
+// other text is returned as it is.
+std::string ToClientText(const std::string& text);
 
-// Reads either accepted form; nothing for any other text or an impossible
-// date.
+// Reads a date text by the server's rules (blanks around it allowed);
+// nothing for an empty text, any other text or an impossible date.
 std::optional<DateTime> ParseDateTime(std::string_view text);
+// The server's conversion of a text: as ParseDateTime, but an empty or blank
+// text is 1900-01-01 00:00:00.
+std::optional<DateTime> ConvertToDateTime(std::string_view text);
+// The server's conversion of a number of days since 1900-01-01.
+std::optional<DateTime> DaysToDateTime(long long days);
 
 // Adds an amount of a date part ("year", "month", "day", "hour", "minute",
-// "second" and their short forms); nothing for an unknown part.
+// "second", "millisecond" and their short forms); nothing for an unknown
+// part or a result out of range.
 std::optional<DateTime> AddToDate(const DateTime& d, std::string_view part, long long amount);
 
 }  // namespace dmsim

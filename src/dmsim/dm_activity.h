@@ -1,9 +1,8 @@
 #pragma once
 // The ACTIVITYLOG rows the DM writes of its own accord: when it creates a
 // profile or a folder and when it adds a version. They carry the logged-on
-// user as AUTHOR and TYPIST and the emulator's clock (UTC, whole seconds) as
-// START_DATE, the same clock GETUTCDATE() reads, so the program's clean-up
-// by "START_DATE = GETUTCDATE()" finds them under a frozen clock.
+// user as AUTHOR and TYPIST and the emulator's clock (UTC, with its
+// milliseconds) as START_DATE, the same clock GETUTCDATE() reads.
 //
 // Activity types are the emulator's: 2 profile created, 3 version created
 // (never 0, 24 or 25, the program's own entries).

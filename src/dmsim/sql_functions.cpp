@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "dmsim/collation.h"
 #include "dmsim/date_text.h"
 #include "dmsim/library_db.h"
 
@@ -71,9 +72,18 @@ std::string IntConversionError(const std::string& text) {
            "' to data type int.";
 }
 
-// a + b with SQL Server's meaning: numbers add, texts concatenate, NULL
-// wins, a text meeting a number must read as that number.
-void AddFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+constexpr const char* kIntOverflow = "Arithmetic overflow error converting expression to data type int.";
+constexpr const char* kBigintOverflow = "Arithmetic overflow error converting expression to data type bigint.";
+
+bool InInt(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
+
+enum class Op { Add, Subtract, Multiply, Divide, Modulo };
+
+// a <op> b with SQL Server's meaning: NULL wins, a text meeting a number
+// must read as that number, whole numbers stay whole and overflow as an int
+// does (as a bigint once either side is beyond an int), and a division by 0
+// fails. "+" of two texts concatenates.
+void Arithmetic(sqlite3_context* ctx, sqlite3_value** argv, Op op) {
     int ta = sqlite3_value_type(argv[0]);
     int tb = sqlite3_value_type(argv[1]);
     if (ta == SQLITE_NULL || tb == SQLITE_NULL) {
@@ -85,7 +95,13 @@ void AddFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
         return;
     }
     if (ta == SQLITE_TEXT && tb == SQLITE_TEXT) {
-        ResultText(ctx, Text(argv[0]) + Text(argv[1]));
+        if (op == Op::Add) {
+            ResultText(ctx, Text(argv[0]) + Text(argv[1]));
+        } else {
+            static const char* names[] = {"add", "subtract", "multiply", "divide", "modulo"};
+            Fail(ctx, 8117, std::string("Operand data type varchar is invalid for ") + names[static_cast<int>(op)] +
+                                " operator.");
+        }
         return;
     }
     bool anyReal = ta == SQLITE_FLOAT || tb == SQLITE_FLOAT;
@@ -122,19 +138,66 @@ void AddFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     int64_t ia = 0, ib = 0;
     if (!number(argv[0], ta, da, ia) || !number(argv[1], tb, db, ib)) return;
     if (anyReal) {
-        sqlite3_result_double(ctx, da + db);
+        double r = 0;
+        switch (op) {
+            case Op::Add: r = da + db; break;
+            case Op::Subtract: r = da - db; break;
+            case Op::Multiply: r = da * db; break;
+            case Op::Divide:
+                if (db == 0) {
+                    Fail(ctx, 8134, "Divide by zero error encountered.");
+                    return;
+                }
+                r = da / db;
+                break;
+            case Op::Modulo:
+                if (db == 0) {
+                    Fail(ctx, 8134, "Divide by zero error encountered.");
+                    return;
+                }
+                r = std::fmod(da, db);
+                break;
+        }
+        if (!std::isfinite(r)) {
+            Fail(ctx, 8115, "Arithmetic overflow error converting expression to data type float.");
+            return;
+        }
+        sqlite3_result_double(ctx, r);
         return;
     }
-    int64_t sum = 0;
-    if (__builtin_add_overflow(ia, ib, &sum)) {
-        Fail(ctx, 8115, "Arithmetic overflow error converting expression to data type bigint.");
+    const bool ints = InInt(ia) && InInt(ib);
+    int64_t r = 0;
+    bool overflow = false;
+    switch (op) {
+        case Op::Add: overflow = __builtin_add_overflow(ia, ib, &r); break;
+        case Op::Subtract: overflow = __builtin_sub_overflow(ia, ib, &r); break;
+        case Op::Multiply: overflow = __builtin_mul_overflow(ia, ib, &r); break;
+        case Op::Divide:
+        case Op::Modulo:
+            if (ib == 0) {
+                Fail(ctx, 8134, "Divide by zero error encountered.");
+                return;
+            }
+            overflow = ia == INT64_MIN && ib == -1;
+            if (!overflow) r = op == Op::Divide ? ia / ib : ia % ib;
+            break;
+    }
+    if (overflow || (ints && !InInt(r))) {
+        Fail(ctx, 8115, ints ? kIntOverflow : kBigintOverflow);
         return;
     }
-    sqlite3_result_int64(ctx, sum);
+    sqlite3_result_int64(ctx, r);
 }
 
+void AddFunction(sqlite3_context* ctx, int, sqlite3_value** argv) { Arithmetic(ctx, argv, Op::Add); }
+void SubtractFunction(sqlite3_context* ctx, int, sqlite3_value** argv) { Arithmetic(ctx, argv, Op::Subtract); }
+void MultiplyFunction(sqlite3_context* ctx, int, sqlite3_value** argv) { Arithmetic(ctx, argv, Op::Multiply); }
+void DivideFunction(sqlite3_context* ctx, int, sqlite3_value** argv) { Arithmetic(ctx, argv, Op::Divide); }
+void ModuloFunction(sqlite3_context* ctx, int, sqlite3_value** argv) { Arithmetic(ctx, argv, Op::Modulo); }
+
 // dm_cast(value, kind, strict, length): CAST (strict, fails on bad input)
-// and TRY_CAST (NULL on bad input) for DATETIME, INT, FLOAT and VARCHAR.
+// and TRY_CAST (NULL on bad input) for DATETIME, INT (32 bits), BIGINT,
+// FLOAT and VARCHAR; DATETEXT is VARCHAR of a value known to be a date.
 void CastFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     int type = sqlite3_value_type(argv[0]);
     std::string kind = Text(argv[1]);
@@ -143,44 +206,64 @@ void CastFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
         sqlite3_result_null(ctx);
         return;
     }
+    auto refuse = [&](int32_t number, const std::string& message) {
+        if (strict) Fail(ctx, number, message);
+        else sqlite3_result_null(ctx);
+    };
     std::string text = Text(argv[0]);
     if (kind == "DATETIME") {
         std::optional<DateTime> d;
-        if (type == SQLITE_TEXT) d = ParseDateTime(TrimBlanks(text));
+        if (type == SQLITE_TEXT) d = ConvertToDateTime(text);
+        else if (type == SQLITE_INTEGER) d = DaysToDateTime(sqlite3_value_int64(argv[0]));
+        else if (type == SQLITE_FLOAT) {
+            const double days = sqlite3_value_double(argv[0]);
+            if (std::isfinite(days) && std::fabs(days) < 3e6) {
+                const double whole = std::floor(days);
+                d = DaysToDateTime(static_cast<long long>(whole));
+                if (d) d = AddToDate(*d, "ms", std::llround((days - whole) * 86400000.0));
+            }
+        }
         if (d) {
             ResultText(ctx, FormatDateTime(*d));
-        } else if (strict) {
-            Fail(ctx, 241, "Conversion failed when converting date and/or time from character string.");
+        } else if (type == SQLITE_TEXT) {
+            refuse(241, "Conversion failed when converting date and/or time from character string.");
         } else {
-            sqlite3_result_null(ctx);
+            refuse(8115, "Arithmetic overflow error converting expression to data type datetime.");
         }
         return;
     }
-    if (kind == "INT") {
+    if (kind == "INT" || kind == "BIGINT") {
+        const bool narrow = kind == "INT";
+        const char* overflow = narrow ? kIntOverflow : kBigintOverflow;
         if (type == SQLITE_INTEGER) {
-            sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0]));
+            const int64_t v = sqlite3_value_int64(argv[0]);
+            if (narrow && !InInt(v)) {
+                refuse(8115, overflow);
+                return;
+            }
+            sqlite3_result_int64(ctx, v);
             return;
         }
         if (type == SQLITE_FLOAT) {
-            sqlite3_result_int64(ctx, static_cast<int64_t>(std::trunc(sqlite3_value_double(argv[0]))));
+            const double v = std::trunc(sqlite3_value_double(argv[0]));
+            const double limit = narrow ? 2147483648.0 : 9223372036854775808.0;
+            if (!(v < limit && v >= -limit)) {
+                refuse(8115, overflow);
+                return;
+            }
+            sqlite3_result_int64(ctx, static_cast<int64_t>(v));
             return;
         }
         auto v = TextToInt(text);
-        if (v && (*v < INT32_MIN || *v > INT32_MAX)) {
-            if (strict) {
-                Fail(ctx, 248, "The conversion of the varchar value '" + text +
-                                   "' overflowed an int column.");
-            } else {
-                sqlite3_result_null(ctx);
-            }
+        if (v && narrow && !InInt(*v)) {
+            refuse(248, "The conversion of the varchar value '" + text + "' overflowed an int column.");
             return;
         }
         if (v) {
             sqlite3_result_int64(ctx, *v);
-        } else if (strict) {
-            Fail(ctx, 245, IntConversionError(text));
         } else {
-            sqlite3_result_null(ctx);
+            refuse(245, narrow ? IntConversionError(text)
+                               : "Error converting data type varchar to bigint.");
         }
         return;
     }
@@ -192,18 +275,17 @@ void CastFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
         auto v = TextToDouble(text);
         if (v) {
             sqlite3_result_double(ctx, *v);
-        } else if (strict) {
-            Fail(ctx, 8114, "Error converting data type varchar to float.");
         } else {
-            sqlite3_result_null(ctx);
+            refuse(8114, "Error converting data type varchar to float.");
         }
         return;
     }
-    // VARCHAR(length): SQL Server cuts the text to the length.
-    int64_t length = sqlite3_value_int64(argv[3]);
-    if (length > 0 && static_cast<int64_t>(text.size()) > length) {
-        text.resize(static_cast<size_t>(length));
+    if (kind == "DATETEXT" && type == SQLITE_TEXT) {
+        if (auto d = ParseDateTime(text)) text = FormatDefault(*d);
     }
+    // VARCHAR(length): SQL Server cuts the text to the length in characters.
+    int64_t length = sqlite3_value_int64(argv[3]);
+    if (length > 0) text = FirstCharacters(text, static_cast<size_t>(length));
     ResultText(ctx, text);
 }
 
@@ -284,17 +366,118 @@ void DateAddFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
         return;
     }
     std::string part = Text(argv[0]);
-    auto date = ParseDateTime(TrimBlanks(Text(argv[2])));
+    auto date = ConvertToDateTime(Text(argv[2]));
     if (!date) {
         Fail(ctx, 241, "Conversion failed when converting date and/or time from character string.");
         return;
     }
     auto result = AddToDate(*date, part, sqlite3_value_int64(argv[1]));
     if (!result) {
-        Fail(ctx, 155, "'" + part + "' is not a recognized dateadd option.");
+        if (AddToDate(*date, part, 0)) {
+            Fail(ctx, 517, "Adding a value to a 'datetime' column caused an overflow.");
+        } else {
+            Fail(ctx, 155, "'" + part + "' is not a recognized dateadd option.");
+        }
         return;
     }
     ResultText(ctx, FormatDateTime(*result));
+}
+
+bool CaseInsensitive(sqlite3_context* ctx) { return !Db(ctx).CaseSensitive(); }
+
+void UpperFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) return sqlite3_result_value(ctx, argv[0]);
+    ResultText(ctx, UpperText(Text(argv[0])));
+}
+
+void LowerFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) return sqlite3_result_value(ctx, argv[0]);
+    ResultText(ctx, LowerText(Text(argv[0])));
+}
+
+// CHARINDEX(needle, haystack [, start]) in the library's collation.
+void CharIndexFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    for (int k = 0; k < argc; ++k) {
+        if (sqlite3_value_type(argv[k]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    }
+    const long long start = argc > 2 ? sqlite3_value_int64(argv[2]) : 1;
+    sqlite3_result_int64(ctx, FindText(Text(argv[0]), Text(argv[1]), start, CaseInsensitive(ctx)));
+}
+
+// REPLACE(text, from, to) in the library's collation.
+void ReplaceFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    for (int k = 0; k < 3; ++k) {
+        if (sqlite3_value_type(argv[k]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    }
+    ResultText(ctx, ReplaceText(Text(argv[0]), Text(argv[1]), Text(argv[2]), CaseInsensitive(ctx)));
+}
+
+// x LIKE pattern [ESCAPE e], which SQLite hands over as like(pattern, x, e).
+void LikeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    for (int k = 0; k < argc; ++k) {
+        if (sqlite3_value_type(argv[k]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    }
+    int escape = -1;
+    if (argc > 2) {
+        const std::string e = Text(argv[2]);
+        if (CharacterCount(e) != 1) {
+            Fail(ctx, 506, "The invalid escape character \"" + e + "\" was specified in a LIKE predicate.");
+            return;
+        }
+        escape = static_cast<unsigned char>(e[0]);
+        if (escape >= 0x80) {
+            Fail(ctx, 50000, "The emulator does not run an escape character beyond ASCII.");
+            return;
+        }
+    }
+    sqlite3_result_int(ctx, LikeMatch(Text(argv[0]), Text(argv[1]), CaseInsensitive(ctx), escape) ? 1 : 0);
+}
+
+// AVG as the server computes it: whole numbers give a whole number.
+struct Average {
+    double realSum = 0;
+    int64_t intSum = 0;
+    int64_t count = 0;
+    bool real = false;
+    bool overflow = false;
+};
+
+void AverageStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    auto* a = static_cast<Average*>(sqlite3_aggregate_context(ctx, sizeof(Average)));
+    if (!a) return sqlite3_result_error_nomem(ctx);
+    const int type = sqlite3_value_type(argv[0]);
+    if (type == SQLITE_NULL) return;
+    if (type == SQLITE_INTEGER) {
+        const int64_t v = sqlite3_value_int64(argv[0]);
+        a->overflow = a->overflow || __builtin_add_overflow(a->intSum, v, &a->intSum);
+        a->realSum += static_cast<double>(v);
+    } else if (type == SQLITE_FLOAT) {
+        a->real = true;
+        a->realSum += sqlite3_value_double(argv[0]);
+    } else {
+        auto v = TextToDouble(Text(argv[0]));
+        if (!v) return Fail(ctx, 8117, "Operand data type varchar is invalid for avg operator.");
+        a->real = true;
+        a->realSum += *v;
+    }
+    ++a->count;
+}
+
+void AverageFinal(sqlite3_context* ctx) {
+    auto* a = static_cast<Average*>(sqlite3_aggregate_context(ctx, 0));
+    if (!a || a->count == 0) return sqlite3_result_null(ctx);
+    if (a->real) return sqlite3_result_double(ctx, a->realSum / static_cast<double>(a->count));
+    if (a->overflow) return Fail(ctx, 8115, kIntOverflow);
+    sqlite3_result_int64(ctx, a->intSum / a->count);
+}
+
+// The library's text comparison (see collation.h) under SQLite's name
+// NOCASE, which the text columns of a case-insensitive library carry.
+int NoCaseCollation(void*, int na, const void* a, int nb, const void* b) {
+    return CompareText(std::string_view(static_cast<const char*>(a), static_cast<size_t>(na)),
+                       std::string_view(static_cast<const char*>(b), static_cast<size_t>(nb)), true);
 }
 
 void Register(LibraryDb& db, const char* name, int args, bool deterministic,
@@ -337,6 +520,22 @@ void RegisterSqlFunctions(LibraryDb& db) {
     Register(db, "dm_object_id", 1, false, ObjectIdFunction);
     Register(db, "dm_object_hash", 1, true, ObjectHashFunction);
     Register(db, "dm_dateadd", 3, true, DateAddFunction);
+    Register(db, "dm_subtract", 2, true, SubtractFunction);
+    Register(db, "dm_multiply", 2, true, MultiplyFunction);
+    Register(db, "dm_divide", 2, true, DivideFunction);
+    Register(db, "dm_modulo", 2, true, ModuloFunction);
+    Register(db, "dm_upper", 1, true, UpperFunction);
+    Register(db, "dm_lower", 1, true, LowerFunction);
+    Register(db, "dm_charindex", 2, true, CharIndexFunction);
+    Register(db, "dm_charindex", 3, true, CharIndexFunction);
+    Register(db, "dm_replace", 3, true, ReplaceFunction);
+    Register(db, "like", 2, true, LikeFunction);
+    Register(db, "like", 3, true, LikeFunction);
+    sqlite3* handle = db.Connection().Handle();
+    int rc = sqlite3_create_function_v2(handle, "dm_avg", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, nullptr,
+                                        AverageStep, AverageFinal, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_create_collation_v2(handle, "NOCASE", SQLITE_UTF8, nullptr, NoCaseCollation, nullptr);
+    if (rc != SQLITE_OK) db.Connection().Throw(rc);
 }
 
 }  // namespace dmsim

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cctype>
+#include <cstdlib>
+#include <optional>
 #include <unordered_set>
 
 #include "dmsim/text.h"
@@ -108,16 +110,16 @@ struct FunctionRule {
 constexpr std::array kFunctions = {
     FunctionRule{"COUNT", "COUNT", 1, 1},
     FunctionRule{"SUM", "SUM", 1, 1},
-    FunctionRule{"AVG", "AVG", 1, 1},
+    FunctionRule{"AVG", "dm_avg", 1, 1},
     FunctionRule{"MIN", "MIN", 1, 1},
     FunctionRule{"MAX", "MAX", 1, 1},
-    FunctionRule{"UPPER", "UPPER", 1, 1},
-    FunctionRule{"LOWER", "LOWER", 1, 1},
+    FunctionRule{"UPPER", "dm_upper", 1, 1},
+    FunctionRule{"LOWER", "dm_lower", 1, 1},
     FunctionRule{"LTRIM", "LTRIM", 1, 1},
     FunctionRule{"RTRIM", "RTRIM", 1, 1},
     FunctionRule{"ABS", "ABS", 1, 1},
     FunctionRule{"ROUND", "ROUND", 2, 2},
-    FunctionRule{"REPLACE", "REPLACE", 3, 3},
+    FunctionRule{"REPLACE", "dm_replace", 3, 3},
     FunctionRule{"COALESCE", "COALESCE", 2, 64},
     FunctionRule{"NULLIF", "NULLIF", 2, 2},
     FunctionRule{"ISNULL", "IFNULL", 2, 2},
@@ -140,7 +142,7 @@ struct CastRule {
 constexpr std::array kCastTypes = {
     CastRule{"DATETIME", "DATETIME"},  CastRule{"DATETIME2", "DATETIME"},
     CastRule{"SMALLDATETIME", "DATETIME"}, CastRule{"INT", "INT"},
-    CastRule{"INTEGER", "INT"},        CastRule{"BIGINT", "INT"},
+    CastRule{"INTEGER", "INT"},        CastRule{"BIGINT", "BIGINT"},
     CastRule{"SMALLINT", "INT"},       CastRule{"TINYINT", "INT"},
     CastRule{"BIT", "INT"},            CastRule{"FLOAT", "FLOAT"},
     CastRule{"REAL", "FLOAT"},         CastRule{"DECIMAL", "FLOAT"},
@@ -148,6 +150,25 @@ constexpr std::array kCastTypes = {
     CastRule{"VARCHAR", "VARCHAR"},    CastRule{"NVARCHAR", "VARCHAR"},
     CastRule{"CHAR", "VARCHAR"},       CastRule{"NCHAR", "VARCHAR"},
 };
+
+// Functions whose result is a text: in a case-insensitive library it
+// compares, sorts and groups in the library's collation.
+bool GivesText(std::string_view function) {
+    static const std::unordered_set<std::string_view> names = {
+        "UPPER", "LOWER", "LTRIM", "RTRIM", "REPLACE", "SUBSTRING", "ISNULL", "COALESCE", "NULLIF", "MIN", "MAX"};
+    return names.count(function) > 0;
+}
+
+bool IsArithmetic(const Token& t) {
+    if (t.kind != TokenKind::Operator) return false;
+    return t.text == "+" || t.text == "-" || t.text == "*" || t.text == "/" || t.text == "%" || t.text == "&" ||
+           t.text == "|" || t.text == "^";
+}
+
+bool IsWholeNumber(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos && text.size() <= 10 &&
+           std::stoll(text) <= INT32_MAX;
+}
 
 bool IsComparison(const Token& t) {
     if (t.kind != TokenKind::Operator) return false;
@@ -231,6 +252,20 @@ private:
     std::string Primary(size_t& i, size_t e);
     std::string Function(size_t& i, size_t e);
     std::string Cast(const std::string& name, const std::vector<Range>& args, size_t b, size_t e);
+    std::string IsNull(const std::vector<Range>& args);
+
+    // Types: a plain column operand and what it is compared with.
+    std::optional<Range> OperandAt(size_t k, size_t e) const;
+    // The tokens [b, end) are a whole argument of a call or a value of
+    // VALUES: no comparison sees them as they are.
+    bool IsArgument(size_t b, size_t end) const;
+    std::optional<Range> OperandEndingAt(size_t last) const;
+    std::vector<Range> Partners(size_t b, size_t end, size_t e) const;
+    ColumnType ColumnOf(const Range& r) const;
+    bool IsDate(const Range& r) const;
+    // value converted as the server converts what is written into a
+    // column of the type; value stands for the tokens [b, end).
+    std::string Converted(const std::string& value, const ColumnType& type, size_t b, size_t end) const;
     std::string NameChain(size_t& i, size_t e, std::vector<std::string>* parts = nullptr);
     std::string Identifier(const Token& token) const;
     std::string Qualified(const std::vector<std::string>& parts) const;
@@ -258,7 +293,165 @@ private:
     const DialectOptions& o_;
     // Inside the SET list of an UPDATE at the current level: "=" assigns.
     bool setList_ = false;
+    // Handed to the next Sequence only: the updated table's columns, and
+    // the columns an INSERT's select list fills, in order.
+    const std::vector<std::pair<std::string, ColumnType>>* assignTable_ = nullptr;
+    std::vector<ColumnType> insertTargets_;
 };
+
+bool Translator::IsArgument(size_t b, size_t end) const {
+    if (b == 0 || end >= t_.size()) return false;
+    const TokenKind before = t_[b - 1].kind, after = t_[end].kind;
+    if ((before != TokenKind::LParen && before != TokenKind::Comma) ||
+        (after != TokenKind::RParen && after != TokenKind::Comma && !IsWord(end, "AS"))) {
+        return false;
+    }
+    int depth = 0;
+    for (size_t j = b; j-- > 0;) {
+        if (t_[j].kind == TokenKind::RParen) ++depth;
+        if (t_[j].kind != TokenKind::LParen) continue;
+        if (depth-- > 0) continue;
+        if (j == 0 || t_[j - 1].kind != TokenKind::Word) return false;
+        const std::string& word = t_[j - 1].upper;
+        return word == "VALUES" || !Reserved().count(word);
+    }
+    return false;
+}
+
+std::optional<Range> Translator::OperandAt(size_t k, size_t e) const {
+    if (k >= e) return std::nullopt;
+    size_t end = k;
+    if (t_[k].kind == TokenKind::String || t_[k].kind == TokenKind::Number) {
+        end = k + 1;
+    } else if (t_[k].kind == TokenKind::Operator && t_[k].text == "-" && k + 1 < e &&
+               t_[k + 1].kind == TokenKind::Number) {
+        end = k + 2;
+    } else if (IsName(k)) {
+        end = k + 1;
+        while (end + 1 < e && t_[end].kind == TokenKind::Dot && IsName(end + 1)) end += 2;
+    } else {
+        return std::nullopt;
+    }
+    if (end < e && (IsArithmetic(t_[end]) || t_[end].kind == TokenKind::LParen || t_[end].kind == TokenKind::Dot ||
+                    IsWord(end, "COLLATE"))) {
+        return std::nullopt;
+    }
+    return Range{k, end};
+}
+
+std::optional<Range> Translator::OperandEndingAt(size_t last) const {
+    if (last >= t_.size()) return std::nullopt;
+    size_t begin = last;
+    if (t_[last].kind == TokenKind::String || t_[last].kind == TokenKind::Number) {
+        if (last > 0 && t_[last - 1].kind == TokenKind::Operator && t_[last - 1].text == "-") return std::nullopt;
+    } else if (IsName(last)) {
+        while (begin >= 2 && t_[begin - 1].kind == TokenKind::Dot && IsName(begin - 2)) begin -= 2;
+    } else {
+        return std::nullopt;
+    }
+    if (begin > 0 && (IsArithmetic(t_[begin - 1]) || t_[begin - 1].kind == TokenKind::Dot)) return std::nullopt;
+    return Range{begin, last + 1};
+}
+
+// The operands the one at [b, end) is compared with: by a comparison, by
+// BETWEEN, or by IN with a list.
+std::vector<Range> Translator::Partners(size_t b, size_t end, size_t e) const {
+    std::vector<Range> out;
+    auto add = [&](std::optional<Range> r) {
+        if (r) out.push_back(*r);
+    };
+    auto beforeWord = [&](size_t word) -> std::optional<Range> {
+        if (word == 0) return std::nullopt;
+        size_t last = word - 1;
+        if (IsWord(last, "NOT")) {
+            if (last == 0) return std::nullopt;
+            --last;
+        }
+        return OperandEndingAt(last);
+    };
+    if (end < e && IsComparison(t_[end])) add(OperandAt(end + 1, e));
+    if (b >= 2 && IsComparison(t_[b - 1])) add(OperandEndingAt(b - 2));
+    size_t k = IsWord(end, "NOT") ? end + 1 : end;
+    if (k < e && IsWord(k, "BETWEEN")) {
+        if (auto low = OperandAt(k + 1, e)) {
+            out.push_back(*low);
+            if (IsWord(low->end, "AND")) add(OperandAt(low->end + 1, e));
+        }
+    }
+    if (b >= 1 && IsWord(b - 1, "BETWEEN")) add(beforeWord(b - 1));
+    if (b >= 2 && IsWord(b - 1, "AND")) {
+        if (auto low = OperandEndingAt(b - 2); low && low->begin > 0 && IsWord(low->begin - 1, "BETWEEN")) {
+            add(beforeWord(low->begin - 1));
+        }
+    }
+    if (k < e && IsWord(k, "IN") && k + 1 < e && t_[k + 1].kind == TokenKind::LParen) {
+        size_t close = MatchParen(k + 1, e);
+        if (!IsWord(k + 2, "SELECT")) {
+            for (const Range& item : SplitArgs(k + 2, close)) {
+                if (auto r = OperandAt(item.begin, item.end); r && r->end == item.end) out.push_back(*r);
+            }
+        }
+    }
+    // An item of an IN list: the operand in front of IN.
+    if (b >= 1 && (t_[b - 1].kind == TokenKind::LParen || t_[b - 1].kind == TokenKind::Comma)) {
+        size_t j = b - 1;
+        while (j >= 2 && t_[j].kind == TokenKind::Comma &&
+               (t_[j - 1].kind == TokenKind::String || t_[j - 1].kind == TokenKind::Number)) {
+            j -= 2;
+            if (t_[j].kind == TokenKind::Operator && t_[j].text == "-" && j >= 1) --j;
+        }
+        if (t_[j].kind == TokenKind::LParen && j >= 1 && IsWord(j - 1, "IN")) add(beforeWord(j - 1));
+    }
+    return out;
+}
+
+ColumnType Translator::ColumnOf(const Range& r) const {
+    if (!o_.catalog || !IsName(r.end - 1) || t_[r.begin].kind == TokenKind::String) return {};
+    return o_.catalog->Column(t_[r.end - 1].text);
+}
+
+bool Translator::IsDate(const Range& r) const {
+    if (r.end - r.begin == 0) return false;
+    if (IsName(r.begin) && (r.end - r.begin) % 2 == 1 && !(r.begin + 1 < r.end && t_[r.begin + 1].kind == TokenKind::LParen)) {
+        for (size_t k = r.begin + 1; k < r.end; k += 2) {
+            if (t_[k].kind != TokenKind::Dot) return false;
+        }
+        return ColumnOf(r).kind == ColumnType::Kind::Date;
+    }
+    if (IsWord(r.begin, "CURRENT_TIMESTAMP")) return r.end - r.begin == 1;
+    if (t_[r.begin].kind != TokenKind::Word || r.begin + 1 >= r.end || t_[r.begin + 1].kind != TokenKind::LParen) {
+        return false;
+    }
+    if (MatchParen(r.begin + 1, r.end) != r.end - 1) return false;
+    const std::string& f = t_[r.begin].upper;
+    if (f == "GETUTCDATE" || f == "GETDATE" || f == "SYSDATETIME" || f == "SYSUTCDATETIME" || f == "DATEADD") return true;
+    if (f == "CAST" || f == "TRY_CAST") {
+        size_t as = FindWord(r.begin + 2, r.end - 1, "AS");
+        return as + 1 < r.end && t_[as + 1].upper.find("DATETIME") != std::string::npos;
+    }
+    return false;
+}
+
+std::string Translator::Converted(const std::string& value, const ColumnType& type, size_t b, size_t end) const {
+    const bool one = end - b == 1;
+    if (one && IsWord(b, "NULL")) return value;
+    const bool number = one && t_[b].kind == TokenKind::Number;
+    switch (type.kind) {
+        case ColumnType::Kind::Date:
+            return "dm_cast(" + value + ", 'DATETIME', 1, 0)";
+        case ColumnType::Kind::Int:
+            if (number && IsWholeNumber(t_[b].text)) return value;
+            return "dm_cast(" + value + ", 'INT', 1, 0)";
+        case ColumnType::Kind::BigInt:
+            if (number && t_[b].text.find_first_not_of("0123456789") == std::string::npos) return value;
+            return "dm_cast(" + value + ", 'BIGINT', 1, 0)";
+        case ColumnType::Kind::Float:
+            if (number) return value;
+            return "dm_cast(" + value + ", 'FLOAT', 1, 0)";
+        default:
+            return value;
+    }
+}
 
 bool Translator::StartsOperand(size_t i, size_t e) const {
     if (i >= e) return false;
@@ -414,6 +607,14 @@ std::string Translator::ParseTop(size_t& i, size_t e) {
 std::string Translator::Sequence(size_t b, size_t e) {
     bool outerSetList = setList_;
     setList_ = false;
+    const auto* assignTable = assignTable_;
+    assignTable_ = nullptr;
+    std::vector<ColumnType> targets = std::move(insertTargets_);
+    insertTargets_.clear();
+    std::optional<ColumnType> assigning;  // the column a SET item's "=" fills
+    // The select list of an INSERT ... SELECT: the item being read, or -1.
+    long item = -1;
+    bool itemStart = false;
     Joiner out;
     std::optional<std::string> limit;
     bool compound = false;
@@ -421,7 +622,28 @@ std::string Translator::Sequence(size_t b, size_t e) {
     while (i < e) {
         const Token& tk = t_[i];
         if (StartsOperand(i, e)) {
-            out.Add(Expression(i, e));
+            const size_t start = i;
+            std::string value = Expression(i, e);
+            if (assigning) {
+                value = Converted(value, *assigning, start, i);
+                assigning.reset();
+            } else if (setList_ && assignTable && i < e && t_[i].kind == TokenKind::Operator && t_[i].text == "=") {
+                if (auto column = OperandEndingAt(i - 1); column && column->begin == start && IsName(i - 1)) {
+                    const std::string name = t_[i - 1].upper;
+                    for (const auto& [n, type] : *assignTable) {
+                        if (n == name) assigning = type;
+                    }
+                }
+            }
+            if (item >= 0 && itemStart) {
+                itemStart = false;
+                if (value.size() >= 2 && value.ends_with(".*")) {
+                    item = -1;  // the items no longer line up with the columns
+                } else if (static_cast<size_t>(item) < targets.size()) {
+                    value = Converted(value, targets[static_cast<size_t>(item)], start, i);
+                }
+            }
+            out.Add(value);
             continue;
         }
         switch (tk.kind) {
@@ -435,7 +657,15 @@ std::string Translator::Sequence(size_t b, size_t e) {
                         if (limit) NotSupported("two TOP clauses in one query");
                         limit = ParseTop(i, e);
                     }
+                    if (!targets.empty()) {
+                        item = 0;
+                        itemStart = true;
+                    }
                     continue;
+                }
+                if (w == "FROM" || w == "WHERE" || w == "UNION" || w == "GROUP" || w == "ORDER") {
+                    item = -1;
+                    targets.clear();
                 }
                 if (w == "TOP") NotSupported("TOP outside a SELECT list");
                 if (w == "SET") setList_ = true;
@@ -467,6 +697,10 @@ std::string Translator::Sequence(size_t b, size_t e) {
             case TokenKind::Comma:
                 out.Add(",");
                 ++i;
+                if (item >= 0) {
+                    ++item;
+                    itemStart = true;
+                }
                 continue;
             case TokenKind::Operator: {
                 const std::string& op = tk.text;
@@ -478,6 +712,7 @@ std::string Translator::Sequence(size_t b, size_t e) {
                 else if (op == "!>") out.Add("<=");
                 else if (op == "*" || IsComparison(tk)) out.Add(op);
                 else SyntaxNear(op);
+                if (op == "*" && item >= 0) item = -1;
                 ++i;
                 continue;
             }
@@ -507,13 +742,15 @@ std::string Translator::Expression(size_t& i, size_t e) {
         terms.push_back(Term(i, e));
     }
     if (ops.empty()) return terms[0];
-    if (ops.size() == 1 && ops[0] != "+" && ops[0] != "^") {
+    if (ops.size() == 1 && (ops[0] == "&" || ops[0] == "|")) {
         return terms[0] + " " + ops[0] + " " + terms[1];
     }
     std::string acc = terms[0];
     for (size_t k = 0; k < ops.size(); ++k) {
         if (ops[k] == "+") {
             acc = "dm_add(" + acc + ", " + terms[k + 1] + ")";
+        } else if (ops[k] == "-") {
+            acc = "dm_subtract(" + acc + ", " + terms[k + 1] + ")";
         } else if (ops[k] == "^") {
             NotSupported("the ^ operator");
         } else {
@@ -530,7 +767,8 @@ std::string Translator::Term(size_t& i, size_t e) {
         std::string op = t_[i].text;
         ++i;
         if (!StartsOperand(i, e)) SyntaxNear(op);
-        acc += " " + op + " " + Unary(i, e);
+        const char* function = op == "*" ? "dm_multiply(" : op == "/" ? "dm_divide(" : "dm_modulo(";
+        acc = function + acc + ", " + Unary(i, e) + ")";
     }
     return acc;
 }
@@ -563,12 +801,28 @@ std::string Translator::Primary(size_t& i, size_t e) {
         }
         case TokenKind::String: {
             out = Literal(tk.text);
-            // A literal compared with a function's result takes the
-            // library's collation, as SQL Server's default collation does.
-            bool assigned = setList_ && i > 0 && t_[i - 1].text == "=";
-            bool compared = !assigned && ((i > 0 && IsComparison(t_[i - 1])) ||
-                                          (i + 1 < t_.size() && IsComparison(t_[i + 1])));
-            if (compared && o_.caseInsensitive) out += " COLLATE NOCASE";
+            // A text compared with a column of another type is converted
+            // to it; otherwise it takes the library's collation, as with
+            // SQL Server's default collation.
+            const bool assigned = setList_ && i > 0 && t_[i - 1].text == "=";
+            ColumnType partner;
+            if (!assigned && o_.catalog) {
+                for (const Range& r : Partners(i, i + 1, e)) {
+                    ColumnType type = ColumnOf(r);
+                    if (type.kind != ColumnType::Kind::Unknown) {
+                        partner = type;
+                        break;
+                    }
+                }
+            }
+            switch (partner.kind) {
+                case ColumnType::Kind::Date: out = "dm_cast(" + out + ", 'DATETIME', 1, 0)"; break;
+                case ColumnType::Kind::Int: out = "dm_cast(" + out + ", 'INT', 1, 0)"; break;
+                case ColumnType::Kind::BigInt: out = "dm_cast(" + out + ", 'BIGINT', 1, 0)"; break;
+                case ColumnType::Kind::Float: out = "dm_cast(" + out + ", 'FLOAT', 1, 0)"; break;
+                default:
+                    if (o_.caseInsensitive && !assigned && !IsArgument(i, i + 1)) out += " COLLATE NOCASE";
+            }
             ++i;
             break;
         }
@@ -585,6 +839,7 @@ std::string Translator::Primary(size_t& i, size_t e) {
             if (tk.upper == "CASE") {
                 size_t end = MatchCaseEnd(i, e);
                 out = "CASE " + Sequence(i + 1, end) + " END";
+                if (o_.caseInsensitive) out += " COLLATE NOCASE";
                 i = end + 1;
                 break;
             }
@@ -602,11 +857,23 @@ std::string Translator::Primary(size_t& i, size_t e) {
                 out = Function(i, e);
                 break;
             }
+            [[fallthrough]];
+        case TokenKind::QuotedName: {
+            const size_t start = i;
             out = NameChain(i, e);
+            // A text column compared with a number is converted to a
+            // number, row by row, as the server does.
+            const bool assignedTo = setList_ && i < e && t_[i].kind == TokenKind::Operator && t_[i].text == "=";
+            if (o_.catalog && !assignedTo && IsName(i - 1) && ColumnOf({start, i}).kind == ColumnType::Kind::Text) {
+                for (const Range& r : Partners(start, i, e)) {
+                    const Range number = t_[r.begin].kind == TokenKind::Operator ? Range{r.begin + 1, r.end} : r;
+                    if (t_[number.begin].kind != TokenKind::Number) continue;
+                    out = "dm_cast(" + out + (IsWholeNumber(t_[number.begin].text) ? ", 'INT', 1, 0)" : ", 'FLOAT', 1, 0)");
+                    break;
+                }
+            }
             break;
-        case TokenKind::QuotedName:
-            out = NameChain(i, e);
-            break;
+        }
         default:
             SyntaxNear(tk.text);
     }
@@ -651,10 +918,16 @@ std::string Translator::Function(size_t& i, size_t e) {
         return VariableParameter("@@XACT_STATE");
     }
     if (name == "CHARINDEX") {
-        if (args.size() == 3) NotSupported("CHARINDEX with a start position");
-        if (args.size() != 2) Fail(sqlerr::kArgumentCount, "The charindex function requires 2 to 3 arguments.");
-        return "instr(" + Sequence(args[1].begin, args[1].end) + ", " +
-               Sequence(args[0].begin, args[0].end) + ")";
+        if (args.size() != 2 && args.size() != 3) {
+            Fail(sqlerr::kArgumentCount, "The charindex function requires 2 to 3 arguments.");
+        }
+        std::string out = "dm_charindex(";
+        for (size_t k = 0; k < args.size(); ++k) out += (k ? ", " : "") + Sequence(args[k].begin, args[k].end);
+        return out + ")";
+    }
+    if (name == "ISNULL" && args.size() == 2) {
+        std::string out = IsNull(args);
+        return o_.caseInsensitive ? out + " COLLATE NOCASE" : out;
     }
     for (const auto& rule : kFunctions) {
         if (rule.name != name) continue;
@@ -667,7 +940,9 @@ std::string Translator::Function(size_t& i, size_t e) {
             if (k) out += ", ";
             out += Sequence(args[k].begin, args[k].end);
         }
-        return out + ")";
+        out += ")";
+        if (o_.caseInsensitive && GivesText(name) && !IsArgument(open - 1, close + 1)) out += " COLLATE NOCASE";
+        return out;
     }
     Fail(sqlerr::kUnknownFunction, "'" + t_[open - 1].text + "' is not a recognized built-in function name.");
 }
@@ -702,11 +977,31 @@ std::string Translator::Cast(const std::string& name, const std::vector<Range>& 
     if (next != type.end) SyntaxNear(t_[next].text);
     for (const auto& rule : kCastTypes) {
         if (rule.type != typeName) continue;
-        if (rule.kind != "VARCHAR") length = "0";
-        return "dm_cast(" + Sequence(value.begin, value.end) + ", '" + std::string(rule.kind) +
-               "', " + (strict ? "1" : "0") + ", " + length + ")";
+        std::string kind(rule.kind);
+        if (kind != "VARCHAR") length = "0";
+        // A date becomes the server's text of it.
+        else if (IsDate(value)) kind = "DATETEXT";
+        std::string out = "dm_cast(" + Sequence(value.begin, value.end) + ", '" + kind + "', " + (strict ? "1" : "0") +
+                          ", " + length + ")";
+        if (o_.caseInsensitive && rule.kind == "VARCHAR" && !IsArgument(b - 2, e + 1)) out += " COLLATE NOCASE";
+        return out;
     }
     Fail(sqlerr::kUnknownType, "Type " + t_[type.begin].text + " is not a defined system type.");
+}
+
+// ISNULL(a, b): the result has a's type, so b is converted to it (a text
+// cut to a's length).
+std::string Translator::IsNull(const std::vector<Range>& args) {
+    std::string first = Sequence(args[0].begin, args[0].end);
+    std::string second = Sequence(args[1].begin, args[1].end);
+    auto column = OperandAt(args[0].begin, args[0].end);
+    const ColumnType type = column && column->end == args[0].end ? ColumnOf(*column) : ColumnType{};
+    if (type.kind == ColumnType::Kind::Text) {
+        if (type.length > 0) second = "dm_cast(" + second + ", 'VARCHAR', 1, " + std::to_string(type.length) + ")";
+    } else {
+        second = Converted(second, type, args[1].begin, args[1].end);
+    }
+    return "IFNULL(" + first + ", " + second + ")";
 }
 
 std::vector<std::optional<std::string>> Translator::SelectNames(size_t b, size_t e) const {
@@ -765,14 +1060,63 @@ std::vector<std::optional<std::string>> Translator::SelectNames(size_t b, size_t
 Translation Translator::Insert(size_t b, size_t e) {
     size_t i = b + 1;
     if (IsWord(i, "INTO")) ++i;
-    std::string table = NameChain(i, e);
+    std::vector<std::string> parts;
+    std::string table = NameChain(i, e, &parts);
     Translation tr;
     tr.kind = Translation::Kind::Command;
     tr.changesRows = true;
     Joiner out;
     out.Add("INSERT INTO");
     out.Add(table);
-    out.Add(Sequence(i, e));
+    // The types of the columns filled, in order, when the library knows
+    // them all: each value is converted to its column's type.
+    std::vector<ColumnType> targets;
+    const auto* columns = o_.catalog ? o_.catalog->Table(parts.back()) : nullptr;
+    if (columns && i < e && t_[i].kind == TokenKind::LParen) {
+        size_t close = MatchParen(i, e);
+        for (const Range& c : SplitArgs(i + 1, close)) {
+            if (c.end - c.begin != 1 || !IsName(c.begin)) {
+                targets.clear();
+                break;
+            }
+            ColumnType type;
+            for (const auto& [n, t] : *columns) {
+                if (n == t_[c.begin].upper) type = t;
+            }
+            targets.push_back(type);
+        }
+        out.Add(Sequence(i, close + 1));
+        i = close + 1;
+    } else if (columns) {
+        for (const auto& c : *columns) targets.push_back(c.second);
+    }
+    if (!targets.empty() && IsWord(i, "VALUES")) {
+        out.Add("VALUES");
+        ++i;
+        for (;;) {
+            if (i >= e || t_[i].kind != TokenKind::LParen) SyntaxNear(i < e ? t_[i].text : "VALUES");
+            size_t close = MatchParen(i, e);
+            std::vector<Range> values = SplitArgs(i + 1, close);
+            std::string tuple = "(";
+            for (size_t k = 0; k < values.size(); ++k) {
+                std::string value = Sequence(values[k].begin, values[k].end);
+                if (k < targets.size()) value = Converted(value, targets[k], values[k].begin, values[k].end);
+                tuple += (k ? ", " : "") + value;
+            }
+            out.Add(tuple + ")");
+            i = close + 1;
+            if (i < e && t_[i].kind == TokenKind::Comma) {
+                out.Add(",");
+                ++i;
+                continue;
+            }
+            break;
+        }
+        if (i != e) SyntaxNear(t_[i].text);
+    } else {
+        if (IsWord(i, "SELECT")) insertTargets_ = std::move(targets);
+        out.Add(Sequence(i, e));
+    }
     tr.sql = out.Take();
     return tr;
 }
@@ -808,6 +1152,7 @@ Translation Translator::Update(size_t b, size_t e) {
     Joiner out;
     out.Add("UPDATE");
     out.Add(target);
+    assignTable_ = o_.catalog ? o_.catalog->Table(parts.back()) : nullptr;
     out.Add(Sequence(i, e));
     tr.sql = out.Take();
     return tr;
@@ -1187,6 +1532,53 @@ std::variant<std::string, SqlFailure> TranslateExpression(const std::vector<Toke
     } catch (const Failed& failed) {
         return failed.failure;
     }
+}
+
+namespace {
+
+ColumnType TypeOf(std::string_view declared) {
+    std::string t = ToUpper(declared);
+    const size_t paren = t.find('(');
+    std::string base = t.substr(0, paren);
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    ColumnType c;
+    using Kind = ColumnType::Kind;
+    if (base == "INT" || base == "INTEGER" || base == "SMALLINT" || base == "TINYINT" || base == "BIT") {
+        c.kind = Kind::Int;
+    } else if (base == "BIGINT") {
+        c.kind = Kind::BigInt;
+    } else if (base == "FLOAT" || base == "REAL" || base == "NUMERIC" || base == "DECIMAL" || base == "MONEY") {
+        c.kind = Kind::Float;
+    } else if (base == "DATETIME" || base == "SMALLDATETIME" || base == "DATETIME2" || base == "DATE") {
+        c.kind = Kind::Date;
+    } else if (base == "VARCHAR" || base == "NVARCHAR" || base == "CHAR" || base == "NCHAR" || base == "TEXT" ||
+               base == "NTEXT") {
+        c.kind = Kind::Text;
+        if (paren != std::string::npos) c.length = std::atoi(t.c_str() + paren + 1);
+    }
+    return c;
+}
+
+}  // namespace
+
+void SchemaCatalog::Add(std::string_view table, std::string_view column, std::string_view declaredType) {
+    const ColumnType type = TypeOf(declaredType);
+    const std::string name = ToUpper(column);
+    tables_[ToUpper(table)].emplace_back(name, type);
+    auto [at, added] = columns_.emplace(name, type);
+    if (added) return;
+    if (at->second.kind != type.kind) at->second = ColumnType{};
+    else if (at->second.length != type.length) at->second.length = 0;
+}
+
+ColumnType SchemaCatalog::Column(std::string_view name) const {
+    auto found = columns_.find(ToUpper(name));
+    return found == columns_.end() ? ColumnType{} : found->second;
+}
+
+const std::vector<std::pair<std::string, ColumnType>>* SchemaCatalog::Table(std::string_view name) const {
+    auto found = tables_.find(ToUpper(name));
+    return found == tables_.end() ? nullptr : &found->second;
 }
 
 std::string VariableParameter(std::string_view variable) {

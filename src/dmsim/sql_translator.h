@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -21,6 +22,30 @@ namespace dmsim {
 
 struct TriggerProgram;
 
+// What the server knows of the library's columns and the emulator's
+// translation does not: their types, which decide how a value written into a
+// column or compared with it is converted.
+struct ColumnType {
+    enum class Kind { Unknown, Int, BigInt, Float, Text, Date };
+    Kind kind = Kind::Unknown;
+    int length = 0;  // characters of a text column; 0 when not bounded
+};
+
+class SchemaCatalog {
+public:
+    // Adds a column by its declared SQLite type ("INT", "VARCHAR(32)" ...).
+    void Add(std::string_view table, std::string_view column, std::string_view declaredType);
+    // The type of a column name wherever it stands; Unknown when tables
+    // disagree.
+    ColumnType Column(std::string_view name) const;
+    // The columns of a table in their order; nothing for an unknown table.
+    const std::vector<std::pair<std::string, ColumnType>>* Table(std::string_view name) const;
+
+private:
+    std::unordered_map<std::string, std::vector<std::pair<std::string, ColumnType>>> tables_;
+    std::unordered_map<std::string, ColumnType> columns_;
+};
+
 struct DialectOptions {
     std::string owner = "DOCSADM";
     // Text comparison ignores letter case (the library's collation).
@@ -28,6 +53,9 @@ struct DialectOptions {
     // Inside a trigger body: variables become SQLite parameters (see
     // VariableParameter) and INSERTED and DELETED name the trigger's rows.
     bool triggerBody = false;
+    // The library's columns; without it values are converted by their own
+    // kind only.
+    std::shared_ptr<const SchemaCatalog> catalog;
 };
 
 struct Translation {

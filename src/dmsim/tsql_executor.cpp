@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "dmsim/date_text.h"
 #include "dmsim/library_db.h"
 #include "dmsim/tsql_trigger_program.h"
 
@@ -24,7 +25,7 @@ dm::Variant ToVariant(const SqlValue& value) {
         return static_cast<double>(*i);
     }
     if (auto d = std::get_if<double>(&value)) return *d;
-    if (auto s = std::get_if<std::string>(&value)) return *s;
+    if (auto s = std::get_if<std::string>(&value)) return ToClientText(*s);
     return dm::Variant();
 }
 
@@ -33,7 +34,25 @@ TsqlExecutor::TsqlExecutor(LibraryDb& db) : db_(db), triggers_(db) {
     options_.caseInsensitive = !db.CaseSensitive();
 }
 
+void TsqlExecutor::RefreshCatalog() {
+    SqliteConnection& c = db_.Connection();
+    const std::string owner = QuoteName(db_.Owner());
+    const int64_t version = AsInt(c.QueryValue("PRAGMA " + owner + ".schema_version"));
+    if (version == schemaVersion_) return;
+    auto catalog = std::make_shared<SchemaCatalog>();
+    auto tables = c.Query("SELECT name FROM " + owner + ".sqlite_master WHERE type = 'table'");
+    for (const auto& table : tables.rows) {
+        const std::string name = AsText(table[0]);
+        auto columns = c.Query("PRAGMA " + owner + ".table_info(" + QuoteName(name) + ")");
+        for (const auto& column : columns.rows) catalog->Add(name, AsText(column[1]), AsText(column[2]));
+    }
+    options_.catalog = std::move(catalog);
+    schemaVersion_ = version;
+    cache_.clear();
+}
+
 std::shared_ptr<const TranslateResult> TsqlExecutor::Translate(const std::string& statement) {
+    RefreshCatalog();
     auto found = cache_.find(statement);
     if (found != cache_.end()) return found->second;
     if (cache_.size() >= kTranslationCacheSize) cache_.clear();

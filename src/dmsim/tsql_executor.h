@@ -24,6 +24,8 @@ public:
 
 private:
     std::shared_ptr<const TranslateResult> Translate(const std::string& statement);
+    // Reads the library's column types again after its schema changed.
+    void RefreshCatalog();
     SqlResult Run(const Translation& translation);
     // Runs a query or command and reads its whole result.
     SqlResult Step(const Translation& translation);
@@ -37,10 +39,12 @@ private:
     // holds the database's transaction.
     int transactions_ = 0;
     std::unordered_map<std::string, std::shared_ptr<const TranslateResult>> cache_;
+    int64_t schemaVersion_ = -1;
 };
 
 // A database value as the SQL object hands it out: whole numbers as 32-bit
-// integers when they fit, reals as doubles, texts as text, NULL as Empty.
+// integers when they fit, reals as doubles, texts as text (a date to the
+// second), NULL as Empty.
 dm::Variant ToVariant(const SqlValue& value);
 
 }  // namespace dmsim

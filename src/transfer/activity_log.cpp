@@ -2,6 +2,7 @@
 // the note of versions left out, and the entries that record the transfer
 // in both libraries.
 
+#include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/sql_text.h"
 #include "core/text.h"
@@ -99,8 +100,10 @@ void DocumentTransfer::CopyActivityLog() {
         {"APPLICATION", "APPLICATION", "AP.SYSTEM_ID", "[OWNER].APPS AP", "AP.APPLICATION = '"},
         {"LIBRARY_NAME", "REF_LIBRARY", "RL.SYSTEM_ID", "[OWNER].REMOTE_LIBRARIES RL", "RL.LIBRARY_NAME = '"},
     };
-    auto date = [&](const char* placeholder) {
-        return SqlDate(oracle, std::string("#") + placeholder + "#");
+    // Filled with the whole date expression, NULL for a row without one.
+    auto date = [](const char* placeholder) { return std::string("#") + placeholder + "#"; };
+    auto isDate = [](const std::string& name) {
+        return name == "BILLED_ON" || name == "START_DATE" || name == "START_TIME";
     };
 
     for (const auto& row : v_.ActivityRows) {
@@ -123,7 +126,8 @@ void DocumentTransfer::CopyActivityLog() {
             const std::string name = core::Trim(v_.ActivityColumns[c]);
             const std::string value = core::StripQuotes(row[c].ToText());
             if (values.Has(name)) {
-                values.Fill(name, value.empty() && !values.Quoted(name) ? "0" : value);
+                if (isDate(name)) values.Fill(name, SqlDate(oracle, value));
+                else values.Fill(name, value.empty() && !values.Quoted(name) ? "0" : value);
                 continue;
             }
             if (value.empty()) continue;
@@ -163,18 +167,41 @@ void DocumentTransfer::NoteSkippedVersions() {
     sql->ReleaseResults();
 }
 
-// The rows the DM wrote for the new document in this instant under the
-// program's own user.
+// The database's clock before the DM creates anything of the new document:
+// its own rows are dated from then on.
+void DocumentTransfer::NoteCreationTime() {
+    const bool oracle = core::IsOracle(p_.facts.DatabaseEngine);
+    v_.CreationTime = core::PassOver([&] {
+                          p_.RunSQL(oracle ? "SELECT TO_CHAR(SYSDATE, 'YYYY-MM-DD HH24:MI:SS') FROM DUAL"
+                                           : "SELECT GETUTCDATE()");
+                          auto& sql = p_.session.PcdSql;
+                          const std::string time = core::Trim(sql->ColumnValue(1).ToText());
+                          sql->ReleaseResults();
+                          return time;
+                      }).value_or("");
+}
+
+// The rows the DM wrote for the new document under the program's own user
+// since it was created. The program's own entries have type 0 and the
+// copied history is older.
 bool DocumentTransfer::ClearDmActivity() {
     if (!Connect(v_.TargetLibrary)) return false;
     const std::string m = Num(v_.TargetDocNumber);
     const std::string libName = p_.ConnectedLibraryName();
     p_.ShowStatus("Finalizing document #" + m + " in library " + libName);
     p_.ShowStatus("Clearing ActivityLog for document #" + m + " in library " + libName);
+    if (v_.CreationTime.empty()) {
+        p_.WriteLog("Warning: The database time before document #" + m +
+                    " was created is unknown - its Activitylog entries written by the DM are kept");
+        return true;
+    }
+    const std::string time = core::DoubleApostrophes(v_.CreationTime);
+    const std::string since = core::IsOracle(p_.facts.DatabaseEngine)
+                                  ? "TO_DATE('" + time + "', 'YYYY-MM-DD HH24:MI:SS')"
+                                  : "TRY_CAST('" + time + "' AS DATETIME)";
     p_.RunSQL("DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + m +
               " AND ACTIVITY_TYPE <> 0 AND TYPIST = (SELECT SYSTEM_ID FROM [OWNER].PEOPLE WHERE USER_ID = '" +
-              core::StripQuotes(p_.session.ConnectedLibrary->UserId()) + "')" +
-              (core::IsOracle(p_.facts.DatabaseEngine) ? " AND START_DATE = SYSDATE" : " AND START_DATE = GETUTCDATE()"));
+              core::DoubleApostrophes(p_.session.ConnectedLibrary->UserId()) + "') AND START_DATE >= " + since);
     p_.session.PcdSql->ReleaseResults();
     return true;
 }

@@ -98,6 +98,8 @@ std::string StatementDate(const dm::Variant& value) {
 }
 
 std::string SqlDate(bool oracle, const std::string& text) {
+    // The server reads an empty text as 1 January 1900.
+    if (core::TrimSpace(text).empty()) return "NULL";
     const std::string value = core::DoubleApostrophes(text);
     return oracle ? "TO_DATE('" + value + "', 'RRRR-MON-DD HH24:MI:SS')" : "TRY_CAST('" + value + "' AS DATETIME)";
 }

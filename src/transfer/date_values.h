@@ -27,7 +27,7 @@ std::string StatementDate(const dm::Variant& value);
 // (10:00:59 to 10:01:00 is 1). A value that is no date counts as the zero
 // date, 30 December 1899.
 // A date text as the dialect takes it back: TO_DATE on Oracle, TRY_CAST
-// elsewhere; its apostrophes doubled.
+// elsewhere; its apostrophes doubled. NULL for an empty text.
 std::string SqlDate(bool oracle, const std::string& text);
 
 int64_t MinuteBoundaries(const dm::Variant& from, const dm::Variant& to);

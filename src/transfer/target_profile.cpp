@@ -299,6 +299,7 @@ bool DocumentTransfer::CreateTargetProfile() {
         });
     }
     p_.Separator();
+    NoteCreationTime();
     // The mark comes first, so that whatever the DM creates from here on is
     // found again should the run be killed.
     v_.ArrivalMarkId = WriteArrivalMark(p_, v_.SourceLibrary, v_.DocNumber);

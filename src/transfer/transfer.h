@@ -112,6 +112,7 @@ private:
     bool FetchActivityLog();
     void CopyActivityLog();
     void NoteSkippedVersions();
+    void NoteCreationTime();
     bool ClearDmActivity();
     bool WriteTransferEntries();
 

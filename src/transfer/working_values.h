@@ -131,6 +131,9 @@ struct TransferValues {
     // The mark in the target's activity log that names the new document
     // until both libraries record it (arrival_mark.h); 0 when none stands.
     int32_t ArrivalMarkId = 0;
+    // The target database's time just before the new document was created
+    // (its text as the database gave it); empty when it could not be read.
+    std::string CreationTime;
     // An earlier Move's complete copy stands in the target and only the
     // removal of the source is left to do.
     bool OnlySourceRemovalLeft = false;

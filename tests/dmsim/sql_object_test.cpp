@@ -198,14 +198,15 @@ TEST_F(SqlObjectTest, PlusConcatenatesTextsAndNullWins) {
     EXPECT_TRUE(sql_->ColumnValue(1).IsEmpty()) << "a NULL part makes the path NULL";
 }
 
-TEST_F(SqlObjectTest, TryCastAcceptsTheProgramsDateTexts) {
+TEST_F(SqlObjectTest, TryCastReadsDateTextsAsTheServerDoes) {
     const std::pair<const char*, const char*> cases[] = {
         {"05-MAR-2021 14:30:00", "2021-03-05 14:30:00"},
         {"5-mar-2021 14:30:00", "2021-03-05 14:30:00"},
         {"2021-03-05 14:30:00", "2021-03-05 14:30:00"},
         {"2021-02-30 10:00:00", ""},
-        {"05/03/2021", ""},
-        {"", ""},
+        {"05/03/2021", "2021-05-03 00:00:00"},
+        {"", "1900-01-01 00:00:00"},
+        {"someday", ""},
     };
     for (const auto& [input, expected] : cases) {
         ASSERT_EQ(sql_->Execute(std::string("SELECT TRY_CAST('") + input + "' AS DATETIME)"), 0) << input;

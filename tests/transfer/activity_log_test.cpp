@@ -87,5 +87,38 @@ TEST_F(ActivityLogTest, WithoutTheActivityLogOnlyTheTransferEntriesAreWritten) {
               "Copied from #" + to_string(source));
 }
 
+// A history row without a billing date keeps none: the server would read an
+// empty date text as 1 January 1900.
+TEST_F(ActivityLogTest, ARowWithoutABillingDateKeepsNone) {
+    StartProgram();
+    const int32_t source = MakeDocument();
+    AddRow(source, "5", "'Edited'", "2020-01-01 10:00:00");
+    const int32_t copy = Transfer(source);
+    ASSERT_GT(copy, 0) << LogText();
+    EXPECT_EQ(Value("ARCHIVE", "SELECT COALESCE(BILLED_ON, 'none') || ' ' || START_DATE FROM DOCSADM.ACTIVITYLOG "
+                               "WHERE ACTIVITY_DESC = 'Edited' AND DOCNUMBER = " + to_string(copy)),
+              "none 2020-01-01 10:00:00");
+}
+
+// The DM dates its own rows of the new document while it creates it; the
+// clean-up at the end runs seconds later on a clock that moves.
+TEST_F(ActivityLogTest, TheDmsRowsOfTheNewDocumentGoWhileTheClockMoves) {
+    StartProgram();
+    Window().CheckActivityLog.SetValue(0);
+    const int32_t source = MakeDocument();
+    emulator_->SetClock([this] {
+        clock_.Advance(std::chrono::seconds(1));
+        return clock_.Now();
+    });
+    const int32_t copy = Transfer(source);
+    ASSERT_GT(copy, 0) << LogText();
+    EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE ACTIVITY_TYPE <> 0 AND DOCNUMBER = " +
+                                   to_string(copy)),
+              0)
+        << LogText();
+    EXPECT_EQ(Value("ARCHIVE", "SELECT ACTIVITY_DESC FROM DOCSADM.ACTIVITYLOG WHERE DOCNUMBER = " + to_string(copy)),
+              "Copied from #" + to_string(source));
+}
+
 }  // namespace
 }  // namespace transfer_test

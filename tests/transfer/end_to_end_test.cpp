@@ -88,7 +88,8 @@ protected:
         if (!row.rows.empty()) {
             for (size_t i = 0; i < std::size(names); ++i) {
                 const auto& v = row.rows[0][i];
-                s.columns[names[i]] = dmsim::IsNull(v) ? "" : dmsim::AsText(v);
+                // Dates as the DM client hands them over: to the second.
+                s.columns[names[i]] = dmsim::IsNull(v) ? "" : dmsim::ToClientText(dmsim::AsText(v));
             }
         }
         s.labels = Column(library, "SELECT VERSION_LABEL FROM DOCSADM.VERSIONS WHERE DOCNUMBER = " + n +

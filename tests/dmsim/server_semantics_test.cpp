@@ -1,0 +1,168 @@
+// What SQL Server answers (default case-insensitive collation, US English
+// session), asked through the SQL object of a small library: dates, the
+// errors the server raises, comparison and text functions.
+
+#include <gtest/gtest.h>
+
+#include "dmsim/sql_object.h"
+#include "emulator_fixture.h"
+
+namespace dmsim {
+namespace {
+
+class ServerSemanticsTest : public fixture::EmulatorTest {
+protected:
+    void SetUp() override {
+        site_.Library("DOCS").SettingsTable();
+        Open();
+        sql_ = Sql("DOCS");
+        Run("INSERT INTO DOCSADM.KEST_SETTINGS (MASTER_KEY, SECTION_KEY, SUB_KEY, KEY_TYPE, CHAR_VAL, INT_VAL) "
+            "VALUES ('M', 'General', 'A', 2, NULL, 1), ('M', 'General', 'B', 1, 'two', NULL), "
+            "('M', 'General', 'C', 1, 'TWO  ', 4)");
+        int id = 70000;
+        for (const char* date : {"2026-11-30 23:59:59", "2026-12-01 00:00:00", "2026-12-15 10:00:00",
+                                 "2026-12-31 00:00:00", "2026-12-31 12:00:00"}) {
+            Run("INSERT INTO DOCSADM.ACTIVITYLOG (SYSTEM_ID, DOCNUMBER, ACTIVITY_TYPE, START_DATE) VALUES (" +
+                std::to_string(++id) + ", 7, 2, '" + date + "')");
+        }
+    }
+
+    void Run(const std::string& statement) {
+        ASSERT_EQ(sql_->Execute(statement), 0) << statement << ": " << sql_->ErrorText();
+    }
+
+    // The first value of the answer, or "error <number>".
+    std::string Answer(const std::string& statement) {
+        if (sql_->Execute(statement) != 0) return "error " + std::to_string(sql_->ErrorCode());
+        return sql_->ColumnValue(1).ToText();
+    }
+
+    struct Probe {
+        const char* statement;
+        const char* answer;  // the first value, or "error <number>"
+    };
+    void Expect(const std::vector<Probe>& probes) {
+        for (const auto& p : probes) EXPECT_EQ(Answer(p.statement), p.answer) << p.statement;
+    }
+
+    std::shared_ptr<dm::IDmSql> sql_;
+};
+
+TEST_F(ServerSemanticsTest, TextsBecomeDatesByTheServersRules) {
+    const std::vector<Probe> probes = {
+        {"SELECT TRY_CAST('2021-03-05 14:30:00' AS DATETIME)", "2021-03-05 14:30:00"},
+        {"SELECT TRY_CAST('20210305' AS DATETIME)", "2021-03-05 00:00:00"},
+        {"SELECT TRY_CAST('03/05/2021' AS DATETIME)", "2021-03-05 00:00:00"},
+        {"SELECT TRY_CAST('05-Mar-2021 14:30:00' AS DATETIME)", "2021-03-05 14:30:00"},
+        {"SELECT TRY_CAST('Mar  5 2021  2:30PM' AS DATETIME)", "2021-03-05 14:30:00"},
+        {"SELECT TRY_CAST('March 5, 2021' AS DATETIME)", "2021-03-05 00:00:00"},
+        {"SELECT TRY_CAST('2021-03-05T14:30:00.250' AS DATETIME)", "2021-03-05 14:30:00"},
+        {"SELECT TRY_CAST('2021-03-05 23:59:59.999' AS DATETIME)", "2021-03-06 00:00:00"},
+        {"SELECT TRY_CAST('14:30' AS DATETIME)", "1900-01-01 14:30:00"},
+        {"SELECT TRY_CAST('' AS DATETIME)", "1900-01-01 00:00:00"},
+        {"SELECT TRY_CAST('2021-02-30' AS DATETIME)", ""},
+        {"SELECT TRY_CAST('someday' AS DATETIME)", ""},
+        {"SELECT CAST('someday' AS DATETIME)", "error 241"},
+        {"INSERT INTO DOCSADM.ACTIVITYLOG (SYSTEM_ID, DOCNUMBER, START_DATE) VALUES (70100, 8, 'someday')",
+         "error 241"},
+        {"UPDATE DOCSADM.ACTIVITYLOG SET START_DATE = 'someday' WHERE DOCNUMBER = 7", "error 241"},
+        // Written as a date, compared as a date, cast to the server's text.
+        {"INSERT INTO DOCSADM.ACTIVITYLOG (SYSTEM_ID, DOCNUMBER, START_DATE) VALUES (70101, 9, '20210305 14:30')", ""},
+        {"SELECT START_DATE FROM DOCSADM.ACTIVITYLOG WHERE DOCNUMBER = 9", "2021-03-05 14:30:00"},
+        {"SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE START_DATE BETWEEN '20261201' AND '20261231'", "3"},
+        {"SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE START_DATE >= 'Dec 15 2026'", "3"},
+        {"SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE START_DATE IN ('12/1/2026', '2026-12-15 10:00')", "2"},
+        {"SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE START_DATE > 'later'", "error 241"},
+        {"SELECT CAST(START_DATE AS VARCHAR(30)) FROM DOCSADM.ACTIVITYLOG WHERE DOCNUMBER = 9", "Mar  5 2021  2:30PM"},
+        {"SELECT CAST(CAST('2021-12-25 09:05' AS DATETIME) AS VARCHAR)", "Dec 25 2021  9:05AM"},
+    };
+    Expect(probes);
+}
+
+// The server's clock has milliseconds: a time read a moment later is never
+// the same; the program reads it to the second.
+TEST_F(ServerSemanticsTest, TheClockHasMilliseconds) {
+    now_ += std::chrono::milliseconds(250);
+    Run("INSERT INTO DOCSADM.ACTIVITYLOG (SYSTEM_ID, DOCNUMBER, START_DATE) VALUES (70200, 10, GETUTCDATE())");
+    EXPECT_EQ(Answer("SELECT GETUTCDATE()"), "2021-03-05 14:30:00");
+    const std::string count = "SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE DOCNUMBER = 10 AND START_DATE ";
+    EXPECT_EQ(Answer(count + "= '2021-03-05 14:30:00'"), "0");
+    EXPECT_EQ(Answer(count + ">= '2021-03-05 14:30:00'"), "1");
+    EXPECT_EQ(Answer(count + "< '2021-03-05 14:30:01'"), "1");
+    EXPECT_EQ(Answer("SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE DOCNUMBER = 10 AND "
+                     "START_DATE = DATEADD(ms, 250, CAST('2021-03-05 14:30:00' AS DATETIME))"),
+              "1");
+}
+
+TEST_F(ServerSemanticsTest, ErrorsTheServerRaises) {
+    const std::vector<Probe> probes = {
+        {"INSERT INTO DOCSADM.ACTIVITYLOG (SYSTEM_ID, DOCNUMBER) VALUES (70300, 'abc')", "error 245"},
+        {"INSERT INTO DOCSADM.ACTIVITYLOG (SYSTEM_ID, DOCNUMBER) SELECT 70301, CHAR_VAL FROM "
+         "DOCSADM.KEST_SETTINGS WHERE SUB_KEY = 'B'",
+         "error 245"},
+        {"UPDATE DOCSADM.KEST_SETTINGS SET INT_VAL = 'many' WHERE SUB_KEY = 'A'", "error 245"},
+        {"SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE DOCNUMBER = 'seven'", "error 245"},
+        {"SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE DOCNUMBER = '7'", "5"},
+        {"SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS WHERE CHAR_VAL = 2", "error 245"},
+        {"SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS WHERE SUB_KEY IN (1, 2)", "error 245"},
+        {"SELECT 1 / 0", "error 8134"},
+        {"SELECT 7 % 0", "error 8134"},
+        {"SELECT 1.5 / 0", "error 8134"},
+        {"SELECT 2147483647 + 1", "error 8115"},
+        {"SELECT 65536 * 65536", "error 8115"},
+        {"SELECT -2147483647 - 2", "error 8115"},
+        {"SELECT CAST(3000000000 AS INT)", "error 8115"},
+        {"SELECT 7 / 2", "3"},
+        {"SELECT -7 % 3", "-1"},
+    };
+    Expect(probes);
+}
+
+TEST_F(ServerSemanticsTest, ComparisonIgnoresLetterCaseAndTrailingBlanks) {
+    const std::vector<Probe> probes = {
+        {"SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS WHERE UPPER(SUB_KEY) IN ('a', 'b')", "2"},
+        {"SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS WHERE LTRIM(SUB_KEY) BETWEEN 'a' AND 'B'", "2"},
+        {"SELECT CASE LOWER(SUB_KEY) WHEN 'A' THEN 'yes' ELSE 'no' END FROM DOCSADM.KEST_SETTINGS "
+         "WHERE SUB_KEY = 'A'",
+         "yes"},
+        {"SELECT CHARINDEX('W', 'two')", "2"},
+        {"SELECT CHARINDEX('o', 'boot', 3)", "3"},
+        {"SELECT REPLACE('Two and TWO', 'two', '2')", "2 and 2"},
+        {"SELECT COUNT(*) FROM (SELECT DISTINCT LTRIM(CHAR_VAL) AS V FROM DOCSADM.KEST_SETTINGS "
+         "WHERE CHAR_VAL IS NOT NULL) X",
+         "1"},
+        {"SELECT COUNT(*) FROM (SELECT 'abc' AS V UNION SELECT 'ABC ') X", "1"},
+        {"SELECT TOP 1 V FROM (SELECT 'B' AS V UNION ALL SELECT 'a') X ORDER BY V", "a"},
+        {"SELECT TOP 1 LOWER(CHAR_VAL) FROM DOCSADM.KEST_SETTINGS ORDER BY UPPER(CHAR_VAL) DESC, SUB_KEY", "two"},
+        {"SELECT CASE WHEN N'é' = N'É' THEN 1 ELSE 0 END", "1"},
+        {"SELECT CASE WHEN N'é' = N'e' THEN 1 ELSE 0 END", "0"},
+        {"SELECT UPPER(N'éa')", "ÉA"},
+        {"SELECT TOP 1 V FROM (SELECT N'f' AS V UNION ALL SELECT N'é') X ORDER BY V", "é"},
+        // Trailing blanks count for nothing beside "=" and on LIKE's value.
+        {"SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS WHERE CHAR_VAL = 'two'", "2"},
+        {"SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS WHERE SUB_KEY = 'A   '", "1"},
+        {"SELECT CASE WHEN 'abc  ' LIKE 'abc' THEN 1 ELSE 0 END", "1"},
+        {"SELECT CASE WHEN 'abc' LIKE 'abc ' THEN 1 ELSE 0 END", "0"},
+        {"SELECT CASE WHEN 'a%c' LIKE 'A!%%' ESCAPE '!' THEN 1 ELSE 0 END", "1"},
+    };
+    Expect(probes);
+}
+
+TEST_F(ServerSemanticsTest, TypesOfResults) {
+    const std::vector<Probe> probes = {
+        {"SELECT CAST(N'ééé' AS VARCHAR(2))", "éé"},
+        {"SELECT AVG(INT_VAL) FROM DOCSADM.KEST_SETTINGS", "2"},
+        {"SELECT AVG(X) FROM (SELECT 1.0 AS X UNION ALL SELECT 4) T", "2.5"},
+        {"SELECT ISNULL(ACTIVITY_POSTED, 'YES') FROM DOCSADM.ACTIVITYLOG WHERE DOCNUMBER = 7", "Y"},
+        {"SELECT ISNULL(INT_VAL, 'none') FROM DOCSADM.KEST_SETTINGS WHERE SUB_KEY = 'B'", "error 245"},
+        // Not run by the emulator: an error, never another meaning.
+        {"SELECT DATEDIFF(day, START_DATE, GETUTCDATE()) FROM DOCSADM.ACTIVITYLOG", "error 195"},
+        {"SELECT DATALENGTH(SUB_KEY) FROM DOCSADM.KEST_SETTINGS", "error 195"},
+        {"SELECT CONVERT(VARCHAR(10), START_DATE, 120) FROM DOCSADM.ACTIVITYLOG", "error 50000"},
+        {"SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS WHERE SUB_KEY LIKE '[AB]'", "error 50000"},
+    };
+    Expect(probes);
+}
+
+}  // namespace
+}  // namespace dmsim
