@@ -1,6 +1,9 @@
 #include "app/assembly.h"
 
 #include "app/archive_run.h"
+#include "queueadmin/kest_options.h"
+#include "queueadmin/next_key.h"
+#include "queueadmin/summary.h"
 
 namespace app {
 
@@ -13,7 +16,8 @@ Assembly::Assembly(platform::IRegistry& registry, platform::ISystem& system, pla
       folders(program),
       removal(program, folders),
       transfer(program, removal, folders),
-      form(program, configuration, splash) {
+      form(program, configuration, splash),
+      queueAdmin(program) {
     ui.SetLog([this](const std::string& line) { program.WriteLog(line); });
     program.saveConfiguration = [this] { configuration.SaveConfiguration(); };
     form.Run().SetTransfer(&transfer);
@@ -21,6 +25,15 @@ Assembly::Assembly(platform::IRegistry& registry, platform::ISystem& system, pla
     // The About window; the windows of the subsystems join here as they are
     // built, each with AddWindow.
     modalWindows_.push_back(&splash);
+    form.windows.dmSettings = AddWindow(std::make_unique<queueadmin::KestOptionsForm>(program));
+    queueAdmin.showPendingRows = AddWindow(std::make_unique<queueadmin::SummaryForm>(program));
+    queueAdmin.showLastKeys = AddWindow(std::make_unique<queueadmin::NextKeyForm>(program));
+    form.windows.addAllDocs = [this] { queueAdmin.MNDorvaneAddAllDocs_Click(); };
+    form.windows.addClosedDocMatters = [this] { queueAdmin.MNDorvaneAddClosedDocMatters_Click(); };
+    form.windows.addQueryDocs = [this] { queueAdmin.MNDorvaneAddQueryDocs_Click(); };
+    form.windows.enableMetadata = [this] { queueAdmin.MNDorvaneEnableMetadata_Click(); };
+    form.windows.displayRows = [this] { queueAdmin.MNDorvaneDisplayRows_Click(); };
+    form.windows.checkLastKeys = [this] { queueAdmin.MNDorvaneCheckLastKeys_Click(); };
 }
 
 }  // namespace app

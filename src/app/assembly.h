@@ -17,6 +17,7 @@
 #include "forms/main_window.h"
 #include "forms/splash_window.h"
 #include "platform/no_display_host.h"
+#include "queueadmin/queue_admin.h"
 #include "removal/removal.h"
 #include "transfer/transfer.h"
 
@@ -60,6 +61,7 @@ public:
     removal::Removal removal;
     transfer::DocumentTransfer transfer;
     DorvaneForm form;
+    queueadmin::QueueAdmin queueAdmin;
 
 private:
     std::vector<forms::Window*> modalWindows_;
