@@ -7,7 +7,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPixmap>
+#include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
 
@@ -85,6 +88,26 @@ TEST_F(QueueAdminViewsTest, PendingRowsView) {
     list->topLevelItem(1)->setSelected(true);
     EXPECT_EQ(form.Window().ListResults.SelectedCount(), 1);
     Keep(view, "pending_rows_view");
+
+    // A right click shows the popup as the program set it; its items run
+    // the program's commands.
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator()) continue;
+            shown << action->text() + (action->isEnabled() ? "" : " (off)");
+            if (action->text() == "Reset Lock") action->trigger();
+        }
+        menu->close();
+    });
+    list->topLevelItem(3)->setSelected(true);
+    QTest::mouseClick(list->viewport(), Qt::RightButton, {}, list->visualItemRect(list->topLevelItem(3)).center());
+    EXPECT_EQ(shown, (QStringList{"Remove", "Reset Lock", "Display Profile (off)", "&Select All", "&De-Select All"}));
+    EXPECT_EQ(Value("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING WHERE SID = 102 AND STATUS = 0 AND "
+                            "LOCKED_BY = '' AND RETRY_COUNT = 0"),
+              "1");
 }
 
 TEST_F(QueueAdminViewsTest, LastKeyView) {
