@@ -2,6 +2,9 @@
 
 #include "app/archive_run.h"
 #include "install/library_setup.h"
+#include "queueadmin/kest_options.h"
+#include "queueadmin/next_key.h"
+#include "queueadmin/summary.h"
 
 namespace app {
 
@@ -15,7 +18,8 @@ Assembly::Assembly(platform::IRegistry& registry, platform::ISystem& system, pla
       removal(program, folders),
       transfer(program, removal, folders),
       form(program, configuration, splash),
-      installationRemoval(program) {
+      installationRemoval(program),
+      queueAdmin(program) {
     ui.SetLog([this](const std::string& line) { program.WriteLog(line); });
     program.saveConfiguration = [this] { configuration.SaveConfiguration(); };
     form.Run().SetTransfer(&transfer);
@@ -25,6 +29,15 @@ Assembly::Assembly(platform::IRegistry& registry, platform::ISystem& system, pla
     modalWindows_.push_back(&splash);
     form.windows.setupLibrary = AddWindow(std::make_unique<install::LibrarySetup>(program));
     form.windows.removeLibrary = [this] { installationRemoval.MNRemove_Click(); };
+    form.windows.dmSettings = AddWindow(std::make_unique<queueadmin::KestOptionsForm>(program));
+    queueAdmin.showPendingRows = AddWindow(std::make_unique<queueadmin::SummaryForm>(program));
+    queueAdmin.showLastKeys = AddWindow(std::make_unique<queueadmin::NextKeyForm>(program));
+    form.windows.addAllDocs = [this] { queueAdmin.MNDorvaneAddAllDocs_Click(); };
+    form.windows.addClosedDocMatters = [this] { queueAdmin.MNDorvaneAddClosedDocMatters_Click(); };
+    form.windows.addQueryDocs = [this] { queueAdmin.MNDorvaneAddQueryDocs_Click(); };
+    form.windows.enableMetadata = [this] { queueAdmin.MNDorvaneEnableMetadata_Click(); };
+    form.windows.displayRows = [this] { queueAdmin.MNDorvaneDisplayRows_Click(); };
+    form.windows.checkLastKeys = [this] { queueAdmin.MNDorvaneCheckLastKeys_Click(); };
 }
 
 }  // namespace app

@@ -18,6 +18,7 @@
 #include "forms/main_window.h"
 #include "forms/splash_window.h"
 #include "platform/no_display_host.h"
+#include "queueadmin/queue_admin.h"
 #include "removal/removal.h"
 #include "transfer/transfer.h"
 
@@ -62,6 +63,7 @@ public:
     transfer::DocumentTransfer transfer;
     DorvaneForm form;
     install::InstallationRemoval installationRemoval;
+    queueadmin::QueueAdmin queueAdmin;
 
 private:
     std::vector<forms::Window*> modalWindows_;

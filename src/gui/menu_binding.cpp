@@ -46,6 +46,10 @@ void AddItems(Connections& connections, QMenu* menu, forms::MenuItem& parent) {
 
 }  // namespace
 
+void BuildPopupMenu(Connections& connections, QMenu* menu, forms::MenuItem& parent) {
+    AddItems(connections, menu, parent);
+}
+
 void BuildMenuBar(Connections& connections, QMenuBar* bar, const std::vector<forms::MenuItem*>& menus) {
     for (forms::MenuItem* top : menus) {
         QMenu* menu = bar->addMenu(ToQt(top->Caption()));

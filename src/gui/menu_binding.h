@@ -8,6 +8,7 @@
 
 #include "gui/connections.h"
 
+class QMenu;
 class QMenuBar;
 
 namespace forms {
@@ -17,5 +18,7 @@ class MenuItem;
 namespace gui {
 
 void BuildMenuBar(Connections& connections, QMenuBar* bar, const std::vector<forms::MenuItem*>& menus);
+// Fills a popup menu with the items of a (hidden) menu, kept in step alike.
+void BuildPopupMenu(Connections& connections, QMenu* menu, forms::MenuItem& parent);
 
 }  // namespace gui

@@ -2,10 +2,14 @@
 
 #include <memory>
 
+#include "forms/kest_options_window.h"
 #include "forms/lib_setup_window.h"
+#include "forms/queue_list_windows.h"
 #include "forms/splash_window.h"
+#include "gui/kest_options_view.h"
 #include "gui/lib_setup_view.h"
 #include "gui/qt_host.h"
+#include "gui/queue_list_view.h"
 #include "gui/splash_view.h"
 
 namespace gui {
@@ -29,6 +33,9 @@ void RegisterViews(QtHost& host) {
     // Shown modally as the About window.
     host.RegisterView("KestSplash", Factory<SplashView, forms::KestSplash>());
     host.RegisterView("DorvaneLibSetup", Factory<LibSetupView, forms::DorvaneLibSetup>());
+    host.RegisterView("KestOptions", Factory<KestOptionsView, forms::KestOptions>());
+    host.RegisterView("Dorvane_Summary", Factory<QueueListView, forms::DorvaneSummary>());
+    host.RegisterView("Dorvane_NextKey", Factory<QueueListView, forms::DorvaneNextKey>());
 }
 
 }  // namespace gui

@@ -1,0 +1,164 @@
+#include "queueadmin/queue_statements.h"
+
+#include <cctype>
+#include <cstdio>
+
+#include "core/sql_text.h"
+#include "core/text.h"
+
+namespace queueadmin {
+
+namespace {
+
+const char* const kMonths[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                 "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+
+std::string Quoted(const std::string& text) { return "'" + core::DoubleApostrophes(text) + "'"; }
+
+bool LeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int DaysInMonth(int y, int m) {
+    static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return m == 2 && LeapYear(y) ? 29 : days[m - 1];
+}
+
+// Digits from pos: between minDigits and maxDigits of them.
+bool ReadNumber(const std::string& s, size_t& pos, size_t minDigits, size_t maxDigits, int& out) {
+    size_t start = pos;
+    out = 0;
+    while (pos < s.size() && std::isdigit(static_cast<unsigned char>(s[pos])) && pos - start < maxDigits) {
+        out = out * 10 + (s[pos] - '0');
+        ++pos;
+    }
+    return pos - start >= minDigits && (pos == s.size() || !std::isdigit(static_cast<unsigned char>(s[pos])));
+}
+
+// The start of the day as the dialect takes a date: unambiguous in every
+// language setting of the server.
+std::string SqlDay(const CalendarDate& d, bool oracle) {
+    if (oracle) return "TO_DATE('" + IsoDate(d) + "', 'YYYY-MM-DD')";
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d-%s-%04d 00:00:00", d.day, kMonths[d.month - 1], d.year);
+    return "CAST('" + std::string(text) + "' AS DATETIME)";
+}
+
+std::string AvailableDocumentsCondition(const DocumentChoice& c) {
+    std::string s = "WHERE STATUS = 0 AND DOCNUMBER NOT IN "
+                    "(SELECT DISTINCT SID FROM [OWNER].NEEDS_ARCHIVING WHERE TARGET_LIBRARY = " +
+                    Quoted(c.target) +
+                    ") AND "
+                    "APPLICATION <> (SELECT SYSTEM_ID FROM [OWNER].APPS WHERE APPLICATION = 'FOLDER')";
+    if (c.closeDateColumn.empty()) return s;
+    // Up to and including a day means before the start of the next one: the
+    // close date may carry a time.
+    const std::string& column = c.closeDateColumn;
+    s += " AND MATTER IN (SELECT SYSTEM_ID FROM [OWNER].MATTER WHERE ";
+    if (c.dates.from) s += column + " >= " + SqlDay(*c.dates.from, c.oracle) + " AND ";
+    s += column + " < " + SqlDay(NextDay(c.dates.to), c.oracle) + ")";
+    return s;
+}
+
+}  // namespace
+
+std::string PendingRowsQuery() {
+    return "SELECT SID, TARGET_LIBRARY, RETRY_COUNT, LOCKED_BY, STATUS FROM [OWNER].NEEDS_ARCHIVING ORDER BY SID";
+}
+
+std::string DeleteQueueRowStatement(int32_t sid, const std::string& target) {
+    return "DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE SID = " + std::to_string(sid) +
+           " AND TARGET_LIBRARY = " + Quoted(target);
+}
+
+std::string ResetQueueRowStatement(int32_t sid, const std::string& target) {
+    return "UPDATE [OWNER].NEEDS_ARCHIVING SET LOCKED_BY = '', RETRY_COUNT = 0, STATUS = 0 WHERE SID = " +
+           std::to_string(sid) + " AND TARGET_LIBRARY = " + Quoted(target);
+}
+
+std::string IsoDate(const CalendarDate& d) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
+    return text;
+}
+
+CalendarDate NextDay(const CalendarDate& d) {
+    CalendarDate n = d;
+    if (++n.day > DaysInMonth(n.year, n.month)) {
+        n.day = 1;
+        if (++n.month > 12) {
+            n.month = 1;
+            ++n.year;
+        }
+    }
+    return n;
+}
+
+std::optional<CalendarDate> ReadCalendarDate(const std::string& raw) {
+    const std::string s = core::Trim(raw);
+    CalendarDate d;
+    size_t pos = 0;
+    bool read = false;
+    bool yearFirst = s.size() >= 5 && (s[4] == '-' || s[4] == '/');
+    for (size_t i = 0; yearFirst && i < 4; ++i) yearFirst = std::isdigit(static_cast<unsigned char>(s[i]));
+    if (yearFirst) {
+        const char sep = s[4];
+        read = ReadNumber(s, pos, 4, 4, d.year) && s[pos++] == sep && ReadNumber(s, pos, 1, 2, d.month) &&
+               pos < s.size() && s[pos++] == sep && ReadNumber(s, pos, 1, 2, d.day);
+    } else {
+        read = ReadNumber(s, pos, 1, 2, d.month) && pos < s.size() && s[pos++] == '/' &&
+               ReadNumber(s, pos, 1, 2, d.day) && pos < s.size() && s[pos++] == '/' &&
+               ReadNumber(s, pos, 4, 4, d.year);
+    }
+    if (!read || pos != s.size()) return std::nullopt;
+    if (d.year < 1753 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > DaysInMonth(d.year, d.month)) {
+        return std::nullopt;
+    }
+    return d;
+}
+
+std::optional<ClosedMatterDates> ReadClosedMatterDates(const std::string& answer, std::string& error) {
+    const std::string text = core::Trim(answer);
+    auto notADate = [&](const std::string& part) {
+        error = "\"" + part + "\" is not a date - cannot continue";
+        return std::nullopt;
+    };
+    if (auto single = ReadCalendarDate(text)) return ClosedMatterDates{std::nullopt, *single};
+    const size_t separator = text.find(" - ");
+    if (separator == std::string::npos) return notADate(text);
+    const std::string first = core::Trim(text.substr(0, separator));
+    const std::string second = core::Trim(text.substr(separator + 3));
+    auto from = ReadCalendarDate(first);
+    if (!from) return notADate(first);
+    auto to = ReadCalendarDate(second);
+    if (!to) return notADate(second);
+    if (*to < *from) {
+        error = "The range ends (" + IsoDate(*to) + ") before it begins (" + IsoDate(*from) +
+                ") - cannot continue";
+        return std::nullopt;
+    }
+    return ClosedMatterDates{from, *to};
+}
+
+std::string MatterDateColumnsQuery() {
+    return "SELECT COLNAME FROM [OWNER].DOCSCOLUMN WHERE TBNAME = 'MATTER' AND CMSTYPE IN (1, 8)";
+}
+
+std::string CountAvailableDocumentsStatement(const DocumentChoice& choice) {
+    return "SELECT COUNT(*) FROM [OWNER].PROFILE " + AvailableDocumentsCondition(choice);
+}
+
+std::string QueueAvailableDocumentsStatement(const DocumentChoice& choice) {
+    return "INSERT INTO [OWNER].NEEDS_ARCHIVING (SID, STATUS, LOCKED_BY, RETRY_COUNT, TARGET_LIBRARY, TABLE_NAME) "
+           "SELECT DOCNUMBER, 0, '', 0, " +
+           Quoted(choice.target) + ", 'PROFILE' FROM [OWNER].PROFILE " + AvailableDocumentsCondition(choice);
+}
+
+std::string QueueListedDocumentsStatement(const std::string& target, const std::string& docNumbers) {
+    return "INSERT INTO [OWNER].NEEDS_ARCHIVING (SID, STATUS, LOCKED_BY, RETRY_COUNT, TARGET_LIBRARY, TABLE_NAME) "
+           "SELECT DOCNUMBER, 0, '', 0, " +
+           Quoted(target) +
+           ", 'PROFILE' FROM [OWNER].PROFILE WHERE DOCNUMBER NOT IN "
+           "(SELECT DISTINCT SID FROM [OWNER].NEEDS_ARCHIVING WHERE TARGET_LIBRARY = " +
+           Quoted(target) + ") AND DOCNUMBER IN (" + docNumbers + ")";
+}
+
+}  // namespace queueadmin

@@ -1,0 +1,62 @@
+#pragma once
+// The statements of the queue administration on the queue table
+// NEEDS_ARCHIVING, each built in one place and readable as the statement it
+// becomes. Every name placed between apostrophes has its apostrophes
+// doubled.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace queueadmin {
+
+// ---- Pending rows view -------------------------------------------------------
+std::string PendingRowsQuery();
+std::string DeleteQueueRowStatement(int32_t sid, const std::string& target);
+std::string ResetQueueRowStatement(int32_t sid, const std::string& target);
+
+// ---- Queue filling -----------------------------------------------------------
+// A calendar day, as read from an administrator's answer.
+struct CalendarDate {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    auto operator<=>(const CalendarDate&) const = default;
+};
+
+// "YYYY-MM-DD".
+std::string IsoDate(const CalendarDate& date);
+// The day after.
+CalendarDate NextDay(const CalendarDate& date);
+// Reads "YYYY-MM-DD", "YYYY/MM/DD" or "M/D/YYYY" (blanks around it
+// ignored); nothing for any other text or a day that does not exist.
+std::optional<CalendarDate> ReadCalendarDate(const std::string& text);
+
+// Matters closed up to and including `to`, or from `from` through `to`;
+// both ends take the whole day.
+struct ClosedMatterDates {
+    std::optional<CalendarDate> from;
+    CalendarDate to;
+};
+// The dates of an answer to the closed-matters question: one date, or two
+// dates separated by a hyphen between blanks (a hyphen alone can stand
+// inside a date). Nothing with the reason in `error` otherwise.
+std::optional<ClosedMatterDates> ReadClosedMatterDates(const std::string& answer, std::string& error);
+
+// The date columns of MATTER, a close date among them.
+std::string MatterDateColumnsQuery();
+
+// Available documents (STATUS 0, no folder) not yet queued for the target;
+// with a close-date column, only those of matters closed in the dates.
+struct DocumentChoice {
+    std::string target;
+    std::string closeDateColumn;  // empty: every matter
+    ClosedMatterDates dates;
+    bool oracle = false;          // the source library's dialect
+};
+std::string CountAvailableDocumentsStatement(const DocumentChoice& choice);
+std::string QueueAvailableDocumentsStatement(const DocumentChoice& choice);
+// The listed documents ("12, 13, 20") not yet queued for the target.
+std::string QueueListedDocumentsStatement(const std::string& target, const std::string& docNumbers);
+
+}  // namespace queueadmin

@@ -1,0 +1,264 @@
+// The queue filling commands and the re-enabling of disabled entries, run
+// from the main window's menu on the emulator.
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "dmsim/emulator.h"
+#include "forms/main_window.h"
+#include "queueadmin/queueadmin_fixture.h"
+
+namespace queueadmin {
+namespace {
+
+class QueueAdminCommandsTest : public QueueAdminTest {
+protected:
+    // DOCS: 1 and 2 available, 3 not available, 4 a folder, 5 without an
+    // application; 2 already queued for ARCHIVE, locked by a run.
+    void StartWithDocuments() {
+        CreateSite();
+        dmsim::InstallQueueTable(site_.Db("DOCS"));
+        AddDocument(1);
+        AddDocument(2);
+        AddDocument(3, 1);
+        AddDocument(4, 0, "'FOLDER'");
+        AddDocument(5, 0, "'NONE'");
+        AddQueueRow(2, "ARCHIVE", -1, "OTHERPC");
+        StartProgram({});
+    }
+};
+
+TEST_F(QueueAdminCommandsTest, AddAllDocumentsQueuesAvailableDocumentsOncePerTarget) {
+    StartWithDocuments();
+    CheckTarget("DOCS");  // the source is never its own target
+    CheckTarget("ARCHIVE");
+    CheckTarget("ARCHIVE2");
+    ASSERT_TRUE(program_->ConnectLibrary("ARCHIVE2"));
+    window_->LabelStatus.SetCaption("Ready");
+    ui_.AnswerChoiceByText("DOCS");
+    window_->MNDorvaneAddAllDocs.Click();
+    EXPECT_EQ(QueueRows(), (std::vector<std::string>{"1 ARCHIVE 0 ", "1 ARCHIVE2 0 ", "2 ARCHIVE -1 OTHERPC",
+                                                     "2 ARCHIVE2 0 "}));
+    const std::string ask = " document(s) to the NEEDS_ARCHIVING table in library DOCS for target library ";
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{
+                             "You are about to add 1" + ask + "ARCHIVE. Are you sure you wish to continue?",
+                             "You are about to add 2" + ask + "ARCHIVE2. Are you sure you wish to continue?",
+                             "3 document(s) added to the NEEDS_ARCHIVING table in library DOCS"}));
+    EXPECT_EQ(Connected(), "ARCHIVE2");
+    EXPECT_EQ(window_->LabelStatus.Caption(), "Ready");
+
+    // Everything is queued now: no question, nothing added.
+    ui_.ClearMessages();
+    ui_.AnswerChoiceByText("DOCS");
+    window_->MNDorvaneAddAllDocs.Click();
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"0 document(s) added to the NEEDS_ARCHIVING table in library DOCS"}));
+}
+
+TEST_F(QueueAdminCommandsTest, NoForATargetEndsTheCommandKeepingEarlierRows) {
+    StartWithDocuments();
+    CheckTarget("ARCHIVE2");
+    CheckTarget("ARCHIVE");
+    // LibBox order: ARCHIVE first (1 document), then ARCHIVE2.
+    ui_.AnswerChoiceByText("DOCS");
+    ui_.AnswerMessages({platform::mb::AnswerYes, platform::mb::AnswerNo});
+    window_->MNDorvaneAddAllDocs.Click();
+    EXPECT_EQ(QueueRows(), (std::vector<std::string>{"1 ARCHIVE 0 ", "2 ARCHIVE -1 OTHERPC"}));
+    EXPECT_EQ(ui_.Messages().size(), 2u);
+}
+
+TEST_F(QueueAdminCommandsTest, AddAllDocumentsRefusesALibraryWithoutTheQueue) {
+    StartProgram();
+    CheckTarget("ARCHIVE2");
+    ui_.AnswerChoiceByText("ARCHIVE");
+    window_->MNDorvaneAddAllDocs.Click();
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"Dorvane is not setup in ARCHIVE."}));
+    EXPECT_EQ(Connected(), "DOCS");
+}
+
+class ClosedMattersTest : public QueueAdminTest {
+protected:
+    // Matters closed on 2021-12-31 10:00, 2022-06-30 14:00 and 2022-07-01
+    // at midnight, with documents 13, 11 and 12.
+    void StartWithMatters() {
+        CreateSite();
+        dmsim::InstallQueueTable(site_.Db("DOCS"));
+        int32_t id = 0;
+        for (const char* closed : {"2021-12-31 10:00:00", "2022-06-30 14:00:00", "2022-07-01 00:00:00"}) {
+            ++id;
+            site_.Sql("DOCS", "INSERT INTO MATTER (SYSTEM_ID, MATTER_ID, MATTER_NAME, CLOSE_DATE, DISABLED) VALUES (" +
+                                  std::to_string(80000 + id) + ", 'M" + std::to_string(id) + "', 'Matter', '" +
+                                  closed + "', '')");
+        }
+        AddDocument(13, 0, "'MS WORD'", "80001");
+        AddDocument(11, 0, "'MS WORD'", "80002");
+        AddDocument(12, 0, "'MS WORD'", "80003");
+        AddDocument(14);  // no matter
+        StartProgram({});
+        CheckTarget("ARCHIVE");
+        window_->SourceLibraryCombo.AddItem("DOCS");
+        window_->SourceLibraryCombo.AddItem("ARCHIVE2");
+        window_->SourceLibraryCombo.SetText("DOCS");
+        ASSERT_TRUE(program_->ConnectLibrary("ARCHIVE2"));
+    }
+
+    std::vector<std::string> Queued() {
+        std::vector<std::string> sids;
+        for (auto& row : QueueRows()) sids.push_back(row.substr(0, row.find(' ')));
+        return sids;
+    }
+};
+
+TEST_F(ClosedMattersTest, QueuesTheDocumentsOfMattersClosedInTheDatesGiven) {
+    StartWithMatters();
+    struct Case {
+        std::string answer;
+        std::vector<std::string> queued;
+        std::string lastMessage;
+    };
+    const std::string added = " document(s) added to the NEEDS_ARCHIVING table in library DOCS";
+    const std::vector<Case> cases = {
+        // Up to and including a day takes the whole day.
+        {"2022-06-30", {"11", "13"}, "2" + added},
+        {" 6/30/2022 ", {"11", "13"}, "2" + added},
+        {"2022-01-01 - 2022-06-30", {"11"}, "1" + added},
+        {"2021-12-31 - 2022-07-01", {"11", "12", "13"}, "3" + added},
+        {"", {}, "You did not enter a date - cannot continue"},
+        {"   ", {}, "\"\" is not a date - cannot continue"},
+        {"June", {}, "\"June\" is not a date - cannot continue"},
+        {"2022-06-31", {}, "\"2022-06-31\" is not a date - cannot continue"},
+        {"2022-06-30'; DELETE FROM PROFILE --", {}, "\"2022-06-30'; DELETE FROM PROFILE --\" is not a date - cannot continue"},
+        {"2022-01-01-2022-06-30", {}, "\"2022-01-01-2022-06-30\" is not a date - cannot continue"},
+        {"2022-07-01 - 2022-01-01", {}, "The range ends (2022-01-01) before it begins (2022-07-01) - cannot continue"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        Db("DOCS").Exec("DELETE FROM DOCSADM.NEEDS_ARCHIVING");
+        ui_.ClearMessages();
+        ui_.AnswerInputs({c.answer});
+        window_->MNDorvaneAddClosedDocMatters.Click();
+        EXPECT_EQ(Queued(), c.queued);
+        ASSERT_FALSE(ui_.Messages().empty());
+        EXPECT_EQ(ui_.Messages().back().prompt, c.lastMessage);
+        EXPECT_EQ(Connected(), "ARCHIVE2");
+    }
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.PROFILE"), 4);
+}
+
+TEST_F(ClosedMattersTest, AsksBeforeAddingAndSaysTheDatesItTook) {
+    StartWithMatters();
+    ui_.AnswerInputs({"2022-01-01 - 2022-06-30"});
+    ui_.AnswerMessages({platform::mb::AnswerNo});
+    window_->MNDorvaneAddClosedDocMatters.Click();
+    EXPECT_EQ(Queued(), std::vector<std::string>{});
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"Please press Yes if you want to add available documents for matters "
+                                                   "closed between 2022-01-01 and 2022-06-30",
+                                                   "Procedure Canceled"}));
+}
+
+TEST_F(ClosedMattersTest, RefusesWhenTheCloseDateColumnIsNotOneColumn) {
+    CreateSite();
+    site_.Sql("DOCS", "INSERT INTO DOCSCOLUMN (SYSTEM_ID, TBNAME, COLNAME, CMSTYPE) VALUES (99001, 'MATTER', "
+                      "'CLOSED_ON', 8)");
+    StartWithMatters();
+    window_->MNDorvaneAddClosedDocMatters.Click();
+    EXPECT_TRUE(ui_.InputPrompts().empty());
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"Several date columns of the matter table (CLOSE_DATE, CLOSED_ON) "
+                                                   "could be the close date - cannot continue"}));
+    EXPECT_EQ(Queued(), std::vector<std::string>{});
+}
+
+// The DM's search dialog answering with picks the test chose; the library
+// chooser as the program shows it.
+class ScriptedSearch : public dm::IDmDialogHost {
+public:
+    explicit ScriptedSearch(dm::IDmDialogHost& inner) : inner_(inner) {}
+    int ChooseLibrary(const std::vector<std::string>& names) override { return inner_.ChooseLibrary(names); }
+    bool SearchDocuments(const std::string& prompt, const std::vector<dm::DmSearchPick>&,
+                         std::vector<dm::DmSearchPick>& picks) override {
+        prompts.push_back(prompt);
+        if (!answer) return false;
+        picks = *answer;
+        return true;
+    }
+    void DisplayProfile(const std::string& library, int32_t docNumber) override {
+        inner_.DisplayProfile(library, docNumber);
+    }
+    std::optional<std::vector<dm::DmSearchPick>> answer;
+    std::vector<std::string> prompts;
+
+private:
+    dm::IDmDialogHost& inner_;
+};
+
+TEST_F(QueueAdminCommandsTest, QueryDocumentsQueuesThePicksOfTheSourceLibrary) {
+    CreateSite();
+    AddDocument(7, 0, "'NONE'", "NULL", "ARCHIVE");
+    StartWithDocuments();
+    ScriptedSearch search(app_->dmDialogs);
+    emulator_->SetDialogHost(&search);
+    CheckTarget("ARCHIVE");
+    CheckTarget("ARCHIVE2");
+
+    // Cancel.
+    ui_.AnswerChoiceByText("DOCS");
+    window_->MNDorvaneAddQueryDocs.Click();
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"Query Canceled"}));
+    EXPECT_EQ(search.prompts, (std::vector<std::string>{"Select documents to add to Dorvane queue:"}));
+
+    // A folder and an unavailable document are queued too when picked; a
+    // pick of another library is skipped; 2 stays queued once for ARCHIVE.
+    ui_.ClearMessages();
+    search.answer = std::vector<dm::DmSearchPick>{{"DOCS", 2, ""}, {"ARCHIVE", 7, ""}, {"DOCS", 3, ""}, {"DOCS", 4, ""}};
+    ui_.AnswerChoiceByText("DOCS");
+    window_->MNDorvaneAddQueryDocs.Click();
+    EXPECT_EQ(QueueRows(), (std::vector<std::string>{"2 ARCHIVE -1 OTHERPC", "2 ARCHIVE2 0 ", "3 ARCHIVE 0 ",
+                                                     "3 ARCHIVE2 0 ", "4 ARCHIVE 0 ", "4 ARCHIVE2 0 "}));
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"5 document(s) added to NEEDS_ARCHIVING queue;\r\n1 document(s) "
+                                                   "skipped - not in library DOCS"}));
+    EXPECT_EQ(Connected(), "DOCS");
+}
+
+TEST_F(QueueAdminCommandsTest, QueryDocumentsNeedsATargetBeforeTheSearch) {
+    StartWithDocuments();
+    CheckTarget("DOCS");
+    ui_.AnswerChoiceByText("DOCS");
+    window_->MNDorvaneAddQueryDocs.Click();
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{
+                             "You must select at least one target library in the Targets tab to add documents to the queue"}));
+}
+
+TEST_F(QueueAdminCommandsTest, EnableDisabledMetadataClearsOnlyDisabledFlags) {
+    CreateSite();
+    site_.AddApplication("DOCS", "A1", "one", "DOC");
+    site_.AddApplication("DOCS", "A2", "two", "DOC");
+    site_.AddApplication("DOCS", "A3", "three", "DOC");
+    site_.Sql("DOCS", "UPDATE APPS SET DISABLED = '1' WHERE APPLICATION = 'A1'");
+    site_.Sql("DOCS", "UPDATE APPS SET DISABLED = 'Y' WHERE APPLICATION = 'A2'");
+    site_.Sql("DOCS", "UPDATE APPS SET DISABLED = 'N' WHERE APPLICATION = 'A3'");
+    site_.Sql("DOCS", "UPDATE REMOTE_LIBRARIES SET DISABLED = '1'");
+    StartProgram();
+    ui_.AnswerChoiceByText("DOCS");
+    window_->MNDorvaneEnableMetadata.Click();
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.APPS WHERE DISABLED IS NULL"), 2);
+    EXPECT_EQ(Value("DOCS", "SELECT DISABLED FROM DOCSADM.APPS WHERE APPLICATION = 'A3'"), "N");
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.REMOTE_LIBRARIES WHERE DISABLED = '1'"), 3);
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"A total of 2 disabled rows were re-enabled - Refresh all DM Server "
+                                                   "caches to apply the results"}));
+}
+
+TEST_F(QueueAdminCommandsTest, AFailedUpdateCountsNoRowsReEnabled) {
+    site_.Library("ORA").Engine(2);
+    StartProgram();
+    ASSERT_TRUE(program_->ConnectLibrary("ORA"));
+    // The server refuses the first update but reports rows all the same.
+    dmsim::SqlResult refused = dmsim::SqlResult::Changed(4);
+    refused.errorCode = 942;
+    refused.errorText = "ORA-00942: table or view does not exist";
+    emulator_->Oracle("ORA").Script("UPDATE DOCSADM.APPS", refused);
+    emulator_->Oracle("ORA").Script("UPDATE DOCSADM.PEOPLE", dmsim::SqlResult::Changed(2));
+    EXPECT_EQ(app_->queueAdmin.ReenableDisabledMetadata({"APPS", "PEOPLE"}), 2);
+}
+
+}  // namespace
+}  // namespace queueadmin

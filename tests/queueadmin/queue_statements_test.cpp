@@ -1,0 +1,32 @@
+// The closed-matters condition in each dialect: the whole last day is
+// taken, and the dates are written so that no server setting can misread
+// them.
+
+#include "queueadmin/queue_statements.h"
+
+#include <gtest/gtest.h>
+
+namespace queueadmin {
+namespace {
+
+TEST(QueueStatementsTest, ClosedMatterDatesInEachDialect) {
+    DocumentChoice choice;
+    choice.target = "O'BRIEN";
+    choice.closeDateColumn = "CLOSE_DATE";
+    choice.dates = {CalendarDate{2021, 12, 31}, CalendarDate{2022, 2, 28}};
+    const std::string sqlServer = CountAvailableDocumentsStatement(choice);
+    EXPECT_NE(sqlServer.find("TARGET_LIBRARY = 'O''BRIEN')"), std::string::npos) << sqlServer;
+    EXPECT_NE(sqlServer.find("AND MATTER IN (SELECT SYSTEM_ID FROM [OWNER].MATTER WHERE "
+                             "CLOSE_DATE >= CAST('31-DEC-2021 00:00:00' AS DATETIME) AND "
+                             "CLOSE_DATE < CAST('01-MAR-2022 00:00:00' AS DATETIME))"),
+              std::string::npos)
+        << sqlServer;
+    choice.oracle = true;
+    choice.dates = {std::nullopt, CalendarDate{2024, 12, 31}};
+    const std::string oracle = QueueAvailableDocumentsStatement(choice);
+    EXPECT_NE(oracle.find("WHERE CLOSE_DATE < TO_DATE('2025-01-01', 'YYYY-MM-DD'))"), std::string::npos) << oracle;
+    EXPECT_EQ(oracle.find(">="), std::string::npos) << oracle;
+}
+
+}  // namespace
+}  // namespace queueadmin

@@ -1,0 +1,126 @@
+// The pending rows view, opened from the menu on a chosen library: its
+// list, the popup's items, removing and resetting rows.
+
+#include <gtest/gtest.h>
+
+#include "forms/key_codes.h"
+#include "forms/main_window.h"
+#include "queueadmin/queueadmin_fixture.h"
+
+namespace queueadmin {
+namespace {
+
+class SummaryTest : public QueueAdminTest {
+protected:
+    static std::vector<std::string> Rows(const forms::ListView& list) {
+        std::vector<std::string> out;
+        for (int i = 0; i < list.Count(); ++i) {
+            std::string row;
+            for (int c = 0; c < 5; ++c) row += (c ? "|" : "") + list.CellText(i, c);
+            out.push_back(row);
+        }
+        return out;
+    }
+
+    void InView(std::function<void(forms::DorvaneSummary&)> steps) {
+        ui_.AnswerChoiceByText("DOCS");
+        ui_.OnModal("Dorvane_Summary", [steps](forms::Window& w) { steps(dynamic_cast<forms::DorvaneSummary&>(w)); });
+        window_->MNDorvaneDisplayRows.Click();
+    }
+
+    void StartWithRows() {
+        CreateSite();
+        dmsim::InstallQueueTable(site_.Db("DOCS"));
+        AddQueueRow(100, "ARCHIVE");
+        AddQueueRow(100, "ARCHIVE2", -1, "OTHERPC", 2);
+        AddQueueRow(99, "ARCHIVE", 0, "SYSTEM", 5);
+        AddQueueRow(7, "O''BRIEN");
+        AddDocument(100);
+        StartProgram({});
+        ASSERT_TRUE(program_->ConnectLibrary("ARCHIVE2"));
+        window_->LabelStatus.SetCaption("Ready");
+    }
+};
+
+TEST_F(SummaryTest, ListsTheQueueAndEnablesThePopupBySelection) {
+    StartWithRows();
+    bool shown = false;
+    InView([&](forms::DorvaneSummary& w) {
+        shown = true;
+        EXPECT_EQ(Connected(), "DOCS");
+        EXPECT_EQ(window_->LabelStatus.Caption(), "Displaying Pending Rows in library DOCS...");
+        EXPECT_EQ(w.Caption(), "Pending rows in library DOCS (Total: 4)");
+        EXPECT_EQ(Rows(w.ListResults), (std::vector<std::string>{"7|O'BRIEN|0||0", "99|ARCHIVE|5|SYSTEM|0",
+                                                                 "100|ARCHIVE|0||0", "100|ARCHIVE2|2|OTHERPC|-1"}));
+        int popups = 0;
+        w.popupRequested.Connect([&] { ++popups; });
+        auto enabled = [&] {
+            return std::make_pair(w.MNDisplayProfile.Enabled(), w.MNRemove.Enabled());
+        };
+        w.ListResults.mouseUp.Emit(forms::mouse::RightButton, 0);
+        EXPECT_EQ(enabled(), std::make_pair(false, false));
+        w.ListResults.SetSelected(1, true);
+        w.ListResults.mouseUp.Emit(forms::mouse::RightButton, 0);
+        EXPECT_EQ(enabled(), std::make_pair(true, true));
+        w.MNSelectAll.Click();
+        w.ListResults.mouseUp.Emit(forms::mouse::RightButton, 0);
+        EXPECT_EQ(enabled(), std::make_pair(false, true));
+        w.ListResults.mouseUp.Emit(forms::mouse::LeftButton, 0);
+        EXPECT_EQ(popups, 3);
+        w.MNDeselectAll.Click();
+        EXPECT_EQ(w.ListResults.SelectedCount(), 0);
+
+        // The profile of the row's document, from the library shown.
+        w.ListResults.SetSelected(3, true);
+        w.MNDisplayProfile.Click();
+        EXPECT_EQ(ui_.ShownTexts(), (std::vector<std::string>{"Profile\nDocument #100 in library DOCS"}));
+    });
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(Connected(), "ARCHIVE2");
+    EXPECT_EQ(window_->LabelStatus.Caption(), "Ready");
+}
+
+TEST_F(SummaryTest, RemovesAndResetsTheSelectedRows) {
+    StartWithRows();
+    InView([&](forms::DorvaneSummary& w) {
+        auto& list = w.ListResults;
+        // Reset: the lock and retries go; the status cell waits for F5.
+        list.SetSelected(3, true);
+        w.MNReset.Click();
+        EXPECT_EQ(Rows(list)[3], "100|ARCHIVE2|0||-1");
+        list.SetSelected(3, false);
+
+        // Delete with a shift key does nothing; No changes nothing.
+        list.SetSelected(0, true);
+        list.SetSelected(1, true);
+        w.keyDown.Emit(forms::keys::Delete, forms::keys::ShiftMask);
+        ui_.AnswerMessages({platform::mb::AnswerNo});
+        w.keyDown.Emit(forms::keys::Delete, 0);
+        EXPECT_EQ(list.Count(), 4);
+        // A target with an apostrophe is removed like any other.
+        w.keyDown.Emit(forms::keys::Delete, 0);
+        EXPECT_EQ(Rows(list), (std::vector<std::string>{"100|ARCHIVE|0||0", "100|ARCHIVE2|0||-1"}));
+        w.keyDown.Emit(forms::keys::F5, 0);
+        EXPECT_EQ(Rows(list)[1], "100|ARCHIVE2|0||0");
+    });
+    EXPECT_EQ(QueueRows(), (std::vector<std::string>{"100 ARCHIVE 0 ", "100 ARCHIVE2 0 "}));
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"Are you sure you want to reset 1 selected row(s) in NEEDS_ARCHIVING?",
+                                                   "1 row(s) reset in NEEDS_ARCHIVING",
+                                                   "Are you sure you want to remove 2 selected row(s) from NEEDS_ARCHIVING?",
+                                                   "Are you sure you want to remove 2 selected row(s) from NEEDS_ARCHIVING?",
+                                                   "2 row(s) removed from NEEDS_ARCHIVING"}));
+}
+
+TEST_F(SummaryTest, ALibraryWithoutTheQueueIsRefused) {
+    StartProgram();
+    window_->LabelStatus.SetCaption("Ready");
+    ui_.AnswerChoiceByText("ARCHIVE");
+    window_->MNDorvaneDisplayRows.Click();
+    EXPECT_TRUE(ui_.ModalWindows().empty());
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"Dorvane is not setup in ARCHIVE."}));
+    EXPECT_EQ(Connected(), "DOCS");
+    EXPECT_EQ(window_->LabelStatus.Caption(), "Ready");
+}
+
+}  // namespace
+}  // namespace queueadmin
