@@ -142,9 +142,9 @@ std::string DeleteOrphans(bool checkDocumentsExist) {
 }  // namespace queue_sql
 
 int32_t QueueRows::ReadCount(const std::string& statement) {
-    p_.RunSQL(statement);
     auto& sql = p_.session.PcdSql;
-    if (!sql) return 0;
+    // A count that failed reads no stale result of an earlier statement.
+    if (!p_.RunSQL(statement) || !sql) return 0;
     const int32_t count = sql->ColumnValue(1).ToLong();
     sql->ReleaseResults();
     return count;

@@ -4,6 +4,7 @@
 
 #include "core/dm_calls.h"
 #include "core/program.h"
+#include "core/queue_rows.h"
 #include "core/sql_text.h"
 #include "core/text.h"
 #include "forms/main_window.h"
@@ -159,7 +160,7 @@ bool InstallationRemoval::RemoveFromConnected(const std::string& libraryName) {
 
     p_.WriteLog("Checking that no pending rows exist for library " + name);
     p_.Separator();
-    const int32_t n = p_.CountQueueRows(-1, "");
+    const int32_t n = core::QueueRows(p_).CountAll();
     if (n != 0) {
         if (Ask("There are " + std::to_string(n) + " NEEDS_ARCHIVING row(s) still pending for update in library " +
                 name + " - you cannot remove the table until you either post them or clear them." + kCrLf +

@@ -3,6 +3,7 @@
 
 #include "core/dm_calls.h"
 #include "core/program.h"
+#include "core/queue_rows.h"
 #include "core/sql_text.h"
 #include "forms/label.h"
 #include "forms/main_window.h"
@@ -152,7 +153,7 @@ void LibrarySetup::ButtonBuildLib_Click() {
         } else {
             p_.ShowStatus("Checking that no pending rows exist");
             p_.Separator();
-            const int32_t n = p_.CountQueueRows(-1, "");
+            const int32_t n = core::QueueRows(p_).CountAll();
             if (n != 0) {
                 if (Ask("There are " + std::to_string(n) +
                         " NEEDS_ARCHIVING rows still pending for update - do you want to continue anyway?") !=

@@ -180,10 +180,13 @@ TEST_F(StartupTest, NumberAndTimeBoxesNormalise) {
     EXPECT_EQ(w.CheckMakeReadOnlySource.Value(), 0);
 }
 
-TEST_F(StartupTest, UnbuiltCommandsSaySo) {
+// Every command is wired by the assembly; one left unwired says so rather
+// than doing nothing.
+TEST_F(StartupTest, AnUnwiredCommandSaysSo) {
     OpenApp();
     ASSERT_TRUE(Load());
     ui_.ClearMessages();
+    form_->windows.displayRows = {};
     window_->MNDorvaneDisplayRows.Click();
     ASSERT_EQ(ui_.Messages().size(), 1u);
     EXPECT_NE(ui_.Messages()[0].prompt.find("not available"), std::string::npos);
