@@ -13,6 +13,8 @@ Assembly::Assembly(platform::IRegistry& registry, platform::ISystem& system, pla
       folders(program),
       removal(program, folders),
       transfer(program, removal, folders),
+      statementBuilder(program),
+      lookupDialog(program, statementBuilder),
       form(program, configuration, splash) {
     ui.SetLog([this](const std::string& line) { program.WriteLog(line); });
     program.saveConfiguration = [this] { configuration.SaveConfiguration(); };
@@ -21,6 +23,7 @@ Assembly::Assembly(platform::IRegistry& registry, platform::ISystem& system, pla
     // The About window; the windows of the subsystems join here as they are
     // built, each with AddWindow.
     modalWindows_.push_back(&splash);
+    modalWindows_.push_back(&lookupDialog.Window());
 }
 
 }  // namespace app

@@ -16,6 +16,8 @@
 #include "folders/folders.h"
 #include "forms/main_window.h"
 #include "forms/splash_window.h"
+#include "lookup/lookup_dialog.h"
+#include "lookup/statement_builder.h"
 #include "platform/no_display_host.h"
 #include "removal/removal.h"
 #include "transfer/transfer.h"
@@ -59,6 +61,10 @@ public:
     folders::Folders folders;
     removal::Removal removal;
     transfer::DocumentTransfer transfer;
+    // The statement builder and its cache, and the lookup dialog that the
+    // setup window's criterion fields show.
+    lookup::StatementBuilder statementBuilder;
+    lookup::KestLookupForm lookupDialog;
     DorvaneForm form;
 
 private:

@@ -2,8 +2,10 @@
 
 #include <memory>
 
+#include "forms/lookup_dialog.h"
 #include "forms/splash_window.h"
 #include "gui/qt_host.h"
+#include "gui/lookup_view.h"
 #include "gui/splash_view.h"
 
 namespace gui {
@@ -26,6 +28,7 @@ QtHost::ViewFactory Factory() {
 void RegisterViews(QtHost& host) {
     // Shown modally as the About window.
     host.RegisterView("KestSplash", Factory<SplashView, forms::KestSplash>());
+    host.RegisterView("KestLookup", Factory<LookupView, forms::KestLookup>());
 }
 
 }  // namespace gui
