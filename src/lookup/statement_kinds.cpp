@@ -92,7 +92,9 @@ public:
         std::string reference = foreign;
         if (!foreign.empty() && !r.Alias.empty()) reference += " " + r.Alias;
         if (!reference.empty() && !Contains(l_.KeyFrom, reference)) l_.KeyFrom += kCrLf + "LEFT OUTER JOIN " + reference;
-        if (r.CMSKEY == "X") {
+        // A key forced to "X" on a column that refers to nothing has no
+        // table to join: an ON clause would end the statement's validity.
+        if (r.CMSKEY == "X" && !reference.empty()) {
             l_.KeyFrom += " ON " + (r.Alias.empty() ? foreign : r.Alias) + "." + r.FCOLNAME + " = " + r.TBNAME + "." +
                           r.COLNAME;
         }

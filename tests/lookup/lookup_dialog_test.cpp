@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "dmsim/default_site.h"
 #include "forms/key_codes.h"
 #include "lookup/lookup_dialog.h"
 #include "test_support/program_fixture.h"
@@ -256,6 +257,60 @@ TEST_F(LookupDialogTest, WithoutAStatementTheListIsEmptyAndTheDialogSaysWhy) {
     ASSERT_EQ(ui_.Messages().size(), 1u);
     EXPECT_EQ(ui_.Messages()[0].prompt,
               "Unable to build a lookup statement for SEQ_PROFILE table in library DOCS - see the log for the reason");
+}
+
+}  // namespace
+}  // namespace lookup
+
+namespace lookup {
+namespace {
+
+// The demo site as the site tool makes it: every lookup the setup window
+// asks for lists that table's rows.
+class DemoSiteLookupTest : public test_support::ProgramTest {
+protected:
+    void SetUp() override {
+        dmsim::DescribeDefaultSite(site_);
+        CreateSite();
+        dmsim::AddDemoRows(site_);
+        Open();
+        Start();
+        ASSERT_TRUE(program_->ConnectLibrary("DOCS"));
+    }
+};
+
+TEST_F(DemoSiteLookupTest, EveryLookupOfTheSetupWindowListsItsTable) {
+    struct Case {
+        const char* table;
+        const char* idColumn;
+        std::vector<std::string> texts;
+    };
+    const std::vector<Case> cases = {
+        {"GROUPS", "GROUP_ID", {"ACCOUNTING", "DOCS_SUPERVISORS", "DOCS_USERS", "LEGAL"}},
+        {"PEOPLE", "USER_ID", {"DMADMIN", "FORMER", "JSMITH", "MJONES"}},
+        {"APPS", "APPLICATION", {"ACROBAT", "FOLDER", "MS EXCEL", "MS OUTLOOK", "MS WORD"}},
+        {"DOCUMENTTYPES", "TYPE_ID", {"CONTRACT", "LETTER", "MEMO"}},
+        {"MATTER", "MATTER_ID", {"M001", "M002"}},
+    };
+    auto& dialog = app_->lookupDialog;
+    for (const auto& c : cases) {
+        std::vector<std::string> texts;
+        std::vector<std::string> keys;
+        dialog.LookupTable = c.table;
+        ui_.OnModal("KestLookup", [&](forms::Window&) {
+            auto& w = dialog.Window();
+            EXPECT_EQ(w.LookupList.Columns().at(0).caption, c.idColumn);
+            w.LookupList.columnClicked.Emit(0);
+            for (auto& item : w.LookupList.Items()) {
+                texts.push_back(item.text);
+                keys.push_back(item.key);
+            }
+        });
+        dialog.Show();
+        EXPECT_EQ(texts, c.texts) << c.table;
+        for (auto& key : keys) EXPECT_EQ(key.rfind("SYSTEM_ID:", 0), 0u) << c.table;
+    }
+    EXPECT_TRUE(ui_.Messages().empty());
 }
 
 }  // namespace

@@ -21,6 +21,8 @@ protected:
                               std::to_string(matter));
         Open();
         Start();
+        // The client version start-up reads: PROFILE.ITEM_TYPE exists.
+        program_->build.DmVersion = "10.2";
         ASSERT_TRUE(program_->ConnectLibrary("DOCS"));
         builder_ = std::make_unique<StatementBuilder>(*program_);
     }
@@ -196,6 +198,34 @@ TEST_F(StatementBuilderTest, WritingKindsLeaveOutTheColumnsNobodyWrites) {
     builder_->BuildSQLStmt("people", "UPDATE");
     EXPECT_EQ(CountLines("WHERE TBNAME = 'people' AND COLNAME <> 'LAST_UPDATE' ORDER BY SYSTEM_ID"), 1u);
     EXPECT_EQ(CountLines("ORLET_EXCLUSION WHERE"), 0u);
+}
+
+}  // namespace
+}  // namespace lookup
+
+namespace lookup {
+namespace {
+
+// Every table the library's dictionary describes can be read through the
+// builder: its reading statements run on the library as they are built.
+TEST_F(StatementBuilderTest, EveryDescribedTableCanBeReadThroughItsStatements) {
+    // A forced key that refers to nothing joins nothing.
+    EXPECT_EQ(builder_->BuildSQLStmt("FORM_USER", "SELALLKEYS"),
+              "SELECT UPPER([OWNER].FORM_USER.FORM) \"FORM\", UPPER(AA.APPLICATION) \"APPLICATION\" FROM [OWNER].FORM_USER\r\n"
+              "LEFT OUTER JOIN [OWNER].APPS AA ON AA.SYSTEM_ID = [OWNER].FORM_USER.APP");
+    auto tables = Db("DOCS").Query("SELECT DISTINCT TBNAME FROM DOCSADM.DOCSCOLUMN ORDER BY TBNAME");
+    ASSERT_GT(tables.rows.size(), 20u);
+    for (auto& row : tables.rows) {
+        const std::string table = dmsim::AsText(row[0]);
+        for (const char* kind : {"SELALLKEYSANDNAMES", "SELKEYSORDERED", "SELECT"}) {
+            std::string statement = builder_->BuildSQLStmt(table, kind);
+            if (statement.empty()) continue;
+            program_->RunSQL(statement);
+            auto& sql = *program_->session.PcdSql;
+            EXPECT_EQ(sql.ErrorCode(), 0) << table << " " << kind << ": " << statement << "\n" << sql.ErrorText();
+            sql.ReleaseResults();
+        }
+    }
 }
 
 }  // namespace
