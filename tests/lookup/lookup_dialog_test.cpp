@@ -165,6 +165,18 @@ TEST_F(LookupDialogTest, SearchFiltersOnTheWholeColumnAndTakesApostrophesAsText)
     });
 }
 
+TEST_F(LookupDialogTest, ColumnsShareTheListWidthDownToAMinimum) {
+    W().LookupList.SetWidth(900);
+    // Three result columns: 900 / 3 - 1 - 120.
+    Show("GROUPS", [&] { EXPECT_EQ(W().LookupList.Columns().at(0).width, 179); });
+    // Four: 104 is below the minimum.
+    Db("DOCS").Exec("INSERT INTO DOCSADM.MATTER (SYSTEM_ID, MATTER_ID, MATTER_NAME) VALUES (880001, 'M1', 'First')");
+    Show("MATTER", [&] {
+        ASSERT_EQ(W().LookupList.Columns().size(), 3u);
+        EXPECT_EQ(W().LookupList.Columns().at(2).width, 120);
+    });
+}
+
 TEST_F(LookupDialogTest, SortsByTheClickedColumnTogglingOnARepeatedClick) {
     Show("GROUPS", [&] {
         auto& list = W().LookupList;

@@ -185,10 +185,14 @@ TEST_F(StatementBuilderTest, AReferenceToATableWithoutKeysIsReadAsAPlainColumn) 
     row("WIDGET", "KIND", "X", "NOKEYS");
     row("NOKEYS", "SYSTEM_ID", "P", "");
     row("NOKEYS", "KIND_NAME", "N", "");
+    // A QZ_ table's keys are read from its own dictionary, which this
+    // library does not have.
+    row("WIDGET", "QZ_LINK", "F", "QZ_THING");
     EXPECT_EQ(builder_->BuildSQLStmt("WIDGET", "SELALLKEYSANDNAMES"),
               "SELECT [OWNER].WIDGET.SYSTEM_ID, UPPER([OWNER].WIDGET.WIDGET_ID) \"WIDGET_ID\" FROM [OWNER].WIDGET");
     EXPECT_EQ(builder_->BuildSQLStmt("WIDGET", "UPDATE"),
-              "UPDATE [OWNER].WIDGET SET WIDGET_ID = '#WIDGET_ID#', KIND = '#KIND#'");
+              "UPDATE [OWNER].WIDGET SET WIDGET_ID = '#WIDGET_ID#', KIND = '#KIND#', QZ_LINK = '#QZ_LINK#'");
+    EXPECT_EQ(CountLines("FROM DOCSADM.QZ_DOCSCOLUMN WHERE CMSKEY IN ('C', 'X') AND TBNAME = 'QZ_THING'"), 2u);
 }
 
 TEST_F(StatementBuilderTest, WritingKindsLeaveOutTheColumnsNobodyWrites) {
