@@ -60,6 +60,7 @@ void KestLookupForm::SetStatusColor(int color) {
 
 void KestLookupForm::Show() {
     window_.Reset();
+    listedKeys_.clear();
     unloadRequested_ = false;
     loading_ = true;
     Form_Load();
@@ -101,7 +102,7 @@ bool KestLookupForm::AddRow(int32_t columns) {
     auto& list = window_.LookupList;
     std::string key = sql.ColumnName(1) + ":" + sql.ColumnValue(1).ToText();
     // Keys are unique in the list: a second row of the same key is left out.
-    if (list.FindKey(key) >= 0) return false;
+    if (!listedKeys_.insert(key).second) return false;
     int index = list.AddItem(sql.ColumnValue(2).ToText(), key);
     for (int32_t c = 3; c <= columns; ++c) list.SetSubItem(index, c - 2, sql.ColumnValue(c).ToText());
     return true;
@@ -232,6 +233,7 @@ void KestLookupForm::ButtonSearch_Click() {
     try {
         program_.RunSQL(statement);
         w.LookupList.Clear();
+        listedKeys_.clear();
         if (auto* sql = program_.session.PcdSql.get()) {
             const int32_t columns = sql->ColumnCount();
             if (sql->RowCount() > 0) {

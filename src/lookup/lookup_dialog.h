@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "forms/lookup_dialog.h"
@@ -81,6 +82,9 @@ private:
     core::Program& program_;
     StatementBuilder& builder_;
     forms::KestLookup window_;
+    // The keys in the list, so that a row of a listed key is left out
+    // without a walk through the list.
+    std::unordered_set<std::string> listedKeys_;
     bool loading_ = false;
     bool unloadRequested_ = false;
 };

@@ -216,6 +216,14 @@ TEST_F(LookupDialogTest, ListsAtMostTheCapAndSkipsBlankKeys) {
     EXPECT_EQ(ui_.Messages()[0].buttons, 48);
 }
 
+TEST_F(LookupDialogTest, ARowOfAListedKeyIsLeftOutButCounted) {
+    AddTagsTable(3, {"T2"});
+    Show("TAGS", [&] {
+        EXPECT_EQ(W().LookupList.Count(), 3);
+        EXPECT_EQ(W().LabelTotal.Caption(), "4");
+    });
+}
+
 TEST_F(LookupDialogTest, EscapeDuringTheFillStopsItAndKeepsTheRowsListedSoFar) {
     AddTagsTable(400);
     bool pressed = false;
