@@ -17,6 +17,8 @@ Assembly::Assembly(platform::IRegistry& registry, platform::ISystem& system, pla
       folders(program),
       removal(program, folders),
       transfer(program, removal, folders),
+      statementBuilder(program),
+      lookupDialog(program, statementBuilder),
       form(program, configuration, splash),
       installationRemoval(program),
       queueAdmin(program) {
@@ -27,6 +29,7 @@ Assembly::Assembly(platform::IRegistry& registry, platform::ISystem& system, pla
     // The About window; the windows of the subsystems join here as they are
     // built, each with AddWindow.
     modalWindows_.push_back(&splash);
+    modalWindows_.push_back(&lookupDialog.Window());
     form.windows.setupLibrary = AddWindow(std::make_unique<install::LibrarySetup>(program));
     form.windows.removeLibrary = [this] { installationRemoval.MNRemove_Click(); };
     form.windows.dmSettings = AddWindow(std::make_unique<queueadmin::KestOptionsForm>(program));

@@ -17,6 +17,8 @@
 #include "install/installation_removal.h"
 #include "forms/main_window.h"
 #include "forms/splash_window.h"
+#include "lookup/lookup_dialog.h"
+#include "lookup/statement_builder.h"
 #include "platform/no_display_host.h"
 #include "queueadmin/queue_admin.h"
 #include "removal/removal.h"
@@ -61,6 +63,10 @@ public:
     folders::Folders folders;
     removal::Removal removal;
     transfer::DocumentTransfer transfer;
+    // The statement builder and its cache, and the lookup dialog that the
+    // setup window's criterion fields show.
+    lookup::StatementBuilder statementBuilder;
+    lookup::KestLookupForm lookupDialog;
     DorvaneForm form;
     install::InstallationRemoval installationRemoval;
     queueadmin::QueueAdmin queueAdmin;

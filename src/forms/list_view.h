@@ -86,6 +86,9 @@ public:
 
     // The user clicked a column header (column numbered from 0).
     Signal<int> columnClicked;
+    // The user clicked an item, or double-clicked it (item index from 0).
+    Signal<int> itemClicked;
+    Signal<int> itemDoubleClicked;
 
 private:
     bool Valid(int index) const { return index >= 0 && index < Count(); }

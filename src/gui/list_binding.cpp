@@ -135,6 +135,12 @@ void BindListView(Connections& connections, QTreeWidget* tree, forms::ListView& 
 
     QObject::connect(tree->header(), &QHeaderView::sectionClicked, tree,
                      [&model](int column) { model.columnClicked.Emit(column); });
+    QObject::connect(tree, &QTreeWidget::itemClicked, tree, [tree, &model](QTreeWidgetItem* row, int) {
+        model.itemClicked.Emit(tree->indexOfTopLevelItem(row));
+    });
+    QObject::connect(tree, &QTreeWidget::itemDoubleClicked, tree, [tree, &model](QTreeWidgetItem* row, int) {
+        model.itemDoubleClicked.Emit(tree->indexOfTopLevelItem(row));
+    });
     QObject::connect(tree, &QTreeWidget::itemChanged, tree,
                      [tree, &model](QTreeWidgetItem* row, int column) {
                          if (column != 0 || !model.CheckBoxes()) return;

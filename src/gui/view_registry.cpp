@@ -4,11 +4,13 @@
 
 #include "forms/kest_options_window.h"
 #include "forms/lib_setup_window.h"
+#include "forms/lookup_dialog.h"
 #include "forms/queue_list_windows.h"
 #include "forms/splash_window.h"
 #include "gui/kest_options_view.h"
 #include "gui/lib_setup_view.h"
 #include "gui/qt_host.h"
+#include "gui/lookup_view.h"
 #include "gui/queue_list_view.h"
 #include "gui/splash_view.h"
 
@@ -32,6 +34,7 @@ QtHost::ViewFactory Factory() {
 void RegisterViews(QtHost& host) {
     // Shown modally as the About window.
     host.RegisterView("KestSplash", Factory<SplashView, forms::KestSplash>());
+    host.RegisterView("KestLookup", Factory<LookupView, forms::KestLookup>());
     host.RegisterView("DorvaneLibSetup", Factory<LibSetupView, forms::DorvaneLibSetup>());
     host.RegisterView("KestOptions", Factory<KestOptionsView, forms::KestOptions>());
     host.RegisterView("Dorvane_Summary", Factory<QueueListView, forms::DorvaneSummary>());

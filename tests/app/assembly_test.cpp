@@ -35,8 +35,8 @@ std::vector<std::string> Names(const std::vector<forms::Window*>& windows) {
 
 TEST_F(AssemblyTest, ANewWindowIsOneWiringLine) {
     Open();
-    const std::vector<std::string> built = {"KestSplash", "DorvaneLibSetup", "KestOptions", "Dorvane_Summary",
-                                            "Dorvane_NextKey"};
+    const std::vector<std::string> built = {"KestSplash", "KestLookup", "DorvaneLibSetup", "KestOptions",
+                                            "Dorvane_Summary", "Dorvane_NextKey"};
     EXPECT_EQ(Names(app_->ModalWindows()), built);
     // As before the window was built.
     app_->form.windows.setupLibrary = {};
