@@ -139,6 +139,34 @@ std::string DeleteOrphans(bool checkDocumentsExist) {
     return "DELETE FROM " + kTable + " WHERE (SID IS NULL)";
 }
 
+std::string DeleteAll() { return "DELETE FROM " + kTable; }
+
+std::string NotQueuedFor(const std::string& target) {
+    return "DOCNUMBER NOT IN (SELECT DISTINCT SID FROM " + kTable + " WHERE TARGET_LIBRARY = " + Quoted(target) + ")";
+}
+
+std::string QueueProfiles(const std::string& target, const std::string& condition) {
+    return "INSERT INTO " + kTable + " (SID, STATUS, LOCKED_BY, RETRY_COUNT, TARGET_LIBRARY, TABLE_NAME) "
+           "SELECT DOCNUMBER, 0, '', 0, " + Quoted(target) + ", 'PROFILE' FROM [OWNER].PROFILE " + condition;
+}
+
+std::string QueueListedDocuments(const std::string& target, const std::string& docNumbers) {
+    return QueueProfiles(target, "WHERE " + NotQueuedFor(target) + " AND DOCNUMBER IN (" + docNumbers + ")");
+}
+
+std::string AllRowsBySid() {
+    return "SELECT SID, TARGET_LIBRARY, RETRY_COUNT, LOCKED_BY, STATUS FROM " + kTable + " ORDER BY SID";
+}
+
+std::string DeleteRow(int32_t sid, const std::string& target) {
+    return "DELETE FROM " + kTable + " WHERE SID = " + std::to_string(sid) + " AND TARGET_LIBRARY = " + Quoted(target);
+}
+
+std::string ResetRow(int32_t sid, const std::string& target) {
+    return "UPDATE " + kTable + " SET LOCKED_BY = '', RETRY_COUNT = 0, STATUS = 0 WHERE SID = " +
+           std::to_string(sid) + " AND TARGET_LIBRARY = " + Quoted(target);
+}
+
 }  // namespace queue_sql
 
 int32_t QueueRows::ReadCount(const std::string& statement) {

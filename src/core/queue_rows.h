@@ -86,6 +86,26 @@ std::string UnlockRows(const std::string& condition, std::optional<double> retri
 // Rows without a document number, and, unless the library is too large for
 // the test, rows whose document no longer exists.
 std::string DeleteOrphans(bool checkDocumentsExist);
+// Every row, whatever its state (the queue is emptied before it is removed).
+std::string DeleteAll();
+
+// ---- Queueing by hand ----------------------------------------------------------
+// A document is queued once per target: the condition on PROFILE that keeps
+// out the documents already queued for it, in any state.
+std::string NotQueuedFor(const std::string& target);
+// Queues the PROFILE documents the condition ("WHERE ...", holding
+// NotQueuedFor(target)) picks, as pending and free rows of the target.
+std::string QueueProfiles(const std::string& target, const std::string& condition);
+// The listed documents ("12, 13, 20") not yet queued for the target.
+std::string QueueListedDocuments(const std::string& target, const std::string& docNumbers);
+
+// ---- Single rows (the pending rows view) ---------------------------------------
+// Every row, by document number.
+std::string AllRowsBySid();
+// The row of a document for a target, matched exactly.
+std::string DeleteRow(int32_t sid, const std::string& target);
+// Pending, free and without retries again.
+std::string ResetRow(int32_t sid, const std::string& target);
 
 }  // namespace queue_sql
 

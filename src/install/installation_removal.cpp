@@ -168,7 +168,7 @@ bool InstallationRemoval::RemoveFromConnected(const std::string& libraryName) {
             return false;
         }
         p_.ShowStatus("Clearing " + std::to_string(n) + " NEEDS_ARCHIVING rows from Library " + name);
-        Run(p_, QueueTableEmptyStatement());
+        Run(p_, core::queue_sql::DeleteAll());
     }
     for (const char* table : kTriggerTables) {
         p_.ShowStatus(std::string("Dropping existing trigger for ") + table);

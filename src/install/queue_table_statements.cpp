@@ -82,8 +82,6 @@ std::vector<std::string> QueueTableStatements(int32_t engine) {
     return statements;
 }
 
-std::string QueueTableEmptyStatement() { return "DELETE FROM " + kTable; }
-
 std::string QueueTableDescription(int year, int month, int day) {
     char date[32];
     std::snprintf(date, sizeof date, "%02d-%02d-%04d", month, day, year);

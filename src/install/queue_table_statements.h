@@ -20,9 +20,6 @@ std::vector<std::string> QueueTableStatements(int32_t engine);
 // by a catalogue test on SQL Server.
 std::string QueueTableDropStatement(int32_t engine);
 
-// Empties the queue (the removal, with the user's consent).
-std::string QueueTableEmptyStatement();
-
 // "DORVANE created MM-DD-YYYY", the DOCSTABLE description.
 std::string QueueTableDescription(int year, int month, int day);
 

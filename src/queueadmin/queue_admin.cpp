@@ -4,6 +4,7 @@
 
 #include "core/dm_calls.h"
 #include "core/program.h"
+#include "core/queue_rows.h"
 #include "core/sql_text.h"
 #include "core/text.h"
 #include "forms/main_window.h"
@@ -250,7 +251,7 @@ void QueueAdmin::MNDorvaneAddQueryDocs_Click() {
         for (const std::string& target : targets) {
             p_.ShowStatus("Adding " + std::to_string(inLibrary) + " documents to NEEDS_ARCHIVING queue");
             p_.Separator();
-            total += RunChange(p_, QueueListedDocumentsStatement(target, docNumbers));
+            total += RunChange(p_, core::queue_sql::QueueListedDocuments(target, docNumbers));
         }
     }
     std::string text = std::to_string(total) + " document(s) added to NEEDS_ARCHIVING queue";

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "core/sql_text.h"
+#include "core/queue_rows.h"
 #include "core/text.h"
 
 namespace queueadmin {
@@ -12,8 +12,6 @@ namespace {
 
 const char* const kMonths[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                  "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-
-std::string Quoted(const std::string& text) { return "'" + core::DoubleApostrophes(text) + "'"; }
 
 bool LeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
@@ -43,11 +41,8 @@ std::string SqlDay(const CalendarDate& d, bool oracle) {
 }
 
 std::string AvailableDocumentsCondition(const DocumentChoice& c) {
-    std::string s = "WHERE STATUS = 0 AND DOCNUMBER NOT IN "
-                    "(SELECT DISTINCT SID FROM [OWNER].NEEDS_ARCHIVING WHERE TARGET_LIBRARY = " +
-                    Quoted(c.target) +
-                    ") AND "
-                    "APPLICATION <> (SELECT SYSTEM_ID FROM [OWNER].APPS WHERE APPLICATION = 'FOLDER')";
+    std::string s = "WHERE STATUS = 0 AND " + core::queue_sql::NotQueuedFor(c.target) +
+                    " AND APPLICATION <> (SELECT SYSTEM_ID FROM [OWNER].APPS WHERE APPLICATION = 'FOLDER')";
     if (c.closeDateColumn.empty()) return s;
     // Up to and including a day means before the start of the next one: the
     // close date may carry a time.
@@ -59,20 +54,6 @@ std::string AvailableDocumentsCondition(const DocumentChoice& c) {
 }
 
 }  // namespace
-
-std::string PendingRowsQuery() {
-    return "SELECT SID, TARGET_LIBRARY, RETRY_COUNT, LOCKED_BY, STATUS FROM [OWNER].NEEDS_ARCHIVING ORDER BY SID";
-}
-
-std::string DeleteQueueRowStatement(int32_t sid, const std::string& target) {
-    return "DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE SID = " + std::to_string(sid) +
-           " AND TARGET_LIBRARY = " + Quoted(target);
-}
-
-std::string ResetQueueRowStatement(int32_t sid, const std::string& target) {
-    return "UPDATE [OWNER].NEEDS_ARCHIVING SET LOCKED_BY = '', RETRY_COUNT = 0, STATUS = 0 WHERE SID = " +
-           std::to_string(sid) + " AND TARGET_LIBRARY = " + Quoted(target);
-}
 
 std::string IsoDate(const CalendarDate& d) {
     char text[16];
@@ -147,18 +128,7 @@ std::string CountAvailableDocumentsStatement(const DocumentChoice& choice) {
 }
 
 std::string QueueAvailableDocumentsStatement(const DocumentChoice& choice) {
-    return "INSERT INTO [OWNER].NEEDS_ARCHIVING (SID, STATUS, LOCKED_BY, RETRY_COUNT, TARGET_LIBRARY, TABLE_NAME) "
-           "SELECT DOCNUMBER, 0, '', 0, " +
-           Quoted(choice.target) + ", 'PROFILE' FROM [OWNER].PROFILE " + AvailableDocumentsCondition(choice);
-}
-
-std::string QueueListedDocumentsStatement(const std::string& target, const std::string& docNumbers) {
-    return "INSERT INTO [OWNER].NEEDS_ARCHIVING (SID, STATUS, LOCKED_BY, RETRY_COUNT, TARGET_LIBRARY, TABLE_NAME) "
-           "SELECT DOCNUMBER, 0, '', 0, " +
-           Quoted(target) +
-           ", 'PROFILE' FROM [OWNER].PROFILE WHERE DOCNUMBER NOT IN "
-           "(SELECT DISTINCT SID FROM [OWNER].NEEDS_ARCHIVING WHERE TARGET_LIBRARY = " +
-           Quoted(target) + ") AND DOCNUMBER IN (" + docNumbers + ")";
+    return core::queue_sql::QueueProfiles(choice.target, AvailableDocumentsCondition(choice));
 }
 
 }  // namespace queueadmin

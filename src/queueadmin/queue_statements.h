@@ -1,21 +1,15 @@
 #pragma once
-// The statements of the queue administration on the queue table
-// NEEDS_ARCHIVING, each built in one place and readable as the statement it
-// becomes. Every name placed between apostrophes has its apostrophes
-// doubled.
+// The documents the queue administration queues by hand: the dates of
+// closed matters as an administrator writes them, and the statements that
+// count and queue the available documents, all of them or those of the
+// closed matters (the queue's own parts come from the queue module). Every
+// name placed between apostrophes has its apostrophes doubled.
 
-#include <cstdint>
 #include <optional>
 #include <string>
 
 namespace queueadmin {
 
-// ---- Pending rows view -------------------------------------------------------
-std::string PendingRowsQuery();
-std::string DeleteQueueRowStatement(int32_t sid, const std::string& target);
-std::string ResetQueueRowStatement(int32_t sid, const std::string& target);
-
-// ---- Queue filling -----------------------------------------------------------
 // A calendar day, as read from an administrator's answer.
 struct CalendarDate {
     int year = 0;
@@ -56,7 +50,5 @@ struct DocumentChoice {
 };
 std::string CountAvailableDocumentsStatement(const DocumentChoice& choice);
 std::string QueueAvailableDocumentsStatement(const DocumentChoice& choice);
-// The listed documents ("12, 13, 20") not yet queued for the target.
-std::string QueueListedDocumentsStatement(const std::string& target, const std::string& docNumbers);
 
 }  // namespace queueadmin

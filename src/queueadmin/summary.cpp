@@ -2,10 +2,10 @@
 
 #include "core/dm_calls.h"
 #include "core/program.h"
+#include "core/queue_rows.h"
 #include "core/sql_text.h"
 #include "forms/key_codes.h"
 #include "forms/main_window.h"
-#include "queueadmin/queue_statements.h"
 #include "queueadmin/sql_steps.h"
 
 namespace queueadmin {
@@ -58,7 +58,7 @@ void SummaryForm::RefreshMe() {
     ui.PumpEvents();
     int32_t total = 0;
     core::GoOn(p_, [&] {
-        p_.RunSQL(PendingRowsQuery());
+        p_.RunSQL(core::queue_sql::AllRowsBySid());
         auto& sql = core::Require(p_.session.PcdSql);
         total = LastStatementSucceeded(p_) ? sql->RowCount() : 0;
         status.SetCaption("Fetching " + std::to_string(total) + " pending rows from library " + library);
@@ -106,7 +106,7 @@ void SummaryForm::RemoveQueueRows() {
             const int32_t sid = static_cast<int32_t>(dm::LeadingNumber(list.CellText(row, sidColumn)));
             const std::string target = list.CellText(row, targetColumn);
             if (sid == 0 || target.empty()) continue;
-            const int32_t changed = RunChange(p_, DeleteQueueRowStatement(sid, target));
+            const int32_t changed = RunChange(p_, core::queue_sql::DeleteRow(sid, target));
             if (changed != 0) list.RemoveItem(row);
             count += changed;
         }
@@ -143,7 +143,7 @@ void SummaryForm::ResetQueueRows() {
             const int32_t sid = static_cast<int32_t>(dm::LeadingNumber(list.CellText(row, sidColumn)));
             const std::string target = list.CellText(row, targetColumn);
             if (sid == 0 || target.empty()) continue;
-            const int32_t changed = RunChange(p_, ResetQueueRowStatement(sid, target));
+            const int32_t changed = RunChange(p_, core::queue_sql::ResetRow(sid, target));
             if (changed != 0) {
                 if (lockedColumn >= 0) SetCell(list, row, lockedColumn, "");
                 if (retryColumn >= 0) SetCell(list, row, retryColumn, "0");

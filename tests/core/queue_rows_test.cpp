@@ -30,6 +30,27 @@ TEST(BatchLockStatement, FormsByEngineAndBatchSize) {
     }
 }
 
+// The texts of queueing by hand, emptying the queue and the pending rows view:
+// a document is queued once per target, and names keep their apostrophes.
+TEST(QueueSqlTexts, QueueingAndSingleRows) {
+    using namespace core::queue_sql;
+    const std::string notQueued =
+        "DOCNUMBER NOT IN (SELECT DISTINCT SID FROM [OWNER].NEEDS_ARCHIVING WHERE TARGET_LIBRARY = 'O''NEIL')";
+    EXPECT_EQ(NotQueuedFor("O'NEIL"), notQueued);
+    EXPECT_EQ(QueueListedDocuments("O'NEIL", "12, 13"),
+              "INSERT INTO [OWNER].NEEDS_ARCHIVING (SID, STATUS, LOCKED_BY, RETRY_COUNT, TARGET_LIBRARY, TABLE_NAME) "
+              "SELECT DOCNUMBER, 0, '', 0, 'O''NEIL', 'PROFILE' FROM [OWNER].PROFILE WHERE " +
+                  notQueued + " AND DOCNUMBER IN (12, 13)");
+    EXPECT_EQ(AllRowsBySid(),
+              "SELECT SID, TARGET_LIBRARY, RETRY_COUNT, LOCKED_BY, STATUS FROM [OWNER].NEEDS_ARCHIVING ORDER BY SID");
+    EXPECT_EQ(DeleteRow(7, "O'NEIL"),
+              "DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE SID = 7 AND TARGET_LIBRARY = 'O''NEIL'");
+    EXPECT_EQ(ResetRow(7, "O'NEIL"),
+              "UPDATE [OWNER].NEEDS_ARCHIVING SET LOCKED_BY = '', RETRY_COUNT = 0, STATUS = 0 WHERE SID = 7 AND "
+              "TARGET_LIBRARY = 'O''NEIL'");
+    EXPECT_EQ(DeleteAll(), "DELETE FROM [OWNER].NEEDS_ARCHIVING");
+}
+
 // The ending of a row over a small site: DOCS holds the queue, ARCHIVE is
 // connected when each ending is asked for.
 class QueueEndingTest : public test_support::ProgramTest {

@@ -41,7 +41,6 @@ TEST(QueueTableStatements, GoldenPerEngine) {
     EXPECT_EQ(QueueTableStatements(6), sybase);
     EXPECT_EQ(QueueTableDropStatement(6), sybase[0]);
     EXPECT_EQ(QueueTableDropStatement(1), kSqlServer[0]);
-    EXPECT_EQ(QueueTableEmptyStatement(), "DELETE FROM [OWNER].NEEDS_ARCHIVING");
 }
 
 TEST(QueueTableStatements, DictionaryRows) {
