@@ -196,9 +196,9 @@ void QueueRows::Run(const std::string& statement) {
 }
 
 int32_t QueueRows::Change(const std::string& statement) {
-    p_.RunSQL(statement);
     auto& sql = p_.session.PcdSql;
-    if (!sql) return 0;
+    // A failed statement changed nothing, whatever the object still holds.
+    if (!p_.RunSQL(statement) || !sql) return 0;
     const int32_t changed = sql->RowsAffected();
     sql->ReleaseResults();
     return changed;
