@@ -9,8 +9,6 @@ DorvaneLibSetup::DorvaneLibSetup() : Window("DorvaneLibSetup", "Dorvane Source L
     for (auto& row : Rows()) Register({&row.label, &row.text, &row.lookup, &row.include});
     Register({&FrameStorageType, &StorageTypeLabel, &StorageTypeCombo, &CheckIncST, &FrameStatus, &LabelStatus,
               &FrameButtons, &ButtonBuildLib, &ButtonBuildTriggers, &ButtonCancel});
-    // The lookup buttons stay hidden until the lookup lists are offered.
-    for (auto& row : Rows()) row.lookup.SetVisible(false);
     Resize(8400, 7800);
 }
 

@@ -145,6 +145,8 @@ void QtHost::SetMousePointer(platform::MousePointer pointer) {
     pointer_ = pointer;
 }
 
+void QtHost::Beep() { QApplication::beep(); }
+
 void QtHost::PumpEvents() {
     // Called for every status line: each pass lays out and repaints the
     // window, which would cost more than the work it reports.

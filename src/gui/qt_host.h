@@ -46,6 +46,7 @@ public:
     // Lets window events through, at most once per kPumpInterval.
     void PumpEvents() override;
     static constexpr std::chrono::milliseconds kPumpInterval{50};
+    void Beep() override;
     // False on the offscreen (and minimal) platform: nobody sees the windows.
     bool HasDisplay() const override;
 

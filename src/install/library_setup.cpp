@@ -23,6 +23,13 @@ LibrarySetup::LibrarySetup(core::Program& program) : p_(program) {
     w_.ButtonCancel.clicked.Connect([this] { ButtonCancel_Click(); });
     w_.ButtonBuildLib.clicked.Connect([this] { ButtonBuildLib_Click(); });
     w_.ButtonBuildTriggers.clicked.Connect([this] { ButtonBuildTriggers_Click(); });
+    int index = 0;
+    for (auto& row : w_.Rows()) {
+        row.lookup.clicked.Connect([this, index] { CriterionButton_Click(index); });
+        row.text.gotFocus.Connect([this, index] { CriterionText_GotFocus(index); });
+        row.text.lostFocus.Connect([this, index] { CriterionText_LostFocus(index); });
+        ++index;
+    }
 }
 
 LibrarySetup::~LibrarySetup() {
@@ -54,9 +61,11 @@ void LibrarySetup::Form_Load() {
         w_.SourceLibraryCombo.Clear();
         w_.TargetLibraryCombo.Clear();
         w_.StorageTypeCombo.Clear();
+        UndoText.clear();
         for (auto& row : w_.Rows()) {
             row.text.SetText("");
             row.include.SetValue(forms::CheckBox::Unchecked);
+            row.lookup.SetVisible(static_cast<bool>(criterionLookups.choose));
         }
         w_.CheckIncST.SetValue(forms::CheckBox::Unchecked);
         w_.LabelStatus.SetCaption("");
@@ -186,6 +195,32 @@ void LibrarySetup::Form_Unload() {
     // The main window shows the status texts again.
     if (p_.StatusForm() == &w_) p_.SetStatusForm(nullptr);
     w_.Close();
+}
+
+void LibrarySetup::CriterionButton_Click(int row) {
+    if (!criterionLookups.choose) return;
+    // A lookup with a result replaces the box's text; without one the box
+    // keeps it.
+    core::PassOver([&] {
+        if (auto text = criterionLookups.choose(row)) w_.Rows()[row].text.SetText(*text);
+    });
+}
+
+void LibrarySetup::CriterionText_GotFocus(int row) { UndoText = core::Trim(w_.Rows()[row].text.Text()); }
+
+void LibrarySetup::CriterionText_LostFocus(int row) {
+    forms::TextBox& box = w_.Rows()[row].text;
+    if (!criterionLookups.check) {
+        box.SetText(core::Trim(box.Text()));
+        return;
+    }
+    CriterionLookups::Entry entry{core::Trim(box.Text()), true};
+    core::PassOver([&] { entry = criterionLookups.check(row, box.Text(), UndoText); });
+    box.SetText(entry.text);
+    if (!entry.refused) return;
+    p_.platform.ui.Beep();
+    box.SetText(UndoText);
+    box.SetFocus();
 }
 
 int LibrarySetup::Ask(const std::string& text) {

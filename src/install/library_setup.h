@@ -5,6 +5,8 @@
 // DorvaneCreateTriggers. The main window shows it modally from "&Setup a
 // Library"; every showing loads it afresh.
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,31 @@ public:
     // from the definition the controls show; true when the trigger is in
     // place. The library connected before is connected again.
     bool DorvaneCreateTriggers(const std::string& sourceLibrary);
+
+    // ---- Criterion rows ----------------------------------------------------------
+    // Rows count from 0 (Group) to 5 (Matter), top to bottom.
+    void CriterionButton_Click(int row);
+    void CriterionText_GotFocus(int row);
+    void CriterionText_LostFocus(int row);
+
+    // What the criterion rows ask of the lookup lists. The assembly sets it;
+    // without it the ".." buttons are hidden and typed entries go unchecked.
+    struct CriterionLookups {
+        // Shows the lookup dialog on the row's table of the connected
+        // library: the row's new text, nothing when no row was chosen.
+        std::function<std::optional<std::string>(int row)> choose;
+        struct Entry {
+            std::string text;  // trimmed, as the box shows it afterwards
+            bool refused = false;
+        };
+        // Checks the entry typed into the row against the connected library.
+        std::function<Entry(int row, const std::string& typed, const std::string& undoText)> check;
+    };
+    CriterionLookups criterionLookups;
+
+    // The text, trimmed, of the criterion box that last got the focus, as it
+    // was then: put back when its new entry is refused.
+    std::string UndoText;
 
     // Whether the closing saves the definition to the user's settings rather
     // than to the library's settings table.

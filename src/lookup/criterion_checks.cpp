@@ -4,6 +4,7 @@
 #include "core/sql_text.h"
 #include "core/text.h"
 #include "dmclient/dm_error.h"
+#include "lookup/lookup_dialog.h"
 
 namespace lookup {
 
@@ -45,6 +46,21 @@ bool CountsAny(core::Program& program, const std::string& statement) {
         program.ReportError(e);
         return false;
     }
+}
+
+// Shows the dialog; the chosen items, none when it was cancelled.
+std::vector<std::string> Choose(KestLookupForm& dialog, const std::string& table, bool returnText) {
+    dialog.LookupTable = table;
+    dialog.LookupMultiSelect = true;
+    dialog.LookupReturnText = returnText;
+    dialog.LookupCondition.clear();
+    dialog.Show();
+    std::vector<std::string> items;
+    const auto& results = dialog.LookupResults;
+    for (int32_t i = 1; i <= dialog.LookupResultCount && i < static_cast<int32_t>(results.size()); ++i) {
+        items.push_back(results[i]);
+    }
+    return items;
 }
 
 // A typed value is the literal text it is: its apostrophes are doubled.
@@ -114,6 +130,18 @@ std::string MatterEntriesFromKeys(core::Program& program, const std::vector<std:
         }
     }
     return JoinLookupResults(entries);
+}
+
+std::optional<std::string> ChooseCriterionEntries(KestLookupForm& dialog, const std::string& table) {
+    auto items = Choose(dialog, table, true);
+    if (items.empty()) return std::nullopt;
+    return JoinLookupResults(items);
+}
+
+std::optional<std::string> ChooseMatterEntries(core::Program& program, KestLookupForm& dialog) {
+    auto keys = Choose(dialog, "MATTER", false);
+    if (keys.empty()) return std::nullopt;
+    return MatterEntriesFromKeys(program, keys);
 }
 
 }  // namespace lookup

@@ -5,6 +5,7 @@
 // text back and, for a refused entry, beeps, puts the old text back and
 // keeps the focus.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@ class Program;
 }
 
 namespace lookup {
+
+class KestLookupForm;
 
 // The fields whose entries are ids of one lookup table.
 enum class CriterionField { Groups, Typist, Author, DocTypes, Apps };
@@ -40,5 +43,12 @@ std::string JoinLookupResults(const std::vector<std::string>& results);
 // The Matter field's text from the lookup's item keys ("SYSTEM_ID:n"): each
 // matter as client id, ":", matter id; a matter without a client is left out.
 std::string MatterEntriesFromKeys(core::Program& program, const std::vector<std::string>& keys);
+
+// The ".." buttons: the dialog shows the table's rows of the connected
+// library, several at a time; the field's new text is made of the chosen
+// rows' texts, nothing when no row was chosen (the field keeps its text).
+std::optional<std::string> ChooseCriterionEntries(KestLookupForm& dialog, const std::string& table);
+// The same for the Matter field, from the chosen matters' keys.
+std::optional<std::string> ChooseMatterEntries(core::Program& program, KestLookupForm& dialog);
 
 }  // namespace lookup

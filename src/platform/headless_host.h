@@ -38,6 +38,7 @@ public:
     void SetMousePointer(MousePointer pointer) override { pointer_ = pointer; }
     MousePointer GetMousePointer() const override { return pointer_; }
     void PumpEvents() override;
+    void Beep() override { ++beeps_; }
     bool HasDisplay() const override { return hasDisplay_; }
 
     // ---- Script -------------------------------------------------------------
@@ -72,6 +73,7 @@ public:
     const std::vector<std::string>& ShownTexts() const { return shownTexts_; }
     const std::vector<std::string>& ModalWindows() const { return modalWindows_; }
     int PumpCount() const { return pumpCount_; }
+    int Beeps() const { return beeps_; }
     void ClearMessages() { messages_.clear(); }
 
 private:
@@ -92,6 +94,7 @@ private:
     std::map<std::string, std::function<void(forms::Window&)>> modalHandlers_;
     std::multimap<int, std::function<void()>> events_;  // absolute pump number -> event
     int pumpCount_ = 0;
+    int beeps_ = 0;
     MousePointer pointer_ = MousePointer::Default;
     bool hasDisplay_ = true;
 };

@@ -32,6 +32,7 @@ public:
     void SetMousePointer(MousePointer pointer) override { host_.SetMousePointer(pointer); }
     MousePointer GetMousePointer() const override { return host_.GetMousePointer(); }
     void PumpEvents() override { host_.PumpEvents(); }
+    void Beep() override { host_.Beep(); }
     bool HasDisplay() const override { return host_.HasDisplay(); }
     std::pair<int, int> ScreenSizeTwips() const override { return host_.ScreenSizeTwips(); }
 

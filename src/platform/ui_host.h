@@ -81,6 +81,9 @@ public:
     // Lets pending window events run (input, repaints, clicks).
     virtual void PumpEvents() = 0;
 
+    // The system beep, for an entry that is refused without a message.
+    virtual void Beep() {}
+
     // Whether anybody can see and answer a window: false on the offscreen
     // platform of a server.
     virtual bool HasDisplay() const { return true; }
