@@ -181,4 +181,16 @@ void BindTabStrip(Connections& connections, QTabWidget* tabs, forms::TabStrip& m
     WatchControlEvents(tabs, model);
 }
 
+QGroupBox* MakeFrame(Connections& connections, forms::Frame& model) {
+    auto* box = new QGroupBox;
+    BindFrame(connections, box, model);
+    return box;
+}
+
+QLabel* MakeLabel(Connections& connections, forms::Label& model) {
+    auto* label = new QLabel;
+    BindLabel(connections, label, model);
+    return label;
+}
+
 }  // namespace gui

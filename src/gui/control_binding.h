@@ -46,4 +46,8 @@ void BindComboBox(Connections& connections, QComboBox* combo, forms::ComboBox& m
 // the selected tab and whether the tabs can be switched.
 void BindTabStrip(Connections& connections, QTabWidget* tabs, forms::TabStrip& model);
 
+// A new frame or label bound to its model; the layout that takes it owns it.
+QGroupBox* MakeFrame(Connections& connections, forms::Frame& model);
+QLabel* MakeLabel(Connections& connections, forms::Label& model);
+
 }  // namespace gui

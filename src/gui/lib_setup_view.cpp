@@ -20,18 +20,6 @@ namespace gui {
 
 namespace {
 
-QGroupBox* MakeFrame(Connections& c, forms::Frame& model) {
-    auto* box = new QGroupBox;
-    BindFrame(c, box, model);
-    return box;
-}
-
-QLabel* MakeLabel(Connections& c, forms::Label& model) {
-    auto* label = new QLabel;
-    BindLabel(c, label, model);
-    return label;
-}
-
 // A button in its own colour, its text dark enough to read on it.
 QPushButton* MakeColouredButton(Connections& c, forms::Button& model, const char* colour) {
     auto* button = new QPushButton;

@@ -26,18 +26,6 @@ namespace gui {
 
 namespace {
 
-QGroupBox* MakeFrame(Connections& c, forms::Frame& model) {
-    auto* box = new QGroupBox;
-    BindFrame(c, box, model);
-    return box;
-}
-
-QLabel* MakeLabel(Connections& c, forms::Label& model) {
-    auto* label = new QLabel;
-    BindLabel(c, label, model);
-    return label;
-}
-
 // A label that shows values the program writes: its text is never markup.
 QLabel* MakeValueLabel(Connections& c, forms::Label& model) {
     QLabel* label = MakeLabel(c, model);
