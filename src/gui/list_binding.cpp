@@ -78,7 +78,11 @@ void SyncList(QTreeWidget* tree, const forms::ListView& model, ListShown& shown)
         for (const auto& column : columns) labels << ToQt(column.caption);
         tree->setHeaderLabels(labels);
         for (size_t c = 0; c < columns.size(); ++c) {
-            tree->setColumnWidth(static_cast<int>(c), PixelsFromTwips(columns[c].width));
+            // A shown column is never narrower than its own header text.
+            const int i = static_cast<int>(c);
+            int width = PixelsFromTwips(columns[c].width);
+            if (width > 0) width = std::max(width, tree->header()->sectionSizeHint(i));
+            tree->setColumnWidth(i, width);
         }
         shown.columns = columns;
         shown.fontSize = model.FontSize();
