@@ -134,6 +134,19 @@ void LibrarySetup::SetUniversalAccess() {
     Run(p_, "UPDATE [OWNER].GROUPS SET UNIV_ACCESS = 255 WHERE GROUP_ID = 'DOCS_SUPERVISORS'");
 }
 
+bool LibrarySetup::ArchivesOnClose() {
+    if (Ask("Are you setting up Dorvane to archive documents when Tamsel closes (disables) an item and marks "
+            "its documents read-only?") != platform::mb::AnswerYes) {
+        return false;
+    }
+    const std::string m3 =
+        "Not creating triggers because you are using Dorvane to archive documents when Tamsel closes an item";
+    Message(m3, platform::mb::Information);
+    p_.WriteLog(m3);
+    p_.Separator();
+    return true;
+}
+
 void LibrarySetup::ButtonBuildLib_Click() {
     CommandScope scope(*this);
     scope.Run([&] {
@@ -171,20 +184,15 @@ void LibrarySetup::ButtonBuildLib_Click() {
         p_.MonitorHeartbeat();
         RefreshQueueTableFact(p_);
 
-        if (Ask("Are you setting up Dorvane to archive documents when Tamsel closes (disables) an item and marks "
-                "its documents read-only?") == platform::mb::AnswerYes) {
-            const std::string m3 =
-                "Not creating triggers because you are using Dorvane to archive documents when Tamsel closes an item";
-            Message(m3, platform::mb::Information);
-            p_.WriteLog(m3);
-            p_.Separator();
-        } else if (!DorvaneCreateTriggers(name)) {
-            Message("Error: Unable to complete the setup of Dorvane in library " + name +
-                        " - trigger creation unsuccessful",
-                    platform::mb::Critical);
-            DefinitionUncommitted = true;
-            return;
-        } else {
+        // No trigger when the closing of an item queues its documents.
+        if (!ArchivesOnClose()) {
+            if (!DorvaneCreateTriggers(name)) {
+                Message("Error: Unable to complete the setup of Dorvane in library " + name +
+                            " - trigger creation unsuccessful",
+                        platform::mb::Critical);
+                DefinitionUncommitted = true;
+                return;
+            }
             DefinitionUncommitted = false;
         }
         SetUniversalAccess();
@@ -209,15 +217,7 @@ void LibrarySetup::ButtonBuildTriggers_Click() {
                     platform::mb::Critical);
             return;
         }
-        if (Ask("Are you setting up Dorvane to archive documents when Tamsel closes (disables) an item and marks "
-                "its documents read-only?") == platform::mb::AnswerYes) {
-            const std::string m3 =
-                "Not creating triggers because you are using Dorvane to archive documents when Tamsel closes an item";
-            Message(m3, platform::mb::Information);
-            p_.WriteLog(m3);
-            p_.Separator();
-            return;
-        }
+        if (ArchivesOnClose()) return;
         if (Ask("This procedure will re-install the Dorvane Triggers in library " + name + ". " + kCrLf + kCrLf +
                 "Are you absolutely certain that you want to do this?") != platform::mb::AnswerYes) {
             return;

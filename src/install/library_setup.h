@@ -87,6 +87,9 @@ private:
     bool CreateQueueTable();
     void RefreshCachedFacts();
     void SetUniversalAccess();
+    // Asks whether the archive follows the closing of items; on Yes says that
+    // no trigger is made.
+    bool ArchivesOnClose();
     void SetBuildButtons(bool loading);
     int Ask(const std::string& text);
     void Message(const std::string& text, int style);
