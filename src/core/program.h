@@ -124,6 +124,9 @@ public:
 
     // ---- SQL execution (run_sql.cpp) ---------------------------------------------
     bool RunSQL(const std::string& statement);
+    // The connected library's database clock as text ("" when it cannot be
+    // read), for deleting the DM's own rows written from then on.
+    std::string DatabaseTime();
 
     // ---- Library connection (library_connection.cpp) -------------------------------
     bool ConnectLibrary(const std::string& libraryName);

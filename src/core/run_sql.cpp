@@ -117,4 +117,20 @@ bool Program::RunSQL(const std::string& statement) {
     return false;
 }
 
+std::string Program::DatabaseTime() {
+    const bool oracle = IsOracle(facts.DatabaseEngine);
+    auto& sql = session.PcdSql;
+    try {
+        if (!RunSQL(oracle ? "SELECT TO_CHAR(SYSDATE, 'YYYY-MM-DD HH24:MI:SS') FROM DUAL" : "SELECT GETUTCDATE()") ||
+            !sql) {
+            return "";
+        }
+        const std::string time = Trim(sql->ColumnValue(1).ToText());
+        sql->ReleaseResults();
+        return time;
+    } catch (const dm::DmError&) {
+        return "";
+    }
+}
+
 }  // namespace core

@@ -65,16 +65,8 @@ bool FolderCreation::CompleteNewFolder() {
 }
 
 void FolderCreation::NoteCreationTime() {
-    auto& s = p_.session;
-    const bool oracle = core::IsOracle(p_.facts.DatabaseEngine);
     // Without it the DM's own rows are kept (ClearOwnActivity says so).
-    creationTime_ = core::PassOver([&] {
-                        p_.RunSQL(oracle ? "SELECT TO_CHAR(SYSDATE, 'YYYY-MM-DD HH24:MI:SS') FROM DUAL"
-                                         : "SELECT GETUTCDATE()");
-                        const std::string time = core::Trim(core::Require(s.PcdSql)->ColumnValue(1).ToText());
-                        s.PcdSql->ReleaseResults();
-                        return time;
-                    }).value_or("");
+    creationTime_ = p_.DatabaseTime();
 }
 
 bool FolderCreation::SaveProfile() {

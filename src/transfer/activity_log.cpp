@@ -169,17 +169,7 @@ void DocumentTransfer::NoteSkippedVersions() {
 
 // The database's clock before the DM creates anything of the new document:
 // its own rows are dated from then on.
-void DocumentTransfer::NoteCreationTime() {
-    const bool oracle = core::IsOracle(p_.facts.DatabaseEngine);
-    v_.CreationTime = core::PassOver([&] {
-                          p_.RunSQL(oracle ? "SELECT TO_CHAR(SYSDATE, 'YYYY-MM-DD HH24:MI:SS') FROM DUAL"
-                                           : "SELECT GETUTCDATE()");
-                          auto& sql = p_.session.PcdSql;
-                          const std::string time = core::Trim(sql->ColumnValue(1).ToText());
-                          sql->ReleaseResults();
-                          return time;
-                      }).value_or("");
-}
+void DocumentTransfer::NoteCreationTime() { v_.CreationTime = p_.DatabaseTime(); }
 
 // The rows the DM wrote for the new document under the program's own user
 // since it was created. The program's own entries have type 0 and the
