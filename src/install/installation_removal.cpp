@@ -9,7 +9,9 @@
 #include "core/text.h"
 #include "forms/main_window.h"
 #include "install/cached_facts.h"
+#include "install/install_steps.h"
 #include "install/queue_table_statements.h"
+#include "install/queue_trigger.h"
 #include "platform/ui_host.h"
 
 namespace install {
@@ -17,26 +19,6 @@ namespace install {
 namespace {
 
 const std::string kCrLf = "\r\n";
-
-// The tables a queue trigger may sit on; the installation makes only the
-// one on PROFILE.
-constexpr const char* kTriggerTables[] = {"PROFILE", "PROJECT", "PROJECT_COMPONENTS", "FOLDER_ITEM"};
-
-std::string TriggerNameOf(const std::string& table) { return table.substr(0, 14) + "_NEEDS_ARCHIVING"; }
-
-// Qualified by the owner, as the installation drops and creates it, so that
-// the drop finds the trigger whatever the login's default schema.
-std::string TriggerDrop(int32_t engine, const std::string& table) {
-    const std::string name = "[OWNER]." + TriggerNameOf(table);
-    if (core::IsOracle(engine) || engine == 6) return "drop trigger " + name;
-    return "if exists (select * from sysobjects " + kCrLf + "where id = object_id('" + name + "') " + kCrLf +
-           "and sysstat & 0xf = 8) " + kCrLf + "drop trigger " + name;
-}
-
-void Run(core::Program& p, const std::string& statement) {
-    p.RunSQL(statement);
-    if (auto& sql = p.session.PcdSql) sql->ReleaseResults();
-}
 
 }  // namespace
 
@@ -65,6 +47,7 @@ void InstallationRemoval::MNRemove_Click() {
                 platform::mb::AnswerYes) {
                 return;
             }
+            failed_.clear();
             int removed = 0;
             if (Ask("Tamsel can also check to make sure that these tables and triggers do not exist in any other "
                     "libraries. Do you want to have Tamsel do this?") != platform::mb::AnswerYes) {
@@ -78,10 +61,19 @@ void InstallationRemoval::MNRemove_Click() {
                 }
                 for (const std::string& each : names) removed += DorvaneRemove(each) ? 1 : 0;
             }
-            const std::string summary =
+            std::string summary =
                 removed != 0 ? "Finished removing Dorvane information from " + std::to_string(removed) + " libraries."
                              : "Notice: I did not remove Dorvane from the selected libraries.";
-            p_.ShowMessage(summary, platform::mb::Information, core::AppTitle());
+            if (!failed_.empty()) {
+                std::string names;
+                for (const std::string& each : failed_) names += (names.empty() ? "" : ", ") + each;
+                summary = "Error: Removing Dorvane failed in " +
+                          std::string(failed_.size() == 1 ? "library " : "libraries ") + names + " - Check " +
+                          p_.log.CurrentLogFile + " for the failed step." +
+                          (removed != 0 ? " " + summary : std::string());
+            }
+            p_.ShowMessage(summary, failed_.empty() ? platform::mb::Information : platform::mb::Critical,
+                           core::AppTitle());
             p_.WriteLog(summary);
             p_.Separator();
         }();
@@ -134,15 +126,15 @@ bool InstallationRemoval::RemoveFromConnected(const std::string& libraryName) {
         return false;
     }
     const std::string name = p_.ConnectedLibraryName();
-    if (!p_.facts.QueueTableExists) {
+    // The cached fact may be older than the table: look again.
+    const bool table = p_.TableExists(kQueueTable);
+    if (table != p_.facts.QueueTableExists) RefreshQueueTableFact(p_);
+    // A queue trigger left without its table is removed all the same.
+    if (!table && !TriggerListed(p_, kTriggerName).value_or(false)) {
         const std::string d3 = "Dorvane is not installed in library " + name;
         p_.ShowStatus(d3);
         p_.Separator();
         message(d3, platform::mb::OkOnly);
-        return false;
-    }
-    if (!p_.TableExists(kQueueTable)) {
-        message("The Dorvane tables do not appear to exist in library " + name, platform::mb::Information);
         return false;
     }
     const std::string userId = core::Require(p_.session.ConnectedLibrary)->UserId();
@@ -158,39 +150,62 @@ bool InstallationRemoval::RemoveFromConnected(const std::string& libraryName) {
         return false;
     }
 
-    p_.WriteLog("Checking that no pending rows exist for library " + name);
-    p_.Separator();
-    const int32_t n = core::QueueRows(p_).CountAll();
-    if (n != 0) {
-        if (Ask("There are " + std::to_string(n) + " NEEDS_ARCHIVING row(s) still pending for update in library " +
-                name + " - you cannot remove the table until you either post them or clear them." + kCrLf +
-                "Do you want to clear them now?") != platform::mb::AnswerYes) {
+    int32_t n = 0;
+    if (table) {
+        p_.WriteLog("Checking that no pending rows exist for library " + name);
+        p_.Separator();
+        n = core::QueueRows(p_).CountAll();
+        if (n != 0 && Ask("There are " + std::to_string(n) +
+                              " NEEDS_ARCHIVING row(s) still pending for update in library " + name +
+                              " - you cannot remove the table until you either post them or clear them." + kCrLf +
+                              "Do you want to clear them now?") != platform::mb::AnswerYes) {
             return false;
         }
-        p_.ShowStatus("Clearing " + std::to_string(n) + " NEEDS_ARCHIVING rows from Library " + name);
-        Run(p_, core::queue_sql::DeleteAll());
     }
-    for (const char* table : kTriggerTables) {
-        p_.ShowStatus(std::string("Dropping existing trigger for ") + table);
+    // The triggers go first: none may stand without the table. Until the
+    // table is dropped its rows stay, so a failure loses none of them.
+    const std::string standing = DropQueueTriggers(p_);
+    if (!standing.empty()) {
+        return Failed(name, "the trigger " + standing +
+                                " could not be dropped; the table NEEDS_ARCHIVING, its rows and its dictionary "
+                                "rows are kept");
+    }
+    if (table) {
+        if (n != 0) p_.ShowStatus("Clearing " + std::to_string(n) + " NEEDS_ARCHIVING rows from Library " + name);
+        p_.WriteLog("Dropping existing table NEEDS_ARCHIVING");
         p_.Separator();
-        Run(p_, TriggerDrop(p_.facts.DatabaseEngine, table));
+        if (!RunStep(p_, QueueTableDropStatement(p_.facts.DatabaseEngine)) && p_.TableExists(kQueueTable)) {
+            return Failed(name, "the table NEEDS_ARCHIVING could not be dropped; it keeps its rows and its "
+                                "dictionary rows, and the library has no queue trigger");
+        }
+        // The cached facts follow the table, as after an installation.
+        RefreshQueueTableFact(p_);
     }
-    p_.WriteLog("Dropping existing table NEEDS_ARCHIVING");
-    p_.Separator();
-    Run(p_, QueueTableDropStatement(p_.facts.DatabaseEngine));
-    // The cached facts follow the table, as after an installation.
-    RefreshQueueTableFact(p_);
     p_.WriteLog("Removing NEEDS_ARCHIVING from DOCSCOLUMN");
     p_.Separator();
-    Run(p_, DictionaryColumnsDeleteStatement());
+    const bool columns = RunStep(p_, DictionaryColumnsDeleteStatement());
     p_.MonitorHeartbeat();
     p_.WriteLog("Removing NEEDS_ARCHIVING from DOCSTABLE");
     p_.Separator();
-    Run(p_, DictionaryTableDeleteStatement());
+    const bool tableRow = RunStep(p_, DictionaryTableDeleteStatement());
     p_.MonitorHeartbeat();
+    if (!columns || !tableRow) {
+        return Failed(name, std::string("the table NEEDS_ARCHIVING and its triggers are dropped, but its rows in ") +
+                                (columns ? "DOCSTABLE" : tableRow ? "DOCSCOLUMN" : "DOCSCOLUMN and DOCSTABLE") +
+                                " could not be deleted");
+    }
     p_.WriteLog(name + " Dorvane triggers and tables have been removed.");
     p_.Separator();
     return true;
+}
+
+bool InstallationRemoval::Failed(const std::string& name, const std::string& what) {
+    const std::string text = "Error: Unable to remove Dorvane from library " + name + " - " + what;
+    p_.WriteLog(text);
+    p_.Separator();
+    p_.ShowMessage(text, platform::mb::Critical, core::AppTitle());
+    failed_.push_back(name);
+    return false;
 }
 
 }  // namespace install

@@ -1,10 +1,12 @@
 #pragma once
 // "&Remove a Library": takes the archive out of one library, or out of
-// every library of the DM: empties and drops the queue table, drops the
-// queue triggers and deletes the table's dictionary rows. Only a member of
-// a group with universal access in the library may do it.
+// every library of the DM: drops the queue triggers, then the queue table
+// with its rows, then deletes the table's dictionary rows; a step that
+// fails stops the work in that library and is reported. Only a member of a
+// group with universal access in the library may do it.
 
 #include <string>
+#include <vector>
 
 namespace core {
 class Program;
@@ -25,9 +27,13 @@ public:
 
 private:
     bool RemoveFromConnected(const std::string& libraryName);
+    // Reports a step that failed in the library; false.
+    bool Failed(const std::string& name, const std::string& what);
     int Ask(const std::string& text);
 
     core::Program& p_;
+    // The libraries of the command in hand where a step failed.
+    std::vector<std::string> failed_;
 };
 
 }  // namespace install

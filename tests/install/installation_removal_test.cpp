@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "dmsim/fault_ops.h"
 #include "install/install_fixture.h"
 #include "install/installation_removal.h"
 
@@ -94,6 +95,96 @@ TEST_F(InstallationRemovalTest, OnlyAMemberOfAnAdministratorGroupMayRemove) {
     ASSERT_EQ(Prompts().size(), 4u) << ::testing::PrintToString(Prompts());
     EXPECT_EQ(Prompts()[2], "Error: You are not authorized to administer Dorvane in library DOCS");
     EXPECT_TRUE(QueueTableExists());
+}
+
+// A step that fails stops the removal in that library and is reported as a
+// failure: the triggers go first, so none is left without its table, and
+// the table keeps its rows and dictionary rows until it is dropped itself.
+struct RemovalStop {
+    const char* name;
+    const char* statement;  // the statement refused
+    const char* message;
+    bool table, trigger;
+    int64_t dictionaryRows;
+};
+
+const RemovalStop kRemovalStops[] = {
+    {"DropTriggerRefused", "drop trigger",
+     "Error: Unable to remove Dorvane from library DOCS - the trigger PROFILE_NEEDS_ARCHIVING could not be dropped; "
+     "the table NEEDS_ARCHIVING, its rows and its dictionary rows are kept",
+     true, true, 10},
+    {"DropTableRefused", "drop table",
+     "Error: Unable to remove Dorvane from library DOCS - the table NEEDS_ARCHIVING could not be dropped; it keeps "
+     "its rows and its dictionary rows, and the library has no queue trigger",
+     true, false, 10},
+    {"DictionaryRowsRefused", "DELETE FROM DOCSADM.DOCSCOLUMN",
+     "Error: Unable to remove Dorvane from library DOCS - the table NEEDS_ARCHIVING and its triggers are dropped, "
+     "but its rows in DOCSCOLUMN could not be deleted",
+     false, false, 9},
+};
+
+class RemovalStops : public InstallationRemovalTest, public ::testing::WithParamInterface<RemovalStop> {};
+
+TEST_P(RemovalStops, AFailedStepKeepsWhatFollowsAndIsReported) {
+    const RemovalStop& c = GetParam();
+    Install();
+    QueueRows(2);
+    emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(c.statement).FailStatement(3701, "Refused");
+    Remove({AnswerYes, AnswerNo, AnswerYes});  // this library only; clear the rows
+    emulator_->Faults().Clear();
+    ASSERT_EQ(Prompts().size(), 5u) << ::testing::PrintToString(Prompts());
+    EXPECT_EQ(Prompts()[3], c.message);
+    EXPECT_EQ(Prompts()[4].rfind("Error: Removing Dorvane failed in library DOCS - Check ", 0), 0u) << Prompts()[4];
+    EXPECT_EQ(ui_.Messages()[4].buttons, platform::mb::Critical);
+    EXPECT_EQ(CountLines(c.message), 1u);
+    EXPECT_EQ(QueueTableExists(), c.table);
+    EXPECT_EQ(TriggerExists(), c.trigger);
+    EXPECT_TRUE(!TriggerExists() || QueueTableExists()) << "a trigger without its table";
+    if (c.table) {
+        EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING"), 2);
+    }
+    EXPECT_EQ(DictionaryRows(), c.dictionaryRows);
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, RemovalStops, ::testing::ValuesIn(kRemovalStops),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// What the program cached about the queue table may be older than the
+// library: the removal looks again before it says there is nothing to
+// remove, and a trigger left without its table is taken out too.
+TEST_F(InstallationRemovalTest, LooksAgainBeforeSayingItIsNotInstalled) {
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+    };
+    const Case cases[] = {
+        {"table made after the cache said none",
+         [&] {
+             Db("DOCS").Exec("UPDATE DOCSADM.GROUPS SET UNIV_ACCESS = 255 WHERE GROUP_ID = 'LAWYERS'");
+             ASSERT_TRUE(program_->ConnectLibrary("DOCS"));
+             ASSERT_FALSE(program_->facts.QueueTableExists);
+             Db("DOCS").Exec("CREATE TABLE DOCSADM.NEEDS_ARCHIVING (SID INT, TARGET_LIBRARY VARCHAR(32), "
+                             "STATUS INT, LOCKED_BY VARCHAR(32))");
+         }},
+        {"trigger left without its table",
+         [&] {
+             Install();
+             Db("DOCS").Exec("DROP TABLE DOCSADM.NEEDS_ARCHIVING");
+             ASSERT_TRUE(TriggerExists());
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.arrange();
+        ui_.ClearMessages();
+        Remove({AnswerYes, AnswerNo});
+        EXPECT_EQ(Prompts().back(), "Finished removing Dorvane information from 1 libraries.")
+            << ::testing::PrintToString(Prompts());
+        EXPECT_FALSE(QueueTableExists());
+        EXPECT_FALSE(TriggerExists());
+        EXPECT_EQ(DictionaryRows(), 0);
+        EXPECT_EQ(CachedQueueFlag("DOCS"), "0");
+    }
 }
 
 }  // namespace
