@@ -5,6 +5,7 @@
 #include "core/program.h"
 #include "core/sql_text.h"
 #include "install/definition_store.h"
+#include "install/install_steps.h"
 #include "install/library_setup.h"
 #include "install/queue_table_statements.h"
 #include "install/queue_trigger.h"
@@ -27,9 +28,7 @@ const char* ListName(Criterion criterion) {
     return "Group";
 }
 
-void Release(core::Program& p) {
-    if (auto& sql = p.session.PcdSql) sql->ReleaseResults();
-}
+const std::string kCrLf = "\r\n";
 
 }  // namespace
 
@@ -39,13 +38,23 @@ LibrarySetup::Lookup LibrarySetup::ResolveTarget(TriggerSelection& selection) {
         selection.targetSystemId = 0;
         return Lookup::Ready;
     }
+    const std::string source = p_.ConnectedLibraryName();
     int32_t id = 0;
-    if (target != p_.ConnectedLibraryName()) {
+    if (target != source) {
         p_.RunSQL(TargetLookupStatement(target));
         auto& sql = core::Require(p_.session.PcdSql);
+        const bool listed = sql->RowCount() > 0;
         id = static_cast<int32_t>(dm::LeadingNumber(sql->ColumnValue(1).ToText()));
         sql->ReleaseResults();
+        // The trigger queues only for the source's remote libraries.
+        if (!listed) {
+            Message("Error: The target library " + target + " is missing from the remote libraries (REMOTE_LIBRARIES) "
+                    "of library " + source + " - cannot continue!",
+                    platform::mb::Critical);
+            return Lookup::Refused;
+        }
     }
+    // The source's own row in its remote libraries has the key 0.
     if (id == 0) {
         Message("Error: You cannot select the source library as the target library - cannot continue!",
                 platform::mb::Critical);
@@ -58,6 +67,10 @@ LibrarySetup::Lookup LibrarySetup::ResolveTarget(TriggerSelection& selection) {
 LibrarySetup::Lookup LibrarySetup::ResolveCriteria(const TriggerDefinition& definition, TriggerSelection& selection) {
     selection.storageCode = StorageCodeOf(definition.storageType);
     selection.includeStorageType = definition.includeStorageType;
+    const std::string library = p_.ConnectedLibraryName();
+    // Every unknown entry is refused: one left out would widen an excluding
+    // list, or narrow an including one, without a word.
+    std::string refusals;
     for (Criterion criterion : kCriteria) {
         const CriterionList& list = ListOf(definition, criterion);
         const std::vector<std::string> entries = CriterionEntries(list.text);
@@ -72,87 +85,117 @@ LibrarySetup::Lookup LibrarySetup::ResolveCriteria(const TriggerDefinition& defi
                 resolved.ids.push_back(static_cast<int32_t>(dm::LeadingNumber(first.ToText())));
             } else {
                 p_.WriteLog(std::string("Warning: ") + ListName(criterion) + " entry '" + entry +
-                            "' was not found in library " + p_.ConnectedLibraryName() + " - it is left out");
+                            "' was not found in library " + library);
                 unknown += (unknown.empty() ? "" : ", ") + entry;
             }
             sql->ReleaseResults();
         }
-        // A list none of whose entries exists would drop its test and queue
-        // every document: refused instead.
-        if (resolved.ids.empty()) {
-            Message(std::string("Error: None of the entries of the ") + ListName(criterion) +
-                        " list were found in library " + p_.ConnectedLibraryName() + " (" + unknown +
-                        ") - cannot continue!",
-                    platform::mb::Critical);
-            return Lookup::Refused;
+        if (!unknown.empty()) {
+            const std::string list = ListName(criterion);
+            refusals += (refusals.empty() ? "" : kCrLf) +
+                        (resolved.ids.empty() ? "None of the entries of the " + list + " list were found"
+                                              : "Some entries of the " + list + " list were not found") +
+                        " in library " + library + " (" + unknown + ")";
         }
         selection.criteria.push_back(std::move(resolved));
     }
-    return Lookup::Ready;
+    if (refusals.empty()) return Lookup::Ready;
+    Message("Error: " + refusals + " - cannot continue!", platform::mb::Critical);
+    return Lookup::Refused;
 }
 
-// The create statement may have been refused: the trigger counts only once
-// the database answered without an error and lists it.
-bool LibrarySetup::TriggerInPlace() {
-    auto& sql = core::Require(p_.session.PcdSql);
-    const int32_t code = sql->ErrorCode();
-    const bool oracle = core::IsOracle(p_.facts.DatabaseEngine);
-    const bool ran = code == 0 || code == 9 || (oracle && code == 3);
-    sql->ReleaseResults();
-    if (!ran) return false;
-    if (oracle) {
-        p_.RunSQL(std::string("SELECT COUNT(*) FROM ALL_TRIGGERS WHERE OWNER = '[OWNER]' AND TRIGGER_NAME = '") +
-                  kTriggerName + "'");
-    } else {
-        p_.RunSQL(std::string("select count(*) from sysobjects where id = object_id('[OWNER].") + kTriggerName +
-                  "') and sysstat & 0xf = 8");
+std::optional<TriggerSelection> LibrarySetup::CheckDefinition() {
+    const std::string name = p_.ConnectedLibraryName();
+    p_.WriteLog("Checking options for building the trigger");
+    p_.Separator();
+    // What the settings table cannot keep would come back shortened, or not
+    // at all: the trigger is made only from a definition that is kept.
+    if (p_.facts.SettingsTableExists) {
+        if (const std::optional<OverlongItem> overlong = OverlongItemOf(w_)) {
+            Message("Error: The trigger definition is too long to keep in library " + name + ": the " +
+                        overlong->title + " holds " + std::to_string(overlong->length) + " characters, " +
+                        std::to_string(overlong->length - kKeptTextLength) + " more than the " +
+                        std::to_string(kKeptTextLength) + " its settings table keeps - cannot continue!",
+                    platform::mb::Critical);
+            return std::nullopt;
+        }
     }
-    const bool listed = dm::LeadingNumber(sql->ColumnValue(1).ToText()) > 0;
+    TriggerSelection selection;
+    if (ResolveTarget(selection) == Lookup::Refused) return std::nullopt;
+    if (ResolveCriteria(DefinitionOf(w_), selection) == Lookup::Refused) return std::nullopt;
+    p_.WriteLog("Finished checking and setting trigger options");
+    p_.Separator();
+
+    p_.RunSQL("SELECT COUNT(*) FROM [OWNER].DOCSTABLE WHERE TABLE_NAME = 'PROFILE'");
+    auto& sql = core::Require(p_.session.PcdSql);
+    const double profile = dm::LeadingNumber(sql->ColumnValue(1).ToText());
     sql->ReleaseResults();
-    return listed;
+    if (profile == 0) {
+        const std::string text = "Error: Table PROFILE not found in dictionary - cannot create trigger";
+        p_.ShowStatus(text);
+        Message(text, platform::mb::Critical);
+        return std::nullopt;
+    }
+    return selection;
+}
+
+void LibrarySetup::NoteStandingTrigger() {
+    const std::optional<bool> listed = TriggerListed(p_, kTriggerName);
+    if (!listed) {
+        triggerState_.clear();
+    } else {
+        triggerState_ = *listed ? "nothing was changed: the previous trigger stays in force"
+                                : "nothing was changed: the library has no queue trigger";
+    }
+}
+
+bool LibrarySetup::InstallTrigger(const TriggerSelection& selection, bool dropFirst) {
+    const std::string name = p_.ConnectedLibraryName();
+    if (dropFirst) {
+        p_.WriteLog("Dropping any existing trigger for PROFILE");
+        p_.Separator();
+        if (!RunStep(p_, TriggerDropStatement(p_.facts.DatabaseEngine)) &&
+            TriggerListed(p_, kTriggerName).value_or(true)) {
+            p_.WriteLog(std::string("Error: The trigger ") + kTriggerName + " could not be dropped in library " +
+                        name + " - see the SQL error above");
+            triggerState_ = std::string("the trigger ") + kTriggerName +
+                            " could not be dropped: the previous trigger stays in force";
+            return false;
+        }
+    }
+    p_.ShowStatus("Creating new trigger on PROFILE Table");
+    p_.Separator();
+    // The create statement may have been refused: the trigger counts only
+    // once the database answered without an error and lists it.
+    if (RunStep(p_, QueueTriggerText(selection, p_.facts.DatabaseEngine, p_.build.BuildDate)) &&
+        TriggerListed(p_, kTriggerName).value_or(false)) {
+        return true;
+    }
+    p_.WriteLog(std::string("Error: The trigger ") + kTriggerName + " was not created in library " + name +
+                " - see the SQL error above");
+    triggerState_ = "the library has no queue trigger now";
+    return false;
 }
 
 bool LibrarySetup::DorvaneCreateTriggers(const std::string& sourceLibrary) {
     const std::string remembered = p_.ConnectedLibraryName();
     bool result = false;
+    triggerState_.clear();
     try {
         [&] {
             if (!p_.ConnectLibrary(sourceLibrary) || !p_.TableExists(kQueueTable)) return;
-            const std::string name = p_.ConnectedLibraryName();
-            p_.WriteLog("Checking options for building the trigger");
-            p_.Separator();
-            TriggerSelection selection;
-            if (ResolveTarget(selection) == Lookup::Refused) return;
-            if (ResolveCriteria(DefinitionOf(w_), selection) == Lookup::Refused) return;
-            p_.WriteLog("Finished checking and setting trigger options");
-            p_.Separator();
-
-            p_.RunSQL("SELECT COUNT(*) FROM [OWNER].DOCSTABLE WHERE TABLE_NAME = 'PROFILE'");
-            auto& sql = core::Require(p_.session.PcdSql);
-            const double profile = dm::LeadingNumber(sql->ColumnValue(1).ToText());
-            sql->ReleaseResults();
-            if (profile == 0) {
-                p_.ShowStatus("Error: Table PROFILE not found in dictionary - cannot create trigger");
+            const std::optional<TriggerSelection> selection = CheckDefinition();
+            if (!selection) {
+                NoteStandingTrigger();
                 return;
             }
-
-            p_.WriteLog("Dropping any existing trigger for PROFILE");
-            p_.Separator();
-            p_.RunSQL(TriggerDropStatement(p_.facts.DatabaseEngine));
-            Release(p_);
-            p_.ShowStatus("Creating new trigger on PROFILE Table");
-            p_.Separator();
-            p_.RunSQL(QueueTriggerText(selection, p_.facts.DatabaseEngine, p_.build.BuildDate));
-            result = TriggerInPlace();
-            if (!result) {
-                p_.WriteLog(std::string("Error: The trigger ") + kTriggerName + " was not created in library " + name +
-                            " - see the SQL error above");
-            }
+            result = InstallTrigger(*selection, true);
         }();
     } catch (const dm::DmError& e) {
         p_.ShowStatus("Error: Unable to process this item");
         p_.ReportError(e);
         result = false;
+        triggerState_.clear();
     }
     core::PassOver([&] { p_.ConnectLibrary(remembered); });
     return result;

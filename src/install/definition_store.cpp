@@ -113,6 +113,20 @@ std::string CharValue(const Item& item) {
 
 int IntValue(const Item& item) { return item.include ? item.include->Value() : 0; }
 
+// The text's length once the table holds it: line breaks made blanks and
+// the ends trimmed as written, in characters.
+size_t KeptLength(const std::string& text) {
+    const std::string written = core::StripQuotes(text);
+    size_t length = 0;
+    size_t apostrophes = 0;
+    for (unsigned char c : written) {
+        if ((c & 0xC0) != 0x80) ++length;
+        if (c == '\'') ++apostrophes;
+    }
+    // The statement doubles each apostrophe; the table holds one.
+    return length - apostrophes / 2;
+}
+
 std::string InsertStatement(const Item& item) {
     return std::string("INSERT INTO [OWNER].KEST_SETTINGS (MASTER_KEY, SECTION_KEY, SUB_KEY, KEY_TYPE, CHAR_VAL, "
                        "INT_VAL) VALUES('DORVANE', 'TRIGGER_DEFINITION', '") +
@@ -184,6 +198,21 @@ void SaveDefinition(core::Program& p, forms::DorvaneLibSetup& w, bool uncommitte
                    " - it was saved to the Registry");
     }
     SaveToRegistry(p, w);
+}
+
+std::optional<OverlongItem> OverlongItemOf(forms::DorvaneLibSetup& w) {
+    for (const Item& item : Items(w)) {
+        const size_t length = KeptLength(CharValue(item));
+        if (length <= kKeptTextLength) continue;
+        std::string title = item.list ? item.list->Name() : item.subKey;
+        for (auto& row : w.Rows()) {
+            if (&row.text != item.text) continue;
+            const std::string caption = row.label.Caption();
+            title = caption.substr(0, caption.find(':')) + " list";
+        }
+        return OverlongItem{title, length};
+    }
+    return std::nullopt;
 }
 
 TriggerDefinition DefinitionOf(forms::DorvaneLibSetup& w) {

@@ -5,6 +5,8 @@
 // "Setup". Loading prefers the table; saving writes the table unless the
 // library has none or the definition is uncommitted.
 
+#include <cstddef>
+#include <optional>
 #include <string>
 
 #include "install/trigger_definition.h"
@@ -33,6 +35,18 @@ void LoadDefinition(core::Program& p, forms::DorvaneLibSetup& w);
 // Saves what the controls show. Connects the source library (which stays
 // connected). Nothing is saved without a source library.
 void SaveDefinition(core::Program& p, forms::DorvaneLibSetup& w, bool uncommitted);
+
+// The characters the settings table keeps of an item's text.
+inline constexpr size_t kKeptTextLength = 2000;
+
+struct OverlongItem {
+    std::string title;  // "Group list", ...; a list box by its name
+    size_t length = 0;  // characters, as the table would hold them
+};
+
+// The first item of the definition the controls show that is longer than
+// the settings table keeps.
+std::optional<OverlongItem> OverlongItemOf(forms::DorvaneLibSetup& w);
 
 // The definition the controls show, as the trigger is built from it.
 TriggerDefinition DefinitionOf(forms::DorvaneLibSetup& w);

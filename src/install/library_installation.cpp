@@ -1,15 +1,19 @@
 // "&Build Library" and "&Make Triggers": the queue table, its dictionary
-// rows, the trigger and the rights, with every step logged.
+// rows, the trigger and the rights, with every step logged. A step that
+// fails is named in the command's last box.
 
 #include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/queue_rows.h"
 #include "core/sql_text.h"
+#include "core/text.h"
 #include "forms/label.h"
 #include "forms/main_window.h"
 #include "install/cached_facts.h"
+#include "install/install_steps.h"
 #include "install/library_setup.h"
 #include "install/queue_table_statements.h"
+#include "install/queue_trigger.h"
 #include "platform/clock.h"
 #include "platform/ui_host.h"
 
@@ -71,52 +75,91 @@ private:
 
 namespace {
 
-void Run(core::Program& p, const std::string& statement) {
-    p.RunSQL(statement);
-    if (auto& sql = p.session.PcdSql) sql->ReleaseResults();
-}
-
 // A key of 0 means the key counter failed.
 int32_t NextKey(core::Program& p) { return core::Require(p.session.PcdSql)->GetNextKey("SYSTEMKEY"); }
 
+// A statement named by its first line, without the owner's marker.
+std::string StepName(const std::string& statement) {
+    std::string line = statement.substr(0, statement.find_first_of("\r\n"));
+    for (size_t at; (at = line.find("[OWNER].")) != std::string::npos;) line.erase(at, 8);
+    return core::Trim(line);
+}
+
 }  // namespace
+
+void LibrarySetup::Step(const std::string& statement, const std::string& name) {
+    if (RunStep(p_, statement)) return;
+    for (const std::string& failed : failedSteps_) {
+        if (failed == name) return;
+    }
+    failedSteps_.push_back(name);
+}
+
+void LibrarySetup::SetupFailed(const std::string& library, const std::string& what) {
+    const std::string text = "Error: Unable to complete the setup of Dorvane in library " + library + " - " + what;
+    p_.WriteLog(text);
+    Message(text, platform::mb::Critical);
+}
+
+void LibrarySetup::TriggerFailed(const std::string& library) {
+    SetupFailed(library, "trigger creation unsuccessful" + (triggerState_.empty() ? "" : "; " + triggerState_));
+    DefinitionUncommitted = true;
+}
 
 bool LibrarySetup::CreateQueueTable() {
     const std::vector<std::string> table = QueueTableStatements(p_.facts.DatabaseEngine);
+    const std::string name = p_.ConnectedLibraryName();
     p_.ShowStatus("Dropping existing table NEEDS_ARCHIVING");
     p_.Separator();
-    Run(p_, table.front());
+    // Oracle and Sybase refuse to drop a table that is not there.
+    if (!RunStep(p_, table.front()) && p_.TableExists(kQueueTable)) {
+        SetupFailed(name, "the table NEEDS_ARCHIVING could not be dropped; it keeps its rows, and the library has "
+                          "no queue trigger");
+        return false;
+    }
     p_.ShowStatus("Creating new table NEEDS_ARCHIVING");
     p_.Separator();
-    for (size_t i = 1; i < table.size(); ++i) Run(p_, table[i]);
+    if (!RunStep(p_, table[1])) {
+        // No dictionary rows describe a table that is not there, and the
+        // cached facts follow it.
+        RunStep(p_, DictionaryColumnsDeleteStatement());
+        RunStep(p_, DictionaryTableDeleteStatement());
+        RefreshQueueTableFact(p_);
+        SetupFailed(name, "the table NEEDS_ARCHIVING could not be created; the library has neither the queue table "
+                          "nor a queue trigger");
+        return false;
+    }
+    for (size_t i = 2; i < table.size(); ++i) Step(table[i], StepName(table[i]));
 
     auto keyFailed = [&] {
         Message("Error: Unable to retrieve System ID for inserting new row - cannot continue." + kCrLf +
                     "(Note: If you are using Windows XP, this is a known DodiDida issue described in SD017875)",
                 platform::mb::Exclamation);
     };
+    const std::string tableRow = "writing the DOCSTABLE row of NEEDS_ARCHIVING";
+    const std::string columnRows = "writing the DOCSCOLUMN rows of NEEDS_ARCHIVING";
     p_.ShowStatus("Updating DOCSTABLE for NEEDS_ARCHIVING");
     p_.Separator();
-    Run(p_, DictionaryTableDeleteStatement());
+    Step(DictionaryTableDeleteStatement(), tableRow);
     int32_t key = NextKey(p_);
     if (key == 0) {
         keyFailed();
         return false;
     }
     const auto today = platform::ToLocal(p_.platform.clock.Now());
-    Run(p_, DictionaryTableInsertStatement(key, QueueTableDescription(today.year, today.month, today.day)));
+    Step(DictionaryTableInsertStatement(key, QueueTableDescription(today.year, today.month, today.day)), tableRow);
 
     p_.MonitorHeartbeat();
     p_.ShowStatus("Updating DOCSCOLUMN for NEEDS_ARCHIVING");
     p_.Separator();
-    Run(p_, DictionaryColumnsDeleteStatement());
+    Step(DictionaryColumnsDeleteStatement(), columnRows);
     for (int row = 0; row < kDictionaryColumnRows; ++row) {
         key = NextKey(p_);
         if (key == 0) {
             keyFailed();
             return false;
         }
-        Run(p_, DictionaryColumnInsertStatement(row, key));
+        Step(DictionaryColumnInsertStatement(row, key), columnRows);
     }
     return true;
 }
@@ -126,12 +169,14 @@ void LibrarySetup::SetUniversalAccess() {
     const std::string userId = core::Require(p_.session.ConnectedLibrary)->UserId();
     p_.ShowStatus("Setting Universal Access Rights for " + userId + "'s PRIMARY GROUP in Library " + name);
     p_.Separator();
-    Run(p_, "UPDATE [OWNER].GROUPS SET UNIV_ACCESS = 255 WHERE SYSTEM_ID = (SELECT PRIMARY_GROUP FROM "
-            "[OWNER].PEOPLE WHERE USER_ID = '" +
-                core::DoubleApostrophes(userId) + "')");
+    Step("UPDATE [OWNER].GROUPS SET UNIV_ACCESS = 255 WHERE SYSTEM_ID = (SELECT PRIMARY_GROUP FROM "
+         "[OWNER].PEOPLE WHERE USER_ID = '" +
+             core::DoubleApostrophes(userId) + "')",
+         "setting universal access rights for " + userId + "'s primary group");
     p_.ShowStatus("Setting Universal Access Rights for DOCS_SUPERVISORS in Library " + name);
     p_.Separator();
-    Run(p_, "UPDATE [OWNER].GROUPS SET UNIV_ACCESS = 255 WHERE GROUP_ID = 'DOCS_SUPERVISORS'");
+    Step("UPDATE [OWNER].GROUPS SET UNIV_ACCESS = 255 WHERE GROUP_ID = 'DOCS_SUPERVISORS'",
+         "setting universal access rights for DOCS_SUPERVISORS");
 }
 
 bool LibrarySetup::ArchivesOnClose() {
@@ -180,22 +225,50 @@ void LibrarySetup::ButtonBuildLib_Click() {
                 return;
             }
         }
-        if (!CreateQueueTable()) return;
+        failedSteps_.clear();
+        triggerState_.clear();
+        // No trigger when the closing of an item queues its documents. A
+        // trigger's definition is checked before anything changes.
+        std::optional<TriggerSelection> selection;
+        if (!ArchivesOnClose()) {
+            selection = CheckDefinition();
+            if (!selection) {
+                NoteStandingTrigger();
+                TriggerFailed(name);
+                return;
+            }
+        }
+        // The old triggers go before their table and the new one comes after
+        // it: no trigger stands without the table at any step.
+        const std::string standing = DropQueueTriggers(p_);
+        if (!standing.empty()) {
+            SetupFailed(name, "the trigger " + standing + " could not be dropped; nothing else was changed");
+            if (selection) DefinitionUncommitted = true;
+            return;
+        }
+        if (!CreateQueueTable()) {
+            if (selection) DefinitionUncommitted = true;
+            return;
+        }
         p_.MonitorHeartbeat();
         RefreshQueueTableFact(p_);
-
-        // No trigger when the closing of an item queues its documents.
-        if (!ArchivesOnClose()) {
-            if (!DorvaneCreateTriggers(name)) {
-                Message("Error: Unable to complete the setup of Dorvane in library " + name +
-                            " - trigger creation unsuccessful",
-                        platform::mb::Critical);
-                DefinitionUncommitted = true;
+        if (selection) {
+            if (!InstallTrigger(*selection, false)) {
+                TriggerFailed(name);
                 return;
             }
             DefinitionUncommitted = false;
         }
         SetUniversalAccess();
+        if (!failedSteps_.empty()) {
+            std::string steps;
+            for (const std::string& step : failedSteps_) steps += (steps.empty() ? "" : "; ") + step;
+            const std::string failed = "Error: Dorvane Setup for " + name + " finished with failed steps (" + steps +
+                                       ") - Check " + p_.log.CurrentLogFile + " for the errors.";
+            p_.ShowStatus(failed);
+            Message(failed, platform::mb::Critical);
+            return;
+        }
         const std::string m5 =
             "Dorvane Setup complete for " + name + " - Check " + p_.log.CurrentLogFile + " for any errors.";
         p_.ShowStatus(m5);
@@ -229,10 +302,7 @@ void LibrarySetup::ButtonBuildTriggers_Click() {
             p_.ShowStatus(m9);
             Message(m9, platform::mb::Information);
         } else {
-            Message("Error: Unable to complete the setup of Dorvane in library " + name +
-                        " - trigger creation unsuccessful",
-                    platform::mb::Critical);
-            DefinitionUncommitted = true;
+            TriggerFailed(name);
         }
     });
 }

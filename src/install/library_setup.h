@@ -44,7 +44,9 @@ public:
     void ButtonBuildTriggers_Click();
     // Drops and creates the queue trigger on PROFILE in the source library
     // from the definition the controls show; true when the trigger is in
-    // place. The library connected before is connected again.
+    // place. A definition that cannot be kept or looked up is refused
+    // before anything changes. The library connected before is connected
+    // again.
     bool DorvaneCreateTriggers(const std::string& sourceLibrary);
 
     // ---- Criterion rows ----------------------------------------------------------
@@ -83,8 +85,26 @@ private:
     enum class Lookup { Ready, Refused };
     Lookup ResolveTarget(TriggerSelection& selection);
     Lookup ResolveCriteria(const TriggerDefinition& definition, TriggerSelection& selection);
-    bool TriggerInPlace();
+    // The definition the controls show, checked and looked up in the
+    // connected source library: the selection, or nothing once a box has
+    // said why it is refused. Changes nothing in the library.
+    std::optional<TriggerSelection> CheckDefinition();
+    // After a refused definition: whether the previous trigger stands.
+    void NoteStandingTrigger();
+    // Creates the queue trigger of the connected library, after dropping
+    // the previous one unless that is done; true when the catalogue lists
+    // it. On false, triggerState_ says what the library is left with.
+    bool InstallTrigger(const TriggerSelection& selection, bool dropFirst);
+    // Drops the old table and makes the new one with its dictionary rows;
+    // false, after its box, when the build must stop.
     bool CreateQueueTable();
+    // Runs a step whose failure does not stop the build; it is named in
+    // the build's last box.
+    void Step(const std::string& statement, const std::string& name);
+    // The box of a build stopped at a failed step.
+    void SetupFailed(const std::string& library, const std::string& what);
+    // The box of a trigger that was not made.
+    void TriggerFailed(const std::string& library);
     void RefreshCachedFacts();
     void SetUniversalAccess();
     // Asks whether the archive follows the closing of items; on Yes says that
@@ -104,6 +124,11 @@ private:
     bool loadFailed_ = false;
     bool unloaded_ = true;
     std::vector<int> connections_;
+    // What the library is left with after a trigger was not made ("" when
+    // unknown).
+    std::string triggerState_;
+    // The steps of a build that failed without stopping it.
+    std::vector<std::string> failedSteps_;
 };
 
 }  // namespace install

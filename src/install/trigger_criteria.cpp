@@ -7,17 +7,6 @@ namespace install {
 
 namespace {
 
-std::string TrimApostrophes(std::string text) {
-    text = core::Trim(text);
-    while (!text.empty() && text.front() == '\'') text = core::Trim(text.substr(1));
-    while (!text.empty() && text.back() == '\'') text = core::Trim(text.substr(0, text.size() - 1));
-    std::string out;
-    for (char c : text) {
-        if (c != '\'') out += c;
-    }
-    return out;
-}
-
 std::string Quoted(const std::string& value) { return "'" + core::DoubleApostrophes(value) + "'"; }
 
 }  // namespace
@@ -37,15 +26,15 @@ const CriterionList& ListOf(const TriggerDefinition& definition, Criterion crite
 std::vector<std::string> CriterionEntries(const std::string& text) {
     std::vector<std::string> entries;
     if (text.empty()) return entries;
-    const std::string cleaned = TrimApostrophes(text);
-    if (cleaned.find(',') == std::string::npos) {
-        entries.push_back(core::Upper(cleaned));
+    const std::string trimmed = core::Trim(text);
+    if (trimmed.find(',') == std::string::npos) {
+        entries.push_back(core::Upper(trimmed));
         return entries;
     }
     size_t start = 0;
     for (;;) {
-        size_t comma = cleaned.find(',', start);
-        std::string piece = core::Trim(cleaned.substr(start, comma == std::string::npos ? std::string::npos
+        size_t comma = trimmed.find(',', start);
+        std::string piece = core::Trim(trimmed.substr(start, comma == std::string::npos ? std::string::npos
                                                                                           : comma - start));
         if (!piece.empty()) entries.push_back(core::Upper(piece));
         if (comma == std::string::npos) break;

@@ -12,9 +12,10 @@
 
 namespace install {
 
-// The entries of a criterion text: trimmed, apostrophes removed, cut at
-// commas, empty pieces dropped, upper-cased. A text without a comma is one
-// entry, even when empty; an empty text has none.
+// The entries of a criterion text: trimmed, cut at commas, empty pieces
+// dropped, upper-cased; an apostrophe stays part of its entry, as the
+// field check takes it. A text without a comma is one entry, even when
+// empty; an empty text has none.
 std::vector<std::string> CriterionEntries(const std::string& text);
 
 // The select whose first column is the entry's SYSTEM_ID. A matter entry

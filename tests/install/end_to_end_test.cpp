@@ -9,6 +9,7 @@
 #include "app/dorvane_form.h"
 #include "dmsim/default_site.h"
 #include "dmsim/document_maker.h"
+#include "dmsim/fault_ops.h"
 #include "forms/lib_setup_window.h"
 #include "forms/main_window.h"
 #include "test_support/program_fixture.h"
@@ -48,6 +49,27 @@ protected:
             out.push_back(dmsim::AsText(r[0]) + " " + dmsim::AsText(r[1]));
         }
         return out;
+    }
+
+    // "&Setup a Library" with DOCS as source, ARCHIVE as target and the
+    // memos only, then "&Build Library" with the answers given.
+    void BuildThroughTheWindow(std::initializer_list<int> answers) {
+        ui_.OnModal("DorvaneLibSetup", [](forms::Window& window) {
+            auto& w = dynamic_cast<forms::DorvaneLibSetup&>(window);
+            w.SourceLibraryCombo.SetText("DOCS");
+            w.SourceLibraryCombo.lostFocus.Emit();
+            w.TargetLibraryCombo.SetText("ARCHIVE");
+            w.TargetLibraryCombo.lostFocus.Emit();
+            w.TextDocTypes.SetText("memo");
+            w.CheckDocTypes.SetValue(1);
+            w.ButtonBuildLib.Click();
+        });
+        ui_.AnswerMessages(answers);
+        window_->MNSetup.Click();
+    }
+
+    bool Stands(const std::string& name) {
+        return Count("DOCS", "SELECT COUNT(*) FROM sysobjects WHERE name = '" + name + "'") > 0;
     }
 
     int32_t CopyOf(int32_t source) {
@@ -113,6 +135,62 @@ TEST_F(InstallEndToEndTest, SetupQueuesARunArchivesRemovalTakesItOut) {
     // Profiles are saved as before, with nothing to queue them.
     NewDocument("A memo saved after the removal", "MEMO");
     EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.DOCSCOLUMN WHERE TBNAME = 'NEEDS_ARCHIVING'"), 0);
+}
+
+// The database refuses a step of each command: the library is left with
+// its trigger and table together or with neither, so profiles are saved
+// (and queued while the trigger stands), and each box names the failure.
+TEST_F(InstallEndToEndTest, RefusedStepsNeverLeaveATriggerWithoutItsTable) {
+    auto noTriggerWithoutTable = [&] {
+        EXPECT_TRUE(!Stands("PROFILE_NEEDS_ARCHIVING") || Stands("NEEDS_ARCHIVING")) << "a trigger without its table";
+    };
+    BuildThroughTheWindow({AnswerYes, AnswerNo});
+    ASSERT_TRUE(Stands("PROFILE_NEEDS_ARCHIVING"));
+
+    // A rebuild whose CREATE TABLE is refused.
+    emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement("CREATE TABLE").FailStatement(262, "CREATE TABLE "
+                                                                                                  "permission denied");
+    ui_.ClearMessages();
+    BuildThroughTheWindow({AnswerYes, AnswerNo});  // Q3: rebuild the empty table; Q4: a trigger is wanted
+    emulator_->Faults().Clear();
+    EXPECT_EQ(ui_.Messages().back().prompt,
+              "Error: Unable to complete the setup of Dorvane in library DOCS - the table NEEDS_ARCHIVING could not "
+              "be created; the library has neither the queue table nor a queue trigger");
+    EXPECT_FALSE(Stands("PROFILE_NEEDS_ARCHIVING"));
+    EXPECT_FALSE(Stands("NEEDS_ARCHIVING"));
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.DOCSCOLUMN WHERE TBNAME = 'NEEDS_ARCHIVING'"), 0);
+    EXPECT_GT(NewDocument("A memo saved without the archive", "MEMO"), 0);
+
+    // Built again, then a removal whose DROP TRIGGER is refused.
+    ui_.ClearMessages();
+    BuildThroughTheWindow({AnswerYes, AnswerNo});
+    ASSERT_EQ(ui_.Messages().back().prompt.rfind("Dorvane Setup complete for DOCS", 0), 0u);
+    const int32_t queued = NewDocument("A memo queued before the removal", "MEMO");
+    emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement("drop trigger").FailStatement(3701, "Cannot drop "
+                                                                                                  "the trigger");
+    ui_.ClearMessages();
+    ui_.AnswerChoiceByText("DOCS");
+    ui_.AnswerMessages({AnswerYes, AnswerNo, AnswerYes});  // remove; this library only; clear the row
+    window_->MNRemove.Click();
+    emulator_->Faults().Clear();
+    ASSERT_GE(ui_.Messages().size(), 2u);
+    EXPECT_EQ(ui_.Messages()[ui_.Messages().size() - 2].prompt,
+              "Error: Unable to remove Dorvane from library DOCS - the trigger PROFILE_NEEDS_ARCHIVING could not be "
+              "dropped; the table NEEDS_ARCHIVING, its rows and its dictionary rows are kept");
+    EXPECT_EQ(ui_.Messages().back().prompt.rfind("Error: Removing Dorvane failed in library DOCS", 0), 0u);
+    noTriggerWithoutTable();
+    const int32_t later = NewDocument("A memo saved after the failed removal", "MEMO");
+    EXPECT_EQ(Queued(), (std::vector<std::string>{std::to_string(queued) + " ARCHIVE", std::to_string(later) +
+                                                                                           " ARCHIVE"}));
+
+    ui_.ClearMessages();
+    ui_.AnswerChoiceByText("DOCS");
+    ui_.AnswerMessages({AnswerYes, AnswerNo, AnswerYes});
+    window_->MNRemove.Click();
+    EXPECT_EQ(ui_.Messages().back().prompt, "Finished removing Dorvane information from 1 libraries.");
+    EXPECT_FALSE(Stands("PROFILE_NEEDS_ARCHIVING"));
+    EXPECT_FALSE(Stands("NEEDS_ARCHIVING"));
+    noTriggerWithoutTable();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "dmsim/fault_ops.h"
 #include "dmsim/oracle_recorder.h"
 #include "install/install_fixture.h"
+#include "lookup/criterion_checks.h"
 
 namespace install {
 namespace {
@@ -131,15 +132,233 @@ TEST_F(LibraryInstallationTest, RebuildAsksAboutRowsOfEveryState) {
 TEST_F(LibraryInstallationTest, AListOfUnknownEntriesIsRefused) {
     ui_.AnswerMessages({AnswerYes, AnswerNo});
     Show([](forms::DorvaneLibSetup& w) {
-        w.TextAuthor.SetText("NOBODY, 'GHOST'");
+        w.TextAuthor.SetText("NOBODY, GHOST");
         w.CheckAuthor.SetValue(1);
         w.ButtonBuildLib.Click();
     });
     EXPECT_TRUE(Shown("Error: None of the entries of the Author list were found in library DOCS (NOBODY, GHOST)"));
     EXPECT_TRUE(Shown("trigger creation unsuccessful"));
     EXPECT_FALSE(TriggerExists());
-    EXPECT_EQ(CountLines("Warning: Author entry 'NOBODY' was not found in library DOCS - it is left out"), 1u);
+    EXPECT_EQ(CountLines("Warning: Author entry 'NOBODY' was not found in library DOCS"), 1u);
     EXPECT_EQ(CountLines("Warning: Author entry 'GHOST' was not found"), 1u);
+}
+
+// Some entries known, some not: the unknown ones would drop out of their
+// list without a word, so the build is refused before anything changes.
+TEST_F(LibraryInstallationTest, EveryUnknownEntryIsNamedAndNothingChanges) {
+    struct Case {
+        const char* name;
+        const char* authors;
+        const char* groups;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"one of two", "", "LAWYERS, BOGUS",
+         "Error: Some entries of the Group list were not found in library DOCS (BOGUS) - cannot continue!"},
+        {"in two lists", "O'NEIL, NOBODY", "ELSEWHERE",
+         "Error: Some entries of the Author list were not found in library DOCS (NOBODY)\r\nNone of the entries of "
+         "the Group list were found in library DOCS (ELSEWHERE) - cannot continue!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui_.ClearMessages();
+        ui_.AnswerMessages({AnswerYes, AnswerNo});
+        Show([&](forms::DorvaneLibSetup& w) {
+            w.TextAuthor.SetText(c.authors);
+            w.TextGroups.SetText(c.groups);
+            w.CheckGroups.SetValue(1);
+            w.ButtonBuildLib.Click();
+        });
+        ASSERT_EQ(Prompts().size(), 4u) << ::testing::PrintToString(Prompts());
+        EXPECT_EQ(Prompts()[2], c.message);
+        EXPECT_EQ(Prompts()[3], "Error: Unable to complete the setup of Dorvane in library DOCS - trigger creation "
+                                "unsuccessful; nothing was changed: the library has no queue trigger");
+        EXPECT_FALSE(QueueTableExists());
+        EXPECT_FALSE(TriggerExists());
+        EXPECT_EQ(DictionaryRows(), 0);
+        EXPECT_EQ(Access("LAWYERS"), "0");
+    }
+}
+
+// A rebuild over an installed library with a queued row, stopped at each
+// step that can fail: the library is never left with a trigger whose table
+// is missing, and the box names the step.
+struct RebuildCase {
+    const char* name;
+    const char* statement;  // the statement refused
+    const char* message;    // part of the last box
+    bool table, trigger, rowKept;
+    int64_t dictionaryRows;
+};
+
+const RebuildCase kRebuilds[] = {
+    {"CreateTableRefused", "CREATE TABLE",
+     "Error: Unable to complete the setup of Dorvane in library DOCS - the table NEEDS_ARCHIVING could not be "
+     "created; the library has neither the queue table nor a queue trigger",
+     false, false, false, 0},
+    {"DropTableRefused", "drop table",
+     "Error: Unable to complete the setup of Dorvane in library DOCS - the table NEEDS_ARCHIVING could not be "
+     "dropped; it keeps its rows, and the library has no queue trigger",
+     true, false, true, 10},
+    {"DropTriggerRefused", "drop trigger",
+     "Error: Unable to complete the setup of Dorvane in library DOCS - the trigger PROFILE_NEEDS_ARCHIVING could "
+     "not be dropped; nothing else was changed",
+     true, true, true, 10},
+    {"CreateTriggerRefused", "CREATE TRIGGER",
+     "Error: Unable to complete the setup of Dorvane in library DOCS - trigger creation unsuccessful; the library "
+     "has no queue trigger now",
+     true, false, false, 10},
+    {"GrantRefused", "GRANT ",
+     "Error: Dorvane Setup for DOCS finished with failed steps (GRANT SELECT, INSERT, UPDATE, DELETE ON "
+     "NEEDS_ARCHIVING TO DOCS_USERS) - Check ",
+     true, true, false, 10},
+};
+
+class RebuildStops : public LibraryInstallationTest, public ::testing::WithParamInterface<RebuildCase> {};
+
+TEST_P(RebuildStops, NoTriggerIsLeftWithoutItsTable) {
+    const RebuildCase& c = GetParam();
+    ui_.AnswerMessages({AnswerYes, AnswerNo});
+    Press(&forms::DorvaneLibSetup::ButtonBuildLib);
+    ASSERT_TRUE(TriggerExists());
+    Db("DOCS").Exec("INSERT INTO DOCSADM.NEEDS_ARCHIVING (SID, TARGET_LIBRARY, STATUS) VALUES (7, 'ARCHIVE', 0)");
+    ui_.ClearMessages();
+
+    emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(c.statement).FailStatement(1105, "Refused");
+    ui_.AnswerMessages({AnswerYes, AnswerNo});  // Q2: go on over the row; Q4: a trigger is wanted
+    Press(&forms::DorvaneLibSetup::ButtonBuildLib);
+    emulator_->Faults().Clear();
+
+    ASSERT_FALSE(ui_.Messages().empty());
+    EXPECT_EQ(ui_.Messages().back().prompt.rfind(c.message, 0), 0u) << ui_.Messages().back().prompt;
+    EXPECT_FALSE(Shown("Setup complete"));
+    EXPECT_EQ(QueueTableExists(), c.table);
+    EXPECT_EQ(TriggerExists(), c.trigger);
+    EXPECT_TRUE(!TriggerExists() || QueueTableExists()) << "a trigger without its table";
+    EXPECT_EQ(DictionaryRows(), c.dictionaryRows);
+    if (c.table) {
+        EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING"), c.rowKept ? 1 : 0);
+    }
+    EXPECT_EQ(CachedQueueFlag("DOCS") == "-1", c.table);
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, RebuildStops, ::testing::ValuesIn(kRebuilds),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// "&Make Triggers" over an installed library whose definition is then
+// refused, or whose trigger cannot be dropped: the previous trigger goes on
+// queueing, the box says so, and the library keeps the definition that
+// trigger was made from.
+struct RefusalCase {
+    const char* name;
+    std::function<void(dmsim::Emulator&, forms::DorvaneLibSetup&)> arrange;
+    const char* cause;  // a box before the last one; nullptr: none
+    const char* state;  // what the last box says the library is left with
+};
+
+std::string LongGroupList() {
+    std::string list = "LAWYERS";
+    while (list.size() < 2100) list += ", LAWYERS";
+    return list.substr(0, 2100);
+}
+
+const RefusalCase kRefusals[] = {
+    {"SomeEntriesUnknown",
+     [](dmsim::Emulator&, forms::DorvaneLibSetup& w) { w.TextGroups.SetText("LAWYERS, BOGUS"); },
+     "Error: Some entries of the Group list were not found in library DOCS (BOGUS) - cannot continue!",
+     "nothing was changed: the previous trigger stays in force"},
+    {"TargetNotARemoteLibrary",
+     [](dmsim::Emulator& dm, forms::DorvaneLibSetup&) {
+         dm.Library("DOCS").Exec("DELETE FROM DOCSADM.REMOTE_LIBRARIES WHERE LIBRARY_NAME = 'ARCHIVE'");
+     },
+     "Error: The target library ARCHIVE is missing from the remote libraries (REMOTE_LIBRARIES) of library DOCS - "
+     "cannot continue!",
+     "nothing was changed: the previous trigger stays in force"},
+    {"ProfileNotInTheDictionary",
+     [](dmsim::Emulator& dm, forms::DorvaneLibSetup&) {
+         dm.Library("DOCS").Exec("DELETE FROM DOCSADM.DOCSTABLE WHERE TABLE_NAME = 'PROFILE'");
+     },
+     "Error: Table PROFILE not found in dictionary - cannot create trigger",
+     "nothing was changed: the previous trigger stays in force"},
+    {"DefinitionTooLongToKeep",
+     [](dmsim::Emulator&, forms::DorvaneLibSetup& w) { w.TextGroups.SetText(LongGroupList()); },
+     "Error: The trigger definition is too long to keep in library DOCS: the Group list holds 2100 characters, "
+     "100 more than the 2000 its settings table keeps - cannot continue!",
+     "nothing was changed: the previous trigger stays in force"},
+    {"TriggerDropRefused",
+     [](dmsim::Emulator& dm, forms::DorvaneLibSetup& w) {
+         w.TextGroups.SetText("DOCS_USERS");
+         dm.Faults().On(dmsim::op::kSqlExecute).ForStatement("drop trigger").FailStatement(3701, "Refused");
+     },
+     nullptr, "the trigger PROFILE_NEEDS_ARCHIVING could not be dropped: the previous trigger stays in force"},
+};
+
+class MakeTriggersRefusals : public LibraryInstallationTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(MakeTriggersRefusals, ThePreviousTriggerStaysInForce) {
+    const RefusalCase& c = GetParam();
+    ui_.AnswerMessages({AnswerYes, AnswerNo});
+    Show([](forms::DorvaneLibSetup& w) {
+        w.TargetLibraryCombo.SetText("ARCHIVE");
+        w.TextGroups.SetText("LAWYERS");
+        w.CheckGroups.SetValue(1);
+        w.ButtonBuildLib.Click();
+    });
+    ASSERT_TRUE(TriggerExists());
+    ASSERT_TRUE(Shown("Setup complete"));
+    ui_.ClearMessages();
+
+    ui_.AnswerMessages({AnswerNo, AnswerYes});  // Q4 no, Q5 yes
+    Show([&](forms::DorvaneLibSetup& w) {
+        c.arrange(*emulator_, w);
+        w.ButtonBuildTriggers.Click();
+    });
+    emulator_->Faults().Clear();
+
+    const std::vector<std::string> prompts = Prompts();
+    ASSERT_EQ(prompts.size(), c.cause ? 4u : 3u) << ::testing::PrintToString(prompts);
+    if (c.cause) {
+        EXPECT_EQ(prompts[2], c.cause);
+    }
+    EXPECT_EQ(prompts.back(), "Error: Unable to complete the setup of Dorvane in library DOCS - trigger creation "
+                              "unsuccessful; " + std::string(c.state));
+    EXPECT_TRUE(TriggerExists());
+    // The library keeps the definition of the trigger that stands; the
+    // refused one waits in the user's settings.
+    EXPECT_EQ(Value("DOCS", "SELECT CHAR_VAL FROM DOCSADM.KEST_SETTINGS WHERE SUB_KEY = 'GROUPS'"), "LAWYERS");
+    EXPECT_NE(registry_->GetSetting(core::kProductName, "Setup", "TextGroups", "none"), "none");
+}
+
+INSTANTIATE_TEST_SUITE_P(Causes, MakeTriggersRefusals, ::testing::ValuesIn(kRefusals),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// An id holding an apostrophe is the id the field check accepted: with
+// Include cleared, that person's profiles are not queued, the others' are.
+TEST_F(LibraryInstallationTest, AnIdWithAnApostropheIsKeptAsTyped) {
+    Db("DOCS").Exec("INSERT INTO DOCSADM.PEOPLE (SYSTEM_ID, USER_ID, FULL_NAME, DISABLED) VALUES "
+                    "(90001, 'JSMITH', 'Jo Smith', '')");
+    EXPECT_EQ(lookup::CheckCriterionEntry(*program_, lookup::CriterionField::Author, "O'Neil", "").verdict,
+              lookup::EntryVerdict::Accepted);
+    ui_.AnswerMessages({AnswerYes, AnswerNo});
+    Show([](forms::DorvaneLibSetup& w) {
+        w.TargetLibraryCombo.SetText("ARCHIVE");
+        w.TextAuthor.SetText("O'Neil");
+        w.CheckAuthor.SetValue(0);
+        w.ButtonBuildLib.Click();
+    });
+    ASSERT_TRUE(Shown("Setup complete")) << ::testing::PrintToString(Prompts());
+
+    const std::string oneil = Value("DOCS", "SELECT SYSTEM_ID FROM DOCSADM.PEOPLE WHERE USER_ID = 'O''NEIL'");
+    ASSERT_TRUE(program_->ConnectLibrary("DOCS"));
+    for (const auto& [doc, author] : {std::pair{301, oneil}, std::pair{302, std::string("90001")}}) {
+        // Through the DM's SQL object, so that the trigger sees the row.
+        Scalar("INSERT INTO [OWNER].PROFILE (SYSTEM_ID, DOCNUMBER, STATUS, PD_OBJ_TYPE, AUTHOR, "
+                     "LAST_EDIT_DATE, LAST_PRF_EDIT_DATE) VALUES (" +
+                         std::to_string(doc + 9000) + ", " + std::to_string(doc) + ", 0, '0', " + author +
+                         ", '2021-03-05 14:30:00', '2021-03-05 14:30:00')");
+    }
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING WHERE SID = 301"), 0);
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING WHERE SID = 302"), 1);
 }
 
 TEST_F(LibraryInstallationTest, MakeTriggers) {
@@ -206,8 +425,8 @@ TEST_P(OracleBuild, TheTriggerCountsOnceTheCatalogueListsIt) {
         EXPECT_EQ(last.rfind("Dorvane Setup complete for ORA", 0), 0u) << last;
         EXPECT_EQ(sentStarting("UPDATE DOCSADM.GROUPS SET UNIV_ACCESS = 255"), 2);
     } else {
-        EXPECT_EQ(last,
-                  "Error: Unable to complete the setup of Dorvane in library ORA - trigger creation unsuccessful");
+        EXPECT_EQ(last, "Error: Unable to complete the setup of Dorvane in library ORA - trigger creation unsuccessful; "
+                        "the library has no queue trigger now");
         EXPECT_EQ(sentStarting("UPDATE DOCSADM.GROUPS SET UNIV_ACCESS = 255"), 0);
     }
 }

@@ -12,10 +12,13 @@ using Entries = std::vector<std::string>;
 
 TEST(TriggerCriteria, EntriesAreCleanedAndSplit) {
     EXPECT_EQ(CriterionEntries(""), Entries{});
-    EXPECT_EQ(CriterionEntries("'abc', 'def'"), (Entries{"ABC", "DEF"}));
     EXPECT_EQ(CriterionEntries(" ,memo,, letter , "), (Entries{"MEMO", "LETTER"}));
-    EXPECT_EQ(CriterionEntries("o'brien"), Entries{"OBRIEN"}) << "no entry can leave its literal";
-    EXPECT_EQ(CriterionEntries("''"), Entries{""}) << "only apostrophes: one empty entry";
+    // An apostrophe belongs to its entry, as the field check takes it; the
+    // lookup statement doubles it.
+    EXPECT_EQ(CriterionEntries("o'brien"), Entries{"O'BRIEN"});
+    EXPECT_EQ(CriterionEntries(" jsmith, o'brien "), (Entries{"JSMITH", "O'BRIEN"}));
+    EXPECT_EQ(CriterionEntries("'abc', 'def'"), (Entries{"'ABC'", "'DEF'"}));
+    EXPECT_EQ(CriterionEntries("   "), Entries{""}) << "no comma: one entry, even when empty";
     EXPECT_EQ(CriterionEntries("acme:case 1"), Entries{"ACME:CASE 1"});
 }
 
