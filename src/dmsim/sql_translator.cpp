@@ -448,6 +448,11 @@ std::string Translator::Converted(const std::string& value, const ColumnType& ty
         case ColumnType::Kind::Float:
             if (number) return value;
             return "dm_cast(" + value + ", 'FLOAT', 1, 0)";
+        case ColumnType::Kind::Text:
+            // Stored as the server stores it: blanks beyond the width cut,
+            // a CHAR padded to it.
+            if (type.length <= 0) return value;
+            return "dm_fit(" + value + ", " + std::to_string(type.length) + ", " + (type.fixed ? "1" : "0") + ")";
         default:
             return value;
     }
@@ -1554,6 +1559,7 @@ ColumnType TypeOf(std::string_view declared) {
     } else if (base == "VARCHAR" || base == "NVARCHAR" || base == "CHAR" || base == "NCHAR" || base == "TEXT" ||
                base == "NTEXT") {
         c.kind = Kind::Text;
+        c.fixed = base == "CHAR" || base == "NCHAR";
         if (paren != std::string::npos) c.length = std::atoi(t.c_str() + paren + 1);
     }
     return c;
@@ -1568,7 +1574,7 @@ void SchemaCatalog::Add(std::string_view table, std::string_view column, std::st
     auto [at, added] = columns_.emplace(name, type);
     if (added) return;
     if (at->second.kind != type.kind) at->second = ColumnType{};
-    else if (at->second.length != type.length) at->second.length = 0;
+    else if (at->second.length != type.length || at->second.fixed != type.fixed) at->second.length = 0;
 }
 
 ColumnType SchemaCatalog::Column(std::string_view name) const {

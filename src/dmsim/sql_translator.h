@@ -29,6 +29,7 @@ struct ColumnType {
     enum class Kind { Unknown, Int, BigInt, Float, Text, Date };
     Kind kind = Kind::Unknown;
     int length = 0;  // characters of a text column; 0 when not bounded
+    bool fixed = false;  // CHAR: padded with blanks to its length
 };
 
 class SchemaCatalog {

@@ -148,6 +148,31 @@ TEST_F(ServerSemanticsTest, ComparisonIgnoresLetterCaseAndTrailingBlanks) {
     Expect(probes);
 }
 
+// A written text is stored as the server stores it: a CHAR column's value
+// padded with blanks to the width, blanks beyond a column's width cut, any
+// other excess refused.
+TEST_F(ServerSemanticsTest, TextsAreStoredToTheColumnsWidth) {
+    const std::vector<Probe> probes = {
+        {"INSERT INTO DOCSADM.ACTIVITYLOG (SYSTEM_ID, DOCNUMBER, ACTIVITY_POSTED, VERSION_LABEL) "
+         "VALUES (70400, 11, '', 'v1              ')",
+         ""},
+        {"SELECT '[' + ACTIVITY_POSTED + '][' + VERSION_LABEL + ']' FROM DOCSADM.ACTIVITYLOG WHERE SYSTEM_ID = 70400",
+         "[ ][v1        ]"},
+        {"INSERT INTO DOCSADM.ACTIVITYLOG (SYSTEM_ID, DOCNUMBER, ACTIVITY_POSTED, VERSION_LABEL) "
+         "SELECT 70401, 12, SUB_KEY, CHAR_VAL FROM DOCSADM.KEST_SETTINGS WHERE SUB_KEY = 'C'",
+         ""},
+        {"SELECT '[' + ACTIVITY_POSTED + '][' + VERSION_LABEL + ']' FROM DOCSADM.ACTIVITYLOG WHERE SYSTEM_ID = 70401",
+         "[C][TWO  ]"},
+        {"UPDATE DOCSADM.ACTIVITYLOG SET ACTIVITY_POSTED = '', VERSION_LABEL = 'v2  ' WHERE SYSTEM_ID = 70401", ""},
+        {"SELECT '[' + ACTIVITY_POSTED + '][' + VERSION_LABEL + ']' FROM DOCSADM.ACTIVITYLOG WHERE SYSTEM_ID = 70401",
+         "[ ][v2  ]"},
+        {"UPDATE DOCSADM.ACTIVITYLOG SET VERSION_LABEL = 'v1234567890' WHERE SYSTEM_ID = 70401", "error 8152"},
+        {"UPDATE DOCSADM.ACTIVITYLOG SET ACTIVITY_POSTED = 'YN' WHERE SYSTEM_ID = 70401", "error 8152"},
+        {"SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE ACTIVITY_POSTED = '' AND SYSTEM_ID IN (70400, 70401)", "2"},
+    };
+    Expect(probes);
+}
+
 TEST_F(ServerSemanticsTest, TypesOfResults) {
     const std::vector<Probe> probes = {
         {"SELECT CAST(N'ééé' AS VARCHAR(2))", "éé"},
