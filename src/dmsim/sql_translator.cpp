@@ -238,6 +238,9 @@ private:
     bool IsWord(size_t i, std::string_view upper) const {
         return i < t_.size() && t_[i].kind == TokenKind::Word && t_[i].upper == upper;
     }
+    // The library's text comparison: letter case counts in a case-sensitive
+    // library, trailing blanks never do.
+    const char* Collation() const { return o_.caseInsensitive ? " COLLATE NOCASE" : " COLLATE RTRIM"; }
     bool IsName(size_t i) const {
         return i < t_.size() &&
                (t_[i].kind == TokenKind::QuotedName ||
@@ -826,7 +829,7 @@ std::string Translator::Primary(size_t& i, size_t e) {
                 case ColumnType::Kind::BigInt: out = "dm_cast(" + out + ", 'BIGINT', 1, 0)"; break;
                 case ColumnType::Kind::Float: out = "dm_cast(" + out + ", 'FLOAT', 1, 0)"; break;
                 default:
-                    if (o_.caseInsensitive && !assigned && !IsArgument(i, i + 1)) out += " COLLATE NOCASE";
+                    if (!assigned && !IsArgument(i, i + 1)) out += Collation();
             }
             ++i;
             break;
@@ -843,8 +846,7 @@ std::string Translator::Primary(size_t& i, size_t e) {
         case TokenKind::Word:
             if (tk.upper == "CASE") {
                 size_t end = MatchCaseEnd(i, e);
-                out = "CASE " + Sequence(i + 1, end) + " END";
-                if (o_.caseInsensitive) out += " COLLATE NOCASE";
+                out = "CASE " + Sequence(i + 1, end) + " END" + Collation();
                 i = end + 1;
                 break;
             }
@@ -889,7 +891,7 @@ std::string Translator::Primary(size_t& i, size_t e) {
         if (name.find("_CI") != std::string::npos) {
             out += " COLLATE NOCASE";
         } else if (name.find("_CS") != std::string::npos || name.find("BIN") != std::string::npos) {
-            out += " COLLATE BINARY";
+            out += " COLLATE RTRIM";
         } else {
             Fail(448, "Invalid collation '" + t_[i].text + "'.");
         }
@@ -931,8 +933,7 @@ std::string Translator::Function(size_t& i, size_t e) {
         return out + ")";
     }
     if (name == "ISNULL" && args.size() == 2) {
-        std::string out = IsNull(args);
-        return o_.caseInsensitive ? out + " COLLATE NOCASE" : out;
+        return IsNull(args) + Collation();
     }
     for (const auto& rule : kFunctions) {
         if (rule.name != name) continue;
@@ -946,7 +947,7 @@ std::string Translator::Function(size_t& i, size_t e) {
             out += Sequence(args[k].begin, args[k].end);
         }
         out += ")";
-        if (o_.caseInsensitive && GivesText(name) && !IsArgument(open - 1, close + 1)) out += " COLLATE NOCASE";
+        if (GivesText(name) && !IsArgument(open - 1, close + 1)) out += Collation();
         return out;
     }
     Fail(sqlerr::kUnknownFunction, "'" + t_[open - 1].text + "' is not a recognized built-in function name.");
@@ -988,7 +989,7 @@ std::string Translator::Cast(const std::string& name, const std::vector<Range>& 
         else if (IsDate(value)) kind = "DATETEXT";
         std::string out = "dm_cast(" + Sequence(value.begin, value.end) + ", '" + kind + "', " + (strict ? "1" : "0") +
                           ", " + length + ")";
-        if (o_.caseInsensitive && rule.kind == "VARCHAR" && !IsArgument(b - 2, e + 1)) out += " COLLATE NOCASE";
+        if (rule.kind == "VARCHAR" && !IsArgument(b - 2, e + 1)) out += Collation();
         return out;
     }
     Fail(sqlerr::kUnknownType, "Type " + t_[type.begin].text + " is not a defined system type.");
@@ -1199,7 +1200,7 @@ Translation Translator::CreateTable(size_t i, size_t e) {
     if (i >= e || t_[i].kind != TokenKind::LParen) SyntaxNear(i < e ? t_[i].text : parts.back());
     size_t close = MatchParen(i, e);
     if (close + 1 != e) NotSupported("CREATE TABLE options after the column list");
-    std::string collate = o_.caseInsensitive ? " COLLATE NOCASE" : "";
+    const std::string collate = Collation();
     std::vector<std::string> defs;
     int column = 0;
     for (const Range& def : SplitArgs(i + 1, close)) {

@@ -189,5 +189,35 @@ TEST_F(ServerSemanticsTest, TypesOfResults) {
     Expect(probes);
 }
 
+// A case-sensitive library: letter case counts, trailing blanks do not, in
+// comparisons, DISTINCT and UNION alike.
+class CaseSensitiveSemanticsTest : public ServerSemanticsTest {
+protected:
+    void SetUp() override {
+        site_.Library("DOCS").CaseSensitive();
+        ServerSemanticsTest::SetUp();
+        Run("INSERT INTO DOCSADM.KEST_SETTINGS (MASTER_KEY, SECTION_KEY, SUB_KEY, KEY_TYPE, CHAR_VAL) "
+            "VALUES ('M', 'General', 'D', 1, 'two  ')");
+    }
+};
+
+TEST_F(CaseSensitiveSemanticsTest, TrailingBlanksCountForNothing) {
+    const std::vector<Probe> probes = {
+        {"SELECT CASE WHEN 'abc  ' = 'abc' THEN 1 ELSE 0 END", "1"},
+        {"SELECT CASE WHEN 'abc' = 'ABC' THEN 1 ELSE 0 END", "0"},
+        {"SELECT COUNT(*) FROM (SELECT 'abc' AS V UNION SELECT 'abc  ') X", "1"},
+        {"SELECT COUNT(*) FROM (SELECT 'abc' AS V UNION SELECT 'ABC') X", "2"},
+        {"SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS WHERE CHAR_VAL = 'two'", "2"},
+        {"SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS WHERE CHAR_VAL = 'TWO'", "1"},
+        {"SELECT COUNT(*) FROM (SELECT DISTINCT CHAR_VAL AS V FROM DOCSADM.KEST_SETTINGS "
+         "WHERE CHAR_VAL IS NOT NULL) X",
+         "2"},
+        {"SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS A, DOCSADM.KEST_SETTINGS B WHERE A.CHAR_VAL = B.CHAR_VAL "
+         "AND A.SUB_KEY <> B.SUB_KEY",
+         "2"},
+    };
+    Expect(probes);
+}
+
 }  // namespace
 }  // namespace dmsim
