@@ -1,5 +1,6 @@
 #include "dmsim/sql_translator.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdlib>
@@ -415,6 +416,10 @@ ColumnType Translator::ColumnOf(const Range& r) const {
 
 bool Translator::IsDate(const Range& r) const {
     if (r.end - r.begin == 0) return false;
+    if (r.end - r.begin == 1 && t_[r.begin].kind == TokenKind::Variable) {
+        auto found = o_.variables.find(VariableParameter(t_[r.begin].text));
+        return found != o_.variables.end() && found->second.kind == ColumnType::Kind::Date;
+    }
     if (IsName(r.begin) && (r.end - r.begin) % 2 == 1 && !(r.begin + 1 < r.end && t_[r.begin + 1].kind == TokenKind::LParen)) {
         for (size_t k = r.begin + 1; k < r.end; k += 2) {
             if (t_[k].kind != TokenKind::Dot) return false;
@@ -472,6 +477,7 @@ bool Translator::StartsOperand(size_t i, size_t e) const {
         case TokenKind::LParen:
             return true;
         case TokenKind::Word:
+            if (tk.upper == "UPDATE") return o_.triggerBody && i + 1 < e && t_[i + 1].kind == TokenKind::LParen;
             return !Reserved().count(tk.upper) || tk.upper == "CASE" || tk.upper == "NULL" ||
                    tk.upper == "CURRENT_TIMESTAMP";
         case TokenKind::Operator:
@@ -924,6 +930,21 @@ std::string Translator::Function(size_t& i, size_t e) {
         if (!args.empty()) Fail(sqlerr::kArgumentCount, "The xact_state function requires 0 argument(s).");
         return VariableParameter("@@XACT_STATE");
     }
+    if (name == "ERROR_NUMBER" && o_.triggerBody) {
+        if (!args.empty()) Fail(sqlerr::kArgumentCount, "The error_number function requires 0 argument(s).");
+        return VariableParameter("@@ERROR_NUMBER");
+    }
+    if (name == "UPDATE" && o_.triggerBody) {
+        // UPDATE(column): whether the statement that fired the trigger
+        // wrote the column.
+        if (args.size() != 1 || args[0].end - args[0].begin != 1 || !IsName(args[0].begin)) SyntaxNear("UPDATE");
+        const std::string column = ToUpper(t_[args[0].begin].text);
+        const auto* columns = o_.catalog ? o_.catalog->Table(o_.triggerTable) : nullptr;
+        bool known = !columns;
+        for (size_t k = 0; columns && k < columns->size(); ++k) known = known || (*columns)[k].first == column;
+        if (!known) Fail(sqlerr::kInvalidColumn, "Invalid column name '" + t_[args[0].begin].text + "'.");
+        return "dm_updated(" + Literal(column) + ")";
+    }
     if (name == "CHARINDEX") {
         if (args.size() != 2 && args.size() != 3) {
             Fail(sqlerr::kArgumentCount, "The charindex function requires 2 to 3 arguments.");
@@ -1071,6 +1092,7 @@ Translation Translator::Insert(size_t b, size_t e) {
     Translation tr;
     tr.kind = Translation::Kind::Command;
     tr.changesRows = true;
+    tr.write = {WriteTarget::Event::Insert, parts.back(), {}};
     Joiner out;
     out.Add("INSERT INTO");
     out.Add(table);
@@ -1155,6 +1177,14 @@ Translation Translator::Update(size_t b, size_t e) {
     Translation tr;
     tr.kind = Translation::Kind::Command;
     tr.changesRows = true;
+    tr.write = {WriteTarget::Event::Update, parts.back(), {}};
+    // The SET list: "column = value" items up to FROM or WHERE.
+    const size_t setEnd = std::min(FindWord(i + 1, e, "FROM"), FindWord(i + 1, e, "WHERE"));
+    for (const Range& item : SplitArgs(i + 1, setEnd)) {
+        size_t k = item.begin;
+        while (k + 2 < item.end && t_[k + 1].kind == TokenKind::Dot) k += 2;
+        if (IsName(k)) tr.write.setColumns.push_back(ToUpper(t_[k].text));
+    }
     Joiner out;
     out.Add("UPDATE");
     out.Add(target);
@@ -1168,11 +1198,13 @@ Translation Translator::Delete(size_t b, size_t e) {
     size_t i = b + 1;
     if (IsWord(i, "TOP")) NotSupported("DELETE TOP");
     if (IsWord(i, "FROM")) ++i;
-    std::string target = NameChain(i, e);
+    std::vector<std::string> parts;
+    std::string target = NameChain(i, e, &parts);
     if (FindWord(i, e, "FROM") < e) NotSupported("DELETE with a second FROM clause");
     Translation tr;
     tr.kind = Translation::Kind::Command;
     tr.changesRows = true;
+    tr.write = {WriteTarget::Event::Delete, parts.back(), {}};
     Joiner out;
     out.Add("DELETE FROM");
     out.Add(target);
@@ -1367,6 +1399,7 @@ Translation Translator::CreateTrigger(size_t i, size_t e) {
     }
     DialectOptions body = o_;
     body.triggerBody = true;
+    body.triggerTable = tr.triggerTable;
     auto compiled = CompileTriggerBody(t_, i, e, body);
     if (auto failure = std::get_if<SqlFailure>(&compiled)) throw Failed{*failure};
     tr.program = std::get<std::shared_ptr<const TriggerProgram>>(compiled);
