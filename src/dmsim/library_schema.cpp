@@ -362,7 +362,8 @@ std::string CreateTableSql(const TableDef& table, const LibrarySpec& library) {
         first = false;
         sql += QuoteName(c.name) + " " + c.type;
         bool text = StartsWith(c.type, "VARCHAR") || StartsWith(c.type, "CHAR");
-        if (text && !library.caseSensitive) sql += " COLLATE NOCASE";
+        // Trailing blanks count for nothing in either collation.
+        if (text) sql += library.caseSensitive ? " COLLATE RTRIM" : " COLLATE NOCASE";
         if (c.notNull) sql += " NOT NULL";
         if (text) sql.append(" ").append(WidthCheck(c.name, ColumnLength(c.type)));
     }

@@ -289,6 +289,27 @@ void CastFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     ResultText(ctx, text);
 }
 
+// dm_fit(value, width, fixed): a value written into a text column of the
+// width, as the server stores it: blanks beyond the width are cut, any other
+// excess fails, and a CHAR column's value is padded with blanks to the width.
+void FitFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const int type = sqlite3_value_type(argv[0]);
+    if (type == SQLITE_NULL || type == SQLITE_BLOB) return sqlite3_result_value(ctx, argv[0]);
+    const auto width = static_cast<size_t>(sqlite3_value_int64(argv[1]));
+    std::string text = Text(argv[0]);
+    size_t count = CharacterCount(text);
+    if (count > width) {
+        std::string kept = FirstCharacters(text, width);
+        if (text.find_first_not_of(' ', kept.size()) != std::string::npos) {
+            return Fail(ctx, 8152, "String or binary data would be truncated.");
+        }
+        text = std::move(kept);
+        count = width;
+    }
+    if (sqlite3_value_int(argv[2]) != 0) text.append(width - count, ' ');
+    ResultText(ctx, text);
+}
+
 // LEN: characters without the trailing blanks.
 void LenFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
@@ -514,6 +535,7 @@ void RegisterSqlFunctions(LibraryDb& db) {
     Register(db, "dm_add", 2, true, AddFunction);
     Register(db, "dm_cast", 4, true, CastFunction);
     Register(db, "dm_len", 1, true, LenFunction);
+    Register(db, "dm_fit", 3, true, FitFunction);
     Register(db, "dm_getutcdate", 0, false, UtcDateFunction);
     Register(db, "dm_getdate", 0, false, LocalDateFunction);
     Register(db, "dm_serverproperty", 1, false, ServerPropertyFunction);

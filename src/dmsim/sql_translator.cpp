@@ -1,5 +1,6 @@
 #include "dmsim/sql_translator.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdlib>
@@ -238,6 +239,9 @@ private:
     bool IsWord(size_t i, std::string_view upper) const {
         return i < t_.size() && t_[i].kind == TokenKind::Word && t_[i].upper == upper;
     }
+    // The library's text comparison: letter case counts in a case-sensitive
+    // library, trailing blanks never do.
+    const char* Collation() const { return o_.caseInsensitive ? " COLLATE NOCASE" : " COLLATE RTRIM"; }
     bool IsName(size_t i) const {
         return i < t_.size() &&
                (t_[i].kind == TokenKind::QuotedName ||
@@ -412,6 +416,10 @@ ColumnType Translator::ColumnOf(const Range& r) const {
 
 bool Translator::IsDate(const Range& r) const {
     if (r.end - r.begin == 0) return false;
+    if (r.end - r.begin == 1 && t_[r.begin].kind == TokenKind::Variable) {
+        auto found = o_.variables.find(VariableParameter(t_[r.begin].text));
+        return found != o_.variables.end() && found->second.kind == ColumnType::Kind::Date;
+    }
     if (IsName(r.begin) && (r.end - r.begin) % 2 == 1 && !(r.begin + 1 < r.end && t_[r.begin + 1].kind == TokenKind::LParen)) {
         for (size_t k = r.begin + 1; k < r.end; k += 2) {
             if (t_[k].kind != TokenKind::Dot) return false;
@@ -448,6 +456,11 @@ std::string Translator::Converted(const std::string& value, const ColumnType& ty
         case ColumnType::Kind::Float:
             if (number) return value;
             return "dm_cast(" + value + ", 'FLOAT', 1, 0)";
+        case ColumnType::Kind::Text:
+            // Stored as the server stores it: blanks beyond the width cut,
+            // a CHAR padded to it.
+            if (type.length <= 0) return value;
+            return "dm_fit(" + value + ", " + std::to_string(type.length) + ", " + (type.fixed ? "1" : "0") + ")";
         default:
             return value;
     }
@@ -464,6 +477,7 @@ bool Translator::StartsOperand(size_t i, size_t e) const {
         case TokenKind::LParen:
             return true;
         case TokenKind::Word:
+            if (tk.upper == "UPDATE") return o_.triggerBody && i + 1 < e && t_[i + 1].kind == TokenKind::LParen;
             return !Reserved().count(tk.upper) || tk.upper == "CASE" || tk.upper == "NULL" ||
                    tk.upper == "CURRENT_TIMESTAMP";
         case TokenKind::Operator:
@@ -821,7 +835,7 @@ std::string Translator::Primary(size_t& i, size_t e) {
                 case ColumnType::Kind::BigInt: out = "dm_cast(" + out + ", 'BIGINT', 1, 0)"; break;
                 case ColumnType::Kind::Float: out = "dm_cast(" + out + ", 'FLOAT', 1, 0)"; break;
                 default:
-                    if (o_.caseInsensitive && !assigned && !IsArgument(i, i + 1)) out += " COLLATE NOCASE";
+                    if (!assigned && !IsArgument(i, i + 1)) out += Collation();
             }
             ++i;
             break;
@@ -838,8 +852,7 @@ std::string Translator::Primary(size_t& i, size_t e) {
         case TokenKind::Word:
             if (tk.upper == "CASE") {
                 size_t end = MatchCaseEnd(i, e);
-                out = "CASE " + Sequence(i + 1, end) + " END";
-                if (o_.caseInsensitive) out += " COLLATE NOCASE";
+                out = "CASE " + Sequence(i + 1, end) + " END" + Collation();
                 i = end + 1;
                 break;
             }
@@ -884,7 +897,7 @@ std::string Translator::Primary(size_t& i, size_t e) {
         if (name.find("_CI") != std::string::npos) {
             out += " COLLATE NOCASE";
         } else if (name.find("_CS") != std::string::npos || name.find("BIN") != std::string::npos) {
-            out += " COLLATE BINARY";
+            out += " COLLATE RTRIM";
         } else {
             Fail(448, "Invalid collation '" + t_[i].text + "'.");
         }
@@ -917,6 +930,21 @@ std::string Translator::Function(size_t& i, size_t e) {
         if (!args.empty()) Fail(sqlerr::kArgumentCount, "The xact_state function requires 0 argument(s).");
         return VariableParameter("@@XACT_STATE");
     }
+    if (name == "ERROR_NUMBER" && o_.triggerBody) {
+        if (!args.empty()) Fail(sqlerr::kArgumentCount, "The error_number function requires 0 argument(s).");
+        return VariableParameter("@@ERROR_NUMBER");
+    }
+    if (name == "UPDATE" && o_.triggerBody) {
+        // UPDATE(column): whether the statement that fired the trigger
+        // wrote the column.
+        if (args.size() != 1 || args[0].end - args[0].begin != 1 || !IsName(args[0].begin)) SyntaxNear("UPDATE");
+        const std::string column = ToUpper(t_[args[0].begin].text);
+        const auto* columns = o_.catalog ? o_.catalog->Table(o_.triggerTable) : nullptr;
+        bool known = !columns;
+        for (size_t k = 0; columns && k < columns->size(); ++k) known = known || (*columns)[k].first == column;
+        if (!known) Fail(sqlerr::kInvalidColumn, "Invalid column name '" + t_[args[0].begin].text + "'.");
+        return "dm_updated(" + Literal(column) + ")";
+    }
     if (name == "CHARINDEX") {
         if (args.size() != 2 && args.size() != 3) {
             Fail(sqlerr::kArgumentCount, "The charindex function requires 2 to 3 arguments.");
@@ -926,8 +954,7 @@ std::string Translator::Function(size_t& i, size_t e) {
         return out + ")";
     }
     if (name == "ISNULL" && args.size() == 2) {
-        std::string out = IsNull(args);
-        return o_.caseInsensitive ? out + " COLLATE NOCASE" : out;
+        return IsNull(args) + Collation();
     }
     for (const auto& rule : kFunctions) {
         if (rule.name != name) continue;
@@ -941,7 +968,7 @@ std::string Translator::Function(size_t& i, size_t e) {
             out += Sequence(args[k].begin, args[k].end);
         }
         out += ")";
-        if (o_.caseInsensitive && GivesText(name) && !IsArgument(open - 1, close + 1)) out += " COLLATE NOCASE";
+        if (GivesText(name) && !IsArgument(open - 1, close + 1)) out += Collation();
         return out;
     }
     Fail(sqlerr::kUnknownFunction, "'" + t_[open - 1].text + "' is not a recognized built-in function name.");
@@ -983,7 +1010,7 @@ std::string Translator::Cast(const std::string& name, const std::vector<Range>& 
         else if (IsDate(value)) kind = "DATETEXT";
         std::string out = "dm_cast(" + Sequence(value.begin, value.end) + ", '" + kind + "', " + (strict ? "1" : "0") +
                           ", " + length + ")";
-        if (o_.caseInsensitive && rule.kind == "VARCHAR" && !IsArgument(b - 2, e + 1)) out += " COLLATE NOCASE";
+        if (rule.kind == "VARCHAR" && !IsArgument(b - 2, e + 1)) out += Collation();
         return out;
     }
     Fail(sqlerr::kUnknownType, "Type " + t_[type.begin].text + " is not a defined system type.");
@@ -1065,6 +1092,7 @@ Translation Translator::Insert(size_t b, size_t e) {
     Translation tr;
     tr.kind = Translation::Kind::Command;
     tr.changesRows = true;
+    tr.write = {WriteTarget::Event::Insert, parts.back(), {}};
     Joiner out;
     out.Add("INSERT INTO");
     out.Add(table);
@@ -1149,6 +1177,14 @@ Translation Translator::Update(size_t b, size_t e) {
     Translation tr;
     tr.kind = Translation::Kind::Command;
     tr.changesRows = true;
+    tr.write = {WriteTarget::Event::Update, parts.back(), {}};
+    // The SET list: "column = value" items up to FROM or WHERE.
+    const size_t setEnd = std::min(FindWord(i + 1, e, "FROM"), FindWord(i + 1, e, "WHERE"));
+    for (const Range& item : SplitArgs(i + 1, setEnd)) {
+        size_t k = item.begin;
+        while (k + 2 < item.end && t_[k + 1].kind == TokenKind::Dot) k += 2;
+        if (IsName(k)) tr.write.setColumns.push_back(ToUpper(t_[k].text));
+    }
     Joiner out;
     out.Add("UPDATE");
     out.Add(target);
@@ -1162,11 +1198,13 @@ Translation Translator::Delete(size_t b, size_t e) {
     size_t i = b + 1;
     if (IsWord(i, "TOP")) NotSupported("DELETE TOP");
     if (IsWord(i, "FROM")) ++i;
-    std::string target = NameChain(i, e);
+    std::vector<std::string> parts;
+    std::string target = NameChain(i, e, &parts);
     if (FindWord(i, e, "FROM") < e) NotSupported("DELETE with a second FROM clause");
     Translation tr;
     tr.kind = Translation::Kind::Command;
     tr.changesRows = true;
+    tr.write = {WriteTarget::Event::Delete, parts.back(), {}};
     Joiner out;
     out.Add("DELETE FROM");
     out.Add(target);
@@ -1194,7 +1232,7 @@ Translation Translator::CreateTable(size_t i, size_t e) {
     if (i >= e || t_[i].kind != TokenKind::LParen) SyntaxNear(i < e ? t_[i].text : parts.back());
     size_t close = MatchParen(i, e);
     if (close + 1 != e) NotSupported("CREATE TABLE options after the column list");
-    std::string collate = o_.caseInsensitive ? " COLLATE NOCASE" : "";
+    const std::string collate = Collation();
     std::vector<std::string> defs;
     int column = 0;
     for (const Range& def : SplitArgs(i + 1, close)) {
@@ -1361,6 +1399,7 @@ Translation Translator::CreateTrigger(size_t i, size_t e) {
     }
     DialectOptions body = o_;
     body.triggerBody = true;
+    body.triggerTable = tr.triggerTable;
     auto compiled = CompileTriggerBody(t_, i, e, body);
     if (auto failure = std::get_if<SqlFailure>(&compiled)) throw Failed{*failure};
     tr.program = std::get<std::shared_ptr<const TriggerProgram>>(compiled);
@@ -1554,6 +1593,7 @@ ColumnType TypeOf(std::string_view declared) {
     } else if (base == "VARCHAR" || base == "NVARCHAR" || base == "CHAR" || base == "NCHAR" || base == "TEXT" ||
                base == "NTEXT") {
         c.kind = Kind::Text;
+        c.fixed = base == "CHAR" || base == "NCHAR";
         if (paren != std::string::npos) c.length = std::atoi(t.c_str() + paren + 1);
     }
     return c;
@@ -1568,7 +1608,7 @@ void SchemaCatalog::Add(std::string_view table, std::string_view column, std::st
     auto [at, added] = columns_.emplace(name, type);
     if (added) return;
     if (at->second.kind != type.kind) at->second = ColumnType{};
-    else if (at->second.length != type.length) at->second.length = 0;
+    else if (at->second.length != type.length || at->second.fixed != type.fixed) at->second.length = 0;
 }
 
 ColumnType SchemaCatalog::Column(std::string_view name) const {

@@ -7,6 +7,7 @@
 // Server number, never a statement with another meaning.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,6 +30,7 @@ struct ColumnType {
     enum class Kind { Unknown, Int, BigInt, Float, Text, Date };
     Kind kind = Kind::Unknown;
     int length = 0;  // characters of a text column; 0 when not bounded
+    bool fixed = false;  // CHAR: padded with blanks to its length
 };
 
 class SchemaCatalog {
@@ -53,9 +55,23 @@ struct DialectOptions {
     // Inside a trigger body: variables become SQLite parameters (see
     // VariableParameter) and INSERTED and DELETED name the trigger's rows.
     bool triggerBody = false;
+    // Inside a trigger body: the table the trigger is on, and the declared
+    // variables by parameter name ("@SID").
+    std::string triggerTable;
+    std::map<std::string, ColumnType> variables;
     // The library's columns; without it values are converted by their own
     // kind only.
     std::shared_ptr<const SchemaCatalog> catalog;
+};
+
+// The table an INSERT, UPDATE or DELETE changes: its triggers fire once for
+// the statement, whether or not a row changed.
+struct WriteTarget {
+    enum class Event { None, Insert, Update, Delete };
+    Event event = Event::None;
+    std::string table;  // the name without its owner
+    // UPDATE: the columns of the SET list, in upper case.
+    std::vector<std::string> setColumns;
 };
 
 struct Translation {
@@ -72,6 +88,7 @@ struct Translation {
     Kind kind = Kind::Empty;
     std::string sql;
     bool changesRows = false;  // RowsAffected comes from this statement
+    WriteTarget write;
     // DROP TABLE / DROP TRIGGER: what the error names when it is missing.
     std::string dropKind;
     std::string dropName;

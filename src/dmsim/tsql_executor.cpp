@@ -51,6 +51,11 @@ void TsqlExecutor::RefreshCatalog() {
     cache_.clear();
 }
 
+const DialectOptions& TsqlExecutor::Options() {
+    RefreshCatalog();
+    return options_;
+}
+
 std::shared_ptr<const TranslateResult> TsqlExecutor::Translate(const std::string& statement) {
     RefreshCatalog();
     auto found = cache_.find(statement);
@@ -137,12 +142,15 @@ SqlResult TsqlExecutor::Run(const Translation& tr) {
         if (tr.kind == Translation::Kind::Command) {
             // A change and the triggers it fires are one unit.
             try {
-                triggers_.Guard([&] {
-                    result = Step(tr);
-                    if (tr.dropKind == "trigger") triggers_.Dropped(tr.dropName);
-                });
+                triggers_.Guard(
+                    [&] {
+                        result = Step(tr);
+                        if (tr.dropKind == "trigger") triggers_.Dropped(tr.dropName);
+                    },
+                    &tr.write, transactions_);
             } catch (const TriggerFailure& failure) {
-                // As on SQL Server, a trigger's error ends the transaction.
+                // As on SQL Server, a trigger's error ends the transaction
+                // (and one that a trigger ended itself is over already).
                 if (transactions_ > 0) {
                     transactions_ = 0;
                     if (!sqlite3_get_autocommit(db_.Connection().Handle())) db_.Connection().ExecScript("ROLLBACK");

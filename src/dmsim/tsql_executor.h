@@ -21,6 +21,8 @@ public:
     explicit TsqlExecutor(LibraryDb& db);
     SqlResult Execute(const std::string& statement);
     TriggerEngine& Triggers() { return triggers_; }
+    // The dialect options with the library's current column types.
+    const DialectOptions& Options();
 
 private:
     std::shared_ptr<const TranslateResult> Translate(const std::string& statement);

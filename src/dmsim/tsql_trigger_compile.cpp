@@ -41,7 +41,7 @@ const std::unordered_set<std::string>& StatementWords() {
 
 class Compiler {
 public:
-    Compiler(const std::vector<Token>& tokens, const DialectOptions& options) : t_(tokens), o_(options) {}
+    Compiler(const std::vector<Token>& tokens, DialectOptions options) : t_(tokens), o_(std::move(options)) {}
 
     std::shared_ptr<const TriggerProgram> Body(size_t b, size_t e) {
         e_ = e;
@@ -54,9 +54,6 @@ public:
                 Fail(133, "A GOTO statement references the label '" + label + "' but the label has not been declared.");
             }
             p_->code[at].target = found->second;
-        }
-        for (auto& in : p_->code) {
-            if (in.handler >= 0) in.handler = static_cast<int64_t>(catchStarts_.at(in.handler));
         }
         return p_;
     }
@@ -76,7 +73,8 @@ private:
 
     // The end of the piece that starts at b: the next statement word or
     // label outside parentheses and CASE ... END. An INSERT keeps the
-    // SELECT that feeds it.
+    // SELECT that feeds it (none after VALUES); UPDATE(column) is a test,
+    // not a statement.
     size_t PieceEnd(size_t b, bool insert = false) const {
         int depth = 0, cases = 0;
         bool selectTaken = !insert;
@@ -92,10 +90,12 @@ private:
                 if (tk.upper == "END") --cases;
                 continue;
             }
+            if (tk.upper == "VALUES") selectTaken = true;
             if (tk.upper == "SELECT" && !selectTaken) {
                 selectTaken = true;
                 continue;
             }
+            if (tk.upper == "UPDATE" && i + 1 < e_ && t_[i + 1].kind == TokenKind::LParen) continue;
             if (StatementWords().count(tk.upper)) return i;
         }
         return e_;
@@ -106,7 +106,7 @@ private:
             if (t_[i].kind != TokenKind::Variable) continue;
             const std::string& v = t_[i].text;
             if (v.rfind("@@", 0) == 0) {
-                if (ToUpper(v) != "@@FETCH_STATUS") NotSupported(v);
+                if (ToUpper(v) != "@@FETCH_STATUS" && ToUpper(v) != "@@TRANCOUNT") NotSupported(v);
                 continue;
             }
             if (!p_->variables.count(VariableParameter(v))) {
@@ -117,6 +117,11 @@ private:
 
     std::string Condition(size_t b, size_t e) {
         CheckVariables(b, e);
+        for (size_t k = b; k + 3 < e; ++k) {
+            if (IsWord(k, "UPDATE") && t_[k + 1].kind == TokenKind::LParen && t_[k + 3].kind == TokenKind::RParen) {
+                p_->updateTests.insert(ToUpper(t_[k + 2].text));
+            }
+        }
         auto r = TranslateCondition(t_, b, e, o_);
         if (auto f = std::get_if<SqlFailure>(&r)) throw Failed{*f};
         return std::get<std::string>(r);
@@ -138,6 +143,7 @@ private:
 
     size_t Emit(TriggerInstruction in) {
         in.handler = tries_.empty() ? -1 : tries_.back();
+        in.inCatch = catches_.empty() ? -1 : catches_.back();
         p_->code.push_back(std::move(in));
         return p_->code.size() - 1;
     }
@@ -153,16 +159,18 @@ private:
     size_t Declare(size_t i);
     size_t Set(size_t i);
     size_t Fetch(size_t i);
-    size_t Transaction(size_t i, TriggerInstruction::Op op);
+    size_t SelectAssign(size_t i);
+    size_t Transaction(size_t i);
 
     const std::vector<Token>& t_;
-    const DialectOptions& o_;
+    // The declared variables join the options as they are declared.
+    DialectOptions o_;
     size_t e_ = 0;
     std::shared_ptr<TriggerProgram> p_ = std::make_shared<TriggerProgram>();
     std::map<std::string, size_t> labels_;
     std::vector<std::pair<size_t, std::string>> gotos_;
     std::vector<int64_t> tries_;
-    std::vector<size_t> catchStarts_;
+    std::vector<int64_t> catches_;
 };
 
 size_t Compiler::Statement(size_t i) {
@@ -181,7 +189,7 @@ size_t Compiler::Statement(size_t i) {
     const std::string& w = tk.upper;
     if (w == "BEGIN") {
         if (IsWord(i + 1, "TRY")) return Try(i);
-        if (IsWord(i + 1, "TRAN") || IsWord(i + 1, "TRANSACTION")) NotSupported("BEGIN TRANSACTION");
+        if (IsWord(i + 1, "TRAN") || IsWord(i + 1, "TRANSACTION")) return Transaction(i);
         if (IsWord(i + 1, "CATCH")) SyntaxNear("CATCH");
         return Block(i);
     }
@@ -213,7 +221,14 @@ size_t Compiler::Statement(size_t i) {
             Emit(std::move(back));
         }
         p_->code[at].target = p_->code.size();
-        if (w == "IF" && IsWord(SkipSemicolons(next), "ELSE")) NotSupported("ELSE");
+        if (w == "IF" && IsWord(SkipSemicolons(next), "ELSE")) {
+            TriggerInstruction over;
+            over.op = TriggerInstruction::Op::Jump;
+            const size_t jump = Emit(std::move(over));
+            p_->code[at].target = p_->code.size();
+            next = Statement(next + 1);
+            p_->code[jump].target = p_->code.size();
+        }
         return next;
     }
     if (w == "GOTO") {
@@ -229,11 +244,12 @@ size_t Compiler::Statement(size_t i) {
         TriggerInstruction in;
         in.op = TriggerInstruction::Op::Exec;
         in.sql = tr.sql;
+        in.write = tr.write;
         Emit(std::move(in));
         return end;
     }
-    if (w == "SAVE") return Transaction(i, TriggerInstruction::Op::Save);
-    if (w == "ROLLBACK") return Transaction(i, TriggerInstruction::Op::RollbackTo);
+    if (w == "SELECT" && i + 1 < e_ && t_[i + 1].kind == TokenKind::Variable) return SelectAssign(i);
+    if (w == "SAVE" || w == "COMMIT" || w == "ROLLBACK") return Transaction(i);
     if (w == "ELSE" || w == "END") SyntaxNear(tk.text);
     if (StatementWords().count(w)) NotSupported(w + " statements");
     SyntaxNear(tk.text);
@@ -253,8 +269,8 @@ size_t Compiler::Block(size_t i) {
 // BEGIN TRY ... END TRY BEGIN CATCH ... END CATCH: an error inside the TRY
 // block goes on at the CATCH block; without one the CATCH block is jumped.
 size_t Compiler::Try(size_t i) {
-    const int64_t id = static_cast<int64_t>(catchStarts_.size());
-    catchStarts_.push_back(0);
+    const int64_t id = static_cast<int64_t>(p_->catchStarts.size());
+    p_->catchStarts.push_back(0);
     tries_.push_back(id);
     size_t k = i + 2;
     if (IsWord(SkipSemicolons(k), "END")) SyntaxNear("END TRY");
@@ -268,12 +284,14 @@ size_t Compiler::Try(size_t i) {
     size_t jump = Emit(std::move(over));
     k += 2;
     if (!IsWord(SkipSemicolons(k), "BEGIN") || !IsWord(k + 1, "CATCH")) SyntaxNear("END TRY");
-    catchStarts_[static_cast<size_t>(id)] = p_->code.size();
+    p_->catchStarts[static_cast<size_t>(id)] = p_->code.size();
     k += 2;
+    catches_.push_back(id);
     while (!(IsWord(SkipSemicolons(k), "END") && IsWord(k + 1, "CATCH"))) {
         if (k >= e_) SyntaxNear("BEGIN CATCH");
         k = Statement(k);
     }
+    catches_.pop_back();
     p_->code[jump].target = p_->code.size();
     return k + 2;
 }
@@ -309,6 +327,12 @@ size_t Compiler::Declare(size_t i) {
         if (k < e_ && (t_[k].kind == TokenKind::Comma || (t_[k].kind == TokenKind::Operator && t_[k].text == "="))) {
             NotSupported("DECLARE with more than a name and a type");
         }
+        ColumnType seen;
+        seen.kind = v.type == TriggerVariable::Type::Int    ? ColumnType::Kind::Int
+                    : v.type == TriggerVariable::Type::Text ? ColumnType::Kind::Text
+                                                            : ColumnType::Kind::Date;
+        seen.length = v.length;
+        o_.variables[name] = seen;
         if (!p_->variables.emplace(name, v).second) {
             Fail(134, "The variable name '" + t_[i + 1].text +
                           "' has already been declared. Variable names must be unique within a query batch or "
@@ -391,21 +415,79 @@ size_t Compiler::Fetch(size_t i) {
     return k + 1;
 }
 
-// SAVE TRAN[SACTION] name, ROLLBACK TRAN[SACTION] name: a savepoint inside
-// the trigger's transaction. Ending the whole transaction is not run.
-size_t Compiler::Transaction(size_t i, TriggerInstruction::Op op) {
-    size_t k = i + 1;
-    if (IsWord(k, "TRAN") || IsWord(k, "TRANSACTION")) ++k;
-    if (k >= e_ || (t_[k].kind != TokenKind::Word && t_[k].kind != TokenKind::QuotedName) ||
-        StatementWords().count(t_[k].upper)) {
-        if (op == TriggerInstruction::Op::RollbackTo) NotSupported("ROLLBACK of the whole transaction");
-        SyntaxNear(t_[i].text);
+// SELECT @a = expression, ... [FROM ...]: the query without the targets;
+// the variables take the values of its last row, and keep theirs when it
+// answers none.
+size_t Compiler::SelectAssign(size_t i) {
+    const size_t end = PieceEnd(i + 1);
+    CheckVariables(i, end);
+    size_t listEnd = end;
+    int depth = 0;
+    for (size_t k = i + 1; k < end && listEnd == end; ++k) {
+        if (t_[k].kind == TokenKind::LParen) ++depth;
+        if (t_[k].kind == TokenKind::RParen) --depth;
+        if (depth != 0 || t_[k].kind != TokenKind::Word) continue;
+        for (const char* word : {"FROM", "WHERE", "GROUP", "HAVING", "ORDER", "UNION"}) {
+            if (t_[k].upper == word) listEnd = k;
+        }
     }
     TriggerInstruction in;
-    in.op = op;
-    in.name = ToUpper(t_[k].text);
+    in.op = TriggerInstruction::Op::AssignSelect;
+    std::vector<Token> query{t_[i]};
+    bool itemStart = true;
+    depth = 0;
+    for (size_t k = i + 1; k < listEnd; ++k) {
+        const Token& tk = t_[k];
+        if (itemStart) {
+            if (tk.kind != TokenKind::Variable || k + 1 >= listEnd || t_[k + 1].kind != TokenKind::Operator ||
+                t_[k + 1].text != "=") {
+                Fail(141, "A SELECT statement that assigns a value to a variable must not be combined with "
+                          "data-retrieval operations.");
+            }
+            if (tk.text.rfind("@@", 0) == 0) SyntaxNear(tk.text);
+            in.into.push_back(VariableParameter(tk.text));
+            itemStart = false;
+            ++k;
+            continue;
+        }
+        if (tk.kind == TokenKind::LParen) ++depth;
+        if (tk.kind == TokenKind::RParen) --depth;
+        if (depth == 0 && tk.kind == TokenKind::Comma) itemStart = true;
+        query.push_back(tk);
+    }
+    if (itemStart) SyntaxNear(Near(listEnd));
+    query.insert(query.end(), t_.begin() + static_cast<std::ptrdiff_t>(listEnd),
+                 t_.begin() + static_cast<std::ptrdiff_t>(end));
+    auto r = TranslateTokens(query, 0, query.size(), o_);
+    if (auto f = std::get_if<SqlFailure>(&r)) throw Failed{*f};
+    if (std::get<Translation>(r).kind != Translation::Kind::Query) SyntaxNear("SELECT");
+    in.sql = std::get<Translation>(r).sql;
     Emit(std::move(in));
-    return k + 1;
+    return end;
+}
+
+// BEGIN TRAN[SACTION] [name], COMMIT [TRAN[SACTION] | WORK] [name],
+// ROLLBACK [TRAN[SACTION] | WORK] [name], SAVE TRAN[SACTION] name. Inside a
+// trigger a BEGIN nests in the transaction of the change and its name is
+// not used; a ROLLBACK with a name goes back to that savepoint.
+size_t Compiler::Transaction(size_t i) {
+    const std::string& w = t_[i].upper;
+    size_t k = i + 1;
+    if (IsWord(k, "TRAN") || IsWord(k, "TRANSACTION") || (w != "BEGIN" && w != "SAVE" && IsWord(k, "WORK"))) ++k;
+    const bool named = k < e_ && (t_[k].kind == TokenKind::Word || t_[k].kind == TokenKind::QuotedName) &&
+                       !StatementWords().count(t_[k].upper) && !IsLabel(k);
+    if (k < e_ && t_[k].kind == TokenKind::Variable) NotSupported("transaction names in variables");
+    TriggerInstruction in;
+    using Op = TriggerInstruction::Op;
+    in.op = w == "BEGIN"    ? Op::Begin
+            : w == "COMMIT" ? Op::Commit
+            : w == "SAVE"   ? Op::Save
+            : named         ? Op::RollbackTo
+                            : Op::Rollback;
+    if (w == "SAVE" && !named) SyntaxNear(t_[i].text);
+    if (named) in.name = ToUpper(t_[k++].text);
+    Emit(std::move(in));
+    return k;
 }
 
 }  // namespace

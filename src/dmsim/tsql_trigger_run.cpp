@@ -1,6 +1,8 @@
 // The interpreter of compiled trigger bodies. Variables live here and reach
 // SQLite as named parameters; XACT_ABORT and TRY ... CATCH decide whether an
-// error dooms the transaction, as on SQL Server.
+// error dooms the transaction, as on SQL Server. An error in compiling a
+// statement (an object or column that does not exist) is never caught by
+// the trigger's own CATCH: it fails the statement that fired the trigger.
 
 #include <sqlite3.h>
 
@@ -8,6 +10,7 @@
 
 #include "dmsim/library_db.h"
 #include "dmsim/tsql_trigger_program.h"
+#include "dmsim/tsql_triggers.h"
 
 namespace dmsim {
 
@@ -22,10 +25,15 @@ struct StepError {
 
 constexpr const char* kFetchStatus = "@DMSIM_FETCH_STATUS";
 constexpr const char* kXactState = "@DMSIM_XACT_STATE";
+constexpr const char* kTranCount = "@DMSIM_TRANCOUNT";
+constexpr const char* kErrorNumber = "@DMSIM_ERROR_NUMBER";
+
+const SqlFailure kTransactionEnded{3609, "The transaction ended in the trigger. The batch has been aborted."};
 
 class Interpreter {
 public:
-    Interpreter(LibraryDb& db, const TriggerProgram& program) : db_(db), p_(program) {
+    Interpreter(LibraryDb& db, TriggerEngine& engine, const TriggerProgram& program)
+        : db_(db), engine_(engine), p_(program) {
         for (const auto& [name, v] : p_.variables) values_[name] = SqlValue();
     }
 
@@ -33,15 +41,20 @@ public:
         size_t pc = 0;
         while (pc < p_.code.size()) {
             const TriggerInstruction& in = p_.code[pc];
+            current_ = &in;
             try {
                 pc = Step(in, pc);
             } catch (const StepError& e) {
-                if (e.fatal || in.handler < 0) throw TriggerFailure(e.failure);
+                if (e.fatal || in.handler < 0) throw TriggerFailure(e.failure, ended_ && Count() == 0);
                 if (xactAbort_) doomed_ = true;
-                pc = static_cast<size_t>(in.handler);
+                caught_[in.handler] = e.failure.code;
+                pc = p_.catchStarts.at(static_cast<size_t>(in.handler));
             }
         }
-        if (doomed_) throw TriggerFailure({3609, "The transaction ended in the trigger. The batch has been aborted."});
+        // A trigger that leaves no transaction open, or a doomed one, ends
+        // the batch.
+        if (Count() == 0) throw TriggerFailure(kTransactionEnded, true);
+        if (doomed_) throw TriggerFailure(kTransactionEnded);
     }
 
 private:
@@ -51,6 +64,12 @@ private:
             case Op::Assign:
                 Assign(in.name, Query(in.sql).rows.at(0).at(0));
                 break;
+            case Op::AssignSelect: {
+                const SqlRows rows = Query(in.sql);
+                if (rows.rows.empty()) break;
+                for (size_t k = 0; k < in.into.size(); ++k) Assign(in.into[k], rows.rows.back().at(k));
+                break;
+            }
             case Op::SetOption:
                 if (in.name == "XACT_ABORT") xactAbort_ = in.number != 0;
                 break;
@@ -96,13 +115,35 @@ private:
                 break;
             case Op::Exec:
                 if (doomed_) Doomed();
-                Query(in.sql);
+                engine_.Statement([&] { Query(in.sql); }, in.write);
                 break;
             case Op::JumpUnless:
                 if (AsInt(Query(in.sql).rows.at(0).at(0)) != 1) return in.target;
                 break;
             case Op::Jump:
                 return in.target;
+            case Op::Begin:
+                ++Count();
+                break;
+            case Op::Commit:
+                if (doomed_) Doomed();
+                if (Count() == 0) {
+                    Error(sqlerr::kCommitWithoutBegin,
+                          "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.");
+                }
+                // Only the outermost COMMIT commits.
+                if (--Count() == 0) EndTransaction(true);
+                break;
+            case Op::Rollback:
+                if (Count() == 0) {
+                    Error(sqlerr::kRollbackWithoutBegin,
+                          "The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.");
+                }
+                // The whole transaction, the change that fired the trigger
+                // included; the trigger goes on.
+                Count() = 0;
+                EndTransaction(false);
+                break;
             case Op::Save:
                 if (doomed_) Doomed();
                 Script("SAVEPOINT " + Savepoint(in.name));
@@ -164,19 +205,46 @@ private:
         }
     }
 
-    SqlValue Parameter(const char* name) const {
+    int& Count() { return engine_.TransactionCount(); }
+
+    void EndTransaction(bool commit) {
+        try {
+            engine_.EndTransaction(commit);
+        } catch (const SqliteError& error) {
+            throw TriggerFailure(FailureFromSqlite(error));
+        }
+        ended_ = true;
+        doomed_ = false;
+        savepoints_.clear();
+    }
+
+    SqlValue Parameter(const char* name) {
         if (!name) return SqlValue();
         std::string n = name;
         if (n == kFetchStatus) return fetchStatus_;
-        if (n == kXactState) return int64_t{doomed_ ? -1 : 1};
+        if (n == kXactState) return int64_t{doomed_ ? -1 : Count() > 0 ? 1 : 0};
+        if (n == kTranCount) return int64_t{Count()};
+        if (n == kErrorNumber) {
+            // The error of the innermost CATCH block around the statement.
+            auto caught = current_ && current_->inCatch >= 0 ? caught_.find(current_->inCatch) : caught_.end();
+            return caught == caught_.end() ? SqlValue() : SqlValue(int64_t{caught->second});
+        }
         auto found = values_.find(n);
         return found == values_.end() ? SqlValue() : found->second;
     }
 
     SqlRows Query(const std::string& sql) {
         SqlRows out;
+        SqliteStatement* prepared = nullptr;
         try {
-            SqliteStatement& s = db_.Connection().Cached(sql);
+            prepared = &db_.Connection().Cached(sql);
+        } catch (const SqliteError& error) {
+            // Resolved when it runs, but not caught at this level: the
+            // statement that fired the trigger fails.
+            throw TriggerFailure(FailureFromSqlite(error), ended_ && Count() == 0);
+        }
+        try {
+            SqliteStatement& s = *prepared;
             const int count = sqlite3_bind_parameter_count(s.Get());
             std::vector<SqlValue> params;
             for (int k = 1; k <= count; ++k) params.push_back(Parameter(sqlite3_bind_parameter_name(s.Get(), k)));
@@ -218,18 +286,26 @@ private:
     }
 
     LibraryDb& db_;
+    TriggerEngine& engine_;
     const TriggerProgram& p_;
+    const TriggerInstruction* current_ = nullptr;
     std::map<std::string, SqlValue> values_;
     std::map<std::string, Cursor> cursors_;
     std::set<std::string> savepoints_;
+    // The error each CATCH block was entered with, by its number.
+    std::map<int64_t, int32_t> caught_;
     int64_t fetchStatus_ = -1;
     // A trigger starts with XACT_ABORT on, as on SQL Server.
     bool xactAbort_ = true;
     bool doomed_ = false;
+    // A COMMIT or ROLLBACK of this trigger ended the transaction.
+    bool ended_ = false;
 };
 
 }  // namespace
 
-void RunTriggerProgram(LibraryDb& db, const TriggerProgram& program) { Interpreter(db, program).Run(); }
+void RunTriggerProgram(LibraryDb& db, TriggerEngine& engine, const TriggerProgram& program) {
+    Interpreter(db, engine, program).Run();
+}
 
 }  // namespace dmsim

@@ -2,8 +2,11 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 #include "dmsim/library_db.h"
 #include "dmsim/text.h"
+#include "dmsim/tsql_executor.h"
 #include "dmsim/tsql_trigger_program.h"
 
 namespace dmsim {
@@ -16,6 +19,13 @@ constexpr const char* kTriggerTable = "DMSIM_TRIGGERS";
 // like the T-SQL trigger (inserted rows). The catalogue does not list it.
 constexpr const char* kUpdatePrefix = "dmsim_update_";
 constexpr const char* kCaptureFunction = "dm_trigger_row";
+// The SQLite triggers that note which columns an UPDATE wrote, for
+// UPDATE(column): "dmsim_column_<trigger>#<column>".
+constexpr const char* kColumnPrefix = "dmsim_column_";
+constexpr const char* kColumnFunction = "dm_trigger_column";
+// Triggers fired by triggers nest this deep at most.
+constexpr size_t kMaxNesting = 32;
+constexpr int32_t kNestingError = 217;
 
 std::string Literal(const std::string& text) {
     std::string out = "'";
@@ -48,6 +58,19 @@ void CaptureFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     engine->Capture(AsText(ValueOf(argv[0])), AsText(ValueOf(argv[1])) == "I", std::move(row));
 }
 
+// dm_trigger_column(trigger, column)
+void ColumnFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    auto* engine = static_cast<TriggerEngine*>(sqlite3_user_data(ctx));
+    sqlite3_result_null(ctx);
+    engine->CaptureColumn(AsText(ValueOf(argv[0])), AsText(ValueOf(argv[1])));
+}
+
+// dm_updated(column): UPDATE(column) of the running trigger.
+void UpdatedFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    auto* engine = static_cast<TriggerEngine*>(sqlite3_user_data(ctx));
+    sqlite3_result_int(ctx, engine->ColumnUpdated(AsText(ValueOf(argv[0]))) ? 1 : 0);
+}
+
 std::vector<std::string> SplitColumns(const std::string& text) {
     std::vector<std::string> out;
     size_t start = 0;
@@ -63,11 +86,17 @@ std::vector<std::string> SplitColumns(const std::string& text) {
 }  // namespace
 
 TriggerEngine::TriggerEngine(LibraryDb& db) : db_(db) {
-    options_.owner = db.Owner();
-    options_.caseInsensitive = !db.CaseSensitive();
-    int rc = sqlite3_create_function_v2(db.Connection().Handle(), kCaptureFunction, -1,
-                                        SQLITE_UTF8 | SQLITE_INNOCUOUS, this, CaptureFunction, nullptr, nullptr,
-                                        nullptr);
+    sqlite3* handle = db.Connection().Handle();
+    int rc = sqlite3_create_function_v2(handle, kCaptureFunction, -1, SQLITE_UTF8 | SQLITE_INNOCUOUS, this,
+                                        CaptureFunction, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_create_function_v2(handle, kColumnFunction, 2, SQLITE_UTF8 | SQLITE_INNOCUOUS, this,
+                                        ColumnFunction, nullptr, nullptr, nullptr);
+    }
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_create_function_v2(handle, "dm_updated", 1, SQLITE_UTF8, this, UpdatedFunction, nullptr,
+                                        nullptr, nullptr);
+    }
     if (rc != SQLITE_OK) db.Connection().Throw(rc);
 }
 
@@ -105,7 +134,7 @@ std::optional<SqlFailure> TriggerEngine::Create(const Translation& tr) {
             for (const auto& col : columns) call += std::string(", ") + row + "." + QuoteName(col);
             return call + ");";
         };
-        auto sqliteTrigger = [&](const std::string& name, const char* event, const std::string& body) {
+        auto sqliteTrigger = [&](const std::string& name, const std::string& event, const std::string& body) {
             return "CREATE TRIGGER " + QuoteName(db_.Owner()) + "." + QuoteName(name) + " AFTER " + event + " ON " +
                    QuoteName(AsText(table)) + " BEGIN " + body + " END";
         };
@@ -120,6 +149,14 @@ std::optional<SqlFailure> TriggerEngine::Create(const Translation& tr) {
             if (tr.onUpdate) {
                 c.ExecScript(sqliteTrigger(tr.onInsert ? kUpdatePrefix + tr.triggerName : tr.triggerName, "UPDATE",
                                            capture("OLD", "D") + " " + capture("NEW", "I")));
+                // UPDATE(column): which columns an UPDATE writes, whatever
+                // their values.
+                for (const auto& column : tr.program ? tr.program->updateTests : std::set<std::string>{}) {
+                    c.ExecScript(sqliteTrigger(kColumnPrefix + tr.triggerName + "#" + column,
+                                               "UPDATE OF " + QuoteName(column),
+                                               "SELECT " + std::string(kColumnFunction) + "(" +
+                                                   Literal(tr.triggerName) + ", " + Literal(column) + ");"));
+                }
             }
         });
     } catch (const SqliteError& error) {
@@ -131,9 +168,14 @@ std::optional<SqlFailure> TriggerEngine::Create(const Translation& tr) {
 void TriggerEngine::Dropped(const std::string& name) {
     const std::string bare = name.substr(name.rfind('.') == std::string::npos ? 0 : name.rfind('.') + 1);
     SqliteConnection& c = db_.Connection();
-    c.ExecScript("DROP TRIGGER IF EXISTS " + QuoteName(db_.Owner()) + "." + QuoteName(kUpdatePrefix + bare));
+    const std::string owner = QuoteName(db_.Owner());
+    c.ExecScript("DROP TRIGGER IF EXISTS " + owner + "." + QuoteName(kUpdatePrefix + bare));
+    auto columns = c.Query("SELECT name FROM " + owner + ".sqlite_master WHERE type = 'trigger' AND "
+                           "lower(substr(name, 1, length(?1))) = lower(?1)",
+                           {std::string(kColumnPrefix) + bare + "#"});
+    for (const auto& row : columns.rows) c.ExecScript("DROP TRIGGER " + owner + "." + QuoteName(AsText(row[0])));
     if (db_.TableExists(kTriggerTable)) {
-        c.Exec("DELETE FROM " + QuoteName(db_.Owner()) + "." + kTriggerTable + " WHERE NAME = ?", {bare});
+        c.Exec("DELETE FROM " + owner + "." + kTriggerTable + " WHERE NAME = ?", {bare});
     }
 }
 
@@ -142,6 +184,7 @@ bool TriggerEngine::Armed() {
     int64_t version = AsInt(c.QueryValue("PRAGMA " + QuoteName(db_.Owner()) + ".schema_version"));
     if (version != schemaVersion_) {
         schemaVersion_ = version;
+        definitions_.reset();
         armed_ = AsInt(c.QueryValue("SELECT COUNT(*) FROM " + QuoteName(db_.Owner()) +
                                     ".sqlite_master WHERE type = 'trigger' AND sql LIKE ?",
                                     {"%" + std::string(kCaptureFunction) + "(%"})) > 0;
@@ -149,39 +192,125 @@ bool TriggerEngine::Armed() {
     return armed_;
 }
 
-void TriggerEngine::Guard(const std::function<void()>& change) {
-    if (firing_ || !Armed()) {
+const std::map<std::string, TriggerEngine::Definition>& TriggerEngine::Definitions() {
+    if (definitions_) return *definitions_;
+    definitions_.emplace();
+    if (!db_.TableExists(kTriggerTable)) return *definitions_;
+    const std::string owner = QuoteName(db_.Owner());
+    auto rows = db_.Connection().Query("SELECT T.NAME, T.TABLE_NAME, T.COLUMNS, T.DEFINITION FROM " + owner + "." +
+                                       kTriggerTable + " T WHERE EXISTS (SELECT 1 FROM " + owner +
+                                       ".sqlite_master M WHERE M.type = 'trigger' AND M.name = T.NAME COLLATE "
+                                       "NOCASE)");
+    // Compiled with the library's column types, as when it was created.
+    const DialectOptions& options = db_.Tsql().Options();
+    for (const auto& row : rows.rows) {
+        Definition d{AsText(row[0]), AsText(row[1]), SplitColumns(AsText(row[2])), nullptr};
+        auto translated = TranslateStatement(AsText(row[3]), options);
+        if (auto* tr = std::get_if<Translation>(&translated); tr && tr->program) {
+            d.program = tr->program;
+            d.onInsert = tr->onInsert;
+            d.onUpdate = tr->onUpdate;
+        }
+        definitions_->emplace(ToUpper(d.name), std::move(d));
+    }
+    return *definitions_;
+}
+
+void TriggerEngine::Guard(const std::function<void()>& change, const WriteTarget* write, int openTransactions) {
+    if (!frames_.empty() || !running_.empty() || !Armed()) {
         change();
         return;
     }
-    // Rows that a write around the guard handed over are not this change's.
-    pending_.clear();
+    SqliteConnection& c = db_.Connection();
+    // Inside a transaction the session opened, a savepoint undoes the
+    // change alone.
+    outer_ = sqlite3_get_autocommit(c.Handle()) == 0;
+    // A trigger runs in a transaction: the session's, or the statement's own.
+    transactions_ = std::max(openTransactions, 1);
+    c.ExecScript(outer_ ? "SAVEPOINT dmsim_statement" : "BEGIN IMMEDIATE");
     try {
-        db_.InTransaction([&] {
-            change();
-            Fire();
-        });
+        Statement(change, write ? *write : WriteTarget{});
+        c.ExecScript(outer_ ? "RELEASE dmsim_statement" : "COMMIT");
+        if (!outer_) db_.TransactionEnded(true);
+    } catch (const TriggerFailure& failure) {
+        frames_.clear();
+        running_.clear();
+        if (!failure.TransactionEnded()) {
+            Undo();
+            throw;
+        }
+        // The trigger ended the transaction itself: what it wrote since
+        // stays.
+        if (sqlite3_get_autocommit(c.Handle()) == 0) c.ExecScript("COMMIT");
+        db_.TransactionEnded(true);
+        throw;
     } catch (...) {
-        // Rows of a statement that failed half-way were undone with it.
-        pending_.clear();
+        frames_.clear();
+        running_.clear();
+        Undo();
         throw;
     }
 }
 
+void TriggerEngine::Undo() {
+    try {
+        db_.Connection().ExecScript(outer_ ? "ROLLBACK TO dmsim_statement; RELEASE dmsim_statement" : "ROLLBACK");
+    } catch (...) {
+        // SQLite ended the transaction by itself.
+    }
+    if (!outer_) db_.TransactionEnded(false);
+}
+
+void TriggerEngine::EndTransaction(bool commit) {
+    SqliteConnection& c = db_.Connection();
+    c.ExecScript(commit ? "COMMIT" : "ROLLBACK");
+    db_.TransactionEnded(commit);
+    c.ExecScript("BEGIN IMMEDIATE");
+    if (outer_) c.ExecScript("SAVEPOINT dmsim_statement");
+}
+
+void TriggerEngine::Statement(const std::function<void()>& change, const WriteTarget& write) {
+    frames_.emplace_back();
+    try {
+        change();
+    } catch (...) {
+        frames_.pop_back();
+        throw;
+    }
+    Frame frame = std::move(frames_.back());
+    frames_.pop_back();
+    // The statement fires its table's triggers once, also when it changed
+    // no row.
+    if (write.event == WriteTarget::Event::Insert || write.event == WriteTarget::Event::Update) {
+        const bool update = write.event == WriteTarget::Event::Update;
+        for (const auto& [key, d] : Definitions()) {
+            if (!EqualsNoCase(d.table, write.table) || !(update ? d.onUpdate : d.onInsert)) continue;
+            Rows& rows = frame[d.name];
+            rows.update = rows.update || update;
+            rows.columns.insert(write.setColumns.begin(), write.setColumns.end());
+        }
+    }
+    FireFrame(frame);
+}
+
 void TriggerEngine::Capture(const std::string& name, bool inserted, std::vector<SqlValue> row) {
-    // A trigger does not fire itself again.
-    if (firing_) return;
-    Rows& rows = pending_[name];
+    if (frames_.empty()) return;
+    Rows& rows = frames_.back()[name];
+    if (!inserted) rows.update = true;
     (inserted ? rows.inserted : rows.deleted).push_back(std::move(row));
 }
 
-std::optional<TriggerEngine::Definition> TriggerEngine::Load(const std::string& name) {
-    if (!db_.TableExists(kTriggerTable)) return std::nullopt;
-    auto rows = db_.Connection().Query("SELECT COLUMNS, DEFINITION FROM " + QuoteName(db_.Owner()) + "." +
-                                           kTriggerTable + " WHERE NAME = ?",
-                                       {name});
-    if (rows.rows.empty()) return std::nullopt;
-    return Definition{SplitColumns(AsText(rows.rows[0][0])), AsText(rows.rows[0][1])};
+void TriggerEngine::CaptureColumn(const std::string& name, const std::string& column) {
+    if (frames_.empty()) return;
+    Rows& rows = frames_.back()[name];
+    rows.update = true;
+    rows.columns.insert(ToUpper(column));
+}
+
+bool TriggerEngine::ColumnUpdated(const std::string& column) const {
+    if (running_.empty()) return false;
+    const Rows& rows = *running_.back().rows;
+    return !rows.update || rows.columns.count(ToUpper(column)) > 0;
 }
 
 void TriggerEngine::FillRowTables(const std::vector<std::string>& columns, const Rows& rows) {
@@ -211,39 +340,32 @@ void TriggerEngine::FillRowTables(const std::vector<std::string>& columns, const
     }
 }
 
-void TriggerEngine::Fire() {
-    while (!pending_.empty()) {
-        auto next = pending_.begin();
-        const std::string name = next->first;
-        Rows rows = std::move(next->second);
-        pending_.erase(next);
-        auto definition = Load(name);
-        if (!definition) continue;
-        auto& program = programs_[definition->text];
-        if (!program) {
-            auto translated = TranslateStatement(definition->text, options_);
-            auto* tr = std::get_if<Translation>(&translated);
-            if (!tr || !tr->program) {
-                throw TriggerFailure({sqlerr::kDatabaseError, "The trigger '" + name + "' cannot be run."});
-            }
-            program = tr->program;
+void TriggerEngine::FireFrame(Frame& frame) {
+    // Not fired again by its own statements (the server's default).
+    const Definition* self = running_.empty() ? nullptr : running_.back().definition;
+    bool ran = false;
+    for (auto& [name, rows] : frame) {
+        auto found = Definitions().find(ToUpper(name));
+        if (found == Definitions().end() || &found->second == self) continue;
+        const Definition& d = found->second;
+        if (running_.size() >= kMaxNesting) {
+            throw TriggerFailure({kNestingError, "Maximum stored procedure, function, trigger, or view nesting "
+                                                 "level exceeded (limit 32)."});
         }
-        firing_ = true;
+        if (!d.program) throw TriggerFailure({sqlerr::kDatabaseError, "The trigger '" + name + "' cannot be run."});
+        running_.push_back({&d, &rows});
+        ran = true;
         try {
-            FillRowTables(definition->columns, rows);
-            RunTriggerProgram(db_, *program);
-            db_.Connection().ExecScript("DELETE FROM temp.INSERTED; DELETE FROM temp.DELETED");
+            FillRowTables(d.columns, rows);
+            RunTriggerProgram(db_, *this, *d.program);
         } catch (const SqliteError& error) {
-            firing_ = false;
-            pending_.clear();
             throw TriggerFailure(FailureFromSqlite(error));
-        } catch (...) {
-            firing_ = false;
-            pending_.clear();
-            throw;
         }
-        firing_ = false;
+        running_.pop_back();
+        // The rows of the trigger whose statement this was.
+        if (!running_.empty()) FillRowTables(running_.back().definition->columns, *running_.back().rows);
     }
+    if (ran && running_.empty()) db_.Connection().ExecScript("DELETE FROM temp.INSERTED; DELETE FROM temp.DELETED");
 }
 
 std::vector<TriggerInfo> TriggerEngine::List() {

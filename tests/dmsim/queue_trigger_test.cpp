@@ -254,6 +254,85 @@ TEST_F(QueueTriggerTest, ATriggerErrorUndoesTheChange) {
     }
 }
 
+// The trigger as first written: the delete and the insert each in a
+// transaction of its own, the insert's inside BEGIN TRY, XACT_ABORT on. It
+// installs and queues; a failed insert dooms the change (error 3609).
+TEST_F(QueueTriggerTest, TheFirstFormWithTransactionsOfItsOwnRuns) {
+    const std::vector<std::string> lines = {
+        "CREATE TRIGGER [OWNER].PROFILE_NEEDS_ARCHIVING ON [OWNER].PROFILE ",
+        "FOR INSERT, UPDATE AS ",
+        "",
+        "DECLARE @SID INT",
+        "DECLARE @DOCSTATUS INT",
+        "DECLARE @OLD_SID INT",
+        "DECLARE @TBNAME VARCHAR(32)",
+        "DECLARE @LASTNUMBER INT",
+        "SET @TBNAME = '[OWNER].PROFILE'",
+        "SET @LASTNUMBER = 0",
+        "SET NOCOUNT ON",
+        "SET XACT_ABORT ON",
+        "SET LOCK_TIMEOUT 1800",
+        "DECLARE IC CURSOR LOCAL FORWARD_ONLY STATIC FOR ",
+        "SELECT I.DOCNUMBER, I.STATUS, D.DOCNUMBER",
+        "FROM INSERTED I, DELETED D ",
+        "BEGIN",
+        "OPEN IC",
+        "FETCH NEXT FROM IC ",
+        "INTO @SID, @DOCSTATUS, @OLD_SID",
+        "WHILE @@FETCH_STATUS = 0",
+        "BEGIN",
+        "IF @SID = @LASTNUMBER OR @SID IS NULL OR @SID = 0",
+        "BEGIN",
+        "GOTO SKIPLINE",
+        "END",
+        "SET @LASTNUMBER = @SID",
+        "/* delete any existing NEEDS_ARCHIVING Rows */",
+        "BEGIN TRANSACTION ",
+        "DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE TABLE_NAME = @TBNAME AND SID = @SID",
+        "COMMIT TRANSACTION ",
+        "",
+        "STARTLINE:",
+        "",
+        "BEGIN TRY ",
+        "/* insert rows into NEEDS_ARCHIVING */",
+        "BEGIN TRANSACTION ",
+        "INSERT INTO [OWNER].NEEDS_ARCHIVING",
+        "(SID, TARGET_LIBRARY, TABLE_NAME, STATUS, LOCKED_BY, RETRY_COUNT, DOCSTATUS, LAST_UPDATE) ",
+        "SELECT @SID, RL.LIBRARY_NAME, @TBNAME, 0, '', 0, @DOCSTATUS, GETUTCDATE()",
+        "FROM [OWNER].REMOTE_LIBRARIES RL",
+        " WHERE RL.SYSTEM_ID <> 0",
+        "COMMIT TRANSACTION ",
+        "END TRY ",
+        "BEGIN CATCH ",
+        "END CATCH ",
+        "",
+        "SKIPLINE:",
+        "FETCH NEXT FROM IC  ",
+        "INTO @SID, @DOCSTATUS, @OLD_SID",
+        "END",
+        "CLOSE IC",
+        "END",
+        "DEALLOCATE IC",
+    };
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    const std::string edit = "UPDATE DOCSADM.PROFILE SET LAST_EDIT_DATE = '2021-03-06 10:00:00' WHERE DOCNUMBER = 101";
+
+    BaseProfiles();
+    Ok(text);
+    Ok(edit);
+    EXPECT_EQ(QueueRows(), (std::vector<std::string>{"101|ARCHIVE|0||0|DOCSADM.PROFILE|0",
+                                                     "101|ARCHIVE2|0||0|DOCSADM.PROFILE|0"}));
+
+    BaseProfiles();
+    Ok("CREATE UNIQUE INDEX ONE_PENDING_ROW ON DOCSADM.NEEDS_ARCHIVING (SID, STATUS)");
+    Ok(text);
+    EXPECT_NE(Run(edit), 0);
+    EXPECT_EQ(sql_->ErrorCode(), 3609) << sql_->ErrorText();
+    EXPECT_EQ(Text("SELECT LAST_EDIT_DATE FROM DOCSADM.PROFILE WHERE DOCNUMBER = 101"), kOld);
+    EXPECT_TRUE(QueueRows().empty());
+}
+
 TEST_F(QueueTriggerTest, DdlRoundTrip) {
     auto count = [&](const std::string& statement) {
         EXPECT_EQ(sql_->Execute(statement), 0) << sql_->ErrorText();
@@ -304,11 +383,11 @@ TEST_F(QueueTriggerTest, BodiesWithOtherConstructsAreRefused) {
     };
     const std::string head = "CREATE TRIGGER DOCSADM.T ON DOCSADM.PROFILE FOR INSERT, UPDATE AS ";
     const Refused cases[] = {
-        {"DECLARE @X INT IF @X = 1 SET @X = 2 ELSE SET @X = 3", 50000},
         {"UPDATE DOCSADM.PROFILE SET STATUS = 0", 50000},
-        {"BEGIN TRANSACTION DELETE FROM DOCSADM.NEEDS_ARCHIVING COMMIT TRANSACTION", 50000},
-        {"DECLARE @X INT SELECT @X = 1", 50000},
-        {"ROLLBACK TRANSACTION", 50000},
+        {"SELECT DOCNUMBER FROM INSERTED", 50000},
+        {"DECLARE @X INT SELECT @X = DOCNUMBER, STATUS FROM INSERTED", 141},
+        {"SELECT @X = 1", 137},
+        {"IF UPDATE(NO_SUCH_COLUMN) DELETE FROM DOCSADM.NEEDS_ARCHIVING", 207},
         {"SET ANSI_NULLS OFF", 50000},
         {"DECLARE @X INT DECLARE C CURSOR SCROLL FOR SELECT 1", 50000},
         {"SET @X = 1", 137},

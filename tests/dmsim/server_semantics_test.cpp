@@ -148,6 +148,31 @@ TEST_F(ServerSemanticsTest, ComparisonIgnoresLetterCaseAndTrailingBlanks) {
     Expect(probes);
 }
 
+// A written text is stored as the server stores it: a CHAR column's value
+// padded with blanks to the width, blanks beyond a column's width cut, any
+// other excess refused.
+TEST_F(ServerSemanticsTest, TextsAreStoredToTheColumnsWidth) {
+    const std::vector<Probe> probes = {
+        {"INSERT INTO DOCSADM.ACTIVITYLOG (SYSTEM_ID, DOCNUMBER, ACTIVITY_POSTED, VERSION_LABEL) "
+         "VALUES (70400, 11, '', 'v1              ')",
+         ""},
+        {"SELECT '[' + ACTIVITY_POSTED + '][' + VERSION_LABEL + ']' FROM DOCSADM.ACTIVITYLOG WHERE SYSTEM_ID = 70400",
+         "[ ][v1        ]"},
+        {"INSERT INTO DOCSADM.ACTIVITYLOG (SYSTEM_ID, DOCNUMBER, ACTIVITY_POSTED, VERSION_LABEL) "
+         "SELECT 70401, 12, SUB_KEY, CHAR_VAL FROM DOCSADM.KEST_SETTINGS WHERE SUB_KEY = 'C'",
+         ""},
+        {"SELECT '[' + ACTIVITY_POSTED + '][' + VERSION_LABEL + ']' FROM DOCSADM.ACTIVITYLOG WHERE SYSTEM_ID = 70401",
+         "[C][TWO  ]"},
+        {"UPDATE DOCSADM.ACTIVITYLOG SET ACTIVITY_POSTED = '', VERSION_LABEL = 'v2  ' WHERE SYSTEM_ID = 70401", ""},
+        {"SELECT '[' + ACTIVITY_POSTED + '][' + VERSION_LABEL + ']' FROM DOCSADM.ACTIVITYLOG WHERE SYSTEM_ID = 70401",
+         "[ ][v2  ]"},
+        {"UPDATE DOCSADM.ACTIVITYLOG SET VERSION_LABEL = 'v1234567890' WHERE SYSTEM_ID = 70401", "error 8152"},
+        {"UPDATE DOCSADM.ACTIVITYLOG SET ACTIVITY_POSTED = 'YN' WHERE SYSTEM_ID = 70401", "error 8152"},
+        {"SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE ACTIVITY_POSTED = '' AND SYSTEM_ID IN (70400, 70401)", "2"},
+    };
+    Expect(probes);
+}
+
 TEST_F(ServerSemanticsTest, TypesOfResults) {
     const std::vector<Probe> probes = {
         {"SELECT CAST(N'ééé' AS VARCHAR(2))", "éé"},
@@ -160,6 +185,36 @@ TEST_F(ServerSemanticsTest, TypesOfResults) {
         {"SELECT DATALENGTH(SUB_KEY) FROM DOCSADM.KEST_SETTINGS", "error 195"},
         {"SELECT CONVERT(VARCHAR(10), START_DATE, 120) FROM DOCSADM.ACTIVITYLOG", "error 50000"},
         {"SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS WHERE SUB_KEY LIKE '[AB]'", "error 50000"},
+    };
+    Expect(probes);
+}
+
+// A case-sensitive library: letter case counts, trailing blanks do not, in
+// comparisons, DISTINCT and UNION alike.
+class CaseSensitiveSemanticsTest : public ServerSemanticsTest {
+protected:
+    void SetUp() override {
+        site_.Library("DOCS").CaseSensitive();
+        ServerSemanticsTest::SetUp();
+        Run("INSERT INTO DOCSADM.KEST_SETTINGS (MASTER_KEY, SECTION_KEY, SUB_KEY, KEY_TYPE, CHAR_VAL) "
+            "VALUES ('M', 'General', 'D', 1, 'two  ')");
+    }
+};
+
+TEST_F(CaseSensitiveSemanticsTest, TrailingBlanksCountForNothing) {
+    const std::vector<Probe> probes = {
+        {"SELECT CASE WHEN 'abc  ' = 'abc' THEN 1 ELSE 0 END", "1"},
+        {"SELECT CASE WHEN 'abc' = 'ABC' THEN 1 ELSE 0 END", "0"},
+        {"SELECT COUNT(*) FROM (SELECT 'abc' AS V UNION SELECT 'abc  ') X", "1"},
+        {"SELECT COUNT(*) FROM (SELECT 'abc' AS V UNION SELECT 'ABC') X", "2"},
+        {"SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS WHERE CHAR_VAL = 'two'", "2"},
+        {"SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS WHERE CHAR_VAL = 'TWO'", "1"},
+        {"SELECT COUNT(*) FROM (SELECT DISTINCT CHAR_VAL AS V FROM DOCSADM.KEST_SETTINGS "
+         "WHERE CHAR_VAL IS NOT NULL) X",
+         "2"},
+        {"SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS A, DOCSADM.KEST_SETTINGS B WHERE A.CHAR_VAL = B.CHAR_VAL "
+         "AND A.SUB_KEY <> B.SUB_KEY",
+         "2"},
     };
     Expect(probes);
 }

@@ -239,11 +239,14 @@ TEST(SqlTranslator, GoldenStatements) {
     }
 }
 
-TEST(SqlTranslator, CaseSensitiveLibraryKeepsLiteralsBinary) {
+// Letter case counts in a case-sensitive library, trailing blanks do not.
+TEST(SqlTranslator, CaseSensitiveLibraryComparesBinaryWithoutTrailingBlanks) {
     EXPECT_EQ(Translate("SELECT A FROM T WHERE UPPER(B) = 'X'", false),
-              "SELECT A FROM T WHERE dm_upper(B) = 'X'");
+              "SELECT A FROM T WHERE dm_upper(B) COLLATE RTRIM = 'X' COLLATE RTRIM");
     EXPECT_EQ(Translate("CREATE TABLE DOCSADM.T (A Varchar(5) NULL)", false),
-              "CREATE TABLE DOCSADM.T (A VARCHAR(5) CHECK (length(rtrim(A)) <= 5))");
+              "CREATE TABLE DOCSADM.T (A VARCHAR(5) COLLATE RTRIM CHECK (length(rtrim(A)) <= 5))");
+    EXPECT_EQ(Translate("SELECT A FROM T WHERE B = 'x' COLLATE Latin1_General_CS_AS"),
+              "SELECT A FROM T WHERE B = 'x' COLLATE NOCASE COLLATE RTRIM");
 }
 
 struct Refusal {
