@@ -95,6 +95,9 @@ std::vector<std::string> BatchStatements(const std::string& text) {
     const auto& t = tokens.tokens;
     if (tokens.error || t.empty()) return {text};
     std::vector<std::string> statements;
+    auto createsTrigger = [&](size_t i) {
+        return t[i].upper == "CREATE" && i + 1 < t.size() && t[i + 1].upper == "TRIGGER";
+    };
     auto add = [&](size_t from, size_t to) {
         std::string statement = text.substr(from, to - from);
         while (!statement.empty() &&
@@ -124,7 +127,7 @@ std::vector<std::string> BatchStatements(const std::string& text) {
         if (cases > 0) continue;
         if (tk.upper == "VALUES") fed = true;
         if (i == start || kind.empty() || guarded) {
-            if (i == start && tk.upper == "CREATE" && i + 1 < t.size() && t[i + 1].upper == "TRIGGER") break;
+            if (i == start && createsTrigger(i)) break;
             if (!statementWords.count(tk.upper)) continue;
             kind = tk.upper;
             guarded = kind == "IF";
@@ -145,6 +148,7 @@ std::vector<std::string> BatchStatements(const std::string& text) {
         }
         add(t[start].at, tk.at);
         start = i;
+        if (createsTrigger(i)) break;
         kind = tk.upper;
         guarded = kind == "IF";
         fed = set = false;

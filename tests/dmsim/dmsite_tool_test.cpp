@@ -131,6 +131,16 @@ TEST_F(DmsiteTool, RunsABatchInOneSessionOnASiteOfItsLanguage) {
     EXPECT_NE(statements.err.find("SQL Error #208"), std::string::npos) << statements.err;
     EXPECT_EQ(Run({"sql", Site(), "DOCS", "SELECT COUNT(*) AS N FROM [OWNER].ACTIVITYLOG"}).out, "N\n2\n")
         << "the batch stops at the statement that fails";
+
+    // A trigger's body is the rest of the batch.
+    Outcome trigger = Run({"sql", Site(), "DOCS",
+                           "DELETE FROM [OWNER].ACTIVITYLOG\n"
+                           "CREATE TRIGGER [OWNER].MARK ON [OWNER].PROFILE FOR INSERT AS\nBEGIN\n"
+                           "  INSERT INTO [OWNER].ACTIVITYLOG (SYSTEM_ID, DOCNUMBER) SELECT 9003, DOCNUMBER FROM INSERTED\n"
+                           "  DELETE FROM [OWNER].ACTIVITYLOG WHERE SYSTEM_ID = 9001\nEND"});
+    EXPECT_EQ(trigger.status, 0) << trigger.err;
+    EXPECT_EQ(trigger.out, "2 row(s) affected\n0 row(s) affected\n");
+    EXPECT_EQ(Run({"triggers", Site(), "DOCS"}).out, "TRIGGER\tTABLE\nMARK\tPROFILE\n");
 }
 
 TEST_F(DmsiteTool, DemoSiteHasLookupRowsInEveryLibraryAndDocumentsInDocs) {
