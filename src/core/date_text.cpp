@@ -1,6 +1,10 @@
 #include "core/date_text.h"
 
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
+
+#include "core/text.h"
 
 namespace core {
 
@@ -22,6 +26,57 @@ long DaysFromCivil(int y, int m, int d) {
     const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
     const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + static_cast<long>(doe) - 719468;
+}
+
+bool ReadNumber(const std::string& s, size_t& at, size_t maxDigits, int& out) {
+    size_t start = at;
+    while (at < s.size() && at - start < maxDigits && std::isdigit(static_cast<unsigned char>(s[at]))) ++at;
+    if (at == start) return false;
+    out = std::atoi(s.substr(start, at - start).c_str());
+    return true;
+}
+
+bool Expect(const std::string& s, size_t& at, char c) {
+    if (at < s.size() && s[at] == c) {
+        ++at;
+        return true;
+    }
+    return false;
+}
+
+int MonthOf(const std::string& abbreviation) {
+    const std::string upper = Upper(abbreviation);
+    for (int m = 0; m < 12; ++m) {
+        if (Upper(kMonthAbbreviations[m]) == upper) return m + 1;
+    }
+    return 0;
+}
+
+int DaysInMonth(int year, int month) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
+}
+
+// The time of day after a date, when there is one; a fraction of a second
+// to the millisecond.
+bool ReadTime(const std::string& s, size_t& at, DateParts& d) {
+    if (at == s.size()) return true;
+    if (!Expect(s, at, ' ') && !Expect(s, at, 'T')) return false;
+    while (at < s.size() && s[at] == ' ') ++at;
+    if (at == s.size()) return true;
+    if (!ReadNumber(s, at, 2, d.hour) || !Expect(s, at, ':') || !ReadNumber(s, at, 2, d.minute)) return false;
+    if (Expect(s, at, ':')) {
+        if (!ReadNumber(s, at, 2, d.second)) return false;
+        if (Expect(s, at, '.')) {
+            const size_t start = at;
+            int fraction = 0;
+            if (!ReadNumber(s, at, 9, fraction)) return false;
+            const std::string digits = (s.substr(start, at - start) + "00").substr(0, 3);
+            d.millisecond = std::atoi(digits.c_str());
+        }
+    }
+    return at == s.size() && d.hour < 24 && d.minute < 60 && d.second < 60;
 }
 
 }  // namespace
@@ -81,6 +136,36 @@ std::optional<std::string> ReadTimeOfDay(const std::string& text) {
     char buf[8];
     std::snprintf(buf, sizeof buf, "%02d:%02d", hours, minutes);
     return std::string(buf);
+}
+
+std::optional<DateParts> ReadDateText(const std::string& raw) {
+    const std::string s = TrimSpace(raw);
+    DateParts d;
+    size_t at = 0;
+    if (s.size() >= 10 && s[4] == '-') {
+        if (!ReadNumber(s, at, 4, d.year) || !Expect(s, at, '-') || !ReadNumber(s, at, 2, d.month) ||
+            !Expect(s, at, '-') || !ReadNumber(s, at, 2, d.day)) {
+            return std::nullopt;
+        }
+    } else {
+        if (!ReadNumber(s, at, 2, d.day) || !Expect(s, at, '-')) return std::nullopt;
+        size_t start = at;
+        while (at < s.size() && std::isalpha(static_cast<unsigned char>(s[at]))) ++at;
+        d.month = MonthOf(s.substr(start, at - start));
+        if (d.month == 0 || !Expect(s, at, '-') || !ReadNumber(s, at, 4, d.year)) return std::nullopt;
+    }
+    if (d.month < 1 || d.month > 12 || d.day < 1 || d.day > DaysInMonth(d.year, d.month)) return std::nullopt;
+    if (!ReadTime(s, at, d)) return std::nullopt;
+    return d;
+}
+
+std::string ServerDateText(const std::string& text) {
+    auto d = ReadDateText(text);
+    if (!d) return text;
+    char out[40];
+    std::snprintf(out, sizeof out, "%04d%02d%02d %02d:%02d:%02d.%03d", d->year, d->month, d->day, d->hour, d->minute,
+                  d->second, d->millisecond);
+    return out;
 }
 
 long DayCount(int year, int month, int day) { return DaysFromCivil(year, month, day) - DaysFromCivil(1899, 12, 30); }

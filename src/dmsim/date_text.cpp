@@ -7,15 +7,36 @@
 #include <ctime>
 #include <vector>
 
+#include "dmsim/collation.h"
+#include "dmsim/text.h"
+
 namespace dmsim {
 
 namespace {
 
-constexpr std::array<const char*, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                                 "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-constexpr std::array<const char*, 12> kMonthNames = {"JANUARY", "FEBRUARY", "MARCH",     "APRIL",
-                                                     "MAY",     "JUNE",     "JULY",      "AUGUST",
-                                                     "SEPTEMBER", "OCTOBER", "NOVEMBER", "DECEMBER"};
+constexpr std::array<std::string_view, 12> kEnglishMonths = {
+    "January", "February", "March", "April", "May", "June", "July", "August", "September", "October", "November",
+    "December"};
+constexpr std::array<std::string_view, 12> kEnglishShortMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// The languages the emulated server offers, with the names and date
+// formats the server gives them.
+const ServerLanguage kLanguages[] = {
+    {"us_english", "English", DateOrder::Mdy, kEnglishMonths, kEnglishShortMonths},
+    {"British", "British English", DateOrder::Dmy, kEnglishMonths, kEnglishShortMonths},
+    {"Deutsch", "German", DateOrder::Dmy,
+     {"Januar", "Februar", "März", "April", "Mai", "Juni", "Juli", "August", "September", "Oktober", "November",
+      "Dezember"},
+     {"Jan", "Feb", "Mär", "Apr", "Mai", "Jun", "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"}},
+    {"Français", "French", DateOrder::Dmy,
+     {"janvier", "février", "mars", "avril", "mai", "juin", "juillet", "août", "septembre", "octobre", "novembre",
+      "décembre"},
+     {"janv", "févr", "mars", "avr", "mai", "juin", "juil", "août", "sept", "oct", "nov", "déc"}},
+};
+
+constexpr std::string_view kOrderNames[] = {"mdy", "dmy", "ymd", "ydm", "myd", "dym"};
+
 constexpr std::array<const char*, 12> kMonthTitles = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
@@ -48,11 +69,12 @@ int Number(std::string_view s) {
     return v;
 }
 
-// 1 to 12 for a month's abbreviation or full name, else 0.
-int MonthOf(std::string_view word) {
-    const std::string w = Upper(word);
-    for (size_t m = 0; m < kMonths.size(); ++m) {
-        if (w == kMonths[m] || w == kMonthNames[m]) return static_cast<int>(m) + 1;
+// 1 to 12 for a month's abbreviation or full name in the language, else 0.
+int MonthOf(std::string_view word, const ServerLanguage& language) {
+    for (size_t m = 0; m < language.months.size(); ++m) {
+        if (CompareText(word, language.months[m], true) == 0 || CompareText(word, language.shortMonths[m], true) == 0) {
+            return static_cast<int>(m) + 1;
+        }
     }
     return 0;
 }
@@ -194,7 +216,7 @@ bool ReadTime(std::string text, DateTime& d) {
 }
 
 // The date part alone; the year, month and day of d.
-bool ReadDate(const std::vector<std::string>& words, DateTime& d) {
+bool ReadDate(const std::vector<std::string>& words, DateTime& d, const DateSettings& settings) {
     if (words.empty()) {
         d.year = 1900;
         d.month = 1;
@@ -243,27 +265,30 @@ bool ReadDate(const std::vector<std::string>& words, DateTime& d) {
         }
         if (parts.size() != 3) return false;
         if (AllDigits(parts[0]) && AllDigits(parts[1]) && AllDigits(parts[2])) {
+            // The parts in the order of the date format; a four-digit year in
+            // front keeps the format's order of month and day (under dmy
+            // "2026-12-11" is the 12th of November).
+            const std::string_view order = kOrderNames[static_cast<size_t>(settings.order)];
+            size_t y = order.find('y'), m = order.find('m'), day = order.find('d');
             if (parts[0].size() == 4) {
-                if (parts[1].size() > 2 || parts[2].size() > 2) return false;
-                d.year = Number(parts[0]);
-                d.month = Number(parts[1]);
-                d.day = Number(parts[2]);
-                return true;
+                y = 0;
+                m = order.find('m') < order.find('d') ? 1 : 2;
+                day = 3 - m;
             }
-            // A US English session reads month, day, year.
-            if (parts[0].size() > 2 || parts[1].size() > 2 || (parts[2].size() != 2 && parts[2].size() != 4)) {
+            if (parts[m].size() > 2 || parts[day].size() > 2 || (parts[y].size() != 2 && parts[y].size() != 4)) {
                 return false;
             }
-            d.month = Number(parts[0]);
-            d.day = Number(parts[1]);
-            d.year = FullYear(parts[2]);
+            d.year = FullYear(parts[y]);
+            d.month = Number(parts[m]);
+            d.day = Number(parts[day]);
             return true;
         }
         // dd-Mon-yyyy
-        if (AllDigits(parts[0]) && parts[0].size() <= 2 && MonthOf(parts[1]) && AllDigits(parts[2]) &&
+        const int month = MonthOf(parts[1], *settings.language);
+        if (AllDigits(parts[0]) && parts[0].size() <= 2 && month && AllDigits(parts[2]) &&
             (parts[2].size() == 2 || parts[2].size() == 4)) {
             d.day = Number(parts[0]);
-            d.month = MonthOf(parts[1]);
+            d.month = month;
             d.year = FullYear(parts[2]);
             return true;
         }
@@ -273,7 +298,7 @@ bool ReadDate(const std::vector<std::string>& words, DateTime& d) {
     // "Mon yyyy".
     size_t monthAt = words.size();
     for (size_t k = 0; k < words.size(); ++k) {
-        if (MonthOf(words[k])) {
+        if (MonthOf(words[k], *settings.language)) {
             if (monthAt != words.size()) return false;
             monthAt = k;
         }
@@ -285,7 +310,7 @@ bool ReadDate(const std::vector<std::string>& words, DateTime& d) {
         if (!AllDigits(words[k])) return false;
         numbers.push_back(words[k]);
     }
-    d.month = MonthOf(words[monthAt]);
+    d.month = MonthOf(words[monthAt], *settings.language);
     if (numbers.size() == 1) {
         if (numbers[0].size() != 4) return false;
         d.year = Number(numbers[0]);
@@ -311,7 +336,7 @@ bool IsTimeWord(const std::string& w) {
     return u.size() > 2 && (u.ends_with("AM") || u.ends_with("PM")) && AllDigits(u.substr(0, u.size() - 2));
 }
 
-std::optional<DateTime> Parse(std::string_view input, bool emptyIsBase) {
+std::optional<DateTime> Parse(std::string_view input, bool emptyIsBase, DateSettings settings) {
     std::string text(input);
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
     size_t first = 0;
@@ -325,9 +350,11 @@ std::optional<DateTime> Parse(std::string_view input, bool emptyIsBase) {
         d.day = 1;
         return d;
     }
-    // yyyy-mm-ddThh:mi:ss[.mmm]
-    if (text.size() > 10 && (text[10] == 'T' || text[10] == 't') && AllDigits(text.substr(0, 4)) && text[4] == '-') {
+    // yyyy-mm-ddThh:mi:ss[.mmm], the same in every language and date format
+    if (text.size() > 10 && (text[10] == 'T' || text[10] == 't') && AllDigits(text.substr(0, 4)) && text[4] == '-' &&
+        text[7] == '-') {
         text[10] = ' ';
+        settings.order = DateOrder::Ymd;
     }
     std::vector<std::string> words;
     std::string word;
@@ -355,7 +382,7 @@ std::optional<DateTime> Parse(std::string_view input, bool emptyIsBase) {
         if (!ReadTime(time, d)) return std::nullopt;
     }
     std::vector<std::string> dateWords(words.begin(), words.begin() + static_cast<long>(timeAt));
-    if (!ReadDate(dateWords, d)) return std::nullopt;
+    if (!ReadDate(dateWords, d, settings)) return std::nullopt;
     const int ms = d.millisecond;
     d.millisecond = 0;
     if (!Valid(d)) return std::nullopt;
@@ -399,9 +426,50 @@ std::string ToClientText(const std::string& text) {
     return text;
 }
 
-std::optional<DateTime> ParseDateTime(std::string_view text) { return Parse(text, false); }
+DateSettings DefaultDateSettings() { return {&kLanguages[0], DateOrder::Mdy}; }
 
-std::optional<DateTime> ConvertToDateTime(std::string_view text) { return Parse(text, true); }
+const ServerLanguage* FindServerLanguage(std::string_view nameOrAlias) {
+    for (const auto& language : kLanguages) {
+        if (CompareText(nameOrAlias, language.name, true) == 0 || CompareText(nameOrAlias, language.alias, true) == 0) {
+            return &language;
+        }
+    }
+    return nullptr;
+}
+
+std::optional<DateOrder> ReadDateOrder(std::string_view text) {
+    for (size_t k = 0; k < std::size(kOrderNames); ++k) {
+        if (EqualsNoCase(text, kOrderNames[k])) return static_cast<DateOrder>(k);
+    }
+    return std::nullopt;
+}
+
+std::optional<DateSettings> SessionDateSettings(std::string_view language, std::string_view dateFormat) {
+    DateSettings settings = DefaultDateSettings();
+    if (!language.empty()) {
+        settings.language = FindServerLanguage(language);
+        if (!settings.language) return std::nullopt;
+        settings.order = settings.language->order;
+    }
+    if (!dateFormat.empty()) {
+        auto order = ReadDateOrder(dateFormat);
+        if (!order) return std::nullopt;
+        settings.order = *order;
+    }
+    return settings;
+}
+
+std::optional<DateTime> ParseDateTime(std::string_view text) { return Parse(text, false, DefaultDateSettings()); }
+
+std::optional<DateTime> ParseDateTime(std::string_view text, const DateSettings& settings) {
+    return Parse(text, false, settings);
+}
+
+std::optional<DateTime> ConvertToDateTime(std::string_view text) { return Parse(text, true, DefaultDateSettings()); }
+
+std::optional<DateTime> ConvertToDateTime(std::string_view text, const DateSettings& settings) {
+    return Parse(text, true, settings);
+}
 
 std::optional<DateTime> DaysToDateTime(long long days) {
     DateTime base;

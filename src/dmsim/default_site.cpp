@@ -43,10 +43,12 @@ void AddDemoRows(SiteBuilder& site) {
     }
 }
 
-void CreateDefaultSite(const std::filesystem::path& dir, bool demo) {
+void CreateDefaultSite(const std::filesystem::path& dir, bool demo, const std::string& language,
+                       const std::string& dateFormat) {
     {
         SiteBuilder site(dir);
         DescribeDefaultSite(site);
+        site.Language(language, dateFormat);
         site.Create();
         if (demo) AddDemoRows(site);
     }

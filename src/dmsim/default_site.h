@@ -5,6 +5,7 @@
 // demo documents to DOCS (demo_documents.h).
 
 #include <filesystem>
+#include <string>
 
 namespace dmsim {
 
@@ -12,6 +13,9 @@ class SiteBuilder;
 
 void DescribeDefaultSite(SiteBuilder& site);
 void AddDemoRows(SiteBuilder& site);
-void CreateDefaultSite(const std::filesystem::path& dir, bool demo);
+// language and dateFormat: the servers' defaults (empty: us_english and
+// its own format).
+void CreateDefaultSite(const std::filesystem::path& dir, bool demo, const std::string& language = "",
+                       const std::string& dateFormat = "");
 
 }  // namespace dmsim

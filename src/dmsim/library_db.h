@@ -97,6 +97,11 @@ public:
     // The SQL Server dialect runner of this library.
     TsqlExecutor& Tsql();
 
+    // How the connection reads date texts: the server's default language and
+    // date format until SET LANGUAGE or SET DATEFORMAT changes them.
+    const DateSettings& DateReading() const { return dateReading_; }
+    void SetDateReading(const DateSettings& settings) { dateReading_ = settings; }
+
 private:
     void CreateCatalogueView();
     bool InOpenTransaction() const;
@@ -106,6 +111,7 @@ private:
     std::filesystem::path docServerDir_;
     ClockFn clock_;
     std::optional<TimePoint> frozenNow_;
+    DateSettings dateReading_ = DefaultDateSettings();
     std::unique_ptr<SqliteConnection> connection_;
     std::unique_ptr<TsqlExecutor> tsql_;
     std::vector<std::pair<std::function<void()>, std::function<void()>>> afterCommit_;

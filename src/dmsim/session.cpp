@@ -21,6 +21,8 @@ LibraryDb& Session::Db(const std::string& library) {
     auto found = dbs_.find(key);
     if (found != dbs_.end()) return *found->second;
     auto db = std::make_unique<LibraryDb>(*spec, siteDir_, [this] { return Now(); });
+    // The site file was checked when it was read.
+    if (auto dates = SessionDateSettings(site_.language, site_.dateFormat)) db->SetDateReading(*dates);
     CreateLibraryDatabase(*db, site_);
     RecoverComponentFiles(*db);
     return *dbs_.emplace(key, std::move(db)).first->second;

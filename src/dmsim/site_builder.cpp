@@ -150,6 +150,12 @@ SiteBuilder& SiteBuilder::ClientVersion(std::string version, std::string patchLe
     return *this;
 }
 
+SiteBuilder& SiteBuilder::Language(std::string language, std::string dateFormat) {
+    spec_.language = std::move(language);
+    spec_.dateFormat = std::move(dateFormat);
+    return *this;
+}
+
 void SiteBuilder::Create() {
     std::filesystem::create_directories(dir_);
     spec_.folder = SiteFolderText(dir_);

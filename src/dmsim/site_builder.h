@@ -67,6 +67,8 @@ public:
     SiteBuilder& SecurityToken(std::string token);
     SiteBuilder& ClientName(std::string name);
     SiteBuilder& ClientVersion(std::string version, std::string patchLevel);
+    // The servers' default language and date format (empty: the language's).
+    SiteBuilder& Language(std::string language, std::string dateFormat = "");
 
     // Writes the site file and creates every library's database.
     void Create();

@@ -12,6 +12,11 @@
 //                               relocated to; opened elsewhere (copied or
 //                               moved), the site is refused until
 //                               `dmsite relocate` points its paths here
+//   language = British          the servers' default language (us_english,
+//                               British, Deutsch, Français or their aliases);
+//                               absent: us_english
+//   dateformat = dmy            their default date format; absent: the
+//                               language's own
 //
 //   [library DOCS]              one section per library, in the DM's order;
 //                               the name as the DM spells it
@@ -52,6 +57,8 @@
 #include <map>
 #include <optional>
 #include <sstream>
+
+#include "dmsim/date_text.h"
 
 namespace dmsim {
 
@@ -253,6 +260,8 @@ SiteSpec ParseSiteText(const std::string& text) {
                 else if (k == "VERSION") site.clientVersion = value;
                 else if (k == "PATCH") site.patchLevel = value;
                 else if (k == "FOLDER") site.folder = value;
+                else if (k == "LANGUAGE") site.language = value;
+                else if (k == "DATEFORMAT") site.dateFormat = value;
                 else throw SiteError("site file line " + std::to_string(line) + ": unknown key " + key);
                 break;
             case Section::Library:
@@ -293,6 +302,11 @@ SiteSpec ParseSiteText(const std::string& text) {
         lib->properties = std::move(list);
     }
     if (site.libraries.empty()) throw SiteError("the site has no library");
+    if (!SessionDateSettings(site.language, site.dateFormat)) {
+        throw SiteError(FindServerLanguage(site.language) || site.language.empty()
+                            ? "unknown date format: " + site.dateFormat + " (mdy, dmy, ymd, ydm, myd or dym)"
+                            : "unknown language: " + site.language);
+    }
     if (site.primaryLibrary.empty()) site.primaryLibrary = site.libraries.front().name;
     if (site.currentLibrary.empty()) site.currentLibrary = site.primaryLibrary;
     if (!site.Find(site.primaryLibrary)) {
@@ -322,6 +336,8 @@ std::string FormatSiteText(const SiteSpec& site) {
         << "version = " << site.clientVersion << "\n"
         << "patch = " << site.patchLevel << "\n";
     if (!site.folder.empty()) out << "folder = " << site.folder << "\n";
+    if (!site.language.empty()) out << "language = " << site.language << "\n";
+    if (!site.dateFormat.empty()) out << "dateformat = " << site.dateFormat << "\n";
     for (const auto& lib : site.libraries) {
         out << "\n[library " << lib.name << "]\n"
             << "file = " << lib.file << "\n"

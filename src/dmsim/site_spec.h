@@ -103,6 +103,11 @@ struct SiteSpec {
     // The folder the site was made in or last relocated to, absolute; the
     // stored document-server paths point into it. Empty: not recorded.
     std::string folder;
+    // The servers' default language ("British", "Deutsch"; empty:
+    // us_english) and date format ("dmy"; empty: the language's own): how a
+    // new session reads date texts.
+    std::string language;
+    std::string dateFormat;
 
     const LibrarySpec* Find(const std::string& name) const;  // case-insensitive
     LibrarySpec* Find(const std::string& name);

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 
 #include "dmclient/dm_error.h"
 #include "dmsim/default_site.h"
@@ -12,6 +13,7 @@
 #include "dmsim/queue_table.h"
 #include "dmsim/site_file.h"
 #include "dmsim/site_folder.h"
+#include "dmsim/sql_tokenizer.h"
 #include "dmsim/tsql_executor.h"
 
 namespace dmsim {
@@ -24,17 +26,22 @@ constexpr const char* kUsage =
     "Creates, inspects, copies and relocates emulated DM sites.\n"
     "\n"
     "commands:\n"
-    "  create DIR [--demo]      a new site: libraries DOCS (primary), ARCHIVE and\n"
+    "  create DIR [--demo] [--language NAME] [--dateformat ORDER]\n"
+    "                           a new site: libraries DOCS (primary), ARCHIVE and\n"
     "                           ARCHIVE2; --demo adds people, groups, applications\n"
     "                           and lookup rows, and documents, folders, trustees\n"
-    "                           and related items in DOCS\n"
+    "                           and related items in DOCS; --language and\n"
+    "                           --dateformat set the servers' defaults for reading\n"
+    "                           date texts (us_english, British, German, French;\n"
+    "                           mdy, dmy, ymd, ydm, myd, dym)\n"
     "  add-docs DIR LIBRARY N V S\n"
     "                           adds N documents of V versions of S bytes each\n"
     "                           (application MS WORD, made in every library\n"
     "                           when missing)\n"
-    "  sql DIR LIBRARY STMT     runs one SQL Server statement as the program does\n"
-    "                           ([OWNER] becomes the library's owner) and prints\n"
-    "                           the result tab-separated with a header line\n"
+    "  sql DIR LIBRARY TEXT     runs the statements of TEXT as the program does, as\n"
+    "                           one batch in one session ([OWNER] becomes the\n"
+    "                           library's owner), and prints each result\n"
+    "                           tab-separated with a header line\n"
     "  queue DIR SOURCE TARGET [DOCNUMBER...]\n"
     "                           queues documents of SOURCE for TARGET (creating\n"
     "                           the queue table when missing); without numbers\n"
@@ -72,9 +79,117 @@ std::string Cell(const dm::Variant& value) {
     return text;
 }
 
-// Runs a statement through the emulated SQL object and prints its result.
-int RunStatement(Emulator& emulator, const std::string& library, const std::string& statement,
-                 std::ostream& out, std::ostream& err) {
+// The statements of a batch. A statement word outside parentheses starts
+// the next statement unless it belongs to the one before: the SELECT that
+// feeds an INSERT or follows UNION, the SET of an UPDATE, the rights a GRANT
+// names, the statement an IF guards. A CREATE TRIGGER takes the rest of the
+// batch, as on the server. A text that does not split is one statement,
+// which reports its own error.
+std::vector<std::string> BatchStatements(const std::string& text) {
+    static const std::set<std::string> statementWords = {
+        "ALTER",  "BEGIN",   "COMMIT", "CREATE", "DECLARE", "DELETE",   "DENY",   "DROP",  "EXEC",
+        "EXECUTE", "GRANT",  "IF",     "INSERT", "PRINT",   "REVOKE",   "ROLLBACK", "SELECT", "SET",
+        "TRUNCATE", "UPDATE", "USE",   "WHILE",
+    };
+    TokenizeResult tokens = Tokenize(text);
+    const auto& t = tokens.tokens;
+    if (tokens.error || t.empty()) return {text};
+    std::vector<std::string> statements;
+    auto createsTrigger = [&](size_t i) {
+        return t[i].upper == "CREATE" && i + 1 < t.size() && t[i + 1].upper == "TRIGGER";
+    };
+    auto add = [&](size_t from, size_t to) {
+        std::string statement = text.substr(from, to - from);
+        while (!statement.empty() &&
+               (std::isspace(static_cast<unsigned char>(statement.back())) || statement.back() == ';')) {
+            statement.pop_back();
+        }
+        if (!statement.empty()) statements.push_back(statement);
+    };
+    size_t start = 0;  // the first token of the statement in hand
+    std::string kind;
+    bool guarded = false, fed = false, set = false;
+    int depth = 0, cases = 0;
+    for (size_t i = 0; i < t.size(); ++i) {
+        const Token& tk = t[i];
+        if (tk.kind == TokenKind::LParen) ++depth;
+        if (tk.kind == TokenKind::RParen) --depth;
+        if (depth != 0) continue;
+        if (tk.kind == TokenKind::Semicolon) {
+            add(t[start].at, tk.at);
+            start = i + 1;
+            kind.clear();
+            continue;
+        }
+        if (tk.kind != TokenKind::Word) continue;
+        if (tk.upper == "CASE") ++cases;
+        if (tk.upper == "END" && cases > 0) --cases;
+        if (cases > 0) continue;
+        if (tk.upper == "VALUES") fed = true;
+        if (i == start || kind.empty() || guarded) {
+            if (i == start && createsTrigger(i)) break;
+            if (!statementWords.count(tk.upper)) continue;
+            kind = tk.upper;
+            guarded = kind == "IF";
+            fed = set = false;
+            continue;
+        }
+        if (!statementWords.count(tk.upper) || kind == "GRANT" || kind == "REVOKE" || kind == "DENY") continue;
+        const std::string& before = t[i - 1].upper;
+        if (tk.upper == "SELECT" &&
+            ((kind == "INSERT" && !fed) || before == "UNION" || before == "ALL" || before == "EXCEPT" ||
+             before == "INTERSECT" || before == "AS")) {
+            fed = true;
+            continue;
+        }
+        if (tk.upper == "SET" && kind == "UPDATE" && !set) {
+            set = true;
+            continue;
+        }
+        add(t[start].at, tk.at);
+        start = i;
+        if (createsTrigger(i)) break;
+        kind = tk.upper;
+        guarded = kind == "IF";
+        fed = set = false;
+    }
+    if (start < t.size()) add(t[start].at, text.size());
+    return statements;
+}
+
+// Runs one statement and prints its result.
+int PrintStatement(dm::IDmSql& sql, const std::string& statement, std::ostream& out, std::ostream& err) {
+    int32_t status = sql.Execute(statement);
+    if (status != 0) {
+        err << "SQL Error #" << sql.ErrorCode() << ": " << sql.ErrorText() << "\n";
+        return 1;
+    }
+    int32_t columns = sql.ColumnCount();
+    if (columns == 0) {
+        // A session setting changes no rows.
+        const bool setting = statement.size() > 3 && ToUpper(statement.substr(0, 3)) == "SET" &&
+                             std::isspace(static_cast<unsigned char>(statement[3]));
+        if (!setting) out << sql.RowsAffected() << " row(s) affected\n";
+        return 0;
+    }
+    for (int32_t c = 1; c <= columns; ++c) {
+        std::string name = sql.ColumnName(c);
+        out << (c > 1 ? "\t" : "") << (name.empty() ? "(no column name)" : name);
+    }
+    out << "\n";
+    for (int32_t r = 0; r < sql.RowCount(); ++r) {
+        for (int32_t c = 1; c <= columns; ++c) out << (c > 1 ? "\t" : "") << Cell(sql.ColumnValue(c));
+        out << "\n";
+        sql.NextRow();
+    }
+    sql.ReleaseResults();
+    return 0;
+}
+
+// Runs the statements of a text through one emulated SQL object, one
+// session, and prints each result; stops at the first that fails.
+int RunStatement(Emulator& emulator, const std::string& library, const std::string& text, std::ostream& out,
+                 std::ostream& err) {
     const LibrarySpec* spec = emulator.Site().Find(library);
     if (!spec) {
         err << "dmsite: no library named '" << library << "' in the site\n";
@@ -82,27 +197,9 @@ int RunStatement(Emulator& emulator, const std::string& library, const std::stri
     }
     auto sql = emulator.Factory()->CreateSql(dm::kSqlProgId);
     sql->SetLibrary(spec->name);
-    int32_t status = sql->Execute(ReplaceOwner(statement, spec->owner));
-    if (status != 0) {
-        err << "SQL Error #" << sql->ErrorCode() << ": " << sql->ErrorText() << "\n";
-        return 1;
+    for (const auto& statement : BatchStatements(ReplaceOwner(text, spec->owner))) {
+        if (int status = PrintStatement(*sql, statement, out, err); status != 0) return status;
     }
-    int32_t columns = sql->ColumnCount();
-    if (columns == 0) {
-        out << sql->RowsAffected() << " row(s) affected\n";
-        return 0;
-    }
-    for (int32_t c = 1; c <= columns; ++c) {
-        std::string name = sql->ColumnName(c);
-        out << (c > 1 ? "\t" : "") << (name.empty() ? "(no column name)" : name);
-    }
-    out << "\n";
-    for (int32_t r = 0; r < sql->RowCount(); ++r) {
-        for (int32_t c = 1; c <= columns; ++c) out << (c > 1 ? "\t" : "") << Cell(sql->ColumnValue(c));
-        out << "\n";
-        sql->NextRow();
-    }
-    sql->ReleaseResults();
     return 0;
 }
 
@@ -115,15 +212,27 @@ bool PlainName(const std::string& s) {
 }
 
 int Create(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() < 2 || args.size() > 3) return Usage(err, "create needs DIR [--demo]");
-    bool demo = args.size() == 3;
-    if (demo && args[2] != "--demo") return Usage(err, "unknown option " + args[2]);
+    if (args.size() < 2) return Usage(err, "create needs DIR [--demo] [--language NAME] [--dateformat ORDER]");
+    bool demo = false;
+    std::string language, dateFormat;
+    for (size_t i = 2; i < args.size(); ++i) {
+        if (args[i] == "--demo") {
+            demo = true;
+        } else if ((args[i] == "--language" || args[i] == "--dateformat") && i + 1 < args.size()) {
+            (args[i] == "--language" ? language : dateFormat) = args[i + 1];
+            ++i;
+        } else {
+            return Usage(err, "unknown option " + args[i]);
+        }
+    }
+    if (!language.empty() && !FindServerLanguage(language)) return Usage(err, "unknown language " + language);
+    if (!dateFormat.empty() && !ReadDateOrder(dateFormat)) return Usage(err, "unknown date format " + dateFormat);
     std::filesystem::path dir = args[1];
     if (std::filesystem::exists(dir / kSiteFileName)) {
         err << "dmsite: a site exists already in " << dir.string() << "\n";
         return 1;
     }
-    CreateDefaultSite(dir, demo);
+    CreateDefaultSite(dir, demo, language, dateFormat);
     out << "Created " << (demo ? "demo " : "") << "site in " << dir.string() << "\n";
     return 0;
 }

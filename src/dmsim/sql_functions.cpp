@@ -197,7 +197,9 @@ void ModuloFunction(sqlite3_context* ctx, int, sqlite3_value** argv) { Arithmeti
 
 // dm_cast(value, kind, strict, length): CAST (strict, fails on bad input)
 // and TRY_CAST (NULL on bad input) for DATETIME, INT (32 bits), BIGINT,
-// FLOAT and VARCHAR; DATETEXT is VARCHAR of a value known to be a date.
+// FLOAT and VARCHAR; DATETEXT is VARCHAR of a value known to be a date;
+// DATEFROMTEXT is DATETIME of a character string, read by the session's
+// language and date format (DATETIME reads the emulator's stored dates).
 void CastFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     int type = sqlite3_value_type(argv[0]);
     std::string kind = Text(argv[1]);
@@ -211,9 +213,10 @@ void CastFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
         else sqlite3_result_null(ctx);
     };
     std::string text = Text(argv[0]);
-    if (kind == "DATETIME") {
+    if (kind == "DATETIME" || kind == "DATEFROMTEXT") {
         std::optional<DateTime> d;
-        if (type == SQLITE_TEXT) d = ConvertToDateTime(text);
+        const DateSettings reading = kind == "DATETIME" ? DefaultDateSettings() : Db(ctx).DateReading();
+        if (type == SQLITE_TEXT) d = ConvertToDateTime(text, reading);
         else if (type == SQLITE_INTEGER) d = DaysToDateTime(sqlite3_value_int64(argv[0]));
         else if (type == SQLITE_FLOAT) {
             const double days = sqlite3_value_double(argv[0]);

@@ -22,15 +22,15 @@ bool IsWordChar(char c) {
 TokenizeResult Tokenize(std::string_view sql) {
     TokenizeResult result;
     auto& out = result.tokens;
+    size_t i = 0, n = sql.size();
     auto add = [&](TokenKind kind, std::string text) {
         std::string upper = kind == TokenKind::Word ? ToUpper(text) : text;
-        out.push_back(Token{kind, std::move(text), std::move(upper)});
+        out.push_back(Token{kind, std::move(text), std::move(upper), i});
     };
     auto fail = [&](int32_t code, std::string message) {
         result.error = TokenizeError{code, std::move(message)};
         return result;
     };
-    size_t i = 0, n = sql.size();
     while (i < n) {
         char c = sql[i];
         if (std::isspace(static_cast<unsigned char>(c))) {

@@ -30,6 +30,7 @@ struct Token {
     TokenKind kind;
     std::string text;   // the unquoted text
     std::string upper;  // text in upper case (for words)
+    size_t at = 0;      // where the token starts in the statement
 };
 
 struct TokenizeError {

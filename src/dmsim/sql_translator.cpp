@@ -267,6 +267,8 @@ private:
     std::vector<Range> Partners(size_t b, size_t end, size_t e) const;
     ColumnType ColumnOf(const Range& r) const;
     bool IsDate(const Range& r) const;
+    // A character string: a string literal or a text column.
+    bool IsText(const Range& r) const;
     // value converted as the server converts what is written into a
     // column of the type; value stands for the tokens [b, end).
     std::string Converted(const std::string& value, const ColumnType& type, size_t b, size_t end) const;
@@ -291,6 +293,7 @@ private:
     Translation Grant(size_t b, size_t e);
     Translation If(size_t b, size_t e);
     Translation Transaction(size_t b, size_t e);
+    Translation Set(size_t b, size_t e);
     std::vector<std::optional<std::string>> SelectNames(size_t b, size_t e) const;
 
     const std::vector<Token>& t_;
@@ -440,13 +443,22 @@ bool Translator::IsDate(const Range& r) const {
     return false;
 }
 
+bool Translator::IsText(const Range& r) const {
+    if (r.end - r.begin == 1 && t_[r.begin].kind == TokenKind::String) return true;
+    if (!IsName(r.begin) || (r.end - r.begin) % 2 == 0) return false;
+    for (size_t k = r.begin + 1; k < r.end; k += 2) {
+        if (t_[k].kind != TokenKind::Dot || !IsName(k + 1)) return false;
+    }
+    return ColumnOf(r).kind == ColumnType::Kind::Text;
+}
+
 std::string Translator::Converted(const std::string& value, const ColumnType& type, size_t b, size_t end) const {
     const bool one = end - b == 1;
     if (one && IsWord(b, "NULL")) return value;
     const bool number = one && t_[b].kind == TokenKind::Number;
     switch (type.kind) {
         case ColumnType::Kind::Date:
-            return "dm_cast(" + value + ", 'DATETIME', 1, 0)";
+            return "dm_cast(" + value + (IsText({b, end}) ? ", 'DATEFROMTEXT', 1, 0)" : ", 'DATETIME', 1, 0)");
         case ColumnType::Kind::Int:
             if (number && IsWholeNumber(t_[b].text)) return value;
             return "dm_cast(" + value + ", 'INT', 1, 0)";
@@ -830,7 +842,7 @@ std::string Translator::Primary(size_t& i, size_t e) {
                 }
             }
             switch (partner.kind) {
-                case ColumnType::Kind::Date: out = "dm_cast(" + out + ", 'DATETIME', 1, 0)"; break;
+                case ColumnType::Kind::Date: out = "dm_cast(" + out + ", 'DATEFROMTEXT', 1, 0)"; break;
                 case ColumnType::Kind::Int: out = "dm_cast(" + out + ", 'INT', 1, 0)"; break;
                 case ColumnType::Kind::BigInt: out = "dm_cast(" + out + ", 'BIGINT', 1, 0)"; break;
                 case ColumnType::Kind::Float: out = "dm_cast(" + out + ", 'FLOAT', 1, 0)"; break;
@@ -923,8 +935,9 @@ std::string Translator::Function(size_t& i, size_t e) {
         }
         std::string part = t_[args[0].begin].text;
         for (char& c : part) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return "dm_dateadd(" + Literal(part) + ", " + Sequence(args[1].begin, args[1].end) +
-               ", " + Sequence(args[2].begin, args[2].end) + ")";
+        std::string date = Sequence(args[2].begin, args[2].end);
+        if (IsText(args[2])) date = "dm_cast(" + date + ", 'DATEFROMTEXT', 1, 0)";
+        return "dm_dateadd(" + Literal(part) + ", " + Sequence(args[1].begin, args[1].end) + ", " + date + ")";
     }
     if (name == "XACT_STATE" && o_.triggerBody) {
         if (!args.empty()) Fail(sqlerr::kArgumentCount, "The xact_state function requires 0 argument(s).");
@@ -1008,6 +1021,7 @@ std::string Translator::Cast(const std::string& name, const std::vector<Range>& 
         if (kind != "VARCHAR") length = "0";
         // A date becomes the server's text of it.
         else if (IsDate(value)) kind = "DATETEXT";
+        if (kind == "DATETIME" && IsText(value)) kind = "DATEFROMTEXT";
         std::string out = "dm_cast(" + Sequence(value.begin, value.end) + ", '" + kind + "', " + (strict ? "1" : "0") +
                           ", " + length + ")";
         if (rule.kind == "VARCHAR" && !IsArgument(b - 2, e + 1)) out += Collation();
@@ -1489,6 +1503,22 @@ Translation Translator::Transaction(size_t b, size_t e) {
     return tr;
 }
 
+// SET LANGUAGE name and SET DATEFORMAT order: the name or order as a word,
+// a quoted name or a string; the session takes it when the statement runs.
+Translation Translator::Set(size_t b, size_t e) {
+    const size_t value = b + 2;
+    if (value >= e) SyntaxNear(t_[b + 1].text);
+    const Token& v = t_[value];
+    if (v.kind == TokenKind::Variable) NotSupported("variables (" + v.text + ")");
+    if (v.kind != TokenKind::Word && v.kind != TokenKind::QuotedName && v.kind != TokenKind::String) SyntaxNear(v.text);
+    if (value + 1 != e) SyntaxNear(t_[value + 1].text);
+    Translation tr;
+    tr.kind = Translation::Kind::Setting;
+    tr.setting = t_[b + 1].upper;
+    tr.settingValue = v.text;
+    return tr;
+}
+
 Translation Translator::Statement(size_t b, size_t e) {
     Translation tr;
     if (b == e) return tr;
@@ -1509,6 +1539,7 @@ Translation Translator::Statement(size_t b, size_t e) {
     if (w == "GRANT" || w == "REVOKE" || w == "DENY") return Grant(b, e);
     if (w == "IF") return If(b, e);
     if (w == "BEGIN" || w == "COMMIT" || w == "ROLLBACK") return Transaction(b, e);
+    if (w == "SET" && (IsWord(b + 1, "LANGUAGE") || IsWord(b + 1, "DATEFORMAT"))) return Set(b, e);
     if (BatchWords().count(w)) NotSupported(w + " statements");
     SyntaxNear(first.text);
 }
@@ -1638,6 +1669,8 @@ std::string Describe(const Translation& translation) {
                    (translation.onUpdate ? " UPDATE" : "");
         case Translation::Kind::Transaction:
             return translation.sql;
+        case Translation::Kind::Setting:
+            return "SET " + translation.setting + " " + translation.settingValue;
         case Translation::Kind::Conditional:
             return "IF (" + translation.condition + ") " +
                    (translation.body ? Describe(*translation.body) : std::string());

@@ -3,7 +3,9 @@
 // with the same meaning. The translation works on tokens; each construct it
 // knows is rewritten by one rule (TOP to LIMIT, "+" to dm_add, CAST and
 // TRY_CAST to dm_cast, GETUTCDATE() to dm_getutcdate() ...; the function
-// table lists the rest). Whatever it does not know is an error with an SQL
+// table lists the rest). A character string becomes a date by the session's
+// language and date format (dm_cast's kind DATEFROMTEXT); a value that is a
+// date already keeps its stored text (kind DATETIME). Whatever it does not know is an error with an SQL
 // Server number, never a statement with another meaning.
 
 #include <cstdint>
@@ -83,6 +85,7 @@ struct Translation {
         Conditional,  // IF <condition> <statement>
         Transaction,  // BEGIN, COMMIT or ROLLBACK TRANSACTION
         CreateTrigger,
+        Setting,      // SET LANGUAGE or SET DATEFORMAT
     };
     enum class TransactionOp { Begin, Commit, Rollback };
     Kind kind = Kind::Empty;
@@ -94,6 +97,9 @@ struct Translation {
     std::string dropName;
     std::string grantObject;
     TransactionOp transaction = TransactionOp::Begin;
+    // Setting: "LANGUAGE" or "DATEFORMAT", and the value as written.
+    std::string setting;
+    std::string settingValue;
     // Query: the name of each select-list item (alias, else the bare column
     // name, else ""); nothing where a "*" stands.
     std::vector<std::optional<std::string>> columnNames;

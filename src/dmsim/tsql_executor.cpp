@@ -106,6 +106,31 @@ SqlResult TsqlExecutor::RunTransaction(const Translation& tr) {
     return SqlResult{};
 }
 
+// SET LANGUAGE also sets the language's date format; SET DATEFORMAT keeps
+// the language.
+SqlResult TsqlExecutor::ChangeSetting(const Translation& tr) {
+    DateSettings settings = db_.DateReading();
+    if (tr.setting == "LANGUAGE") {
+        const ServerLanguage* language = FindServerLanguage(tr.settingValue);
+        if (!language) {
+            return Failure({sqlerr::kUnknownLanguage, "SET LANGUAGE failed because '" + tr.settingValue +
+                                                          "' is not an official language name or a language alias "
+                                                          "on this SQL Server."},
+                           false);
+        }
+        settings = {language, language->order};
+    } else {
+        auto order = ReadDateOrder(tr.settingValue);
+        if (!order) {
+            return Failure(
+                {sqlerr::kUnknownDateFormat, "SET DATEFORMAT date order '" + tr.settingValue + "' is invalid."}, false);
+        }
+        settings.order = *order;
+    }
+    db_.SetDateReading(settings);
+    return SqlResult{};
+}
+
 SqlResult TsqlExecutor::Run(const Translation& tr) {
     SqlResult result;
     // SQLite ends a transaction by itself after some failures.
@@ -135,6 +160,8 @@ SqlResult TsqlExecutor::Run(const Translation& tr) {
             case Translation::Kind::CreateTrigger:
                 if (auto failure = triggers_.Create(tr)) return Failure(*failure, false);
                 return result;
+            case Translation::Kind::Setting:
+                return ChangeSetting(tr);
             case Translation::Kind::Query:
             case Translation::Kind::Command:
                 break;

@@ -33,6 +33,7 @@ private:
     SqlResult Step(const Translation& translation);
 
     SqlResult RunTransaction(const Translation& translation);
+    SqlResult ChangeSetting(const Translation& translation);
 
     LibraryDb& db_;
     DialectOptions options_;

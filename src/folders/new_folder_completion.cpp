@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/date_text.h"
 #include "core/program.h"
 #include "core/sql_text.h"
 #include "core/text.h"
@@ -247,7 +248,8 @@ void FolderCreation::ClearOwnActivity() {
     // the save on is the folder's own.
     const std::string since = core::IsOracle(p_.facts.DatabaseEngine)
                                   ? "TO_DATE('" + core::DoubleApostrophes(creationTime_) + "', 'YYYY-MM-DD HH24:MI:SS')"
-                                  : "TRY_CAST('" + core::DoubleApostrophes(creationTime_) + "' AS DATETIME)";
+                                  : "TRY_CAST('" + core::DoubleApostrophes(core::ServerDateText(creationTime_)) +
+                                        "' AS DATETIME)";
     RunAndRelease(p_, "DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + number +
                           " AND TYPIST = (SELECT SYSTEM_ID FROM [OWNER].PEOPLE WHERE USER_ID = '" +
                           core::DoubleApostrophes(core::Require(s.ConnectedLibrary)->UserId()) +

@@ -3,15 +3,13 @@
 #include <cctype>
 #include <cstdio>
 
+#include "core/date_text.h"
 #include "core/queue_rows.h"
 #include "core/text.h"
 
 namespace queueadmin {
 
 namespace {
-
-const char* const kMonths[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                 "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 
 bool LeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
@@ -32,12 +30,10 @@ bool ReadNumber(const std::string& s, size_t& pos, size_t minDigits, size_t maxD
 }
 
 // The start of the day as the dialect takes a date: unambiguous in every
-// language setting of the server.
+// language and date format of the server.
 std::string SqlDay(const CalendarDate& d, bool oracle) {
     if (oracle) return "TO_DATE('" + IsoDate(d) + "', 'YYYY-MM-DD')";
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d-%s-%04d 00:00:00", d.day, kMonths[d.month - 1], d.year);
-    return "CAST('" + std::string(text) + "' AS DATETIME)";
+    return "CAST('" + core::ServerDateText(IsoDate(d)) + "' AS DATETIME)";
 }
 
 std::string AvailableDocumentsCondition(const DocumentChoice& c) {

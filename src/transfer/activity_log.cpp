@@ -185,10 +185,9 @@ bool DocumentTransfer::ClearDmActivity() {
                     " was created is unknown - its Activitylog entries written by the DM are kept");
         return true;
     }
-    const std::string time = core::DoubleApostrophes(v_.CreationTime);
     const std::string since = core::IsOracle(p_.facts.DatabaseEngine)
-                                  ? "TO_DATE('" + time + "', 'YYYY-MM-DD HH24:MI:SS')"
-                                  : "TRY_CAST('" + time + "' AS DATETIME)";
+                                  ? "TO_DATE('" + core::DoubleApostrophes(v_.CreationTime) + "', 'YYYY-MM-DD HH24:MI:SS')"
+                                  : SqlDate(false, v_.CreationTime);
     p_.RunSQL("DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + m +
               " AND ACTIVITY_TYPE <> 0 AND TYPIST = (SELECT SYSTEM_ID FROM [OWNER].PEOPLE WHERE USER_ID = '" +
               core::DoubleApostrophes(p_.session.ConnectedLibrary->UserId()) + "') AND START_DATE >= " + since);

@@ -59,7 +59,9 @@ TEST_F(DmsiteTool, HelpListsTheCommandsAndBadArgumentsFail) {
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
     }
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {"bogus"}, {"create"}, {"create", Site(), "--fast"}, {"sql", Site(), "DOCS"},
+             {}, {"bogus"}, {"create"}, {"create", Site(), "--fast"}, {"create", Site(), "--language"},
+             {"create", Site(), "--language", "Klingon"}, {"create", Site(), "--dateformat", "dmyy"},
+             {"sql", Site(), "DOCS"},
              {"queue", Site(), "DOCS", "ARCHIVE", "12x"}, {"dump", Site(), "DOCS", "PROFILE; DROP"},
              {"relocate"}, {"copy", Site()}}) {
         Outcome bad = Run(args);
@@ -100,6 +102,45 @@ TEST_F(DmsiteTool, CreatesASiteAndRunsStatementsOnIt) {
     EXPECT_NE(dump.out.find("PROFILE\t\t2\t0\t0\t\tARCHIVE\t\t\n"), std::string::npos) << dump.out;
     EXPECT_NE(dump.out.find("PROFILE\t\t3\t0\t0\t\tARCHIVE2\t\t\n"), std::string::npos) << dump.out;
     EXPECT_EQ(Run({"queue", Site(), "DOCS", "NOWHERE"}).status, 1);
+}
+
+// The lines of a text run as one batch in one session, so a setting holds
+// for the statements after it; a statement may run over several lines.
+TEST_F(DmsiteTool, RunsABatchInOneSessionOnASiteOfItsLanguage) {
+    ASSERT_EQ(Run({"create", Site(), "--language", "British"}).status, 0);
+    EXPECT_NE(Slurp(dir_.path() / "site" / "site.ini").find("language = British\n"), std::string::npos);
+    const std::string cast = "SELECT TRY_CAST('11/12/2026' AS DATETIME) AS D";
+    EXPECT_EQ(Run({"sql", Site(), "DOCS", cast}).out, "D\n2026-12-11 00:00:00\n");
+
+    Outcome batch = Run({"sql", Site(), "DOCS",
+                         "SET DATEFORMAT mdy\n" + cast + "\nSET LANGUAGE Deutsch;\n"
+                         "SELECT TRY_CAST('25-Dez-2026' AS DATETIME) AS D, TRY_CAST('25-Dec-2026' AS DATETIME) AS E"});
+    EXPECT_EQ(batch.status, 0) << batch.err;
+    EXPECT_EQ(batch.out, "D\n2026-11-12 00:00:00\nD\tE\n2026-12-25 00:00:00\t\n");
+
+    Outcome statements = Run({"sql", Site(), "DOCS",
+                              "INSERT INTO [OWNER].ACTIVITYLOG (SYSTEM_ID, DOCNUMBER, START_DATE)\n"
+                              "  SELECT 9001, 1, '13/12/2026' UNION ALL\n  SELECT 9002, 1, '14/12/2026'\n"
+                              "UPDATE [OWNER].ACTIVITYLOG\n  SET START_DATE = '15/12/2026' WHERE SYSTEM_ID = 9002\n"
+                              "SELECT START_DATE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = 1 ORDER BY SYSTEM_ID\n"
+                              "SELECT * FROM [OWNER].NOPE\n"
+                              "DELETE FROM [OWNER].ACTIVITYLOG"});
+    EXPECT_EQ(statements.status, 1);
+    EXPECT_EQ(statements.out, "2 row(s) affected\n1 row(s) affected\nSTART_DATE\n2026-12-13 00:00:00\n"
+                              "2026-12-15 00:00:00\n");
+    EXPECT_NE(statements.err.find("SQL Error #208"), std::string::npos) << statements.err;
+    EXPECT_EQ(Run({"sql", Site(), "DOCS", "SELECT COUNT(*) AS N FROM [OWNER].ACTIVITYLOG"}).out, "N\n2\n")
+        << "the batch stops at the statement that fails";
+
+    // A trigger's body is the rest of the batch.
+    Outcome trigger = Run({"sql", Site(), "DOCS",
+                           "DELETE FROM [OWNER].ACTIVITYLOG\n"
+                           "CREATE TRIGGER [OWNER].MARK ON [OWNER].PROFILE FOR INSERT AS\nBEGIN\n"
+                           "  INSERT INTO [OWNER].ACTIVITYLOG (SYSTEM_ID, DOCNUMBER) SELECT 9003, DOCNUMBER FROM INSERTED\n"
+                           "  DELETE FROM [OWNER].ACTIVITYLOG WHERE SYSTEM_ID = 9001\nEND"});
+    EXPECT_EQ(trigger.status, 0) << trigger.err;
+    EXPECT_EQ(trigger.out, "2 row(s) affected\n0 row(s) affected\n");
+    EXPECT_EQ(Run({"triggers", Site(), "DOCS"}).out, "TRIGGER\tTABLE\nMARK\tPROFILE\n");
 }
 
 TEST_F(DmsiteTool, DemoSiteHasLookupRowsInEveryLibraryAndDocumentsInDocs) {

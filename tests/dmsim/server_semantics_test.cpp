@@ -79,6 +79,115 @@ TEST_F(ServerSemanticsTest, TextsBecomeDatesByTheServersRules) {
     Expect(probes);
 }
 
+// A character string becomes a date by the session's language and date
+// format; the unseparated and the ISO 8601 forms read alike in every one.
+TEST_F(ServerSemanticsTest, TextsBecomeDatesByTheSessionsLanguageAndDateFormat) {
+    struct Reading {
+        const char* session;  // statements run after a return to us_english
+        const char* text;
+        const char* date;  // "" for none
+    };
+    const Reading readings[] = {
+        {"", "2026-12-11 10:00:00", "2026-12-11 10:00:00"},
+        {"", "12/11/2026", "2026-12-11 00:00:00"},
+        {"", "11-Dec-2026 10:00:00", "2026-12-11 10:00:00"},
+        {"", "11-Dez-2026", ""},
+        // Two-digit years: 49 is 2049, 50 is 1950.
+        {"", "12/31/49", "2049-12-31 00:00:00"},
+        {"", "12/31/50", "1950-12-31 00:00:00"},
+        {"", "501231", "1950-12-31 00:00:00"},
+        {"", "Dec 31 50", "1950-12-31 00:00:00"},
+        {"SET LANGUAGE British", "2026-12-11 10:00:00", "2026-11-12 10:00:00"},
+        {"SET LANGUAGE British", "2026-12-25 10:00:00", ""},
+        {"SET LANGUAGE British", "2026.12.11", "2026-11-12 00:00:00"},
+        {"SET LANGUAGE British", "11/12/2026", "2026-12-11 00:00:00"},
+        {"SET LANGUAGE British", "25-Dec-2026 10:00:00", "2026-12-25 10:00:00"},
+        {"SET LANGUAGE British", "31/12/49", "2049-12-31 00:00:00"},
+        {"SET LANGUAGE British", "31/12/50", "1950-12-31 00:00:00"},
+        {"SET LANGUAGE 'British English'", "13/12/2026", "2026-12-13 00:00:00"},
+        {"SET LANGUAGE Deutsch", "25-Dec-2026 10:00:00", ""},
+        {"SET LANGUAGE Deutsch", "25-Dez-2026 10:00:00", "2026-12-25 10:00:00"},
+        {"SET LANGUAGE german", "5 März 2021", "2021-03-05 00:00:00"},
+        {"SET LANGUAGE german", "2026-12-11", "2026-11-12 00:00:00"},
+        {"SET LANGUAGE Français", "25 déc 2026", "2026-12-25 00:00:00"},
+        {"SET LANGUAGE [French]", "25 Dec 2026", ""},
+        {"SET LANGUAGE N'Français'", "5 mars 2021", "2021-03-05 00:00:00"},
+        {"SET DATEFORMAT dmy", "Dec 11 2026", "2026-12-11 00:00:00"},
+        {"SET DATEFORMAT dmy", "2026/12/11", "2026-11-12 00:00:00"},
+        {"SET DATEFORMAT ymd", "2026/12/11", "2026-12-11 00:00:00"},
+        {"SET DATEFORMAT ymd", "26/12/11", "2026-12-11 00:00:00"},
+        {"SET DATEFORMAT YDM", "2026/11/12", "2026-12-11 00:00:00"},
+        {"SET DATEFORMAT myd", "12/2026/11", "2026-12-11 00:00:00"},
+        {"SET DATEFORMAT dym", "11/2026/12", "2026-12-11 00:00:00"},
+        {"SET DATEFORMAT mdy", "12/11/2026", "2026-12-11 00:00:00"},
+        // A language brings its own date format.
+        {"SET DATEFORMAT ymd; SET LANGUAGE British", "11/12/2026", "2026-12-11 00:00:00"},
+        {"SET LANGUAGE British; SET DATEFORMAT mdy", "12/11/2026", "2026-12-11 00:00:00"},
+    };
+    const char* everywhere[][2] = {
+        {"20261211 10:00:00.000", "2026-12-11 10:00:00"},
+        {"20261225", "2026-12-25 00:00:00"},
+        {"2026-12-11T10:00:00.000", "2026-12-11 10:00:00"},
+        {"2026-12-25T10:00:00", "2026-12-25 10:00:00"},
+    };
+    const char* sessions[] = {"",
+                              "SET LANGUAGE British",
+                              "SET LANGUAGE Deutsch",
+                              "SET LANGUAGE Français",
+                              "SET DATEFORMAT ydm",
+                              "SET DATEFORMAT dym",
+                              "SET DATEFORMAT myd"};
+    std::vector<Reading> all(std::begin(readings), std::end(readings));
+    for (const char* session : sessions) {
+        for (const auto& [text, date] : everywhere) all.push_back({session, text, date});
+    }
+    for (const auto& r : all) {
+        Run("SET LANGUAGE us_english");
+        std::string session = r.session;
+        for (size_t from = 0; from < session.size();) {
+            size_t end = session.find("; ", from);
+            Run(session.substr(from, end == std::string::npos ? std::string::npos : end - from));
+            from = end == std::string::npos ? session.size() : end + 2;
+        }
+        EXPECT_EQ(Answer("SELECT TRY_CAST('" + std::string(r.text) + "' AS DATETIME)"), r.date)
+            << r.session << " / " << r.text;
+    }
+}
+
+// A date the library holds is a date, not a text, whatever the session's
+// settings: it is written, compared and counted on as stored.
+TEST_F(ServerSemanticsTest, StoredDatesStayDatesUnderEverySetting) {
+    Run("SET LANGUAGE British");
+    const std::vector<Probe> probes = {
+        {"SELECT CAST(START_DATE AS DATETIME) FROM DOCSADM.ACTIVITYLOG WHERE SYSTEM_ID = 70003",
+         "2026-12-15 10:00:00"},
+        {"SELECT DATEADD(day, 1, START_DATE) FROM DOCSADM.ACTIVITYLOG WHERE SYSTEM_ID = 70003",
+         "2026-12-16 10:00:00"},
+        {"SELECT DATEADD(day, 1, '15/12/2026') FROM DOCSADM.ACTIVITYLOG WHERE SYSTEM_ID = 70003",
+         "2026-12-16 00:00:00"},
+        {"INSERT INTO DOCSADM.ACTIVITYLOG (SYSTEM_ID, DOCNUMBER, START_DATE, BILLED_ON) SELECT 70400, 11, "
+         "START_DATE, GETUTCDATE() FROM DOCSADM.ACTIVITYLOG WHERE SYSTEM_ID = 70003",
+         ""},
+        {"SELECT START_DATE FROM DOCSADM.ACTIVITYLOG WHERE DOCNUMBER = 11", "2026-12-15 10:00:00"},
+        {"SELECT BILLED_ON FROM DOCSADM.ACTIVITYLOG WHERE DOCNUMBER = 11", "2021-03-05 14:30:00"},
+        {"SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE START_DATE >= '01/12/2026'", "5"},
+        // The 12th of January to a British session.
+        {"SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE START_DATE >= '2026-12-01 00:00:00'", "6"},
+        {"UPDATE DOCSADM.ACTIVITYLOG SET BILLED_ON = '31/12/2026' WHERE DOCNUMBER = 11", ""},
+        {"SELECT BILLED_ON FROM DOCSADM.ACTIVITYLOG WHERE DOCNUMBER = 11", "2026-12-31 00:00:00"},
+    };
+    Expect(probes);
+}
+
+TEST_F(ServerSemanticsTest, SettingsTheServerDoesNotKnowAreRefusedAndChangeNothing) {
+    Run("SET LANGUAGE British");
+    EXPECT_EQ(Answer("SET LANGUAGE Klingon"), "error 2740");
+    EXPECT_EQ(Answer("SET DATEFORMAT dmyy"), "error 2741");
+    EXPECT_EQ(Answer("SET LANGUAGE @lang"), "error 50000");
+    EXPECT_EQ(Answer("SET LANGUAGE British English"), "error 102");
+    EXPECT_EQ(Answer("SELECT TRY_CAST('13/12/2026' AS DATETIME)"), "2026-12-13 00:00:00");
+}
+
 // The server's clock has milliseconds: a time read a moment later is never
 // the same; the program reads it to the second.
 TEST_F(ServerSemanticsTest, TheClockHasMilliseconds) {

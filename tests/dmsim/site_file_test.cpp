@@ -25,6 +25,8 @@ TEST(SiteFile, WhatIsWrittenIsReadBack) {
     site.clientVersion = "9.5";
     site.patchLevel = "";
     site.folder = "/sites/one";
+    site.language = "Deutsch";
+    site.dateFormat = "ymd";
     LibrarySpec docs;
     docs.name = "Docs";
     docs.file = "data/docs.db";
@@ -57,6 +59,8 @@ TEST(SiteFile, WhatIsWrittenIsReadBack) {
     EXPECT_EQ(back.clientVersion, "9.5");
     EXPECT_EQ(back.patchLevel, "");
     EXPECT_EQ(back.folder, "/sites/one");
+    EXPECT_EQ(back.language, "Deutsch");
+    EXPECT_EQ(back.dateFormat, "ymd");
     EXPECT_EQ(back.libraries[0].properties, docs.properties);
     EXPECT_EQ(back.libraries[0].file, "data/docs.db");
     const LibrarySpec& a = back.libraries[1];
@@ -98,6 +102,8 @@ TEST(SiteFile, MalformedFilesAreRefused) {
         {"[library A]\nowner = main\n", "owner"},
         {"[site]\nprimary = B\n[library A]\n", "primary"},
         {"[properties B]\nUser.X = true\n[library A]\n", "unknown library"},
+        {"[site]\nlanguage = Klingon\n[library A]\n", "unknown language: Klingon"},
+        {"[site]\ndateformat = dmyy\n[library A]\n", "unknown date format: dmyy"},
     };
     for (const auto& [text, problem] : cases) {
         try {
@@ -129,6 +135,18 @@ TEST(SiteFile, TheEmulatorCreatesMissingDatabasesOfAHandWrittenSite) {
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "docserver" / "Second"));
     EXPECT_THROW(emulator.Library("Third"), SiteError);
     EXPECT_THROW(Emulator(dir.path() / "missing"), SiteError);
+}
+
+// Every session starts in the site's language and date format.
+TEST(SiteFile, TheSitesLanguageAndDateFormatStartEverySession) {
+    test_support::TempDir dir;
+    std::ofstream(dir.path() / kSiteFileName) << "[site]\nlanguage = german\ndateformat = ymd\n[library Main]\n";
+    Emulator emulator(dir.path());
+    auto sql = emulator.Factory()->CreateSql(dm::kSqlProgId);
+    sql->SetLibrary("Main");
+    ASSERT_EQ(sql->Execute("SELECT TRY_CAST('26/12/11' AS DATETIME), TRY_CAST('11 Dez 2026' AS DATETIME)"), 0);
+    EXPECT_EQ(sql->ColumnValue(1).ToText(), "2026-12-11 00:00:00");
+    EXPECT_EQ(sql->ColumnValue(2).ToText(), "2026-12-11 00:00:00");
 }
 
 TEST(SiteFile, RecordingTheFolderKeepsEveryOtherLine) {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "dmsim/emulator.h"
+#include "dmsim/tsql_executor.h"
 #include "forms/main_window.h"
 #include "queueadmin/queueadmin_fixture.h"
 
@@ -154,6 +155,20 @@ TEST_F(ClosedMattersTest, AsksBeforeAddingAndSaysTheDatesItTook) {
     EXPECT_EQ(Prompts(), (std::vector<std::string>{"Please press Yes if you want to add available documents for matters "
                                                    "closed between 2022-01-01 and 2022-06-30",
                                                    "Procedure Canceled"}));
+}
+
+// The library's server may read dates by any language and date format: the
+// days taken are the same.
+TEST_F(ClosedMattersTest, EveryServerLanguageTakesTheSameDays) {
+    StartWithMatters();
+    for (const char* language : {"us_english", "British", "Deutsch", "Français"}) {
+        SCOPED_TRACE(language);
+        ASSERT_EQ(Db("DOCS").Tsql().Execute(std::string("SET LANGUAGE ") + language).errorCode, 0);
+        Db("DOCS").Exec("DELETE FROM DOCSADM.NEEDS_ARCHIVING");
+        ui_.AnswerInputs({"2021-12-31 - 2022-06-30"});
+        window_->MNDorvaneAddClosedDocMatters.Click();
+        EXPECT_EQ(Queued(), (std::vector<std::string>{"11", "13"}));
+    }
 }
 
 TEST_F(ClosedMattersTest, RefusesWhenTheCloseDateColumnIsNotOneColumn) {

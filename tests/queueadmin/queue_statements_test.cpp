@@ -17,8 +17,8 @@ TEST(QueueStatementsTest, ClosedMatterDatesInEachDialect) {
     const std::string sqlServer = CountAvailableDocumentsStatement(choice);
     EXPECT_NE(sqlServer.find("TARGET_LIBRARY = 'O''BRIEN')"), std::string::npos) << sqlServer;
     EXPECT_NE(sqlServer.find("AND MATTER IN (SELECT SYSTEM_ID FROM [OWNER].MATTER WHERE "
-                             "CLOSE_DATE >= CAST('31-DEC-2021 00:00:00' AS DATETIME) AND "
-                             "CLOSE_DATE < CAST('01-MAR-2022 00:00:00' AS DATETIME))"),
+                             "CLOSE_DATE >= CAST('20211231 00:00:00.000' AS DATETIME) AND "
+                             "CLOSE_DATE < CAST('20220301 00:00:00.000' AS DATETIME))"),
               std::string::npos)
         << sqlServer;
     choice.oracle = true;

@@ -28,6 +28,29 @@ TEST(DateValuesTest, StatementDateReadsBothFormsAndKeepsOtherText) {
     for (const auto& c : cases) EXPECT_EQ(StatementDate(c.in), c.out) << c.in.ToText();
 }
 
+// SQL Server takes a date back in the one form every language and date
+// format reads alike; Oracle in the form its template names.
+TEST(DateValuesTest, SqlDateWritesWhatEveryServerLanguageReadsAlike) {
+    struct Case {
+        bool oracle;
+        std::string in;
+        std::string out;
+    };
+    const Case cases[] = {
+        {false, "2026-12-11 10:00:00", "TRY_CAST('20261211 10:00:00.000' AS DATETIME)"},
+        {false, "11-Dec-2026 10:00:00", "TRY_CAST('20261211 10:00:00.000' AS DATETIME)"},
+        {false, " 2026-12-25T23:59:58.5 ", "TRY_CAST('20261225 23:59:58.500' AS DATETIME)"},
+        {false, "2026-12-25 23:59:58.0071234", "TRY_CAST('20261225 23:59:58.007' AS DATETIME)"},
+        {false, "2026-12-25", "TRY_CAST('20261225 00:00:00.000' AS DATETIME)"},
+        {false, "2026-02-30 10:00:00", "TRY_CAST('2026-02-30 10:00:00' AS DATETIME)"},
+        {false, "it's no date", "TRY_CAST('it''s no date' AS DATETIME)"},
+        {false, "  ", "NULL"},
+        {true, "11-Dec-2026 10:00:00", "TO_DATE('11-Dec-2026 10:00:00', 'RRRR-MON-DD HH24:MI:SS')"},
+        {true, "", "NULL"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SqlDate(c.oracle, c.in), c.out) << c.in;
+}
+
 TEST(DateValuesTest, MinuteBoundariesCountCalendarMinutes) {
     auto between = [](const char* a, const char* b) { return MinuteBoundaries(dm::Variant(a), dm::Variant(b)); };
     EXPECT_EQ(between("2021-03-05 10:00:59", "2021-03-05 10:01:00"), 1);
