@@ -65,9 +65,10 @@ void SummaryForm::RefreshMe() {
         ui.PumpEvents();
         if (total > 0) {
             do {
+                // A row without a document number is listed with an empty
+                // "#", so that it can be removed here: no run ever takes it.
                 const std::string sid = sql->ColumnValue(1).ToText();
-                if (sid.empty()) continue;
-                int row = list.AddItem(Whole(sid));
+                int row = list.AddItem(sid.empty() ? "" : Whole(sid));
                 list.SetSubItem(row, 1, sql->ColumnValue(2).ToText());
                 list.SetSubItem(row, 2, Whole(sql->ColumnValue(3).ToText()));
                 list.SetSubItem(row, 3, sql->ColumnValue(4).ToText());
@@ -103,10 +104,19 @@ void SummaryForm::RemoveQueueRows() {
         int32_t count = 0;
         for (int row = list.Count() - 1; row >= 0; --row) {
             if (!list.Item(row).selected) continue;
-            const int32_t sid = static_cast<int32_t>(dm::LeadingNumber(list.CellText(row, sidColumn)));
+            const std::string number = list.CellText(row, sidColumn);
+            const int32_t sid = static_cast<int32_t>(dm::LeadingNumber(number));
             const std::string target = list.CellText(row, targetColumn);
-            if (sid == 0 || target.empty()) continue;
-            const int32_t changed = RunChange(p_, core::queue_sql::DeleteRow(sid, target));
+            if (target.empty()) continue;
+            std::string statement;
+            if (number.empty()) {
+                statement = core::queue_sql::DeleteUnnumberedRows(target);
+            } else if (sid != 0) {
+                statement = core::queue_sql::DeleteRow(sid, target);
+            } else {
+                continue;
+            }
+            const int32_t changed = RunChange(p_, statement);
             if (changed != 0) list.RemoveItem(row);
             count += changed;
         }

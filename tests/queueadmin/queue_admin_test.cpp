@@ -76,6 +76,20 @@ TEST_F(QueueAdminCommandsTest, AddAllDocumentsRefusesALibraryWithoutTheQueue) {
     EXPECT_EQ(Connected(), "DOCS");
 }
 
+// Folders are told by their application; a library that has no folder
+// application has no folders, and all its available documents are queued.
+TEST_F(QueueAdminCommandsTest, AddAllDocumentsQueuesALibraryWithoutAFolderApplication) {
+    StartWithDocuments();
+    Db("DOCS").Exec("UPDATE DOCSADM.PROFILE SET APPLICATION = NULL WHERE DOCNUMBER = 4");
+    Db("DOCS").Exec("DELETE FROM DOCSADM.APPS WHERE APPLICATION = 'FOLDER'");
+    CheckTarget("ARCHIVE2");
+    ui_.AnswerChoiceByText("DOCS");
+    window_->MNDorvaneAddAllDocs.Click();
+    // 3 is not available; 4 and 5 have no application.
+    EXPECT_EQ(QueueRows(), (std::vector<std::string>{"1 ARCHIVE2 0 ", "2 ARCHIVE -1 OTHERPC", "2 ARCHIVE2 0 "}));
+    EXPECT_EQ(Prompts().back(), "2 document(s) added to the NEEDS_ARCHIVING table in library DOCS");
+}
+
 class ClosedMattersTest : public QueueAdminTest {
 protected:
     // Matters closed on 2021-12-31 10:00, 2022-06-30 14:00 and 2022-07-01
@@ -156,6 +170,16 @@ TEST_F(ClosedMattersTest, AsksBeforeAddingAndSaysTheDatesItTook) {
                                                    "Procedure Canceled"}));
 }
 
+TEST_F(ClosedMattersTest, ARowWithoutANumberKeepsNoDocumentOutOfTheQueue) {
+    StartWithMatters();
+    Db("DOCS").Exec("INSERT INTO DOCSADM.NEEDS_ARCHIVING (SID, STATUS, LOCKED_BY, RETRY_COUNT, TARGET_LIBRARY, "
+                    "TABLE_NAME) VALUES (NULL, 0, '', 0, 'ARCHIVE', 'PROFILE')");
+    ui_.AnswerInputs({"2022-06-30"});
+    window_->MNDorvaneAddClosedDocMatters.Click();
+    EXPECT_EQ(Queued(), (std::vector<std::string>{"", "11", "13"}));
+    EXPECT_EQ(Prompts().back(), "2 document(s) added to the NEEDS_ARCHIVING table in library DOCS");
+}
+
 TEST_F(ClosedMattersTest, RefusesWhenTheCloseDateColumnIsNotOneColumn) {
     CreateSite();
     site_.Sql("DOCS", "INSERT INTO DOCSCOLUMN (SYSTEM_ID, TBNAME, COLNAME, CMSTYPE) VALUES (99001, 'MATTER', "
@@ -226,6 +250,29 @@ TEST_F(QueueAdminCommandsTest, QueryDocumentsNeedsATargetBeforeTheSearch) {
     window_->MNDorvaneAddQueryDocs.Click();
     EXPECT_EQ(Prompts(), (std::vector<std::string>{
                              "You must select at least one target library in the Targets tab to add documents to the queue"}));
+}
+
+// A row without a document number (written by hand or by another tool)
+// holds no document back: every command still queues what it should.
+TEST_F(QueueAdminCommandsTest, ARowWithoutANumberKeepsNoDocumentOutOfTheQueue) {
+    StartWithDocuments();
+    Db("DOCS").Exec("INSERT INTO DOCSADM.NEEDS_ARCHIVING (SID, STATUS, LOCKED_BY, RETRY_COUNT, TARGET_LIBRARY, "
+                    "TABLE_NAME) VALUES (NULL, 0, '', 0, 'ARCHIVE', 'PROFILE')");
+    ScriptedSearch search(app_->dmDialogs);
+    emulator_->SetDialogHost(&search);
+    CheckTarget("ARCHIVE");
+    ui_.AnswerChoiceByText("DOCS");
+    window_->MNDorvaneAddAllDocs.Click();
+    search.answer = std::vector<dm::DmSearchPick>{{"DOCS", 3, ""}};
+    ui_.AnswerChoiceByText("DOCS");
+    window_->MNDorvaneAddQueryDocs.Click();
+    EXPECT_EQ(QueueRows(), (std::vector<std::string>{" ARCHIVE 0 ", "1 ARCHIVE 0 ", "2 ARCHIVE -1 OTHERPC",
+                                                     "3 ARCHIVE 0 "}));
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{
+                             "You are about to add 1 document(s) to the NEEDS_ARCHIVING table in library DOCS for "
+                             "target library ARCHIVE. Are you sure you wish to continue?",
+                             "1 document(s) added to the NEEDS_ARCHIVING table in library DOCS",
+                             "1 document(s) added to NEEDS_ARCHIVING queue"}));
 }
 
 TEST_F(QueueAdminCommandsTest, EnableDisabledMetadataClearsOnlyDisabledFlags) {

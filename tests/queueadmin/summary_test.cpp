@@ -111,6 +111,33 @@ TEST_F(SummaryTest, RemovesAndResetsTheSelectedRows) {
                                                    "2 row(s) removed from NEEDS_ARCHIVING"}));
 }
 
+// A row without a document number is counted in the caption and listed,
+// so that it can be removed here; nothing else can act on it.
+TEST_F(SummaryTest, ARowWithoutANumberIsListedAndCanBeRemoved) {
+    StartWithRows();
+    Db("DOCS").Exec("INSERT INTO DOCSADM.NEEDS_ARCHIVING (SID, STATUS, LOCKED_BY, RETRY_COUNT, TARGET_LIBRARY, "
+                    "TABLE_NAME) VALUES (NULL, 0, '', 3, 'ARCHIVE', 'PROFILE')");
+    InView([&](forms::DorvaneSummary& w) {
+        auto& list = w.ListResults;
+        EXPECT_EQ(w.Caption(), "Pending rows in library DOCS (Total: 5)");
+        ASSERT_EQ(list.Count(), 5);
+        EXPECT_EQ(Rows(list)[0], "|ARCHIVE|3||0");
+        list.SetSelected(0, true);
+        w.MNReset.Click();
+        w.MNDisplayProfile.Click();
+        EXPECT_EQ(Rows(list)[0], "|ARCHIVE|3||0");
+        w.keyDown.Emit(forms::keys::Delete, 0);
+        EXPECT_EQ(Rows(list), (std::vector<std::string>{"7|O'BRIEN|0||0", "99|ARCHIVE|5|SYSTEM|0", "100|ARCHIVE|0||0",
+                                                        "100|ARCHIVE2|2|OTHERPC|-1"}));
+    });
+    EXPECT_TRUE(ui_.ShownTexts().empty());
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING WHERE SID IS NULL"), 0);
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING"), 4);
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"Are you sure you want to reset 1 selected row(s) in NEEDS_ARCHIVING?",
+                                                   "Are you sure you want to remove 1 selected row(s) from NEEDS_ARCHIVING?",
+                                                   "1 row(s) removed from NEEDS_ARCHIVING"}));
+}
+
 TEST_F(SummaryTest, ALibraryWithoutTheQueueIsRefused) {
     StartProgram();
     window_->LabelStatus.SetCaption("Ready");
