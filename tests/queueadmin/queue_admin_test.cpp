@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "dmsim/emulator.h"
+#include "dmsim/fault_ops.h"
 #include "forms/main_window.h"
 #include "queueadmin/queueadmin_fixture.h"
 
@@ -137,6 +138,9 @@ TEST_F(ClosedMattersTest, QueuesTheDocumentsOfMattersClosedInTheDatesGiven) {
         {" 6/30/2022 ", {"11", "13"}, "2" + added},
         {"2022-01-01 - 2022-06-30", {"11"}, "1" + added},
         {"2021-12-31 - 2022-07-01", {"11", "12", "13"}, "3" + added},
+        // The last day a server's date holds has no day after it.
+        {"9999-12-31", {"11", "12", "13"}, "3" + added},
+        {"2022-01-01 - 9999-12-31", {"11", "12"}, "2" + added},
         {"", {}, "You did not enter a date - cannot continue"},
         {"   ", {}, "\"\" is not a date - cannot continue"},
         {"June", {}, "\"June\" is not a date - cannot continue"},
@@ -275,6 +279,53 @@ TEST_F(QueueAdminCommandsTest, ARowWithoutANumberKeepsNoDocumentOutOfTheQueue) {
                              "1 document(s) added to NEEDS_ARCHIVING queue"}));
 }
 
+// A count or an insert that fails is named in the closing box, which is an
+// error box; the other targets are served all the same.
+TEST_F(QueueAdminCommandsTest, AFailedCountOrInsertIsReportedAsAFailure) {
+    StartWithDocuments();
+    ScriptedSearch search(app_->dmDialogs);
+    emulator_->SetDialogHost(&search);
+    search.answer = std::vector<dm::DmSearchPick>{{"DOCS", 1, ""}};
+    CheckTarget("ARCHIVE");
+    CheckTarget("ARCHIVE2");
+    struct Case {
+        const char* failing;  // a part of the statement that fails
+        forms::MenuItem* command;
+        std::vector<std::string> queued;
+        std::string message;
+    };
+    const std::string added = " document(s) added to the NEEDS_ARCHIVING table in library DOCS;\r\nError: ";
+    const std::string error = " (SQL Error #8115: Arithmetic overflow error)";
+    const std::vector<Case> cases = {
+        {"COUNT(*) FROM DOCSADM.PROFILE WHERE STATUS = 0 AND DOCNUMBER NOT IN (SELECT DISTINCT SID FROM "
+         "DOCSADM.NEEDS_ARCHIVING WHERE TARGET_LIBRARY = 'ARCHIVE' ",
+         &window_->MNDorvaneAddAllDocs,
+         {"1 ARCHIVE2 0 ", "2 ARCHIVE -1 OTHERPC", "2 ARCHIVE2 0 "},
+         "2" + added + "Unable to count the documents to add for target library ARCHIVE" + error},
+        {"0, 'ARCHIVE2', 'PROFILE'", &window_->MNDorvaneAddAllDocs,
+         {"1 ARCHIVE 0 ", "2 ARCHIVE -1 OTHERPC"},
+         "1" + added + "Unable to add the documents for target library ARCHIVE2" + error},
+        {"0, 'ARCHIVE', 'PROFILE'", &window_->MNDorvaneAddQueryDocs,
+         {"1 ARCHIVE2 0 ", "2 ARCHIVE -1 OTHERPC"},
+         "1 document(s) added to NEEDS_ARCHIVING queue;\r\nError: Unable to add the documents for target library "
+         "ARCHIVE" + error},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failing);
+        Db("DOCS").Exec("DELETE FROM DOCSADM.NEEDS_ARCHIVING WHERE STATUS = 0");
+        emulator_->Faults().Clear();
+        emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(c.failing).FailStatement(8115,
+                                                                                             "Arithmetic overflow error");
+        ui_.ClearMessages();
+        ui_.AnswerChoiceByText("DOCS");
+        c.command->Click();
+        EXPECT_EQ(QueueRows(), c.queued);
+        ASSERT_FALSE(ui_.Messages().empty());
+        EXPECT_EQ(ui_.Messages().back().prompt, c.message);
+        EXPECT_EQ(ui_.Messages().back().buttons, platform::mb::Critical);
+    }
+}
+
 TEST_F(QueueAdminCommandsTest, EnableDisabledMetadataClearsOnlyDisabledFlags) {
     CreateSite();
     site_.AddApplication("DOCS", "A1", "one", "DOC");
@@ -304,7 +355,10 @@ TEST_F(QueueAdminCommandsTest, AFailedUpdateCountsNoRowsReEnabled) {
     refused.errorText = "ORA-00942: table or view does not exist";
     emulator_->Oracle("ORA").Script("UPDATE DOCSADM.APPS", refused);
     emulator_->Oracle("ORA").Script("UPDATE DOCSADM.PEOPLE", dmsim::SqlResult::Changed(2));
-    EXPECT_EQ(app_->queueAdmin.ReenableDisabledMetadata({"APPS", "PEOPLE"}), 2);
+    std::vector<std::string> failures;
+    EXPECT_EQ(app_->queueAdmin.ReenableDisabledMetadata({"APPS", "PEOPLE"}, &failures), 2);
+    EXPECT_EQ(failures, (std::vector<std::string>{
+                            "Unable to update table APPS (SQL Error #942: ORA-00942: table or view does not exist)"}));
 }
 
 }  // namespace
