@@ -22,6 +22,7 @@ NextKeyForm::NextKeyForm(core::Program& program) : ListWindowCode(program, w_) {
     ConnectShared();
     w_.keyDown.Connect([this](int key, int) {
         if (key == forms::keys::F5) RefreshMe();
+        if (key == forms::keys::Escape) w_.Close();
     });
     w_.closeRequested.Connect([this] { w_.Close(); });
     w_.MNChangeLastKey.clicked.Connect([this] { SetProfileLastKey(); });

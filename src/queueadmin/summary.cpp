@@ -40,6 +40,7 @@ void SummaryForm::Show() {
 
 void SummaryForm::Form_KeyDown(int keyCode, int shift) {
     if (keyCode == forms::keys::F5) RefreshMe();
+    if (keyCode == forms::keys::Escape) w_.Close();
     // The list is the window's only control that takes keys.
     if (keyCode == forms::keys::Delete && shift == 0) RemoveQueueRows();
 }

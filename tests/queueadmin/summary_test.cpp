@@ -74,6 +74,9 @@ TEST_F(SummaryTest, ListsTheQueueAndEnablesThePopupBySelection) {
         w.ListResults.SetSelected(3, true);
         w.MNDisplayProfile.Click();
         EXPECT_EQ(ui_.ShownTexts(), (std::vector<std::string>{"Profile\nDocument #100 in library DOCS"}));
+
+        w.keyDown.Emit(forms::keys::Escape, 0);
+        EXPECT_FALSE(w.IsOpen());
     });
     EXPECT_TRUE(shown);
     EXPECT_EQ(Connected(), "ARCHIVE2");
