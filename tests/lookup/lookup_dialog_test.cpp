@@ -283,6 +283,21 @@ TEST_F(LookupDialogTest, ListsAtMostTheCapAndSkipsBlankKeys) {
     EXPECT_EQ(ui_.Messages()[0].buttons, 48);
 }
 
+// A row without a key is nothing to pick: the load leaves out an empty or
+// blank key, a search an empty one.
+TEST_F(LookupDialogTest, RowsWithoutAKeyAreLeftOut) {
+    AddTagsTable(2, {"", "   "});
+    Show("TAGS", [&] {
+        EXPECT_EQ(Texts(), (std::vector<std::string>{"Tag 1", "Tag 2"}));
+        EXPECT_EQ(W().LabelTotal.Caption(), "2");
+        W().ComboFilterList.SetText("TAG_NAME");
+        W().TextFilter.SetText("o");
+        W().ButtonSearch.Click();
+        for (const auto& item : W().LookupList.Items()) EXPECT_NE(item.key, "TAG_ID:") << item.text;
+        EXPECT_EQ(W().LookupList.Count(), std::stoi(W().LabelTotal.Caption()));
+    });
+}
+
 TEST_F(LookupDialogTest, ARowOfAListedKeyIsLeftOutButCounted) {
     AddTagsTable(3, {"T2"});
     Show("TAGS", [&] {

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "dmsim/emulator.h"
 #include "dmsim/fault_ops.h"
@@ -196,6 +198,61 @@ TEST_F(ClosedMattersTest, RefusesWhenTheCloseDateColumnIsNotOneColumn) {
     EXPECT_EQ(Queued(), std::vector<std::string>{});
 }
 
+// The close date is the one date column of MATTER named for it, whatever
+// order the dictionary gives; a name that is no plain column name is never
+// taken.
+TEST_F(ClosedMattersTest, TheCloseDateIsTheOneDateColumnNamedForIt) {
+    StartWithMatters();
+    struct Case {
+        std::vector<std::pair<std::string, int>> columns;  // date columns of MATTER besides CLOSE_DATE
+        int closeDateType;
+        std::vector<std::string> queued;
+        std::string message;
+    };
+    const std::string added = "2 document(s) added to the NEEDS_ARCHIVING table in library DOCS";
+    const std::vector<Case> cases = {
+        {{{"ARCHIVED_ON", 8}, {"BILLED_ON", 1}}, 8, {"11", "13"}, added},
+        {{{"CLOSE_DATE; DROP TABLE PROFILE", 8}, {"CLOSED BY", 1}}, 8, {"11", "13"}, added},
+        {{{"CLOSED_FLAG", 0}}, 1, {"11", "13"}, added},
+        {{{"OPEN_DATE", 8}}, 0, {},
+         "None of the date columns of the matter table (OPEN_DATE) is a close date - cannot continue"},
+        {{{"DATE_CLOSED", 1}}, 8, {},
+         "Several date columns of the matter table (CLOSE_DATE, DATE_CLOSED) could be the close date - cannot "
+         "continue"},
+        {{}, 0, {}, "There are no date columns defined for the matter table - cannot continue"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message + " " + std::to_string(c.columns.size()));
+        auto& db = Db("DOCS");
+        db.Exec("DELETE FROM DOCSADM.NEEDS_ARCHIVING");
+        db.Exec("DELETE FROM DOCSADM.DOCSCOLUMN WHERE TBNAME = 'MATTER' AND SYSTEM_ID < 0");
+        db.Exec("UPDATE DOCSADM.DOCSCOLUMN SET CMSTYPE = " + std::to_string(c.closeDateType) +
+                " WHERE TBNAME = 'MATTER' AND COLNAME = 'CLOSE_DATE'");
+        int id = -100;
+        for (const auto& [name, type] : c.columns) {
+            db.Exec("INSERT INTO DOCSADM.DOCSCOLUMN (SYSTEM_ID, TBNAME, COLNAME, CMSTYPE) VALUES (" +
+                    std::to_string(++id) + ", 'MATTER', '" + name + "', " + std::to_string(type) + ")");
+        }
+        ui_.ClearMessages();
+        ui_.AnswerInputs({"2022-06-30"});
+        window_->MNDorvaneAddClosedDocMatters.Click();
+        EXPECT_EQ(Queued(), c.queued);
+        ASSERT_FALSE(ui_.Messages().empty());
+        EXPECT_EQ(ui_.Messages().back().prompt, c.message);
+    }
+
+    // A dictionary that cannot be read is no dictionary without dates.
+    emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement("TBNAME = 'MATTER' AND CMSTYPE").FailStatement(
+        208, "Invalid object name 'DOCSADM.DOCSCOLUMN'.");
+    ui_.ClearMessages();
+    const size_t asked = ui_.InputPrompts().size();
+    window_->MNDorvaneAddClosedDocMatters.Click();
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"Error: Unable to read the date columns of the matter table (SQL "
+                                                   "Error #208: Invalid object name 'DOCSADM.DOCSCOLUMN'.) - cannot "
+                                                   "continue"}));
+    EXPECT_EQ(ui_.InputPrompts().size(), asked);
+}
+
 // The DM's search dialog answering with picks the test chose; the library
 // chooser as the program shows it.
 class ScriptedSearch : public dm::IDmDialogHost {
@@ -343,6 +400,50 @@ TEST_F(QueueAdminCommandsTest, EnableDisabledMetadataClearsOnlyDisabledFlags) {
     EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.REMOTE_LIBRARIES WHERE DISABLED = '1'"), 3);
     EXPECT_EQ(Prompts(), (std::vector<std::string>{"A total of 2 disabled rows were re-enabled - Refresh all DM Server "
                                                    "caches to apply the results"}));
+}
+
+// The command belongs to the archive: a library without its queue table is
+// refused, and nothing there is changed.
+TEST_F(QueueAdminCommandsTest, EnableDisabledMetadataRefusesALibraryWithoutTheQueue) {
+    CreateSite();
+    site_.AddApplication("ARCHIVE", "A1", "one", "DOC");
+    site_.Sql("ARCHIVE", "UPDATE APPS SET DISABLED = '1' WHERE APPLICATION = 'A1'");
+    StartProgram();
+    window_->LabelStatus.SetCaption("Ready");
+    ui_.AnswerChoiceByText("ARCHIVE");
+    window_->MNDorvaneEnableMetadata.Click();
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"Dorvane is not setup in ARCHIVE."}));
+    EXPECT_EQ(Value("ARCHIVE", "SELECT DISABLED FROM DOCSADM.APPS WHERE APPLICATION = 'A1'"), "1");
+    EXPECT_EQ(CountLines("SET DISABLED = NULL"), 0u);
+    EXPECT_EQ(Connected(), "DOCS");
+    EXPECT_EQ(window_->LabelStatus.Caption(), "Ready");
+}
+
+// The table names the dictionary gives go into SQL only when they are plain
+// names: letters, digits and the underscore.
+TEST_F(QueueAdminCommandsTest, OnlyPlainTableNamesOfTheDictionaryReachTheUpdates) {
+    StartProgram();
+    const std::vector<std::pair<std::string, bool>> names = {
+        {"Widget_2", true},
+        {"APPS SET DISABLED = '1' --", false},
+        {"APPS; DROP TABLE PEOPLE", false},
+        {"[APPS]", false},
+        {"PEOPLE)", false},
+    };
+    int id = 990500;
+    for (const auto& [name, plain] : names) {
+        std::string literal;
+        for (char c : name) literal += c == '\'' ? std::string("''") : std::string(1, c);
+        Db("DOCS").Exec("INSERT INTO DOCSADM.DOCSCOLUMN (SYSTEM_ID, TBNAME, COLNAME, CMSKEY, CMSTYPE) VALUES (" +
+                        std::to_string(++id) + ", '" + literal + "', 'DISABLED', '', 0)");
+    }
+    const auto tables = app_->queueAdmin.DisabledColumnTables();
+    for (const auto& [name, plain] : names) {
+        EXPECT_EQ(std::count(tables.begin(), tables.end(), name), plain ? 1 : 0) << name;
+        EXPECT_EQ(CountLines("Warning: The table name '" + name + "' of DOCSCOLUMN is passed over"), plain ? 0u : 1u)
+            << name;
+    }
+    EXPECT_EQ(std::count(tables.begin(), tables.end(), "APPS"), 1);
 }
 
 TEST_F(QueueAdminCommandsTest, AFailedUpdateCountsNoRowsReEnabled) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "dmsim/emulator.h"
+#include "dmsim/fault_ops.h"
 #include "forms/key_codes.h"
 #include "forms/main_window.h"
 #include "queueadmin/queueadmin_fixture.h"
@@ -112,6 +114,28 @@ TEST_F(SummaryTest, RemovesAndResetsTheSelectedRows) {
                                                    "Are you sure you want to remove 2 selected row(s) from NEEDS_ARCHIVING?",
                                                    "Are you sure you want to remove 2 selected row(s) from NEEDS_ARCHIVING?",
                                                    "2 row(s) removed from NEEDS_ARCHIVING"}));
+}
+
+// A row leaves the list only when its DELETE removed it: one a run took
+// meanwhile, or one whose DELETE failed, stays; the failure is named.
+TEST_F(SummaryTest, ARowLeavesTheListOnlyWhenItsDeleteRemovedIt) {
+    StartWithRows();
+    InView([&](forms::DorvaneSummary& w) {
+        auto& list = w.ListResults;
+        Db("DOCS").Exec("DELETE FROM DOCSADM.NEEDS_ARCHIVING WHERE SID = 7");
+        emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement("WHERE SID = 99 ").FailStatement(
+            1205, "Transaction was deadlocked");
+        w.MNSelectAll.Click();
+        list.SetSelected(3, false);
+        w.MNRemove.Click();
+        EXPECT_EQ(Rows(list), (std::vector<std::string>{"7|O'BRIEN|0||0", "99|ARCHIVE|5|SYSTEM|0",
+                                                        "100|ARCHIVE2|2|OTHERPC|-1"}));
+    });
+    EXPECT_EQ(QueueRows(), (std::vector<std::string>{"99 ARCHIVE 0 SYSTEM", "100 ARCHIVE2 -1 OTHERPC"}));
+    ASSERT_EQ(ui_.Messages().size(), 2u);
+    EXPECT_EQ(ui_.Messages()[1].prompt, "1 row(s) removed from NEEDS_ARCHIVING;\r\nError: Unable to remove the row of "
+                                        "document 99 for target library ARCHIVE (SQL Error #1205: Transaction was "
+                                        "deadlocked)");
 }
 
 // A row without a document number is counted in the caption and listed,
