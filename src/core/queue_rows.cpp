@@ -142,7 +142,10 @@ std::string DeleteOrphans(bool checkDocumentsExist) {
 std::string DeleteAll() { return "DELETE FROM " + kTable; }
 
 std::string NotQueuedFor(const std::string& target) {
-    return "DOCNUMBER NOT IN (SELECT DISTINCT SID FROM " + kTable + " WHERE TARGET_LIBRARY = " + Quoted(target) + ")";
+    // One row without a number in the list would make NOT IN true for no
+    // document at all.
+    return "DOCNUMBER NOT IN (SELECT DISTINCT SID FROM " + kTable + " WHERE TARGET_LIBRARY = " + Quoted(target) +
+           " AND SID IS NOT NULL)";
 }
 
 std::string QueueProfiles(const std::string& target, const std::string& condition) {
@@ -160,6 +163,10 @@ std::string AllRowsBySid() {
 
 std::string DeleteRow(int32_t sid, const std::string& target) {
     return "DELETE FROM " + kTable + " WHERE SID = " + std::to_string(sid) + " AND TARGET_LIBRARY = " + Quoted(target);
+}
+
+std::string DeleteUnnumberedRows(const std::string& target) {
+    return "DELETE FROM " + kTable + " WHERE SID IS NULL AND TARGET_LIBRARY = " + Quoted(target);
 }
 
 std::string ResetRow(int32_t sid, const std::string& target) {

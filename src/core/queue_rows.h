@@ -104,6 +104,8 @@ std::string QueueListedDocuments(const std::string& target, const std::string& d
 std::string AllRowsBySid();
 // The row of a document for a target, matched exactly.
 std::string DeleteRow(int32_t sid, const std::string& target);
+// The rows of a target without a document number (no run takes them).
+std::string DeleteUnnumberedRows(const std::string& target);
 // Pending, free and without retries again.
 std::string ResetRow(int32_t sid, const std::string& target);
 

@@ -168,13 +168,19 @@ FormValues ReadFormValues(LibraryDb& db, const Form& form, int64_t systemId) {
     return values;
 }
 
-int32_t NextDocNumber(LibraryDb& db) {
+std::optional<int32_t> NextDocNumber(LibraryDb& db) {
     const std::string seq = db.Table("SEQ_PROFILE");
     auto last = db.QueryValue("SELECT MAX(LASTKEY) FROM " + seq);
     if (IsNull(last)) db.Exec("INSERT INTO " + seq + " (LASTKEY) VALUES (0)");
     int64_t number = AsInt(last) + 1;
     // Numbers rows already hold (written by SQL) are passed over.
-    while (!IsNull(db.QueryValue("SELECT 1 FROM " + db.Table("PROFILE") + " WHERE DOCNUMBER = ?", {number}))) ++number;
+    while (number <= INT32_MAX &&
+           !IsNull(db.QueryValue("SELECT 1 FROM " + db.Table("PROFILE") + " WHERE DOCNUMBER = ?", {number}))) {
+        ++number;
+    }
+    // The counter is an INT: past its largest value the server's arithmetic
+    // overflows rather than wrapping.
+    if (number > INT32_MAX) return std::nullopt;
     db.Exec("UPDATE " + seq + " SET LASTKEY = ?", {number});
     return static_cast<int32_t>(number);
 }
@@ -212,7 +218,12 @@ SavedProfile InsertProfile(LibraryDb& db, const Form& form, const FormValues& ed
         }
         const bool ownSecurity = fields.count("DEFAULT_RIGHTS") && AsInt(fields["DEFAULT_RIGHTS"]) != 0;
         const std::string now = db.NowText();
-        saved.docNumber = NextDocNumber(db);
+        const auto number = NextDocNumber(db);
+        if (!number) {
+            saved.refusal = Refusal{kErrNotSaved, "Arithmetic overflow error converting expression to data type int."};
+            return saved;
+        }
+        saved.docNumber = *number;
         saved.systemId = db.NextSystemKey();
         fields["DOCNUMBER"] = int64_t{saved.docNumber};
         fields["SYSTEM_ID"] = saved.systemId;

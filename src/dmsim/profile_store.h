@@ -22,7 +22,8 @@
 // Saving refuses, with an error number: a lookup value that is unknown or
 // disabled, a document without an application, and, while
 // "DOCSParms.UniqueDocNames" is True, a document name another document of
-// the library bears in any letter case.
+// the library bears in any letter case; and a new profile when LASTKEY
+// stands at the largest INT (the server's arithmetic overflow).
 
 #include <cstdint>
 #include <map>
@@ -59,8 +60,9 @@ std::optional<Refusal> UpdateProfile(LibraryDb& db, const Form& form, int64_t sy
 // rows, and a folder's FOLDER and ROOT_OBJECT rows.
 std::optional<Refusal> DeleteProfile(LibraryDb& db, int64_t systemId);
 
-// The next document number (inside the caller's transaction).
-int32_t NextDocNumber(LibraryDb& db);
+// The next document number (inside the caller's transaction); nothing when
+// the counter stands at the largest number an INT holds.
+std::optional<int32_t> NextDocNumber(LibraryDb& db);
 
 // A library parameter as the site sets it (Empty when it has none).
 dm::Variant LibraryParameter(const LibraryDb& db, const std::string& name);

@@ -88,8 +88,9 @@ int32_t QueueDocuments(LibraryDb& db, const std::string& target, const std::vect
                     "(SID, STATUS, LOCKED_BY, RETRY_COUNT, TARGET_LIBRARY, TABLE_NAME) " +
                     "SELECT DOCNUMBER, 0, '', 0, '" + quoted + "', 'PROFILE' FROM " + owner + ".PROFILE " +
                     "WHERE STATUS = 0 AND DOCNUMBER NOT IN " + "(SELECT DISTINCT SID FROM " + owner +
-                    ".NEEDS_ARCHIVING WHERE TARGET_LIBRARY = '" + quoted + "') AND " +
-                    "APPLICATION <> (SELECT SYSTEM_ID FROM " + owner + ".APPS WHERE APPLICATION = 'FOLDER')";
+                    ".NEEDS_ARCHIVING WHERE TARGET_LIBRARY = '" + quoted + "' AND SID IS NOT NULL) AND " +
+                    "APPLICATION IS NOT NULL AND APPLICATION NOT IN (SELECT SYSTEM_ID FROM " + owner +
+                    ".APPS WHERE APPLICATION = 'FOLDER' AND SYSTEM_ID IS NOT NULL)";
     } else {
         std::string list;
         for (int32_t n : docNumbers) list += (list.empty() ? "" : ", ") + std::to_string(n);
@@ -97,7 +98,7 @@ int32_t QueueDocuments(LibraryDb& db, const std::string& target, const std::vect
                     "TARGET_LIBRARY, TABLE_NAME) " + "SELECT DOCNUMBER, 0, '', 0, '" + quoted +
                     "', 'PROFILE' FROM " + owner + ".PROFILE " + "WHERE DOCNUMBER NOT IN " +
                     "(SELECT DISTINCT SID FROM " + owner + ".NEEDS_ARCHIVING " + "WHERE TARGET_LIBRARY = '" +
-                    quoted + "') AND DOCNUMBER IN (" + list + ")";
+                    quoted + "' AND SID IS NOT NULL) AND DOCNUMBER IN (" + list + ")";
     }
     return Run(db, statement).rowsAffected;
 }

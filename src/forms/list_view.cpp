@@ -25,8 +25,8 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-void ListView::AddColumn(const std::string& caption, int width) {
-    columns_.push_back({caption, width});
+void ListView::AddColumn(const std::string& caption, int width, int alignment) {
+    columns_.push_back({caption, width, alignment});
     changed.Emit();
 }
 

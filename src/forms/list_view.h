@@ -16,8 +16,12 @@
 namespace forms {
 
 struct ColumnHeader {
+    static constexpr int Left = 0;
+    static constexpr int Right = 1;
+
     std::string caption;
     int width = 0;  // twips
+    int alignment = Left;  // of the column's cells and header
 };
 
 struct ListItem {
@@ -38,7 +42,7 @@ public:
 
     // ---- Columns ------------------------------------------------------------
     const std::vector<ColumnHeader>& Columns() const { return columns_; }
-    void AddColumn(const std::string& caption, int width);
+    void AddColumn(const std::string& caption, int width, int alignment = ColumnHeader::Left);
     void ClearColumns();
     bool SetColumnWidth(int column, int width);
 

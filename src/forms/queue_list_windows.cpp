@@ -24,7 +24,7 @@ DorvaneSummary::DorvaneSummary() : QueueListWindow("Dorvane_Summary", "Dorvane P
     }
     ListResults.AddColumn("#", 900);
     ListResults.AddColumn("Target Library", 1400);
-    ListResults.AddColumn("Retry Count", 1000);
+    ListResults.AddColumn("Retry Count", 1000, ColumnHeader::Right);
     ListResults.AddColumn("Locked By", 1300);
     ListResults.AddColumn("Status", 900);
 }

@@ -25,7 +25,9 @@ bool SameColumns(const std::vector<forms::ColumnHeader>& a,
                  const std::vector<forms::ColumnHeader>& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].caption != b[i].caption || a[i].width != b[i].width) return false;
+        if (a[i].caption != b[i].caption || a[i].width != b[i].width || a[i].alignment != b[i].alignment) {
+            return false;
+        }
     }
     return true;
 }
@@ -40,6 +42,13 @@ struct ListShown {
     bool valid = false;
 };
 
+Qt::Alignment ColumnAlignment(const forms::ListView& model, int column) {
+    const auto& columns = model.Columns();
+    const bool right = column < static_cast<int>(columns.size()) &&
+                       columns[column].alignment == forms::ColumnHeader::Right;
+    return (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+}
+
 void ShowListItem(QTreeWidgetItem* row, const forms::ListItem& item, const forms::ListView& model,
                   int columns, const QFont& font) {
     QFont rowFont = font;
@@ -50,6 +59,7 @@ void ShowListItem(QTreeWidgetItem* row, const forms::ListItem& item, const forms
                    : (c <= static_cast<int>(item.subItems.size()) ? item.subItems[c - 1] : std::string());
         row->setText(c, ToQt(text));
         row->setFont(c, rowFont);
+        row->setTextAlignment(c, ColumnAlignment(model, c));
     }
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (model.CheckBoxes()) {
@@ -77,6 +87,9 @@ void SyncList(QTreeWidget* tree, const forms::ListView& model, ListShown& shown)
         QStringList labels;
         for (const auto& column : columns) labels << ToQt(column.caption);
         tree->setHeaderLabels(labels);
+        for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+            tree->headerItem()->setTextAlignment(c, ColumnAlignment(model, c));
+        }
         for (size_t c = 0; c < columns.size(); ++c) {
             // A shown column is never narrower than its own header text.
             const int i = static_cast<int>(c);

@@ -1,5 +1,7 @@
 #include "lookup/lookup_dialog.h"
 
+#include <algorithm>
+
 #include "core/program.h"
 #include "core/sql_text.h"
 #include "core/text.h"
@@ -19,6 +21,66 @@ constexpr int kFillingColor = 192;
 constexpr int kDoneColor = 0xC00000;
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The items of a statement's select list ("SELECT a, UPPER(b) "B" FROM
+// ..."), split at the commas that stand outside parentheses and quotes.
+std::vector<std::string> SelectItems(const std::string& statement) {
+    std::vector<std::string> items;
+    const std::string upper = core::Upper(statement);
+    if (upper.rfind("SELECT ", 0) != 0) return items;
+    int depth = 0;
+    char quote = 0;
+    size_t start = 7;
+    for (size_t i = start; i < statement.size(); ++i) {
+        const char c = statement[i];
+        if (quote) {
+            if (c == quote) quote = 0;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            --depth;
+        } else if (depth == 0 && c == ',') {
+            items.push_back(core::Trim(statement.substr(start, i - start)));
+            start = i + 1;
+        } else if (depth == 0 && Blank(c) && upper.compare(i + 1, 4, "FROM") == 0 && i + 5 < upper.size() &&
+                   Blank(upper[i + 5])) {
+            items.push_back(core::Trim(statement.substr(start, i - start)));
+            return items;
+        }
+    }
+    return {};
+}
+
+// The name a select-list item gives its result column: its label, or the
+// last part of its column name.
+std::string ItemName(const std::string& item) {
+    if (item.size() > 1 && item.back() == '"') {
+        const size_t open = item.rfind('"', item.size() - 2);
+        if (open != std::string::npos) return item.substr(open + 1, item.size() - open - 2);
+    }
+    const size_t dot = item.rfind('.');
+    return dot == std::string::npos ? item : item.substr(dot + 1);
+}
+
+// The column a select-list item reads: owner- and table-qualified, without
+// its label and without a function call around it.
+std::string ItemColumn(std::string item) {
+    if (item.size() > 1 && item.back() == '"') {
+        const size_t open = item.rfind('"', item.size() - 2);
+        if (open != std::string::npos) item = core::Trim(item.substr(0, open));
+    }
+    const size_t open = item.find('(');
+    if (open != std::string::npos && item.back() == ')') {
+        item = item.substr(open + 1, item.size() - open - 2);
+        const size_t end = std::min(item.find(','), core::Upper(item).find(" AS "));
+        if (end != std::string::npos) item = item.substr(0, end);
+    }
+    return core::Trim(item);
+}
 
 }  // namespace
 
@@ -213,14 +275,15 @@ void KestLookupForm::ButtonSearch_Click() {
     const std::string title = w.ComboFilterList.Text();
     const std::string filter = w.TextFilter.Text();
     if (!title.empty() && !filter.empty()) {
-        // The column as the statement names it: owner- and table-qualified,
-        // without a function call around it.
+        // The column the user picked, as the statement reads it: entry i of
+        // the filter list is result column i + 2. Two columns may bear one
+        // title, and a title may stand inside another column's name.
         std::string expression = title;
-        size_t at = BaseStatement.find(title);
-        if (at != std::string::npos && at > 0) {
-            size_t from = at;
-            while (from > 0 && BaseStatement[from - 1] != ' ' && BaseStatement[from - 1] != '(') --from;
-            expression = BaseStatement.substr(from, at - from) + title;
+        const auto items = SelectItems(BaseStatement);
+        const size_t item = static_cast<size_t>(w.ComboFilterList.ListIndex()) + 1;
+        if (w.ComboFilterList.ListIndex() >= 0 && items.size() == w.LookupList.Columns().size() + 1 &&
+            core::Upper(ItemName(items[item])) == core::Upper(title)) {
+            expression = ItemColumn(items[item]);
         }
         statement += (Contains(BaseStatement, " WHERE ") ? " AND " : " WHERE ") + expression + " LIKE '%" +
                      core::DoubleApostrophes(filter) + "%'";
@@ -230,6 +293,10 @@ void KestLookupForm::ButtonSearch_Click() {
     ui.SetMousePointer(platform::MousePointer::Hourglass);
     ui.PumpEvents();
     int32_t listed = 0;
+    // The rows go in unsorted and are sorted once filled: a row is placed
+    // by its sort column only after all its cells are set.
+    const bool sorted = w.LookupList.Sorted();
+    w.LookupList.SetSorted(false);
     try {
         program_.RunSQL(statement);
         w.LookupList.Clear();
@@ -249,6 +316,7 @@ void KestLookupForm::ButtonSearch_Click() {
     } catch (const dm::DmError& e) {
         program_.ReportError(e);
     }
+    if (sorted) w.LookupList.SetSorted(true);
     w.LabelTotal.SetCaption(std::to_string(listed));
     ui.PumpEvents();
     LastStatement = statement;

@@ -1,6 +1,8 @@
 #include "lookup/statement_builder.h"
 
+#include <algorithm>
 #include <array>
+#include <stdexcept>
 
 #include "core/program.h"
 #include "core/sql_text.h"
@@ -44,6 +46,13 @@ const char* const kColumns = "SELECT COLNAME, TBNAME, CMSKEY, CMSTYPE, FCOLNAME,
 
 std::string Owned(const std::string& name) { return name.empty() ? name : "[OWNER]." + name; }
 
+// Keys that lead back to a table their chain has joined already: following
+// them would go round until the aliases run out.
+class KeyLoop : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 }  // namespace
 
 StatementBuilder::StatementBuilder(core::Program& program)
@@ -78,10 +87,21 @@ std::string StatementBuilder::BuildSQLStmt(const std::string& tableArgument, con
                 break;
             }
         }
+        const CachedStatement* failed = nullptr;
+        for (const auto& row : failed_) {
+            if (row.key == table + ":" + Upper(kind) && row.library == library) {
+                failed = &row;
+                break;
+            }
+        }
         if (kind == "SELECT" && table == "FOLDER") {
             statement = FolderStatement();
         } else if (hit) {
             statement = hit->statement;
+        } else if (failed) {
+            // The dictionary said so once: it is not read again.
+            log_("Error: Unable to create SQL Statement " + Upper(kind) + " for table " + table + ": " +
+                 failed->statement);
         } else {
             std::string usedKind = kind;
             bool reported = false;
@@ -111,6 +131,9 @@ std::string StatementBuilder::BuildSQLStmt(const std::string& tableArgument, con
         }
     } catch (const dm::DmError& e) {
         program_.ReportError(e);
+    } catch (const KeyLoop& e) {
+        program_.ReportError(5, "BuildSQLStmt", e.what());
+        failed_.push_back({table + ":" + Upper(kind), program_.ConnectedLibraryName(), e.what()});
     } catch (const std::exception& e) {
         program_.ReportError(5, "BuildSQLStmt", e.what());
     }
@@ -244,14 +267,21 @@ bool StatementBuilder::ReadDictionary(const std::string& table, const std::strin
 
 void StatementBuilder::ReadReferencedTables(ColumnModel& model, std::vector<size_t>& foreignTables,
                                             AliasCounter& alias) {
+    auto tableName = [](const std::string& referenced) {
+        const size_t dot = referenced.find('.');
+        return Trim(dot == std::string::npos ? referenced : referenced.substr(dot + 1));
+    };
+    // Per entry, the tables its chain of keys joined before it.
+    std::vector<std::vector<std::string>> joined(foreignTables.size());
     // The list grows while it is walked: chained keys join it at its end.
     for (size_t entry = 0; entry < foreignTables.size(); ++entry) {
         const size_t ri = foreignTables[entry];
         int64_t perTable = model[ri].OrderNumber + 10;
         const std::string referenced = model[ri].FTBNAME;
         if (referenced.empty()) continue;
-        size_t dot = referenced.find('.');
-        const std::string name = Trim(dot == std::string::npos ? referenced : referenced.substr(dot + 1));
+        const std::string name = tableName(referenced);
+        std::vector<std::string> chain = joined[entry];
+        chain.push_back(Upper(name));
         const std::string literal = core::DoubleApostrophes(name);
         log_("Preparing to fetch Key Information for table " + name);
         log_.Separator();
@@ -303,8 +333,18 @@ void StatementBuilder::ReadReferencedTables(ColumnModel& model, std::vector<size
                 log_.Separator();
                 alias.Advance();
             }
+            if (chained && !m.FTBNAME.empty()) {
+                const std::string next = tableName(m.FTBNAME);
+                if (std::find(chain.begin(), chain.end(), Upper(next)) != chain.end()) {
+                    throw KeyLoop("the key " + m.COLNAME + " of table " + name + " refers back to table " + next +
+                                  ", which its keys have joined already");
+                }
+            }
             model.push_back(std::move(m));
-            if (chained) foreignTables.push_back(model.size() - 1);
+            if (chained) {
+                foreignTables.push_back(model.size() - 1);
+                joined.push_back(chain);
+            }
         } while (sql.NextRow());
         sql.ReleaseResults();
         if (!anyKey) {

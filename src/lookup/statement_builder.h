@@ -53,6 +53,10 @@ private:
     core::Program& program_;
     BuildLog log_;
     std::vector<CachedStatement> cache_;
+    // Builds the dictionary makes impossible (keys that lead round in a
+    // loop), with the reason in place of the statement: they are not tried
+    // again while the program runs.
+    std::vector<CachedStatement> failed_;
     // The table of the build in hand, upper case: its overrides apply.
     std::string overrideTable_;
 };

@@ -4,16 +4,25 @@
 
 #include "core/dm_calls.h"
 #include "core/program.h"
+#include "core/text.h"
 #include "forms/key_codes.h"
 #include "forms/main_window.h"
 #include "queueadmin/sql_steps.h"
 
 namespace queueadmin {
 
+namespace {
+
+// Document numbers are INTs: the document after the last key needs one.
+constexpr long long kLargestLastKey = 2147483646;
+
+}  // namespace
+
 NextKeyForm::NextKeyForm(core::Program& program) : ListWindowCode(program, w_) {
     ConnectShared();
     w_.keyDown.Connect([this](int key, int) {
         if (key == forms::keys::F5) RefreshMe();
+        if (key == forms::keys::Escape) w_.Close();
     });
     w_.closeRequested.Connect([this] { w_.Close(); });
     w_.MNChangeLastKey.clicked.Connect([this] { SetProfileLastKey(); });
@@ -89,29 +98,50 @@ void NextKeyForm::SetProfileLastKey() {
             while (true) {
                 auto answer = ui.InputBox("Enter the new value for SEQ_PROFILE.LASTKEY in library " + name + ":",
                                           core::AppTitle(), dm::FormatWhole(last + 100));
-                wanted = std::llround(dm::LeadingNumber(answer.value_or("")));
-                if (static_cast<double>(wanted) > last) {
-                    go = true;
-                    break;
+                const double read = dm::LeadingNumber(answer.value_or(""));
+                std::string refusal;
+                if (!(read < kLargestLastKey + 0.5)) {
+                    refusal = "Cannot set LastKey to " + core::Trim(answer.value_or("")) + " in library " + name +
+                              ": the DM numbers documents up to " + std::to_string(kLargestLastKey + 1) +
+                              ", so the last key can be at most " + std::to_string(kLargestLastKey) + " - retry?";
+                } else {
+                    wanted = read > last ? std::llround(read) : 0;
+                    if (static_cast<double>(wanted) > last) {
+                        go = true;
+                        break;
+                    }
+                    refusal = "Cannot set LastKey to a value less than " + dm::FormatWhole(last) + " in library " +
+                              name + " - retry?";
                 }
-                int retry = ui.MessageBox("Cannot set LastKey to a value less than " + dm::FormatWhole(last) +
-                                              " in library " + name + " - retry?",
-                                          platform::mb::YesNo, core::AppTitle());
+                int retry = ui.MessageBox(refusal, platform::mb::YesNo, core::AppTitle());
                 if (retry != platform::mb::AnswerYes) break;
             }
             if (!go) continue;
             // The DM may have moved on since the list was read: the key is
             // only ever raised, never set below what the DM has assigned.
             const std::string value = std::to_string(wanted);
-            const int32_t changed =
-                RunChange(p_, "UPDATE [OWNER].SEQ_PROFILE SET LASTKEY = " + value + " WHERE LASTKEY < " + value);
+            std::string failure;
+            const int32_t changed = RunChange(
+                p_, "UPDATE [OWNER].SEQ_PROFILE SET LASTKEY = " + value + " WHERE LASTKEY < " + value, failure);
+            if (!failure.empty()) {
+                ui.MessageBox("Error: Unable to set SEQ_PROFILE.LASTKEY to " + value + " in library " + name + " (" +
+                                  failure + ")",
+                              platform::mb::Critical, core::AppTitle());
+                continue;
+            }
             if (changed != 0) {
                 SetCell(list, row, keyColumn, value);
                 count += changed;
                 continue;
             }
-            const std::string current = RunScalar(p_, "SELECT LASTKEY FROM [OWNER].SEQ_PROFILE");
-            if (current.empty()) continue;
+            const std::string current = RunScalar(p_, "SELECT LASTKEY FROM [OWNER].SEQ_PROFILE", failure);
+            if (!failure.empty() || current.empty()) {
+                ui.MessageBox("Error: SEQ_PROFILE.LASTKEY in library " + name +
+                                  " was not changed, and its value could not be read" +
+                                  (failure.empty() ? std::string() : " (" + failure + ")"),
+                              platform::mb::Critical, core::AppTitle());
+                continue;
+            }
             const std::string shown = dm::FormatWhole(dm::LeadingNumber(current));
             SetCell(list, row, keyColumn, shown);
             ui.MessageBox("SEQ_PROFILE.LASTKEY in library " + name + " is already " + shown + " - not changed",

@@ -72,7 +72,8 @@ bool QueueAdmin::QueueInstalled() {
     return false;
 }
 
-bool QueueAdmin::QueueForTargets(DocumentChoice choice, const std::string& statusText, int32_t& total) {
+bool QueueAdmin::QueueForTargets(DocumentChoice choice, const std::string& statusText, int32_t& total,
+                                 std::vector<std::string>& failures) {
     const std::string library = p_.ConnectedLibraryName();
     choice.oracle = core::IsOracle(p_.facts.DatabaseEngine);
     for (const std::string& target : Targets()) {
@@ -81,7 +82,13 @@ bool QueueAdmin::QueueForTargets(DocumentChoice choice, const std::string& statu
             p_.ShowStatus("Processing available documents to library " + target + statusText);
             p_.Separator();
         }
-        const double count = dm::LeadingNumber(RunScalar(p_, CountAvailableDocumentsStatement(choice)));
+        std::string failure;
+        const double count = dm::LeadingNumber(RunScalar(p_, CountAvailableDocumentsStatement(choice), failure));
+        if (!failure.empty()) {
+            failures.push_back("Unable to count the documents to add for target library " + target + " (" +
+                               failure + ")");
+            continue;
+        }
         if (count <= 0) continue;
         if (p_.ShowMessage("You are about to add " + dm::FormatWhole(count) +
                                " document(s) to the NEEDS_ARCHIVING table in library " + library +
@@ -89,7 +96,10 @@ bool QueueAdmin::QueueForTargets(DocumentChoice choice, const std::string& statu
                            kQuestion, core::AppTitle()) != platform::mb::AnswerYes) {
             return false;
         }
-        total += RunChange(p_, QueueAvailableDocumentsStatement(choice));
+        total += RunChange(p_, QueueAvailableDocumentsStatement(choice), failure);
+        if (!failure.empty()) {
+            failures.push_back("Unable to add the documents for target library " + target + " (" + failure + ")");
+        }
     }
     return true;
 }
@@ -101,25 +111,25 @@ void QueueAdmin::MNDorvaneAddAllDocs_Click() {
     ui.SetMousePointer(platform::MousePointer::Hourglass);
     ui.PumpEvents();
     int32_t total = 0;
-    if (!QueueForTargets(DocumentChoice{}, "", total)) return;
-    p_.ShowMessage(std::to_string(total) + " document(s) added to the NEEDS_ARCHIVING table in library " +
-                       p_.ConnectedLibraryName(),
-                   kInformation, core::AppTitle());
+    std::vector<std::string> failures;
+    if (!QueueForTargets(DocumentChoice{}, "", total, failures)) return;
+    ShowOutcome(p_,
+                std::to_string(total) + " document(s) added to the NEEDS_ARCHIVING table in library " +
+                    p_.ConnectedLibraryName(),
+                failures);
 }
 
 std::string QueueAdmin::MatterCloseDateColumn() {
     std::vector<std::string> dateColumns;
-    core::GoOn(p_, [&] {
-        p_.RunSQL(MatterDateColumnsQuery());
-        auto& sql = core::Require(p_.session.PcdSql);
-        if (LastStatementSucceeded(p_) && sql->RowCount() > 0) {
-            do {
-                const std::string name = core::Trim(sql->ColumnValue(1).ToText());
-                if (!name.empty()) dateColumns.push_back(name);
-            } while (sql->NextRow());
-        }
-        sql->ReleaseResults();
+    const std::string failure = RunRows(p_, MatterDateColumnsQuery(), [&](dm::IDmSql& sql) {
+        const std::string name = core::Trim(sql.ColumnValue(1).ToText());
+        if (!name.empty()) dateColumns.push_back(name);
     });
+    if (!failure.empty()) {
+        p_.ShowMessage("Error: Unable to read the date columns of the matter table (" + failure + ") - cannot continue",
+                       platform::mb::Critical, core::AppTitle());
+        return "";
+    }
     if (dateColumns.empty()) {
         p_.ShowMessage("There are no date columns defined for the matter table - cannot continue", kWarning,
                        core::AppTitle());
@@ -187,10 +197,12 @@ void QueueAdmin::MNDorvaneAddClosedDocMatters_Click() {
         return;
     }
     int32_t total = 0;
-    if (!QueueForTargets(choice, " for matters closed" + when, total)) return;
-    p_.ShowMessage(std::to_string(total) + " document(s) added to the NEEDS_ARCHIVING table in library " +
-                       p_.ConnectedLibraryName(),
-                   kInformation, core::AppTitle());
+    std::vector<std::string> failures;
+    if (!QueueForTargets(choice, " for matters closed" + when, total, failures)) return;
+    ShowOutcome(p_,
+                std::to_string(total) + " document(s) added to the NEEDS_ARCHIVING table in library " +
+                    p_.ConnectedLibraryName(),
+                failures);
 }
 
 void QueueAdmin::MNDorvaneAddQueryDocs_Click() {
@@ -247,49 +259,56 @@ void QueueAdmin::MNDorvaneAddQueryDocs_Click() {
         });
     }
     int32_t total = 0;
+    std::vector<std::string> failures;
     if (inLibrary != 0 && !docNumbers.empty()) {
         for (const std::string& target : targets) {
             p_.ShowStatus("Adding " + std::to_string(inLibrary) + " documents to NEEDS_ARCHIVING queue");
             p_.Separator();
-            total += RunChange(p_, core::queue_sql::QueueListedDocuments(target, docNumbers));
+            std::string failure;
+            total += RunChange(p_, core::queue_sql::QueueListedDocuments(target, docNumbers), failure);
+            if (!failure.empty()) {
+                failures.push_back("Unable to add the documents for target library " + target + " (" + failure +
+                                   ")");
+            }
         }
     }
     std::string text = std::to_string(total) + " document(s) added to NEEDS_ARCHIVING queue";
     if (skipped != 0) {
         text += ";\r\n" + std::to_string(skipped) + " document(s) skipped - not in library " + library;
     }
-    p_.ShowMessage(text, kInformation, core::AppTitle());
+    ShowOutcome(p_, text, failures);
 }
 
-std::vector<std::string> QueueAdmin::DisabledColumnTables() {
+std::vector<std::string> QueueAdmin::DisabledColumnTables(std::string* failure) {
     std::vector<std::string> tables;
-    core::GoOn(p_, [&] {
-        p_.RunSQL("SELECT DISTINCT TBNAME FROM [OWNER].DOCSCOLUMN "
-                  "WHERE COLNAME = 'DISABLED' AND TBNAME NOT IN('DOCSERVERS', 'REMOTE_LIBRARIES')");
-        auto& sql = core::Require(p_.session.PcdSql);
-        if (LastStatementSucceeded(p_) && sql->RowCount() > 0) {
-            do {
-                const std::string name = core::Trim(sql->ColumnValue(1).ToText());
-                if (name.empty()) continue;
-                if (PlainIdentifier(name)) {
-                    tables.push_back(name);
-                } else {
-                    p_.WriteLog("Warning: The table name '" + name + "' of DOCSCOLUMN is passed over");
-                }
-            } while (sql->NextRow());
-        }
-        sql->ReleaseResults();
-    });
+    const std::string failed = RunRows(p_,
+                                       "SELECT DISTINCT TBNAME FROM [OWNER].DOCSCOLUMN WHERE COLNAME = 'DISABLED' "
+                                       "AND TBNAME NOT IN('DOCSERVERS', 'REMOTE_LIBRARIES')",
+                                       [&](dm::IDmSql& sql) {
+                                           const std::string name = core::Trim(sql.ColumnValue(1).ToText());
+                                           if (name.empty()) return;
+                                           if (PlainIdentifier(name)) {
+                                               tables.push_back(name);
+                                           } else {
+                                               p_.WriteLog("Warning: The table name '" + name +
+                                                           "' of DOCSCOLUMN is passed over");
+                                           }
+                                       });
+    if (failure) *failure = failed;
     return tables;
 }
 
-int32_t QueueAdmin::ReenableDisabledMetadata(const std::vector<std::string>& tables) {
+int32_t QueueAdmin::ReenableDisabledMetadata(const std::vector<std::string>& tables,
+                                             std::vector<std::string>* failures) {
     int32_t total = 0;
     for (const std::string& table : tables) {
         p_.ShowStatus("Updating DISABLED value in " + table + " table");
         p_.Separator();
         // A failed update changed nothing, whatever the SQL object reports.
-        total += RunChange(p_, "UPDATE [OWNER]." + table + " SET DISABLED = NULL WHERE DISABLED IN('1','Y')");
+        std::string failure;
+        total += RunChange(p_, "UPDATE [OWNER]." + table + " SET DISABLED = NULL WHERE DISABLED IN('1','Y')",
+                           failure);
+        if (!failure.empty() && failures) failures->push_back("Unable to update table " + table + " (" + failure + ")");
     }
     return total;
 }
@@ -302,19 +321,28 @@ void QueueAdmin::MNDorvaneEnableMetadata_Click() {
     ui.PumpEvents();
     p_.ShowStatus("Retrieving list of tables with a DISABLED column");
     p_.Separator();
-    const auto tables = DisabledColumnTables();
+    std::string failure;
+    const auto tables = DisabledColumnTables(&failure);
+    if (!failure.empty()) {
+        ui.MessageBox("Error: Unable to read the tables with a DISABLED column in library " +
+                          p_.ConnectedLibraryName() + " (" + failure + ")",
+                      platform::mb::Critical, core::AppTitle());
+        return;
+    }
     if (tables.empty()) {
         ui.MessageBox("There appear to be no tables in library " + p_.ConnectedLibraryName() +
                           " that have a DISABLED column",
                       kWarning, core::AppTitle());
         return;
     }
-    const int32_t total = ReenableDisabledMetadata(tables);
-    const std::string text = "A total of " + std::to_string(total) +
-                             " disabled rows were re-enabled - Refresh all DM Server caches to apply the results";
+    std::vector<std::string> failures;
+    const int32_t total = ReenableDisabledMetadata(tables, &failures);
+    std::string text = "A total of " + std::to_string(total) +
+                       " disabled rows were re-enabled - Refresh all DM Server caches to apply the results";
     p_.ShowStatus(text);
     p_.Separator();
-    ui.MessageBox(text, kInformation, core::AppTitle());
+    for (const auto& line : failures) text += ";\r\nError: " + line;
+    ui.MessageBox(text, failures.empty() ? kInformation : platform::mb::Critical, core::AppTitle());
 }
 
 void QueueAdmin::MNDorvaneDisplayRows_Click() {

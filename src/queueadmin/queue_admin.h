@@ -37,11 +37,13 @@ public:
     void MNDorvaneCheckLastKeys_Click();
 
     // The tables of the connected library with a DISABLED column, as its
-    // data dictionary lists them.
-    std::vector<std::string> DisabledColumnTables();
+    // data dictionary lists them; `failure` receives what failed, "" when
+    // the dictionary could be read.
+    std::vector<std::string> DisabledColumnTables(std::string* failure = nullptr);
     // Re-enables the disabled entries of the tables: the rows really
-    // changed.
-    int32_t ReenableDisabledMetadata(const std::vector<std::string>& tables);
+    // changed; a table whose update failed adds a line to `failures`.
+    int32_t ReenableDisabledMetadata(const std::vector<std::string>& tables,
+                                     std::vector<std::string>* failures = nullptr);
 
 private:
     // The library and status text a command found, put back on every way
@@ -52,11 +54,12 @@ private:
     // library, in list order.
     std::vector<std::string> Targets();
     bool QueueInstalled();
-    // Asks for each target with documents to add and adds them; false when
-    // the user said no.
     // For each target with documents to add: the status line (when given),
-    // the question, the insert. False when the user said no.
-    bool QueueForTargets(DocumentChoice choice, const std::string& statusText, int32_t& total);
+    // the question, the insert. False when the user said no. A count or an
+    // insert that failed adds its line to `failures` and the next target
+    // follows.
+    bool QueueForTargets(DocumentChoice choice, const std::string& statusText, int32_t& total,
+                         std::vector<std::string>& failures);
     // The close-date column of MATTER, "" after a warning.
     std::string MatterCloseDateColumn();
 

@@ -37,15 +37,20 @@ std::string SqlDay(const CalendarDate& d, bool oracle) {
 }
 
 std::string AvailableDocumentsCondition(const DocumentChoice& c) {
+    // No folder, whether the library has one folder application, several or
+    // none; a document without an application is no available document.
     std::string s = "WHERE STATUS = 0 AND " + core::queue_sql::NotQueuedFor(c.target) +
-                    " AND APPLICATION <> (SELECT SYSTEM_ID FROM [OWNER].APPS WHERE APPLICATION = 'FOLDER')";
+                    " AND APPLICATION IS NOT NULL AND APPLICATION NOT IN "
+                    "(SELECT SYSTEM_ID FROM [OWNER].APPS WHERE APPLICATION = 'FOLDER' AND SYSTEM_ID IS NOT NULL)";
     if (c.closeDateColumn.empty()) return s;
     // Up to and including a day means before the start of the next one: the
-    // close date may carry a time.
+    // close date may carry a time. The last day a server's date can hold has
+    // no next one: up to it is every close date.
     const std::string& column = c.closeDateColumn;
     s += " AND MATTER IN (SELECT SYSTEM_ID FROM [OWNER].MATTER WHERE ";
     if (c.dates.from) s += column + " >= " + SqlDay(*c.dates.from, c.oracle) + " AND ";
-    s += column + " < " + SqlDay(NextDay(c.dates.to), c.oracle) + ")";
+    const CalendarDate next = NextDay(c.dates.to);
+    s += next.year > 9999 ? column + " IS NOT NULL)" : column + " < " + SqlDay(next, c.oracle) + ")";
     return s;
 }
 

@@ -14,6 +14,12 @@ namespace {
 
 std::string Whole(const std::string& text) { return dm::FormatWhole(dm::LeadingNumber(text)); }
 
+// A list row in a failure's line.
+std::string RowName(const std::string& number, const std::string& target) {
+    return (number.empty() ? std::string("the row without a document number") : "the row of document " + number) +
+           " for target library " + target;
+}
+
 }  // namespace
 
 SummaryForm::SummaryForm(core::Program& program) : ListWindowCode(program, w_) {
@@ -34,6 +40,7 @@ void SummaryForm::Show() {
 
 void SummaryForm::Form_KeyDown(int keyCode, int shift) {
     if (keyCode == forms::keys::F5) RefreshMe();
+    if (keyCode == forms::keys::Escape) w_.Close();
     // The list is the window's only control that takes keys.
     if (keyCode == forms::keys::Delete && shift == 0) RemoveQueueRows();
 }
@@ -57,17 +64,20 @@ void SummaryForm::RefreshMe() {
     status.SetCaption("Fetching pending rows from library " + library);
     ui.PumpEvents();
     int32_t total = 0;
+    std::string failure;
     core::GoOn(p_, [&] {
-        p_.RunSQL(core::queue_sql::AllRowsBySid());
+        const bool ran = p_.RunSQL(core::queue_sql::AllRowsBySid());
+        failure = ran ? LastStatementFailure(p_) : "the statement could not be run";
         auto& sql = core::Require(p_.session.PcdSql);
-        total = LastStatementSucceeded(p_) ? sql->RowCount() : 0;
+        total = failure.empty() ? sql->RowCount() : 0;
         status.SetCaption("Fetching " + std::to_string(total) + " pending rows from library " + library);
         ui.PumpEvents();
         if (total > 0) {
             do {
+                // A row without a document number is listed with an empty
+                // "#", so that it can be removed here: no run ever takes it.
                 const std::string sid = sql->ColumnValue(1).ToText();
-                if (sid.empty()) continue;
-                int row = list.AddItem(Whole(sid));
+                int row = list.AddItem(sid.empty() ? "" : Whole(sid));
                 list.SetSubItem(row, 1, sql->ColumnValue(2).ToText());
                 list.SetSubItem(row, 2, Whole(sql->ColumnValue(3).ToText()));
                 list.SetSubItem(row, 3, sql->ColumnValue(4).ToText());
@@ -80,6 +90,11 @@ void SummaryForm::RefreshMe() {
     ui.SetMousePointer(platform::MousePointer::Default);
     status.SetCaption(keptStatus);
     ui.PumpEvents();
+    // An empty list must not pass for an empty queue.
+    if (!failure.empty()) {
+        p_.ShowMessage("Error: Unable to read the queue of library " + library + " (" + failure + ")",
+                       platform::mb::Critical, core::AppTitle());
+    }
 }
 
 void SummaryForm::RemoveQueueRows() {
@@ -101,18 +116,31 @@ void SummaryForm::RemoveQueueRows() {
         p_.WriteLog("Removing " + n + " row(s) from NEEDS_ARCHIVING in library " + p_.ConnectedLibraryName());
         p_.Separator();
         int32_t count = 0;
+        std::vector<std::string> failures;
         for (int row = list.Count() - 1; row >= 0; --row) {
             if (!list.Item(row).selected) continue;
-            const int32_t sid = static_cast<int32_t>(dm::LeadingNumber(list.CellText(row, sidColumn)));
+            const std::string number = list.CellText(row, sidColumn);
+            const int32_t sid = static_cast<int32_t>(dm::LeadingNumber(number));
             const std::string target = list.CellText(row, targetColumn);
-            if (sid == 0 || target.empty()) continue;
-            const int32_t changed = RunChange(p_, core::queue_sql::DeleteRow(sid, target));
+            if (target.empty()) continue;
+            std::string statement;
+            if (number.empty()) {
+                statement = core::queue_sql::DeleteUnnumberedRows(target);
+            } else if (sid != 0) {
+                statement = core::queue_sql::DeleteRow(sid, target);
+            } else {
+                continue;
+            }
+            std::string failure;
+            const int32_t changed = RunChange(p_, statement, failure);
             if (changed != 0) list.RemoveItem(row);
             count += changed;
+            if (!failure.empty()) {
+                failures.push_back("Unable to remove " + RowName(number, target) + " (" + failure + ")");
+            }
         }
-        if (count != 0) {
-            p_.ShowMessage(std::to_string(count) + " row(s) removed from NEEDS_ARCHIVING", platform::mb::Information,
-                           core::AppTitle());
+        if (count != 0 || !failures.empty()) {
+            ShowOutcome(p_, std::to_string(count) + " row(s) removed from NEEDS_ARCHIVING", failures);
         }
     }
     ui.SetMousePointer(platform::MousePointer::Default);
@@ -138,21 +166,26 @@ void SummaryForm::ResetQueueRows() {
         p_.WriteLog("Resetting " + n + " NEEDS_ARCHIVING row(s) in library " + p_.ConnectedLibraryName());
         p_.Separator();
         int32_t count = 0;
+        std::vector<std::string> failures;
         for (int row = 0; row < list.Count(); ++row) {
             if (!list.Item(row).selected) continue;
             const int32_t sid = static_cast<int32_t>(dm::LeadingNumber(list.CellText(row, sidColumn)));
             const std::string target = list.CellText(row, targetColumn);
             if (sid == 0 || target.empty()) continue;
-            const int32_t changed = RunChange(p_, core::queue_sql::ResetRow(sid, target));
+            std::string failure;
+            const int32_t changed = RunChange(p_, core::queue_sql::ResetRow(sid, target), failure);
             if (changed != 0) {
                 if (lockedColumn >= 0) SetCell(list, row, lockedColumn, "");
                 if (retryColumn >= 0) SetCell(list, row, retryColumn, "0");
             }
             count += changed;
+            if (!failure.empty()) {
+                failures.push_back("Unable to reset " + RowName(list.CellText(row, sidColumn), target) + " (" +
+                                   failure + ")");
+            }
         }
-        if (count != 0) {
-            p_.ShowMessage(std::to_string(count) + " row(s) reset in NEEDS_ARCHIVING", platform::mb::Information,
-                           core::AppTitle());
+        if (count != 0 || !failures.empty()) {
+            ShowOutcome(p_, std::to_string(count) + " row(s) reset in NEEDS_ARCHIVING", failures);
         }
     }
     ui.SetMousePointer(platform::MousePointer::Default);

@@ -35,7 +35,8 @@ TEST(BatchLockStatement, FormsByEngineAndBatchSize) {
 TEST(QueueSqlTexts, QueueingAndSingleRows) {
     using namespace core::queue_sql;
     const std::string notQueued =
-        "DOCNUMBER NOT IN (SELECT DISTINCT SID FROM [OWNER].NEEDS_ARCHIVING WHERE TARGET_LIBRARY = 'O''NEIL')";
+        "DOCNUMBER NOT IN (SELECT DISTINCT SID FROM [OWNER].NEEDS_ARCHIVING WHERE TARGET_LIBRARY = 'O''NEIL' AND "
+        "SID IS NOT NULL)";
     EXPECT_EQ(NotQueuedFor("O'NEIL"), notQueued);
     EXPECT_EQ(QueueListedDocuments("O'NEIL", "12, 13"),
               "INSERT INTO [OWNER].NEEDS_ARCHIVING (SID, STATUS, LOCKED_BY, RETRY_COUNT, TARGET_LIBRARY, TABLE_NAME) "
@@ -45,6 +46,8 @@ TEST(QueueSqlTexts, QueueingAndSingleRows) {
               "SELECT SID, TARGET_LIBRARY, RETRY_COUNT, LOCKED_BY, STATUS FROM [OWNER].NEEDS_ARCHIVING ORDER BY SID");
     EXPECT_EQ(DeleteRow(7, "O'NEIL"),
               "DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE SID = 7 AND TARGET_LIBRARY = 'O''NEIL'");
+    EXPECT_EQ(DeleteUnnumberedRows("O'NEIL"),
+              "DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE SID IS NULL AND TARGET_LIBRARY = 'O''NEIL'");
     EXPECT_EQ(ResetRow(7, "O'NEIL"),
               "UPDATE [OWNER].NEEDS_ARCHIVING SET LOCKED_BY = '', RETRY_COUNT = 0, STATUS = 0 WHERE SID = 7 AND "
               "TARGET_LIBRARY = 'O''NEIL'");

@@ -122,6 +122,20 @@ TEST_F(ProfileTest, NumbersComeFromTheCounterAndPassOverTakenOnes) {
     EXPECT_EQ(Lib()->GetProfile(201)->FormName(), "DEFPROF");
 }
 
+// The counter is an INT: the last number it can give is the last one, and
+// the next save is refused rather than numbered below zero.
+TEST_F(ProfileTest, TheCounterRefusesToPassTheLargestNumber) {
+    site_.Sql("DOCS", "UPDATE SEQ_PROFILE SET LASTKEY = 2147483646");
+    auto last = NewDocument("Last");
+    ASSERT_TRUE(last->Save(3).IsBooleanTrue());
+    EXPECT_EQ(last->DocNumber(), 2147483647);
+    auto next = NewDocument("Next");
+    EXPECT_TRUE(next->Save(3).IsBooleanFalse());
+    EXPECT_EQ(next->ErrorNumber(), kErrNotSaved);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM DOCSADM.PROFILE WHERE DOCNUMBER <= 0"), 0);
+    EXPECT_EQ(Count("SELECT LASTKEY FROM DOCSADM.SEQ_PROFILE"), 2147483647);
+}
+
 TEST_F(ProfileTest, ColumnsShowTheFormWithReadOnlyFlagsTypesAndLookupIds) {
     int32_t n = Document("Memo");
     auto profile = Lib()->GetProfile(n);

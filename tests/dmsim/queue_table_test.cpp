@@ -77,5 +77,18 @@ TEST_F(QueueTableTest, QueuesAvailableDocumentsOncePerTarget) {
     EXPECT_EQ(AsText(rows.rows[0][5]), "PROFILE");
 }
 
+// A queue row without a number, or a library without a folder application,
+// keeps no document out.
+TEST_F(QueueTableTest, QueuesPastARowWithoutANumberAndWithoutAFolderApplication) {
+    InstallQueueTable(*db_);
+    site_.Sql("DOCS", "DELETE FROM APPS WHERE APPLICATION = 'FOLDER'");
+    site_.Sql("DOCS", "INSERT INTO APPS (SYSTEM_ID, APPLICATION) VALUES (5000, 'MS WORD')");
+    site_.Sql("DOCS", "INSERT INTO PROFILE (SYSTEM_ID, DOCNUMBER, STATUS, APPLICATION) VALUES "
+                      "(5001, 1, 0, 5000), (5002, 2, 0, 5000), (5003, 3, 0, NULL)");
+    site_.Sql("DOCS", "INSERT INTO NEEDS_ARCHIVING (SID, TARGET_LIBRARY) VALUES (NULL, 'ARCHIVE')");
+    EXPECT_EQ(QueueDocuments(*db_, "ARCHIVE", {}), 2);
+    EXPECT_EQ(QueueDocuments(*db_, "ARCHIVE", {3}), 1);
+}
+
 }  // namespace
 }  // namespace dmsim

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPixmap>
@@ -88,6 +89,17 @@ TEST_F(QueueAdminViewsTest, PendingRowsView) {
     list->topLevelItem(1)->setSelected(true);
     EXPECT_EQ(form.Window().ListResults.SelectedCount(), 1);
     Keep(view, "pending_rows_view");
+    // Every column shows whole, at no less than its header's width; the
+    // retry count stands on the right.
+    int columns = 0;
+    for (int c = 0; c < list->columnCount(); ++c) {
+        EXPECT_GE(list->columnWidth(c), list->header()->sectionSizeHint(c)) << c;
+        columns += list->columnWidth(c);
+    }
+    EXPECT_LE(columns, list->viewport()->width());
+    EXPECT_EQ(list->headerItem()->textAlignment(2) & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    EXPECT_EQ(list->topLevelItem(0)->textAlignment(2) & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    EXPECT_EQ(list->topLevelItem(0)->textAlignment(1) & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
 
     // A right click shows the popup as the program set it; its items run
     // the program's commands.
@@ -108,6 +120,13 @@ TEST_F(QueueAdminViewsTest, PendingRowsView) {
     EXPECT_EQ(Value("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING WHERE SID = 102 AND STATUS = 0 AND "
                             "LOCKED_BY = '' AND RETRY_COUNT = 0"),
               "1");
+
+    // Escape closes it.
+    form.Window().Open();
+    QTest::keyClick(list, Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_FALSE(form.Window().IsOpen());
+    EXPECT_FALSE(view.isVisible());
 }
 
 TEST_F(QueueAdminViewsTest, LastKeyView) {

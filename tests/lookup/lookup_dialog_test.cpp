@@ -165,6 +165,73 @@ TEST_F(LookupDialogTest, SearchFiltersOnTheWholeColumnAndTakesApostrophesAsText)
     });
 }
 
+// The filter acts on the column picked in the list, even where its title
+// stands inside another column's name or two columns bear one title.
+TEST_F(LookupDialogTest, SearchFiltersTheColumnThePickedEntryShows) {
+    auto& db = Db("DOCS");
+    db.Exec("CREATE TABLE DOCSADM.WIDGETS (W_ID VARCHAR(32), FULL_NAME VARCHAR(64), NAME VARCHAR(64))");
+    db.Exec("INSERT INTO DOCSADM.DOCSCOLUMN (SYSTEM_ID, TBNAME, COLNAME, FTBNAME, FCOLNAME, CMSKEY, CMSTYPE) VALUES "
+            "(990101, 'WIDGETS', 'W_ID', '', '', 'C', 0), (990102, 'WIDGETS', 'FULL_NAME', '', '', 'N', 0), "
+            "(990103, 'WIDGETS', 'NAME', '', '', 'N', 0)");
+    db.Exec("INSERT INTO DOCSADM.WIDGETS VALUES ('W1', 'Alpha Beta', 'Gamma'), ('W2', 'Gamma Delta', 'Alpha')");
+    const int32_t letter = site_.AddLookup("DOCS", "DOCUMENTTYPES", "TYPE_ID", "LETTER", "DESCRIPTION", "Letter");
+    const int32_t memo = site_.AddLookup("DOCS", "DOCUMENTTYPES", "TYPE_ID", "MEMO", "DESCRIPTION", "Memo");
+    db.Exec("INSERT INTO DOCSADM.SUBCATMAP (SYSTEM_ID, DOCTYPELINK, SUBCATLINK) VALUES (990201, " +
+            std::to_string(letter) + ", " + std::to_string(memo) + "), (990202, " + std::to_string(memo) + ", " +
+            std::to_string(letter) + ")");
+    struct Case {
+        const char* table;
+        int entry;  // of the filter list
+        const char* filter;
+        std::vector<std::string> rows;  // the cells of each listed row, joined by "|"
+    };
+    const std::vector<Case> cases = {
+        {"WIDGETS", 1, "Alpha", {"Gamma Delta|Alpha"}},
+        {"WIDGETS", 0, "Alpha", {"Alpha Beta|Gamma"}},
+        {"SUBCATMAP", 3, "LET", {"||MEMO|LETTER"}},
+        {"SUBCATMAP", 2, "LET", {"||LETTER|MEMO"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.table) + " " + std::to_string(c.entry));
+        std::vector<std::string> rows;
+        Show(c.table, [&] {
+            W().ComboFilterList.SetListIndex(c.entry);
+            W().TextFilter.SetText(c.filter);
+            W().ButtonSearch.Click();
+            const auto& list = W().LookupList;
+            for (int i = 0; i < list.Count(); ++i) {
+                std::string row;
+                for (size_t k = 0; k < list.Columns().size(); ++k) row += (k ? "|" : "") + list.CellText(i, k);
+                rows.push_back(row);
+            }
+        });
+        EXPECT_EQ(rows, c.rows);
+    }
+}
+
+// Rows a search lists stand in the order of the column sorted last, even
+// when it is not the first shown column.
+TEST_F(LookupDialogTest, TheSortHoldsAcrossASearch) {
+    AddTagsTable(0, {});
+    Db("DOCS").Exec("INSERT INTO DOCSADM.TAGS VALUES ('B', 'Tag b'), ('C', 'Tag a'), ('A', 'Tag c'), ('D', 'x')");
+    Db("DOCS").Exec("INSERT INTO DOCSADM.DOCSCOLUMN (SYSTEM_ID, TBNAME, COLNAME, FTBNAME, FCOLNAME, CMSKEY, CMSTYPE) "
+                    "VALUES (990003, 'TAGS', 'TAG_DESC', '', '', 'N', 0)");
+    Db("DOCS").Exec("ALTER TABLE DOCSADM.TAGS ADD COLUMN TAG_DESC VARCHAR(64)");
+    Db("DOCS").Exec("UPDATE DOCSADM.TAGS SET TAG_DESC = CASE TAG_ID WHEN 'A' THEN '2' WHEN 'B' THEN '3' "
+                    "WHEN 'C' THEN '1' ELSE '0' END");
+    Show("TAGS", [&] {
+        ASSERT_EQ(W().LookupList.Columns().size(), 2u);
+        W().LookupList.columnClicked.Emit(1);  // TAG_DESC, ascending
+        W().LookupList.columnClicked.Emit(1);  // descending
+        W().ComboFilterList.SetText("TAG_NAME");
+        W().TextFilter.SetText("Tag");
+        W().ButtonSearch.Click();
+        EXPECT_EQ(Texts(), (std::vector<std::string>{"Tag b", "Tag c", "Tag a"}));
+        EXPECT_EQ(W().LookupList.SortKey(), 1);
+        EXPECT_TRUE(W().LookupList.Sorted());
+    });
+}
+
 TEST_F(LookupDialogTest, ColumnsShareTheListWidthDownToAMinimum) {
     W().LookupList.SetWidth(900);
     // Three result columns: 900 / 3 - 1 - 120.
@@ -214,6 +281,21 @@ TEST_F(LookupDialogTest, ListsAtMostTheCapAndSkipsBlankKeys) {
               "There are 3502 lookup rows to display for TAGS table in library DOCS - only the first 3500 row(s) will "
               "be displayed");
     EXPECT_EQ(ui_.Messages()[0].buttons, 48);
+}
+
+// A row without a key is nothing to pick: the load leaves out an empty or
+// blank key, a search an empty one.
+TEST_F(LookupDialogTest, RowsWithoutAKeyAreLeftOut) {
+    AddTagsTable(2, {"", "   "});
+    Show("TAGS", [&] {
+        EXPECT_EQ(Texts(), (std::vector<std::string>{"Tag 1", "Tag 2"}));
+        EXPECT_EQ(W().LabelTotal.Caption(), "2");
+        W().ComboFilterList.SetText("TAG_NAME");
+        W().TextFilter.SetText("o");
+        W().ButtonSearch.Click();
+        for (const auto& item : W().LookupList.Items()) EXPECT_NE(item.key, "TAG_ID:") << item.text;
+        EXPECT_EQ(W().LookupList.Count(), std::stoi(W().LabelTotal.Caption()));
+    });
 }
 
 TEST_F(LookupDialogTest, ARowOfAListedKeyIsLeftOutButCounted) {

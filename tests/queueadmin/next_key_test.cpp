@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "dmsim/emulator.h"
+#include "dmsim/fault_ops.h"
 #include "forms/key_codes.h"
 #include "forms/main_window.h"
 #include "queueadmin/queueadmin_fixture.h"
@@ -95,6 +97,57 @@ TEST_F(NextKeyTest, RetriesOrSkipsAValueNotAboveTheShownOne) {
                                                    "Cannot set LastKey to a value less than 5000 in library DOCS - retry?",
                                                    "SEQ_PROFILE.LASTKEY changed in 1 libraries"}));
     EXPECT_EQ(Connected(), "DOCS");
+}
+
+// The DM numbers documents up to the largest INT: a last key it cannot
+// number past is refused with what is wrong, as is a number no INT holds.
+TEST_F(NextKeyTest, RefusesALastKeyTheDmCannotNumberPast) {
+    StartProgram();
+    const std::string tooLarge = " in library DOCS: the DM numbers documents up to 2147483647, so the last key can be "
+                                 "at most 2147483646 - retry?";
+    struct Case {
+        std::string answer;
+        std::string lastKey;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"2147483647", "5000", "Cannot set LastKey to 2147483647" + tooLarge},
+        {"2147483648", "5000", "Cannot set LastKey to 2147483648" + tooLarge},
+        {"99999999999999999999", "5000", "Cannot set LastKey to 99999999999999999999" + tooLarge},
+        {"2147483646", "2147483646", "SEQ_PROFILE.LASTKEY changed in 1 libraries"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        Db("DOCS").Exec("UPDATE DOCSADM.SEQ_PROFILE SET LASTKEY = 5000");
+        ui_.ClearMessages();
+        InView([&](forms::DorvaneNextKey& w) {
+            Select(w.ListResults, "DOCS");
+            ui_.AnswerInputs({c.answer});
+            ui_.AnswerMessages({platform::mb::AnswerNo});
+            w.MNChangeLastKey.Click();
+        });
+        EXPECT_EQ(LastKey("DOCS"), c.lastKey);
+        EXPECT_EQ(Prompts(), std::vector<std::string>{c.message});
+    }
+}
+
+// A change the database refuses says so; it is not taken for a key the DM
+// moved on meanwhile.
+TEST_F(NextKeyTest, AFailedChangeSaysWhatFailed) {
+    StartProgram();
+    InView([&](forms::DorvaneNextKey& w) {
+        emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement("UPDATE DOCSADM.SEQ_PROFILE").FailStatement(
+            229, "The UPDATE permission was denied");
+        Select(w.ListResults, "DOCS");
+        ui_.AnswerInputs({"5100"});
+        w.MNChangeLastKey.Click();
+        EXPECT_EQ(Rows(w.ListResults), (std::vector<std::string>{"ARCHIVE2=700", "DOCS=5000"}));
+    });
+    EXPECT_EQ(LastKey("DOCS"), "5000");
+    ASSERT_EQ(ui_.Messages().size(), 1u);
+    EXPECT_EQ(ui_.Messages()[0].prompt, "Error: Unable to set SEQ_PROFILE.LASTKEY to 5100 in library DOCS (SQL Error "
+                                        "#229: The UPDATE permission was denied)");
+    EXPECT_EQ(ui_.Messages()[0].buttons, platform::mb::Critical);
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "dmsim/emulator.h"
+#include "dmsim/fault_ops.h"
 #include "dmsim/tsql_executor.h"
 #include "forms/main_window.h"
 #include "queueadmin/queueadmin_fixture.h"
@@ -77,6 +80,20 @@ TEST_F(QueueAdminCommandsTest, AddAllDocumentsRefusesALibraryWithoutTheQueue) {
     EXPECT_EQ(Connected(), "DOCS");
 }
 
+// Folders are told by their application; a library that has no folder
+// application has no folders, and all its available documents are queued.
+TEST_F(QueueAdminCommandsTest, AddAllDocumentsQueuesALibraryWithoutAFolderApplication) {
+    StartWithDocuments();
+    Db("DOCS").Exec("UPDATE DOCSADM.PROFILE SET APPLICATION = NULL WHERE DOCNUMBER = 4");
+    Db("DOCS").Exec("DELETE FROM DOCSADM.APPS WHERE APPLICATION = 'FOLDER'");
+    CheckTarget("ARCHIVE2");
+    ui_.AnswerChoiceByText("DOCS");
+    window_->MNDorvaneAddAllDocs.Click();
+    // 3 is not available; 4 and 5 have no application.
+    EXPECT_EQ(QueueRows(), (std::vector<std::string>{"1 ARCHIVE2 0 ", "2 ARCHIVE -1 OTHERPC", "2 ARCHIVE2 0 "}));
+    EXPECT_EQ(Prompts().back(), "2 document(s) added to the NEEDS_ARCHIVING table in library DOCS");
+}
+
 class ClosedMattersTest : public QueueAdminTest {
 protected:
     // Matters closed on 2021-12-31 10:00, 2022-06-30 14:00 and 2022-07-01
@@ -124,6 +141,9 @@ TEST_F(ClosedMattersTest, QueuesTheDocumentsOfMattersClosedInTheDatesGiven) {
         {" 6/30/2022 ", {"11", "13"}, "2" + added},
         {"2022-01-01 - 2022-06-30", {"11"}, "1" + added},
         {"2021-12-31 - 2022-07-01", {"11", "12", "13"}, "3" + added},
+        // The last day a server's date holds has no day after it.
+        {"9999-12-31", {"11", "12", "13"}, "3" + added},
+        {"2022-01-01 - 9999-12-31", {"11", "12"}, "2" + added},
         {"", {}, "You did not enter a date - cannot continue"},
         {"   ", {}, "\"\" is not a date - cannot continue"},
         {"June", {}, "\"June\" is not a date - cannot continue"},
@@ -171,6 +191,16 @@ TEST_F(ClosedMattersTest, EveryServerLanguageTakesTheSameDays) {
     }
 }
 
+TEST_F(ClosedMattersTest, ARowWithoutANumberKeepsNoDocumentOutOfTheQueue) {
+    StartWithMatters();
+    Db("DOCS").Exec("INSERT INTO DOCSADM.NEEDS_ARCHIVING (SID, STATUS, LOCKED_BY, RETRY_COUNT, TARGET_LIBRARY, "
+                    "TABLE_NAME) VALUES (NULL, 0, '', 0, 'ARCHIVE', 'PROFILE')");
+    ui_.AnswerInputs({"2022-06-30"});
+    window_->MNDorvaneAddClosedDocMatters.Click();
+    EXPECT_EQ(Queued(), (std::vector<std::string>{"", "11", "13"}));
+    EXPECT_EQ(Prompts().back(), "2 document(s) added to the NEEDS_ARCHIVING table in library DOCS");
+}
+
 TEST_F(ClosedMattersTest, RefusesWhenTheCloseDateColumnIsNotOneColumn) {
     CreateSite();
     site_.Sql("DOCS", "INSERT INTO DOCSCOLUMN (SYSTEM_ID, TBNAME, COLNAME, CMSTYPE) VALUES (99001, 'MATTER', "
@@ -181,6 +211,61 @@ TEST_F(ClosedMattersTest, RefusesWhenTheCloseDateColumnIsNotOneColumn) {
     EXPECT_EQ(Prompts(), (std::vector<std::string>{"Several date columns of the matter table (CLOSE_DATE, CLOSED_ON) "
                                                    "could be the close date - cannot continue"}));
     EXPECT_EQ(Queued(), std::vector<std::string>{});
+}
+
+// The close date is the one date column of MATTER named for it, whatever
+// order the dictionary gives; a name that is no plain column name is never
+// taken.
+TEST_F(ClosedMattersTest, TheCloseDateIsTheOneDateColumnNamedForIt) {
+    StartWithMatters();
+    struct Case {
+        std::vector<std::pair<std::string, int>> columns;  // date columns of MATTER besides CLOSE_DATE
+        int closeDateType;
+        std::vector<std::string> queued;
+        std::string message;
+    };
+    const std::string added = "2 document(s) added to the NEEDS_ARCHIVING table in library DOCS";
+    const std::vector<Case> cases = {
+        {{{"ARCHIVED_ON", 8}, {"BILLED_ON", 1}}, 8, {"11", "13"}, added},
+        {{{"CLOSE_DATE; DROP TABLE PROFILE", 8}, {"CLOSED BY", 1}}, 8, {"11", "13"}, added},
+        {{{"CLOSED_FLAG", 0}}, 1, {"11", "13"}, added},
+        {{{"OPEN_DATE", 8}}, 0, {},
+         "None of the date columns of the matter table (OPEN_DATE) is a close date - cannot continue"},
+        {{{"DATE_CLOSED", 1}}, 8, {},
+         "Several date columns of the matter table (CLOSE_DATE, DATE_CLOSED) could be the close date - cannot "
+         "continue"},
+        {{}, 0, {}, "There are no date columns defined for the matter table - cannot continue"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message + " " + std::to_string(c.columns.size()));
+        auto& db = Db("DOCS");
+        db.Exec("DELETE FROM DOCSADM.NEEDS_ARCHIVING");
+        db.Exec("DELETE FROM DOCSADM.DOCSCOLUMN WHERE TBNAME = 'MATTER' AND SYSTEM_ID < 0");
+        db.Exec("UPDATE DOCSADM.DOCSCOLUMN SET CMSTYPE = " + std::to_string(c.closeDateType) +
+                " WHERE TBNAME = 'MATTER' AND COLNAME = 'CLOSE_DATE'");
+        int id = -100;
+        for (const auto& [name, type] : c.columns) {
+            db.Exec("INSERT INTO DOCSADM.DOCSCOLUMN (SYSTEM_ID, TBNAME, COLNAME, CMSTYPE) VALUES (" +
+                    std::to_string(++id) + ", 'MATTER', '" + name + "', " + std::to_string(type) + ")");
+        }
+        ui_.ClearMessages();
+        ui_.AnswerInputs({"2022-06-30"});
+        window_->MNDorvaneAddClosedDocMatters.Click();
+        EXPECT_EQ(Queued(), c.queued);
+        ASSERT_FALSE(ui_.Messages().empty());
+        EXPECT_EQ(ui_.Messages().back().prompt, c.message);
+    }
+
+    // A dictionary that cannot be read is no dictionary without dates.
+    emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement("TBNAME = 'MATTER' AND CMSTYPE").FailStatement(
+        208, "Invalid object name 'DOCSADM.DOCSCOLUMN'.");
+    ui_.ClearMessages();
+    const size_t asked = ui_.InputPrompts().size();
+    window_->MNDorvaneAddClosedDocMatters.Click();
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"Error: Unable to read the date columns of the matter table (SQL "
+                                                   "Error #208: Invalid object name 'DOCSADM.DOCSCOLUMN'.) - cannot "
+                                                   "continue"}));
+    EXPECT_EQ(ui_.InputPrompts().size(), asked);
 }
 
 // The DM's search dialog answering with picks the test chose; the library
@@ -243,6 +328,76 @@ TEST_F(QueueAdminCommandsTest, QueryDocumentsNeedsATargetBeforeTheSearch) {
                              "You must select at least one target library in the Targets tab to add documents to the queue"}));
 }
 
+// A row without a document number (written by hand or by another tool)
+// holds no document back: every command still queues what it should.
+TEST_F(QueueAdminCommandsTest, ARowWithoutANumberKeepsNoDocumentOutOfTheQueue) {
+    StartWithDocuments();
+    Db("DOCS").Exec("INSERT INTO DOCSADM.NEEDS_ARCHIVING (SID, STATUS, LOCKED_BY, RETRY_COUNT, TARGET_LIBRARY, "
+                    "TABLE_NAME) VALUES (NULL, 0, '', 0, 'ARCHIVE', 'PROFILE')");
+    ScriptedSearch search(app_->dmDialogs);
+    emulator_->SetDialogHost(&search);
+    CheckTarget("ARCHIVE");
+    ui_.AnswerChoiceByText("DOCS");
+    window_->MNDorvaneAddAllDocs.Click();
+    search.answer = std::vector<dm::DmSearchPick>{{"DOCS", 3, ""}};
+    ui_.AnswerChoiceByText("DOCS");
+    window_->MNDorvaneAddQueryDocs.Click();
+    EXPECT_EQ(QueueRows(), (std::vector<std::string>{" ARCHIVE 0 ", "1 ARCHIVE 0 ", "2 ARCHIVE -1 OTHERPC",
+                                                     "3 ARCHIVE 0 "}));
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{
+                             "You are about to add 1 document(s) to the NEEDS_ARCHIVING table in library DOCS for "
+                             "target library ARCHIVE. Are you sure you wish to continue?",
+                             "1 document(s) added to the NEEDS_ARCHIVING table in library DOCS",
+                             "1 document(s) added to NEEDS_ARCHIVING queue"}));
+}
+
+// A count or an insert that fails is named in the closing box, which is an
+// error box; the other targets are served all the same.
+TEST_F(QueueAdminCommandsTest, AFailedCountOrInsertIsReportedAsAFailure) {
+    StartWithDocuments();
+    ScriptedSearch search(app_->dmDialogs);
+    emulator_->SetDialogHost(&search);
+    search.answer = std::vector<dm::DmSearchPick>{{"DOCS", 1, ""}};
+    CheckTarget("ARCHIVE");
+    CheckTarget("ARCHIVE2");
+    struct Case {
+        const char* failing;  // a part of the statement that fails
+        forms::MenuItem* command;
+        std::vector<std::string> queued;
+        std::string message;
+    };
+    const std::string added = " document(s) added to the NEEDS_ARCHIVING table in library DOCS;\r\nError: ";
+    const std::string error = " (SQL Error #8115: Arithmetic overflow error)";
+    const std::vector<Case> cases = {
+        {"COUNT(*) FROM DOCSADM.PROFILE WHERE STATUS = 0 AND DOCNUMBER NOT IN (SELECT DISTINCT SID FROM "
+         "DOCSADM.NEEDS_ARCHIVING WHERE TARGET_LIBRARY = 'ARCHIVE' ",
+         &window_->MNDorvaneAddAllDocs,
+         {"1 ARCHIVE2 0 ", "2 ARCHIVE -1 OTHERPC", "2 ARCHIVE2 0 "},
+         "2" + added + "Unable to count the documents to add for target library ARCHIVE" + error},
+        {"0, 'ARCHIVE2', 'PROFILE'", &window_->MNDorvaneAddAllDocs,
+         {"1 ARCHIVE 0 ", "2 ARCHIVE -1 OTHERPC"},
+         "1" + added + "Unable to add the documents for target library ARCHIVE2" + error},
+        {"0, 'ARCHIVE', 'PROFILE'", &window_->MNDorvaneAddQueryDocs,
+         {"1 ARCHIVE2 0 ", "2 ARCHIVE -1 OTHERPC"},
+         "1 document(s) added to NEEDS_ARCHIVING queue;\r\nError: Unable to add the documents for target library "
+         "ARCHIVE" + error},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failing);
+        Db("DOCS").Exec("DELETE FROM DOCSADM.NEEDS_ARCHIVING WHERE STATUS = 0");
+        emulator_->Faults().Clear();
+        emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(c.failing).FailStatement(8115,
+                                                                                             "Arithmetic overflow error");
+        ui_.ClearMessages();
+        ui_.AnswerChoiceByText("DOCS");
+        c.command->Click();
+        EXPECT_EQ(QueueRows(), c.queued);
+        ASSERT_FALSE(ui_.Messages().empty());
+        EXPECT_EQ(ui_.Messages().back().prompt, c.message);
+        EXPECT_EQ(ui_.Messages().back().buttons, platform::mb::Critical);
+    }
+}
+
 TEST_F(QueueAdminCommandsTest, EnableDisabledMetadataClearsOnlyDisabledFlags) {
     CreateSite();
     site_.AddApplication("DOCS", "A1", "one", "DOC");
@@ -262,6 +417,50 @@ TEST_F(QueueAdminCommandsTest, EnableDisabledMetadataClearsOnlyDisabledFlags) {
                                                    "caches to apply the results"}));
 }
 
+// The command belongs to the archive: a library without its queue table is
+// refused, and nothing there is changed.
+TEST_F(QueueAdminCommandsTest, EnableDisabledMetadataRefusesALibraryWithoutTheQueue) {
+    CreateSite();
+    site_.AddApplication("ARCHIVE", "A1", "one", "DOC");
+    site_.Sql("ARCHIVE", "UPDATE APPS SET DISABLED = '1' WHERE APPLICATION = 'A1'");
+    StartProgram();
+    window_->LabelStatus.SetCaption("Ready");
+    ui_.AnswerChoiceByText("ARCHIVE");
+    window_->MNDorvaneEnableMetadata.Click();
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"Dorvane is not setup in ARCHIVE."}));
+    EXPECT_EQ(Value("ARCHIVE", "SELECT DISABLED FROM DOCSADM.APPS WHERE APPLICATION = 'A1'"), "1");
+    EXPECT_EQ(CountLines("SET DISABLED = NULL"), 0u);
+    EXPECT_EQ(Connected(), "DOCS");
+    EXPECT_EQ(window_->LabelStatus.Caption(), "Ready");
+}
+
+// The table names the dictionary gives go into SQL only when they are plain
+// names: letters, digits and the underscore.
+TEST_F(QueueAdminCommandsTest, OnlyPlainTableNamesOfTheDictionaryReachTheUpdates) {
+    StartProgram();
+    const std::vector<std::pair<std::string, bool>> names = {
+        {"Widget_2", true},
+        {"APPS SET DISABLED = '1' --", false},
+        {"APPS; DROP TABLE PEOPLE", false},
+        {"[APPS]", false},
+        {"PEOPLE)", false},
+    };
+    int id = 990500;
+    for (const auto& [name, plain] : names) {
+        std::string literal;
+        for (char c : name) literal += c == '\'' ? std::string("''") : std::string(1, c);
+        Db("DOCS").Exec("INSERT INTO DOCSADM.DOCSCOLUMN (SYSTEM_ID, TBNAME, COLNAME, CMSKEY, CMSTYPE) VALUES (" +
+                        std::to_string(++id) + ", '" + literal + "', 'DISABLED', '', 0)");
+    }
+    const auto tables = app_->queueAdmin.DisabledColumnTables();
+    for (const auto& [name, plain] : names) {
+        EXPECT_EQ(std::count(tables.begin(), tables.end(), name), plain ? 1 : 0) << name;
+        EXPECT_EQ(CountLines("Warning: The table name '" + name + "' of DOCSCOLUMN is passed over"), plain ? 0u : 1u)
+            << name;
+    }
+    EXPECT_EQ(std::count(tables.begin(), tables.end(), "APPS"), 1);
+}
+
 TEST_F(QueueAdminCommandsTest, AFailedUpdateCountsNoRowsReEnabled) {
     site_.Library("ORA").Engine(2);
     StartProgram();
@@ -272,7 +471,10 @@ TEST_F(QueueAdminCommandsTest, AFailedUpdateCountsNoRowsReEnabled) {
     refused.errorText = "ORA-00942: table or view does not exist";
     emulator_->Oracle("ORA").Script("UPDATE DOCSADM.APPS", refused);
     emulator_->Oracle("ORA").Script("UPDATE DOCSADM.PEOPLE", dmsim::SqlResult::Changed(2));
-    EXPECT_EQ(app_->queueAdmin.ReenableDisabledMetadata({"APPS", "PEOPLE"}), 2);
+    std::vector<std::string> failures;
+    EXPECT_EQ(app_->queueAdmin.ReenableDisabledMetadata({"APPS", "PEOPLE"}, &failures), 2);
+    EXPECT_EQ(failures, (std::vector<std::string>{
+                            "Unable to update table APPS (SQL Error #942: ORA-00942: table or view does not exist)"}));
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 // The closed-matters condition in each dialect: the whole last day is
-// taken, and the dates are written so that no server setting can misread
-// them.
+// taken (up to the start of the day after), and the dates are written so
+// that no server setting can misread them.
 
 #include "queueadmin/queue_statements.h"
 
 #include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
 
 namespace queueadmin {
 namespace {
@@ -15,7 +18,7 @@ TEST(QueueStatementsTest, ClosedMatterDatesInEachDialect) {
     choice.closeDateColumn = "CLOSE_DATE";
     choice.dates = {CalendarDate{2021, 12, 31}, CalendarDate{2022, 2, 28}};
     const std::string sqlServer = CountAvailableDocumentsStatement(choice);
-    EXPECT_NE(sqlServer.find("TARGET_LIBRARY = 'O''BRIEN')"), std::string::npos) << sqlServer;
+    EXPECT_NE(sqlServer.find("TARGET_LIBRARY = 'O''BRIEN' AND SID IS NOT NULL)"), std::string::npos) << sqlServer;
     EXPECT_NE(sqlServer.find("AND MATTER IN (SELECT SYSTEM_ID FROM [OWNER].MATTER WHERE "
                              "CLOSE_DATE >= CAST('20211231 00:00:00.000' AS DATETIME) AND "
                              "CLOSE_DATE < CAST('20220301 00:00:00.000' AS DATETIME))"),
@@ -26,6 +29,18 @@ TEST(QueueStatementsTest, ClosedMatterDatesInEachDialect) {
     const std::string oracle = QueueAvailableDocumentsStatement(choice);
     EXPECT_NE(oracle.find("WHERE CLOSE_DATE < TO_DATE('2025-01-01', 'YYYY-MM-DD'))"), std::string::npos) << oracle;
     EXPECT_EQ(oracle.find(">="), std::string::npos) << oracle;
+    // A queue row without a number defeats no dialect's duplicate check.
+    EXPECT_NE(oracle.find("WHERE TARGET_LIBRARY = 'O''BRIEN' AND SID IS NOT NULL)"), std::string::npos) << oracle;
+}
+
+TEST(QueueStatementsTest, TheDayAfterADate) {
+    const std::vector<std::pair<CalendarDate, CalendarDate>> cases = {
+        {{2022, 1, 30}, {2022, 1, 31}},  {{2022, 1, 31}, {2022, 2, 1}},   {{2022, 12, 31}, {2023, 1, 1}},
+        {{2024, 2, 28}, {2024, 2, 29}},  {{2024, 2, 29}, {2024, 3, 1}},   {{2023, 2, 28}, {2023, 3, 1}},
+        {{1900, 2, 28}, {1900, 3, 1}},   {{2000, 2, 28}, {2000, 2, 29}},  {{2022, 4, 30}, {2022, 5, 1}},
+        {{2022, 6, 15}, {2022, 6, 16}},
+    };
+    for (const auto& [day, next] : cases) EXPECT_EQ(IsoDate(NextDay(day)), IsoDate(next)) << IsoDate(day);
 }
 
 }  // namespace

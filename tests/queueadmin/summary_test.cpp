@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "dmsim/emulator.h"
+#include "dmsim/fault_ops.h"
 #include "forms/key_codes.h"
 #include "forms/main_window.h"
 #include "queueadmin/queueadmin_fixture.h"
@@ -74,6 +76,9 @@ TEST_F(SummaryTest, ListsTheQueueAndEnablesThePopupBySelection) {
         w.ListResults.SetSelected(3, true);
         w.MNDisplayProfile.Click();
         EXPECT_EQ(ui_.ShownTexts(), (std::vector<std::string>{"Profile\nDocument #100 in library DOCS"}));
+
+        w.keyDown.Emit(forms::keys::Escape, 0);
+        EXPECT_FALSE(w.IsOpen());
     });
     EXPECT_TRUE(shown);
     EXPECT_EQ(Connected(), "ARCHIVE2");
@@ -109,6 +114,55 @@ TEST_F(SummaryTest, RemovesAndResetsTheSelectedRows) {
                                                    "Are you sure you want to remove 2 selected row(s) from NEEDS_ARCHIVING?",
                                                    "Are you sure you want to remove 2 selected row(s) from NEEDS_ARCHIVING?",
                                                    "2 row(s) removed from NEEDS_ARCHIVING"}));
+}
+
+// A row leaves the list only when its DELETE removed it: one a run took
+// meanwhile, or one whose DELETE failed, stays; the failure is named.
+TEST_F(SummaryTest, ARowLeavesTheListOnlyWhenItsDeleteRemovedIt) {
+    StartWithRows();
+    InView([&](forms::DorvaneSummary& w) {
+        auto& list = w.ListResults;
+        Db("DOCS").Exec("DELETE FROM DOCSADM.NEEDS_ARCHIVING WHERE SID = 7");
+        emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement("WHERE SID = 99 ").FailStatement(
+            1205, "Transaction was deadlocked");
+        w.MNSelectAll.Click();
+        list.SetSelected(3, false);
+        w.MNRemove.Click();
+        EXPECT_EQ(Rows(list), (std::vector<std::string>{"7|O'BRIEN|0||0", "99|ARCHIVE|5|SYSTEM|0",
+                                                        "100|ARCHIVE2|2|OTHERPC|-1"}));
+    });
+    EXPECT_EQ(QueueRows(), (std::vector<std::string>{"99 ARCHIVE 0 SYSTEM", "100 ARCHIVE2 -1 OTHERPC"}));
+    ASSERT_EQ(ui_.Messages().size(), 2u);
+    EXPECT_EQ(ui_.Messages()[1].prompt, "1 row(s) removed from NEEDS_ARCHIVING;\r\nError: Unable to remove the row of "
+                                        "document 99 for target library ARCHIVE (SQL Error #1205: Transaction was "
+                                        "deadlocked)");
+}
+
+// A row without a document number is counted in the caption and listed,
+// so that it can be removed here; nothing else can act on it.
+TEST_F(SummaryTest, ARowWithoutANumberIsListedAndCanBeRemoved) {
+    StartWithRows();
+    Db("DOCS").Exec("INSERT INTO DOCSADM.NEEDS_ARCHIVING (SID, STATUS, LOCKED_BY, RETRY_COUNT, TARGET_LIBRARY, "
+                    "TABLE_NAME) VALUES (NULL, 0, '', 3, 'ARCHIVE', 'PROFILE')");
+    InView([&](forms::DorvaneSummary& w) {
+        auto& list = w.ListResults;
+        EXPECT_EQ(w.Caption(), "Pending rows in library DOCS (Total: 5)");
+        ASSERT_EQ(list.Count(), 5);
+        EXPECT_EQ(Rows(list)[0], "|ARCHIVE|3||0");
+        list.SetSelected(0, true);
+        w.MNReset.Click();
+        w.MNDisplayProfile.Click();
+        EXPECT_EQ(Rows(list)[0], "|ARCHIVE|3||0");
+        w.keyDown.Emit(forms::keys::Delete, 0);
+        EXPECT_EQ(Rows(list), (std::vector<std::string>{"7|O'BRIEN|0||0", "99|ARCHIVE|5|SYSTEM|0", "100|ARCHIVE|0||0",
+                                                        "100|ARCHIVE2|2|OTHERPC|-1"}));
+    });
+    EXPECT_TRUE(ui_.ShownTexts().empty());
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING WHERE SID IS NULL"), 0);
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING"), 4);
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"Are you sure you want to reset 1 selected row(s) in NEEDS_ARCHIVING?",
+                                                   "Are you sure you want to remove 1 selected row(s) from NEEDS_ARCHIVING?",
+                                                   "1 row(s) removed from NEEDS_ARCHIVING"}));
 }
 
 TEST_F(SummaryTest, ALibraryWithoutTheQueueIsRefused) {
