@@ -68,11 +68,16 @@ void DropArrivalMark(core::Program& p, int32_t markId) {
     p.session.PcdSql->ReleaseResults();
 }
 
-std::vector<int32_t> DocumentsCreatedAfter(core::Program& p, int32_t markId, const std::string& docName) {
+std::vector<int32_t> DocumentsCreatedAfter(core::Program& p, int32_t markId, const std::vector<std::string>& names) {
     auto& sql = p.session.PcdSql;
-    const std::string name = core::Upper(core::Trim(docName));
-    const std::string nameCondition = name.empty() ? "(P.DOCNAME IS NULL OR P.DOCNAME = '')"
-                                                   : "UPPER(P.DOCNAME) = '" + core::DoubleApostrophes(name) + "'";
+    std::string list;
+    for (const auto& docName : names) {
+        const std::string name = core::Upper(core::Trim(docName));
+        if (name.empty()) continue;
+        list += (list.empty() ? "'" : ", '") + core::DoubleApostrophes(name) + "'";
+    }
+    const std::string nameCondition =
+        list.empty() ? "(P.DOCNAME IS NULL OR P.DOCNAME = '')" : "UPPER(P.DOCNAME) IN (" + list + ")";
     // The DM's own rows of a new profile carry the program's user and a key
     // drawn after the mark's; a copy that got as far as its own mark or its
     // arrival entry is no leftover of this kind.
