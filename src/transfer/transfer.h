@@ -48,6 +48,7 @@ public:
 
     int32_t TransferDocument(const std::string& sourceLibrary, const std::string& targetLibrary,
                              int32_t docNumber) override;
+    int32_t FilingFailures() const override { return v_.FilingFailures; }
 
 private:
     // ---- Driver (transfer_driver.cpp) ------------------------------------------

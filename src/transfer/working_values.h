@@ -188,6 +188,7 @@ struct TransferValues {
 
     // Folders and related items.
     std::vector<FolderChainRow> FolderChains;
+    int32_t FilingFailures = 0;  // folders the copy could not be filed into
     std::vector<RelatedRow> RelatedRows;
 
     // What this call changed in the source and must put back on its way
