@@ -504,12 +504,12 @@ void ArchiveRun::EndOfRun() {
             WarningBox(text);
         }
     });
-    std::string summary = "Transfer complete from library " + p.ConnectedLibraryName() + " with " +
-                          std::to_string(RunSucceeded) + " document(s) processed successfully and " +
-                          std::to_string(RunFailed) + " error(s) encountered.";
-    if (RunFilingFailures > 0) {
-        summary += " " + std::to_string(RunFilingFailures) + " folder(s) could not be made or filed into.";
-    }
+    const std::string summary = "Transfer complete from library " + p.ConnectedLibraryName() + " with " +
+                                std::to_string(RunSucceeded) + " document(s) processed successfully and " +
+                                std::to_string(RunFailed) + " error(s) encountered." +
+                                (RunFilingFailures > 0 ? " " + std::to_string(RunFilingFailures) +
+                                                             " folder(s) could not be made or filed into."
+                                                       : "");
     w.LabelStatus.SetCaption(summary);
     if (RunSucceeded != 0 || RunFailed != 0) {
         p.WriteLog(summary);
