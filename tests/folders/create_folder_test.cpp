@@ -367,7 +367,9 @@ TEST_F(CreateFolderTest, AnInterruptedCreationIsCompletedByTheNextCall) {
         const int32_t folder = folders_->CreateFolder(name, under, c.isPublic, "ARCHIVE", source, "DOCS");
 
         ASSERT_NE(folder, 0) << LogText();
-        if (first != 0) EXPECT_EQ(folder, first);
+        if (first != 0) {
+            EXPECT_EQ(folder, first);
+        }
         EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.PROFILE P JOIN DOCSADM.FOLDER F ON F.DOCNUMBER = "
                                    "P.DOCNUMBER WHERE P.DOCNAME = '" + name + "'"),
                   1);
@@ -376,7 +378,9 @@ TEST_F(CreateFolderTest, AnInterruptedCreationIsCompletedByTheNextCall) {
                   c.underParent ? 1 : 0);
         EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.ROOT_OBJECT WHERE DOCNUMBER = " + N(folder)),
                   c.isPublic ? 1 : 0);
-        if (c.underParent) EXPECT_EQ(ProfileColumn("ARCHIVE", folder, "STORAGETYPE"), "A");
+        if (c.underParent) {
+            EXPECT_EQ(ProfileColumn("ARCHIVE", folder, "STORAGETYPE"), "A");
+        }
         EXPECT_EQ(Value("ARCHIVE", "SELECT PATH FROM DOCSADM.FOLDER WHERE DOCNUMBER = " + N(folder)), core::kProductName);
         EXPECT_EQ(Trustees("ARCHIVE", folder), (std::vector<std::string>{"DOCS_SUPERVISORS:63"}));
         EXPECT_EQ(ActivityRows("ARCHIVE", folder), 0);

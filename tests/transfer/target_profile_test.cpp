@@ -324,7 +324,9 @@ TEST_F(TargetProfileTest, ACopyIsNeverMadeWithoutItsName) {
         }
         if (c.logged) {
             EXPECT_EQ(CountLines(c.logged), 1u) << LogText();
-            if (!c.copyName.empty()) EXPECT_TRUE(LogHas("document #" + to_string(source) + " is too long"));
+            if (!c.copyName.empty()) {
+                EXPECT_TRUE(LogHas("document #" + to_string(source) + " is too long"));
+            }
         } else {
             EXPECT_EQ(CountLines("too long"), 0u);
         }
