@@ -178,8 +178,8 @@ void DocumentTransfer::FileIntoFolders() {
     // the run counts each such folder.
     auto notFiled = [&](const FolderChainRow& row) {
         ++v_.FilingFailures;
-        p_.WriteLog("Error: Document #" + Num(v_.TargetDocNumber) + " in library " + t + " stands outside folder \"" +
-                    row.Name + "\": the folder could not be made or filed into");
+        p_.WriteLog("Error: Folder \"" + row.Name + "\" could not be made or filed into in library " + t +
+                    " - document #" + Num(v_.TargetDocNumber) + " is not filed under it");
         p_.Separator();
     };
     // Last row first: a folder's parents are in the target before it.

@@ -167,7 +167,8 @@ TEST_F(FoldersRelatedTest, FoldersTheCopyCouldNotBeFiledIntoAreCounted) {
 
         ASSERT_GT(copy, 0) << LogText();
         EXPECT_EQ(transfer_->FilingFailures(), c.notFiled);
-        EXPECT_EQ(CountLines("Error: Document #" + to_string(copy) + " in library ARCHIVE stands outside folder"),
+        EXPECT_EQ(CountLines("could not be made or filed into in library ARCHIVE - document #" + to_string(copy) +
+                             " is not filed under it"),
                   static_cast<size_t>(c.notFiled))
             << LogText();
         std::set<std::string> filings;
