@@ -109,7 +109,7 @@ void ArchiveRun::Button_Go_Click() {
         w.CheckDisplayErrors.SetValue(0);
     }
     DocsSucceeded = DocsFailed = DocsRemaining = 0;
-    RunSucceeded = RunFailed = 0;
+    RunSucceeded = RunFailed = RunFilingFailures = 0;
     uncheckedForRun_.clear();
 
     // The run does not start: the source or the choice of targets is unfit.
@@ -462,6 +462,12 @@ bool ArchiveRun::ProcessDocument(int32_t docNumber, const std::string& target, T
         ++RunSucceeded;
         core::QueueRows(p).EndDone(source, target, docNumber, run.LockOwnerName);
         setState("Finished");
+        // The document stands archived; the folders it is missing from
+        // make the run a failure all the same.
+        if (const int32_t notFiled = transfer_->FilingFailures(); notFiled > 0) {
+            RunFilingFailures += notFiled;
+            Failed(1);
+        }
     }
     if (r > 0) {
         int row = p.LibraryArray.FindRow(target);
@@ -500,7 +506,10 @@ void ArchiveRun::EndOfRun() {
     });
     const std::string summary = "Transfer complete from library " + p.ConnectedLibraryName() + " with " +
                                 std::to_string(RunSucceeded) + " document(s) processed successfully and " +
-                                std::to_string(RunFailed) + " error(s) encountered.";
+                                std::to_string(RunFailed) + " error(s) encountered." +
+                                (RunFilingFailures > 0 ? " " + std::to_string(RunFilingFailures) +
+                                                             " folder(s) could not be made or filed into."
+                                                       : "");
     w.LabelStatus.SetCaption(summary);
     if (RunSucceeded != 0 || RunFailed != 0) {
         p.WriteLog(summary);

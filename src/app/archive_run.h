@@ -29,8 +29,8 @@ public:
     bool CheckForPause();
 
     // The status an unattended run ends the program with: 0 all archived or
-    // nothing queued, 1 failed documents or a target it could not reach, 2
-    // it could not start.
+    // nothing queued, 1 failed documents, folders a document could not be
+    // filed into or a target it could not reach, 2 it could not start.
     int ExitStatus() const { return exitStatus_; }
 
     // Counters of the last target processed, and of the whole run.
@@ -39,6 +39,8 @@ public:
     int32_t DocsRemaining = 0;
     int32_t RunSucceeded = 0;
     int32_t RunFailed = 0;
+    // Folders the run's archived documents could not be filed into.
+    int32_t RunFilingFailures = 0;
     bool FirstPassDoneFlag = false;
     int32_t LoopCountdown = 0;
     // Rows the results list keeps: the latest documents of a run, so that

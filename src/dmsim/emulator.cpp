@@ -26,6 +26,8 @@ Emulator::Emulator(const std::filesystem::path& siteDir)
     : session_(std::make_shared<Session>(siteDir, OpenSite(siteDir))) {
     // A kill at a chosen DM call, for the crash-recovery trials.
     if (const char* at = std::getenv("DMSIM_CRASH_AT"); at && *at) session_->Faults().CrashAt(std::atoll(at));
+    // ... or at a named one (FaultInjector::CrashOn).
+    if (const char* on = std::getenv("DMSIM_CRASH_ON"); on && *on) session_->Faults().CrashOn(on);
     // ... and how many calls a whole run makes, so that trials can spread
     // their crash points over it.
     if (const char* file = std::getenv("DMSIM_CALLS_FILE"); file && *file) {

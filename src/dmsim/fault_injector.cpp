@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "dmclient/dm_error.h"
 #include "dmsim/text.h"
@@ -113,6 +114,27 @@ void FaultInjector::Rule::FailStatus(int32_t status, int32_t code, std::string t
     Arm(std::move(a));
 }
 
+void FaultInjector::Rule::Crash() {
+    FaultAction a;
+    a.kind = FaultAction::Kind::Crash;
+    Arm(std::move(a));
+}
+
+bool FaultInjector::CrashOn(const std::string& spec) {
+    const size_t first = spec.find('|');
+    const std::string op = spec.substr(0, first);
+    if (op.empty()) return false;
+    Rule rule = On(op);
+    if (first != std::string::npos) {
+        const size_t second = spec.find('|', first + 1);
+        const std::string part = spec.substr(first + 1, second == std::string::npos ? second : second - first - 1);
+        if (!part.empty()) rule.ForStatement(part);
+        if (second != std::string::npos) rule.OnCall(std::max(1, std::atoi(spec.c_str() + second + 1)));
+    }
+    rule.Crash();
+    return true;
+}
+
 std::optional<FaultAction> FaultInjector::Check(std::string_view op, const FaultContext& c) {
     std::optional<FaultAction> result;
     if (suspended_) return result;
@@ -130,6 +152,7 @@ std::optional<FaultAction> FaultInjector::Check(std::string_view op, const Fault
         if (rule.onCall_ > 0 && rule.seen_ != rule.onCall_) continue;
         if (rule.times_ >= 0 && rule.fired_ >= rule.times_) continue;
         ++rule.fired_;
+        if (rule.action_.kind == FaultAction::Kind::Crash) _exit(137);
         result = rule.action_;
     }
     return result;

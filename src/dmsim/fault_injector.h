@@ -11,6 +11,7 @@
 //   faults.On(op::kProfileAddVersion).ForDocument(12).OnCall(2).Refuse(-2147217900, "Version refused");
 //   faults.On(op::kFolderRemoveDocument).Answer(true);   // answers True, the item stays
 //   faults.On(op::kLinksRemove).Defer();                 // takes effect at the next Refresh
+//   faults.On(op::kSqlExecute).ForStatement("SET DOCNUMBER").OnCall(2).Crash();  // ends the process there
 //
 // On the DM's document and folder objects an armed call never does its
 // work: Raise throws; AnswerNothing answers the call's "nothing" (no object,
@@ -39,7 +40,7 @@ struct FaultContext {
 };
 
 struct FaultAction {
-    enum class Kind { Raise, Nothing, Answer, SqlFailure, Refuse, Defer };
+    enum class Kind { Raise, Nothing, Answer, SqlFailure, Refuse, Defer, Crash };
     Kind kind = Kind::Nothing;
     // Raise: the error number; Answer and Refuse: the IDmErrorInfo number
     // (0: none) with the description.
@@ -83,6 +84,8 @@ public:
         // Execute answers the code as its status; ErrorCode and ErrorText.
         void FailStatement(int32_t code, std::string text);
         void FailStatus(int32_t status, int32_t code, std::string text);
+        // Ends the process before the call does anything, as a kill would.
+        void Crash();
 
     private:
         friend class FaultInjector;
@@ -118,6 +121,10 @@ public:
     // from now (0: never), so that crash recovery can be tried at every
     // step of a run.
     void CrashAt(int64_t calls) { crashAt_ = calls; }
+    // The same at a named call: "op", "op|part of the statement" or
+    // "op|part of the statement|k" (the k-th such call); false when the
+    // text names no operation.
+    bool CrashOn(const std::string& spec);
     // DM calls checked in this process so far, over every injector.
     static int64_t CallsSoFar();
     bool Suspended() const { return suspended_; }

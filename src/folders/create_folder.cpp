@@ -50,6 +50,13 @@ int32_t FolderCreation::Run() {
             CommonEnd();
             return result_;
         }
+        // A creation of this folder that an earlier call left half-done is
+        // completed, not begun again beside it.
+        if (int32_t resumed = ResumeInterruptedCreation(); resumed != 0) {
+            result_ = resumed > 0 ? resumed : 0;
+            CommonEnd();
+            return result_;
+        }
         if (int32_t found = FindBySql(); found != 0) {
             result_ = found;
             CommonEnd();

@@ -3,6 +3,12 @@
 // it from the source folder's profile and completing it in the library.
 // The steps share the call's arguments and state, so they are methods of
 // one object that lives for the call.
+//
+// A new folder carries a mark in the library's activity log (named after
+// its source folder) from before the DM creates it until it stands complete
+// and filed. A creation that a killed run (or a failure) left half-done is
+// found by its mark when the folder is next asked for, and completed rather
+// than begun again.
 
 #include <cstdint>
 #include <string>
@@ -47,9 +53,26 @@ private:
     void ReadSourceColumns();
     bool FillProfileColumns();
 
+    // A creation of this folder left half-done (interrupted_folders.cpp):
+    // its folder completed, answered by number; -1 when it could not be
+    // completed; 0 when there is none. Marks of folders that stand complete
+    // go on the way.
+    int32_t ResumeInterruptedCreation();
+    // The folder of this name the DM made after the mark markId (and before
+    // nextMarkId when not 0) under the program's user: what a run killed
+    // between the save and the numbering of the mark left; 0 when none.
+    int32_t FolderMadeAfter(int32_t markId, int32_t nextMarkId);
+    bool WriteMark();
+    // Drops this call's mark, in the folder's library only.
+    void DropMark();
+    std::string MarkText() const;
+
     // Phases that complete the new folder (new_folder_completion.cpp); true
     // when the folder stands complete and result_ holds its number.
     bool CompleteNewFolder();
+    // The phases after the profile's save, from the folder object in
+    // CurrentFolder on.
+    bool FinishNewFolder();
     bool SaveProfile();
     bool SaveFolderObject();
     bool ReadFolderNumber();
@@ -84,6 +107,8 @@ private:
     bool userIdRead_ = false;
     // The database time noted before the save; "" when it could not be read.
     std::string creationTime_;
+    // The mark of this creation (0: none stands).
+    int32_t markId_ = 0;
     bool trusteesCopied_ = false;
     std::vector<std::pair<std::string, dm::Variant>> sourceColumns_;
 };

@@ -27,7 +27,8 @@ public:
 
     // The number of the folder named name under parent (0: the root) in
     // library, created from folder sourceFolder of sourceLibrary when there is
-    // none; 0 on failure.
+    // none (or completed, when an earlier call left its creation half-done);
+    // 0 on failure.
     int32_t CreateFolder(const std::string& name, int32_t parent, bool isPublic, const std::string& library,
                          int32_t sourceFolder, const std::string& sourceLibrary);
 

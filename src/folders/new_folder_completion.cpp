@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/activity_marks.h"
 #include "core/date_text.h"
 #include "core/program.h"
 #include "core/sql_text.h"
@@ -29,9 +30,16 @@ std::string ErrorLine(dm::IDmErrorInfo& info) {
 }  // namespace
 
 bool FolderCreation::CompleteNewFolder() {
-    auto& s = p_.session;
     NoteCreationTime();
-    if (!SaveProfile() || !SaveFolderObject() || !ReadFolderNumber()) return false;
+    // The mark comes first, so that whatever the DM creates from here on is
+    // found again should the run be killed.
+    if (!WriteMark() || !SaveProfile()) return false;
+    return FinishNewFolder();
+}
+
+bool FolderCreation::FinishNewFolder() {
+    auto& s = p_.session;
+    if (!SaveFolderObject() || !ReadFolderNumber()) return false;
     FixValuesBySql();
     if (parent_ != 0 && !TakeParentValues()) return false;
 
@@ -62,6 +70,7 @@ bool FolderCreation::CompleteNewFolder() {
         p_.ReportError(error.number, error.source, error.description);
         p_.WriteLog("Warning: Unable to clear the Activitylog entries of folder #" + std::to_string(folderNumber_));
     }
+    DropMark();
     return true;
 }
 
@@ -80,9 +89,14 @@ bool FolderCreation::SaveProfile() {
     int32_t number = 0;
     core::GoOn(p_, "CreateFolder", [&] { number = profile->DocNumber(); });
     if (number == 0) {
+        // The mark stays: whatever the save made is found by the next call.
         p_.WriteLog("Error: Unable to save profile object for folder " + Quoted(name_));
         return false;
     }
+    // From here on the mark names the folder; a call that ends early leaves
+    // it to the next call to complete. A refusal leaves the mark as it was,
+    // and the folder is found by the DM's rows instead.
+    core::PassOver([&] { core::NumberActivityMark(p_, markId_, number); });
     p_.WriteLog("Document #" + std::to_string(number) + " assigned to this folder in library " +
                 core::Require(profile->Library())->Name());
     p_.Separator();

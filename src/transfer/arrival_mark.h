@@ -40,9 +40,9 @@ std::vector<ArrivalMark> FindArrivalMarks(core::Program& p, const std::string& s
 void DropArrivalMark(core::Program& p, int32_t markId);
 
 // Documents the DM created in the connected library after the mark was
-// written, under the program's own user, that carry the name docName and
-// are no copy of anything: what a run killed between the profile's save
-// and the numbering of its mark left behind.
-std::vector<int32_t> DocumentsCreatedAfter(core::Program& p, int32_t markId, const std::string& docName);
+// written, under the program's own user, that carry one of the names (no
+// name, when all are empty) and are no copy of anything: what a run killed
+// between the profile's save and the numbering of its mark left behind.
+std::vector<int32_t> DocumentsCreatedAfter(core::Program& p, int32_t markId, const std::vector<std::string>& names);
 
 }  // namespace transfer

@@ -15,6 +15,9 @@ public:
     // source library is connected again when it returns.
     virtual int32_t TransferDocument(const std::string& sourceLibrary, const std::string& targetLibrary,
                                      int32_t docNumber) = 0;
+    // The folders of the last document that its copy could not be filed
+    // into (created or found, then filed); the copy stands all the same.
+    virtual int32_t FilingFailures() const { return 0; }
 };
 
 }  // namespace transfer

@@ -174,14 +174,29 @@ void DocumentTransfer::FileIntoFolders() {
     }
     const std::string& t = v_.TargetLibrary;
     p_.WriteLog("Processing " + Num(static_cast<int64_t>(rows.size())) + " folder(s)");
+    // The copy stands complete without a folder it could not be filed into;
+    // the run counts each such folder.
+    auto notFiled = [&](const FolderChainRow& row) {
+        ++v_.FilingFailures;
+        p_.WriteLog("Error: Folder \"" + row.Name + "\" could not be made or filed into in library " + t +
+                    " - document #" + Num(v_.TargetDocNumber) + " is not filed under it");
+        p_.Separator();
+    };
     // Last row first: a folder's parents are in the target before it.
     for (size_t i = rows.size(); i-- > 0;) {
         int32_t parent = 0;
+        bool hasParent = false;
         for (size_t j = rows.size(); j-- > i + 1;) {
             if (rows[j].Child == rows[i].Folder) {
+                hasParent = true;
                 parent = rows[j].TargetFolder;
-                break;
+                if (parent != 0) break;
             }
+        }
+        // A folder whose parent could not be made is not made at the root.
+        if (hasParent && parent == 0) {
+            notFiled(rows[i]);
+            continue;
         }
         int32_t target = rows[i].TargetFolder;
         if (target == 0) {
@@ -190,14 +205,21 @@ void DocumentTransfer::FileIntoFolders() {
                                                rows[i].Folder, v_.SourceLibrary);
             });
         }
-        if (target == 0) continue;
+        if (target == 0) {
+            notFiled(rows[i]);
+            continue;
+        }
         for (size_t j = 0; j <= i; ++j) {
             if (rows[j].Folder == rows[i].Folder) rows[j].TargetFolder = target;
         }
-        core::GoOn(p_, [&] {
-            if (parent != 0) folders_.AddFolderItem(target, parent, "F", t, t);
-            if (rows[i].Child == v_.DocNumber) folders_.AddFolderItem(v_.TargetDocNumber, target, "D", t, t);
+        bool filed = true;
+        const bool ran = core::GoOn(p_, [&] {
+            if (parent != 0 && !folders_.AddFolderItem(target, parent, "F", t, t)) filed = false;
+            if (rows[i].Child == v_.DocNumber && !folders_.AddFolderItem(v_.TargetDocNumber, target, "D", t, t)) {
+                filed = false;
+            }
         });
+        if (!ran || !filed) notFiled(rows[i]);
     }
 }
 

@@ -25,7 +25,10 @@ bool DocumentTransfer::RepairInterruptedCopies() {
             p_.session.PcdSql->ReleaseResults();
             if (!Connect(t)) return false;
             if (sourceFound) {
-                for (int32_t doc : DocumentsCreatedAfter(p_, mark.SystemId, name)) {
+                // Named as the copy would be, with or without the library's
+                // name: the option may have changed since.
+                const std::vector<std::string> names = {CopyName(name, false), CopyName(name, true)};
+                for (int32_t doc : DocumentsCreatedAfter(p_, mark.SystemId, names)) {
                     if (!RemoveInterruptedCopy(doc)) return false;
                 }
             } else {

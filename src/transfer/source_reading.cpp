@@ -62,6 +62,7 @@ bool DocumentTransfer::ReadSourceColumns() {
             } else if (name == "CLIENT" || name == "CLIENT_ID") {
                 v_.SourceClientId = read().ToText();
             } else if (name == "DOCNAME") {
+                v_.SourceName = read();
                 v_.DocumentName = appendName ? dm::Variant(core::Trim(read().ToText()) + " - " + v_.TargetLibrary)
                                              : read();
             }

@@ -23,7 +23,50 @@ bool IsEmptyText(const dm::Variant& v) {
     return v.IsEmpty() || (v.kind() == dm::Variant::Kind::Text && v.ToText().empty());
 }
 
+// Every name column holds a name this short; a longer one is measured.
+constexpr size_t kShortName = 20;
+
+// The first bytes of text, no more than size, cut between two characters.
+std::string Prefix(const std::string& text, size_t size) {
+    if (text.size() <= size) return text;
+    while (size > 0 && (static_cast<unsigned char>(text[size]) & 0xC0) == 0x80) --size;
+    return text.substr(0, size);
+}
+
 }  // namespace
+
+std::string DocumentTransfer::CopyName(const std::string& sourceName, bool appendLibraryName) {
+    std::string name = appendLibraryName ? core::Trim(sourceName) : sourceName;
+    const std::string suffix = appendLibraryName ? " - " + v_.TargetLibrary : "";
+    if (name.size() + suffix.size() <= kShortName) return name + suffix;
+    const double width = dm::LeadingNumber(
+        Scalar("SELECT COL_LENGTH FROM [OWNER].DOCSCOLUMN WHERE TBNAME = 'PROFILE' AND COLNAME = 'DOCNAME'").ToText());
+    if (width <= 0 || static_cast<double>(name.size() + suffix.size()) <= width) return name + suffix;
+    if (static_cast<double>(suffix.size()) >= width) return "";
+    name = core::Trim(Prefix(name, static_cast<size_t>(width) - suffix.size()));
+    return name.empty() ? "" : name + suffix;
+}
+
+bool DocumentTransfer::NameTheCopy() {
+    if (v_.DocumentName.ToText().empty()) return true;
+    if (!Connect(v_.TargetLibrary)) return false;
+    const std::string name = CopyName(v_.SourceName.ToText(), p_.Options().AppendLibraryName());
+    const std::string n = Num(v_.DocNumber);
+    if (name.empty()) {
+        Fail("Error: The name of document #" + n + " cannot be given to its copy: the name column of library " +
+             v_.TargetLibrary + " cannot hold \"" + v_.DocumentName.ToText() + "\" - cannot continue");
+        return false;
+    }
+    if (name == v_.DocumentName.ToText()) return true;
+    p_.WriteLog("Warning: The name of document #" + n + " is too long for the name column of library " +
+                v_.TargetLibrary + " - its copy is named " + name);
+    p_.Separator();
+    v_.DocumentName = name;
+    for (auto& entry : v_.ColumnValues) {
+        if (entry.Name == "DOCNAME") entry.Value = name;
+    }
+    return true;
+}
 
 bool DocumentTransfer::RemoveSameNamedDocuments() {
     auto& sql = p_.session.PcdSql;
@@ -269,6 +312,8 @@ bool DocumentTransfer::CreateTargetProfile() {
         columns = profile->Columns();
         targetCount = columns ? columns->Count() : 0;
     });
+    // A copy is never made without the name it is to carry.
+    bool named = v_.DocumentName.ToText().empty();
     for (int32_t i = 1; i <= v_.ColumnCount; ++i) {
         const auto& entry = v_.ColumnValues[static_cast<size_t>(i)];
         const std::string& name = entry.Name;
@@ -295,10 +340,18 @@ bool DocumentTransfer::CreateTargetProfile() {
                 p_.WriteLog("Error: Profile column " + name + " from document #" + Num(v_.DocNumber) +
                             " has invalid value " + value.ToText());
                 p_.Separator();
+            } else if (core::Upper(columnName) == "DOCNAME") {
+                named = true;
             }
         });
     }
     p_.Separator();
+    if (!named) {
+        closeProfile();
+        Fail("Error: Library " + libName + " did not take the name \"" + v_.DocumentName.ToText() +
+             "\" for the copy of document #" + Num(v_.DocNumber) + " - cannot continue");
+        return false;
+    }
     NoteCreationTime();
     // The mark comes first, so that whatever the DM creates from here on is
     // found again should the run be killed.

@@ -48,6 +48,7 @@ public:
 
     int32_t TransferDocument(const std::string& sourceLibrary, const std::string& targetLibrary,
                              int32_t docNumber) override;
+    int32_t FilingFailures() const override { return v_.FilingFailures; }
 
 private:
     // ---- Driver (transfer_driver.cpp) ------------------------------------------
@@ -86,6 +87,15 @@ private:
     void SweepAbandonedTempFolders();
 
     // ---- Target profile (target_profile.cpp) -----------------------------------
+    // The name a copy of a document named sourceName gets in the connected
+    // target: the name as it is or, with the library name appended, trimmed
+    // and followed by " - " and the target library; where the target's name
+    // column is too narrow, the source's part is shortened so that the
+    // suffix stays. Empty when not even the suffix fits.
+    std::string CopyName(const std::string& sourceName, bool appendLibraryName);
+    // Gives the copy its name in the target, with a warning when it had to
+    // be shortened; false when the target cannot hold it.
+    bool NameTheCopy();
     bool RemoveSameNamedDocuments();
     bool ChooseTargetNumber();
     bool ChooseProfileForm();

@@ -74,6 +74,7 @@ void DocumentTransfer::RunSteps() {
     if (!CollectRelatedItems()) return;
 
     // The target: the new document is built next to whatever stands there.
+    if (!NameTheCopy()) return;
     if (!RemoveSameNamedDocuments()) return;
     if (!ChooseTargetNumber()) return;
     if (!ChooseProfileForm()) return;

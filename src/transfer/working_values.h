@@ -142,7 +142,8 @@ struct TransferValues {
     std::vector<ProfileColumnValue> ColumnValues;  // 1-based; entry 0 unused
     int32_t ColumnCount = 0;
     std::string SourceFormName;
-    dm::Variant DocumentName;
+    dm::Variant SourceName;    // the source's DOCNAME as read
+    dm::Variant DocumentName;  // the copy's name (CopyName)
     double SourceSecurityValue = 0;
     dm::Variant SourceStorageType;
     std::string SourceClientId;
@@ -187,6 +188,7 @@ struct TransferValues {
 
     // Folders and related items.
     std::vector<FolderChainRow> FolderChains;
+    int32_t FilingFailures = 0;  // folders the copy could not be filed into
     std::vector<RelatedRow> RelatedRows;
 
     // What this call changed in the source and must put back on its way

@@ -29,15 +29,20 @@ public:
     int32_t TransferDocument(const std::string& source, const std::string& target, int32_t docNumber) override {
         calls.push_back({source, target, docNumber});
         if (during) during(docNumber);
+        auto notFiled = filingFailures.find(docNumber);
+        lastFilingFailures = notFiled == filingFailures.end() ? 0 : notFiled->second;
         auto it = results.find(docNumber);
         return it == results.end() ? docNumber : it->second;
     }
+    int32_t FilingFailures() const override { return lastFilingFailures; }
     std::vector<int32_t> Numbers() const {
         std::vector<int32_t> out;
         for (auto& c : calls) out.push_back(c.docNumber);
         return out;
     }
     std::map<int32_t, int32_t> results;  // document -> result; default: its own number
+    std::map<int32_t, int32_t> filingFailures;  // document -> folders it was not filed into
+    int32_t lastFilingFailures = 0;
     std::function<void(int32_t)> during;
     std::vector<TransferCall> calls;
 };

@@ -201,6 +201,23 @@ TEST_F(ArchiveRunTest, UnattendedRunMakesOnePassAndEnds) {
     EXPECT_EQ(dmsim::AsInt(stored), 1);
 }
 
+// A document its transfer could not file into all its folders stands
+// archived (its row goes), but the run counts the folders and fails.
+TEST_F(ArchiveRunTest, FoldersADocumentCouldNotBeFiledIntoFailTheRun) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2, 3});
+    OpenApp("/G /X /T=ARCHIVE");
+    transfer_.filingFailures = {{1, 2}, {3, 1}};
+    int code = -1;
+    EXPECT_FALSE(Load(&code));
+    EXPECT_EQ(code, 1);
+    for (int32_t doc : {1, 2, 3}) EXPECT_EQ(QueueState("DOCS", "ARCHIVE", doc), "gone");
+    EXPECT_EQ(CountLines("Transfer complete from library DOCS with 3 document(s) processed successfully and 0 "
+                         "error(s) encountered. 3 folder(s) could not be made or filed into."),
+              1u)
+        << LogText();
+}
+
 TEST_F(ArchiveRunTest, UnattendedRunWithoutTargetsFails) {
     Describe();
     OpenApp("/G /X");

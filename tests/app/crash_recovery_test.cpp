@@ -6,9 +6,15 @@
 // folder is left behind.
 //
 // The kill comes at the k-th DM call of the run (the emulator ends the
-// process there as a kill would), spread evenly over a whole run. By
-// default a few trials per mode run; DORVANE_CRASH_TRIALS=N runs N in all,
-// and DORVANE_CRASH_KILL=1 kills with SIGKILL after a random time instead.
+// process there as a kill would), spread evenly over a whole run, and at
+// named calls inside the narrow windows: between the save of a new profile
+// and the numbering of its mark, and at each step of the creation of a
+// folder. Every folder then stands once, where its source stands.
+//
+// By default a few spread trials per mode run, and each named point in one
+// mode; DORVANE_CRASH_TRIALS=N runs N spread trials in all and every named
+// point in every mode, and DORVANE_CRASH_KILL=1 kills the spread trials with
+// SIGKILL after a random time instead.
 
 #include <gtest/gtest.h>
 
@@ -51,6 +57,30 @@ const Mode kModes[] = {
     {"MoveMetadataOnly", {"/M", "/R", "/P", "/A"}, true, true},
 };
 
+// Named kill points: the emulator ends the run before the k-th call of an
+// operation (with a part of its statement). The first document of the
+// queue lives three folders deep (Clients, public; Acme Corporation; Acme
+// v. Globex), so the first folders of a run are made for it.
+struct KillPoint {
+    const char* where;
+    const char* call;
+};
+
+const KillPoint kKillPoints[] = {
+    {"the numbering of the new document's mark", "Sql.Execute|UPDATE DOCSADM.ACTIVITYLOG SET DOCNUMBER|1"},
+    {"the numbering of a new root folder's mark", "Sql.Execute|UPDATE DOCSADM.ACTIVITYLOG SET DOCNUMBER|2"},
+    {"the public flag of a new root folder", "Folder.Save|"},
+    {"the numbering of a new subfolder's mark", "Sql.Execute|UPDATE DOCSADM.ACTIVITYLOG SET DOCNUMBER|3"},
+    {"the values fixed by SQL of a new subfolder", "Sql.Execute|UPDATE DOCSADM.FOLDER SET PATH|2"},
+    {"the filing of a new subfolder", "Folder.AddFolder"},
+    {"the end of a new subfolder, filed", "Folder.Save||3"},
+};
+
+bool FullForm() {
+    const char* all = std::getenv("DORVANE_CRASH_TRIALS");
+    return all && *all;
+}
+
 int TrialsPerMode() {
     const char* all = std::getenv("DORVANE_CRASH_TRIALS");
     const int n = all && *all ? std::atoi(all) : 12;
@@ -87,7 +117,8 @@ public:
 
     // The run, ended at the k-th DM call (0: not at all), or killed after
     // killAfter; callsFile receives the number of calls of a whole run.
-    ProcessResult Run(int64_t crashAt, std::chrono::milliseconds killAfter = {}, const std::string& callsFile = "") {
+    ProcessResult Run(int64_t crashAt, std::chrono::milliseconds killAfter = {}, const std::string& callsFile = "",
+                      const std::string& crashOn = "") {
         ProcessOptions options;
         options.env = {{"DMSIM_SITE", Site()},
                        {"DORVANE_HOME", (dir_.path() / "home").string()},
@@ -97,6 +128,7 @@ public:
                        {"QT_QPA_PLATFORM", "offscreen"},
                        {"ASAN_OPTIONS", "detect_leaks=0"}};
         if (crashAt > 0) options.env["DMSIM_CRASH_AT"] = std::to_string(crashAt);
+        if (!crashOn.empty()) options.env["DMSIM_CRASH_ON"] = crashOn;
         if (!callsFile.empty()) options.env["DMSIM_CALLS_FILE"] = callsFile;
         options.unset = {"DISPLAY", "WAYLAND_DISPLAY"};
         options.killAfter = killAfter;
@@ -186,6 +218,20 @@ public:
             const std::string name = e.path().filename().string();
             if (name.rfind("Dorvane_", 0) == 0 && e.path().extension() != ".LOG") breach("temporary entry left: " + name);
         }
+
+        // Each folder of the target once, in the place (parent, or the root
+        // as public or private folder) of the source's folder of its name.
+        const auto sourceFolders = FolderPlaces("DOCS");
+        std::map<std::string, int> seen;
+        for (const auto& [name, place] : FolderPlaces("ARCHIVE")) {
+            if (++seen[name] == 2) breach("folder " + name + " stands twice in ARCHIVE");
+            auto source = sourceFolders.find(name);
+            if (source == sourceFolders.end()) {
+                breach("folder " + name + " of ARCHIVE has no source");
+            } else if (place != source->second) {
+                breach("folder " + name + " of ARCHIVE is " + place + ", its source " + source->second);
+            }
+        }
         return breaches;
     }
 
@@ -193,6 +239,24 @@ public:
 
 private:
     std::string Temp() const { return (dir_.path() / "temp").string(); }
+
+    // Each folder's name with where it is filed: "in <parent's name>",
+    // "a public root folder" or "filed nowhere" (a private root folder).
+    std::multimap<std::string, std::string> FolderPlaces(const std::string& library) {
+        auto rows = Db(library).Query(
+            "SELECT P.DOCNAME, (SELECT GROUP_CONCAT(PP.DOCNAME, ', ') FROM DOCSADM.FOLDER_ITEM FI JOIN "
+            "DOCSADM.PROFILE PP ON PP.DOCNUMBER = FI.PARENT WHERE FI.DOCNUMBER = P.DOCNUMBER AND FI.NODE_TYPE = 'F'), "
+            "(SELECT COUNT(*) FROM DOCSADM.ROOT_OBJECT R WHERE R.DOCNUMBER = P.DOCNUMBER) FROM DOCSADM.PROFILE P JOIN "
+            "DOCSADM.FOLDER F ON F.DOCNUMBER = P.DOCNUMBER");
+        std::multimap<std::string, std::string> places;
+        for (auto& r : rows.rows) {
+            std::string place = !dmsim::IsNull(r[1]) ? "in " + dmsim::AsText(r[1])
+                                : dmsim::AsInt(r[2]) > 0 ? "a public root folder"
+                                                         : "filed nowhere";
+            places.emplace(dmsim::IsNull(r[0]) ? "" : dmsim::AsText(r[0]), place);
+        }
+        return places;
+    }
 
     static void Tool(const std::vector<std::string>& args) {
         std::vector<std::string> argv = {DMSITE_PATH};
@@ -275,6 +339,20 @@ TEST_P(CrashRecoveryTest, AKilledRunIsRepairedByTheNext) {
         for (const auto& breach : trial.Breaches()) ADD_FAILURE() << breach;
     }
     std::cout << mode.name << ": " << crashed << " of " << trials << " runs killed before they ended\n";
+
+    size_t modeIndex = 0;
+    while (std::string(kModes[modeIndex].name) != mode.name) ++modeIndex;
+    for (size_t k = 0; k < std::size(kKillPoints); ++k) {
+        if (!FullForm() && k % std::size(kModes) != modeIndex) continue;
+        const KillPoint& point = kKillPoints[k];
+        SCOPED_TRACE(std::string(mode.name) + " run killed at " + point.where);
+        Trial trial(mode);
+        const ProcessResult first = trial.Run(0, {}, "", point.call);
+        EXPECT_TRUE(first.signal == SIGKILL || first.exitCode == 137) << "not reached: " << point.call;
+        const ProcessResult second = trial.Run(0);
+        EXPECT_EQ(second.exitCode, 0) << trial.Log();
+        for (const auto& breach : trial.Breaches()) ADD_FAILURE() << breach;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, CrashRecoveryTest, ::testing::ValuesIn(kModes),

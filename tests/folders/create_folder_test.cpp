@@ -257,6 +257,8 @@ TEST_F(CreateFolderTest, AnOracleLibraryGetsTheCleanUpInItsDialect) {
     StartProgram();
     auto& oracle = emulator_->Oracle("ORA");
     oracle.Script("FROM DUAL", dmsim::SqlResult::Query({"T"}, {{dm::Variant("2021-03-05 14:30:00")}}));
+    // The mark of the creation is written.
+    oracle.Script("INSERT INTO DOCSADM.ACTIVITYLOG", dmsim::SqlResult::Changed(1));
 
     const int32_t folder = folders_->CreateFolder("Matters", 0, false, "ORA", 0, "");
 
@@ -276,8 +278,9 @@ TEST_F(CreateFolderTest, AnOracleLibraryGetsTheCleanUpInItsDialect) {
 TEST_F(CreateFolderTest, AFailedCleanUpAfterFilingStillGivesTheFolder) {
     StartProgram();
     const int32_t parent = docs_->CreateFolder("Clients");
-    // The clean-up reads the user id afresh; the filing before it does not.
-    Faults().On(op::kLibraryUserId).ForLibrary("DOCS").OnCall(2).Raise(-2147217900, "DOCSObjects", "Server gone");
+    // The mark and the clean-up read the user id afresh; the filing between
+    // them does not.
+    Faults().On(op::kLibraryUserId).ForLibrary("DOCS").OnCall(3).Raise(-2147217900, "DOCSObjects", "Server gone");
 
     const int32_t folder = folders_->CreateFolder("Acme", parent, false, "DOCS", 0, "");
 
@@ -309,6 +312,102 @@ TEST_F(CreateFolderTest, APrivateFolderNeedsNoRightToManageRootFolders) {
 
     EXPECT_EQ(folders_->CreateFolder("Public", 0, true, "DOCS", 0, ""), 0);
     EXPECT_NE(folders_->CreateFolder("Private", 0, false, "DOCS", 0, ""), 0);
+}
+
+// A creation that ended half-way (a run killed there, or a step refused)
+// is completed by the next call for the folder: one folder in the end,
+// filed where it belongs, with its public flag, the parent's values, the
+// source's trustees, without the DM's own rows and without a mark.
+TEST_F(CreateFolderTest, AnInterruptedCreationIsCompletedByTheNextCall) {
+    struct Case {
+        const char* name;
+        bool underParent;
+        bool isPublic;
+        void (*arm)(dmsim::FaultInjector&);
+        bool firstGivesIt;  // the first call answers the folder all the same
+    };
+    const Case cases[] = {
+        {"before the DM made it", true, false,
+         [](dmsim::FaultInjector& f) { f.On(op::kProfileSave).Raise(-2147217900, "DOCSObjects", "Killed"); }, false},
+        {"between its save and the numbering of its mark", true, false,
+         [](dmsim::FaultInjector& f) {
+             f.On(op::kSqlExecute).ForStatement("UPDATE DOCSADM.ACTIVITYLOG SET DOCNUMBER").FailStatement(1205, "Killed");
+             f.On(op::kFolderSave).Raise(-2147217900, "DOCSObjects", "Killed");
+         },
+         false},
+        {"before its public flag", false, true,
+         [](dmsim::FaultInjector& f) { f.On(op::kFolderSave).Raise(-2147217900, "DOCSObjects", "Killed"); }, false},
+        {"before the parent's values", true, false,
+         [](dmsim::FaultInjector& f) { f.On(op::kSqlExecute).ForStatement("FULLTEXT = 'Y'").FailStatement(1205, "Killed"); },
+         false},
+        {"before its filing", true, false,
+         [](dmsim::FaultInjector& f) { f.On(op::kFolderAddFolder).Raise(-2147217900, "DOCSObjects", "Killed"); }, false},
+        {"before the clean-up of its rows", false, false,
+         [](dmsim::FaultInjector& f) {
+             f.On(op::kSqlExecute).ForStatement("DELETE FROM DOCSADM.ACTIVITYLOG").FailStatement(1205, "Killed");
+         },
+         true},
+    };
+    StartProgram();
+    const int32_t parent = archive_->CreateFolder("Clients", 0, true);
+    Db("ARCHIVE").Exec("UPDATE DOCSADM.PROFILE SET STORAGETYPE = 'A' WHERE DOCNUMBER = " + N(parent));
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string name = "Acme " + N(++index);
+        const int32_t source = docs_->CreateFolder(name);
+        docs_->SetTrustees(source, {dmsim::Group("DOCS_SUPERVISORS", 63)});
+        const int32_t under = c.underParent ? parent : 0;
+        c.arm(Faults());
+        const int32_t first = folders_->CreateFolder(name, under, c.isPublic, "ARCHIVE", source, "DOCS");
+        EXPECT_EQ(first != 0, c.firstGivesIt) << LogText();
+        Faults().Clear();
+        ClearLog();
+
+        const int32_t folder = folders_->CreateFolder(name, under, c.isPublic, "ARCHIVE", source, "DOCS");
+
+        ASSERT_NE(folder, 0) << LogText();
+        if (first != 0) {
+            EXPECT_EQ(folder, first);
+        }
+        EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.PROFILE P JOIN DOCSADM.FOLDER F ON F.DOCNUMBER = "
+                                   "P.DOCNUMBER WHERE P.DOCNAME = '" + name + "'"),
+                  1);
+        EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.FOLDER_ITEM WHERE NODE_TYPE = 'F' AND DOCNUMBER = " +
+                                       N(folder) + " AND PARENT = " + N(parent)),
+                  c.underParent ? 1 : 0);
+        EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.ROOT_OBJECT WHERE DOCNUMBER = " + N(folder)),
+                  c.isPublic ? 1 : 0);
+        if (c.underParent) {
+            EXPECT_EQ(ProfileColumn("ARCHIVE", folder, "STORAGETYPE"), "A");
+        }
+        EXPECT_EQ(Value("ARCHIVE", "SELECT PATH FROM DOCSADM.FOLDER WHERE DOCNUMBER = " + N(folder)), core::kProductName);
+        EXPECT_EQ(Trustees("ARCHIVE", folder), (std::vector<std::string>{"DOCS_SUPERVISORS:63"}));
+        EXPECT_EQ(ActivityRows("ARCHIVE", folder), 0);
+        EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE REF_DOCUMENT < 0"), 0);
+        ExpectCleanExit();
+    }
+}
+
+// Killed after its filing, a creation leaves a folder that stands complete
+// and is found in its parent; its mark goes with the next creation in the
+// library.
+TEST_F(CreateFolderTest, TheMarkOfAFolderFiledBeforeTheRunWasKilledGoesLater) {
+    StartProgram();
+    const int32_t parent = archive_->CreateFolder("Clients");
+    const int32_t source = docs_->CreateFolder("Acme");
+    Faults().On(op::kSqlExecute).ForStatement("DELETE FROM DOCSADM.ACTIVITYLOG").FailStatement(1205, "Killed");
+    const int32_t folder = folders_->CreateFolder("Acme", parent, false, "ARCHIVE", source, "DOCS");
+    ASSERT_NE(folder, 0) << LogText();
+    Faults().Clear();
+    const auto marks = [&] { return Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE REF_DOCUMENT < 0"); };
+    EXPECT_EQ(marks(), 1);
+
+    EXPECT_EQ(folders_->CreateFolder("Acme", parent, false, "ARCHIVE", source, "DOCS"), folder);
+    EXPECT_NE(folders_->CreateFolder("Globex", parent, false, "ARCHIVE", docs_->CreateFolder("Globex"), "DOCS"), 0);
+
+    EXPECT_EQ(marks(), 0);
+    EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.FOLDER_ITEM WHERE PARENT = " + N(parent)), 2);
 }
 
 struct Failure {

@@ -129,6 +129,63 @@ TEST_F(FoldersRelatedTest, RefusedParentFoldersAreLoggedAndTheCopyStands) {
     EXPECT_EQ(Filings("ARCHIVE").count("Contracts>Filed"), 0u);
 }
 
+// A folder the target cannot make, or a folder that refuses the copy,
+// leaves the copy standing outside it: each such folder is counted and
+// named in an error, and a subfolder whose parent could not be made is not
+// made at the root instead.
+TEST_F(FoldersRelatedTest, FoldersTheCopyCouldNotBeFiledIntoAreCounted) {
+    struct Case {
+        const char* name;
+        void (*arm)(dmsim::FaultInjector&);
+        int32_t notFiled;
+        std::set<std::string> filings;  // of the copy's chain, in ARCHIVE
+    };
+    const Case cases[] = {
+        {"filed", [](dmsim::FaultInjector&) {}, 0, {"Top>Sub", "Sub>Doc"}},
+        {"the top folder cannot be made",
+         [](dmsim::FaultInjector& f) { f.On(dmsim::op::kLibraryNewFolder).ForLibrary("ARCHIVE").Times(1).AnswerNothing(); },
+         2, {}},
+        {"the folder refuses the copy",
+         [](dmsim::FaultInjector& f) {
+             f.On(dmsim::op::kFolderAddDocument).ForLibrary("ARCHIVE").Refuse(-2147220004, "No filing");
+         },
+         1, {"Top>Sub"}},
+    };
+    StartProgram();
+    const int32_t sub = Folder("Sub", Folder("Top", 0, true));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* name : {"Top", "Sub"}) {
+            for (int32_t folder : Named("ARCHIVE", name)) ASSERT_TRUE(removal_->RemoveDocument("ARCHIVE", folder, ""));
+        }
+        ASSERT_TRUE(program_->ConnectLibrary("DOCS"));
+        const int32_t source = MakeDocument("Doc", {sub});
+        c.arm(Faults());
+        ClearLog();
+
+        const int32_t copy = Transfer(source);
+
+        ASSERT_GT(copy, 0) << LogText();
+        EXPECT_EQ(transfer_->FilingFailures(), c.notFiled);
+        EXPECT_EQ(CountLines("could not be made or filed into in library ARCHIVE - document #" + to_string(copy) +
+                             " is not filed under it"),
+                  static_cast<size_t>(c.notFiled))
+            << LogText();
+        std::set<std::string> filings;
+        for (auto& f : Filings("ARCHIVE")) {
+            if (f == "Top>Sub" || f == "Sub>Doc") filings.insert(f);
+        }
+        EXPECT_EQ(filings, c.filings);
+        // Never a folder of the chain out of its place.
+        for (int32_t folder : Named("ARCHIVE", "Sub")) {
+            EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.FOLDER_ITEM WHERE DOCNUMBER = " + to_string(folder)),
+                      1);
+        }
+        Faults().Clear();
+        ASSERT_TRUE(removal_->RemoveDocument("ARCHIVE", copy, ""));
+    }
+}
+
 // Relations come over both ways; a related document copied earlier is
 // related to its copy; the source's relations follow the document to its
 // copy once the copy stands.

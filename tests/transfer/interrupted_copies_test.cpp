@@ -158,6 +158,42 @@ TEST_F(InterruptedCopiesTest, TheNextTransferLeavesOneCopy) {
     }
 }
 
+// Killed between the save and the numbering of the mark, a run leaves a
+// copy named as the transfer names it: with the library's name appended,
+// shortened to fit, or as it was under the option the killed run had.
+TEST_F(InterruptedCopiesTest, AHalfBuiltCopyIsFoundUnderEveryNameTheTransferGivesIt) {
+    const std::string longName = "Budget 2019 " + std::string(238, 'x');
+    struct Case {
+        const char* name;
+        std::string source;
+        bool append;           // now
+        std::string leftName;  // of the copy the killed run left
+    };
+    const Case cases[] = {
+        {"with the library's name", "Budget 2019", true, "Budget 2019 - ARCHIVE"},
+        {"shortened for the library's name", longName, true, longName.substr(0, 245) + " - ARCHIVE"},
+        {"with the library's name, the option cleared since", "Budget 2019", false, "Budget 2019 - ARCHIVE"},
+        {"without it, the option set since", "Budget 2019", true, "Budget 2019"},
+    };
+    StartProgram();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Window().CheckAppendLibName.SetValue(c.append ? 1 : 0);
+        const int32_t source = MakeDocument(c.source);
+        const int64_t before = Documents("ARCHIVE");
+        Mark(source, 0);
+        const int32_t left = MakePartialCopy(c.leftName);
+        ClearLog();
+
+        const int32_t copy = Transfer(source);
+
+        ASSERT_GT(copy, 0) << LogText();
+        EXPECT_FALSE(Exists("ARCHIVE", left));
+        EXPECT_EQ(Documents("ARCHIVE"), before + 1);
+        EXPECT_EQ(Marks(), 0);
+    }
+}
+
 // A half-built copy that cannot be removed stops the transfer: nothing new
 // is built beside it, and its mark stays for the next try.
 TEST_F(InterruptedCopiesTest, AnUnremovableHalfBuiltCopyStopsTheTransfer) {

@@ -264,5 +264,76 @@ TEST_F(TargetProfileTest, ARefusedApplicationListIsLoggedBeforeTheTransferEnds) 
     EXPECT_TRUE(LogHas("default application form - cannot continue"));
 }
 
+// The copy always carries a name. One too long for the target's name column
+// with the library's name appended is shortened so that the suffix stays,
+// with a warning naming the document and the new name; where not even the
+// suffix fits, or the DM refuses the name, the document fails and no copy
+// is made.
+TEST_F(TargetProfileTest, ACopyIsNeverMadeWithoutItsName) {
+    const std::string longName = "Budget 2019 " + std::string(238, 'x');   // 250 bytes
+    std::string letters;
+    for (int i = 0; i < 123; ++i) letters += "\u00e9";
+    const std::string accentedName = "Dossier " + letters;  // 254 bytes, two per letter
+    struct Case {
+        const char* name;
+        std::string source;
+        bool append;
+        int width;     // of ARCHIVE's name column, by its dictionary
+        bool refused;  // the DM refuses the name
+        std::string copyName;  // "": no copy
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"fits", "Budget 2019", true, 255, false, "Budget 2019 - ARCHIVE", nullptr},
+        {"shortened for the suffix", longName, true, 255, false, longName.substr(0, 245) + " - ARCHIVE",
+         "is too long for the name column of library ARCHIVE - its copy is named "},
+        {"shortened between two letters", accentedName, true, 255, false,
+         accentedName.substr(0, 244) + " - ARCHIVE", "is too long for the name column of library ARCHIVE"},
+        {"shortened without a suffix", longName, false, 200, false, longName.substr(0, 200),
+         "is too long for the name column of library ARCHIVE"},
+        {"no room for the suffix", "Budget 2019", true, 9, false, "",
+         "cannot be given to its copy: the name column of library ARCHIVE cannot hold \"Budget 2019 - ARCHIVE\""},
+        {"refused by the DM", "Budget 2019", true, 255, true, "",
+         "Error: Library ARCHIVE did not take the name \"Budget 2019 - ARCHIVE\" for the copy of document #"},
+    };
+    StartProgram();
+    auto width = [&](int w) {
+        Sql("ARCHIVE", "UPDATE DOCSADM.DOCSCOLUMN SET COL_LENGTH = " + to_string(w) +
+                           " WHERE TBNAME = 'PROFILE' AND COLNAME = 'DOCNAME'");
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Window().CheckAppendLibName.SetValue(c.append ? 1 : 0);
+        width(c.width);
+        if (c.refused) {
+            Faults().On(dmsim::op::kColumnSetValue).ForLibrary("ARCHIVE").ForName("DOCNAME").Raise(
+                -2147217910, "DOCSObjects", "Column refused");
+        }
+        const int32_t source = MakeDocument(c.source);
+        const int64_t before = Documents("ARCHIVE");
+        ClearLog();
+
+        const int32_t copy = Transfer(source);
+
+        if (c.copyName.empty()) {
+            EXPECT_EQ(copy, 0);
+            EXPECT_EQ(Documents("ARCHIVE"), before);
+        } else {
+            ASSERT_GT(copy, 0) << LogText();
+            EXPECT_EQ(Column("ARCHIVE", copy, "DOCNAME"), c.copyName);
+        }
+        if (c.logged) {
+            EXPECT_EQ(CountLines(c.logged), 1u) << LogText();
+            if (!c.copyName.empty()) {
+                EXPECT_TRUE(LogHas("document #" + to_string(source) + " is too long"));
+            }
+        } else {
+            EXPECT_EQ(CountLines("too long"), 0u);
+        }
+        Faults().Clear();
+        width(255);
+    }
+}
+
 }  // namespace
 }  // namespace transfer_test
