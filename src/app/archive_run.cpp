@@ -266,6 +266,7 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     w.LabelStatus.SetCaption(lookingFor);
     savedLog = w.CheckLogMethod.Value();
     w.CheckLogMethod.SetValue(0);
+    queue.ReadSpellings(target);
     queue.UnlockOwnRows(p.ConnectedLibraryName(), run.LockOwnerName, target);
     const std::string lockedElsewhere =
         queue.ReleaseStaleLocks(run.LockOwnerName, target, std::max<int32_t>(1, run.StaleLockMinutes));
@@ -375,7 +376,7 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
         DocsSucceeded = 0;
         DocsFailed = 0;
         for (int32_t sid : sids) {
-            if (!ProcessDocument(sid, target, result)) break;
+            if (!ProcessDocument(queue, sid, target, result)) break;
         }
         if (result == Turn::EndRun) return Turn::EndRun;
         p.ShowStatus("Finished processing items to library " + target);
@@ -386,17 +387,17 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     return endWithEntryNormal(result);
 }
 
-void ArchiveRun::RefreshLocks(const std::string& target) {
+void ArchiveRun::RefreshLocks(core::QueueRows& queue, const std::string& target) {
     auto& p = form_.p_;
     const auto now = p.platform.clock.Now();
     // A quarter of the stale age leaves room for a long document.
     const auto every = std::chrono::minutes(std::max<int32_t>(1, p.run.StaleLockMinutes) ) / 4;
     if (now - locksRefreshed_ < every) return;
     locksRefreshed_ = now;
-    core::QueueRows(p).RefreshOwnLocks(p.run.LockOwnerName, target);
+    queue.RefreshOwnLocks(p.run.LockOwnerName, target);
 }
 
-bool ArchiveRun::ProcessDocument(int32_t docNumber, const std::string& target, Turn& turn) {
+bool ArchiveRun::ProcessDocument(core::QueueRows& queue, int32_t docNumber, const std::string& target, Turn& turn) {
     auto& p = form_.p_;
     auto& w = p.MainWindow;
     auto& run = p.run;
@@ -413,7 +414,7 @@ bool ArchiveRun::ProcessDocument(int32_t docNumber, const std::string& target, T
         Failed(1);
         return false;
     }
-    RefreshLocks(target);
+    RefreshLocks(queue, target);
     p.MonitorHeartbeat();
     if (Cancelled()) {
         turn = Turn::EndRun;
@@ -455,12 +456,12 @@ bool ArchiveRun::ProcessDocument(int32_t docNumber, const std::string& target, T
     if (r == 0) {
         ++DocsFailed;
         ++RunFailed;
-        core::QueueRows(p).EndFailed(source, target, docNumber, run.LockOwnerName);
+        queue.EndFailed(source, target, docNumber, run.LockOwnerName);
         setState("Error");
     } else {
         ++DocsSucceeded;
         ++RunSucceeded;
-        core::QueueRows(p).EndDone(source, target, docNumber, run.LockOwnerName);
+        queue.EndDone(source, target, docNumber, run.LockOwnerName);
         setState("Finished");
         // The document stands archived; the folders it is missing from
         // make the run a failure all the same.

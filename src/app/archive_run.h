@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+namespace core {
+class QueueRows;
+}
 namespace transfer {
 class IDocumentTransfer;
 }
@@ -51,14 +54,14 @@ private:
     enum class Turn { Next, EndWalk, EndRun };
 
     Turn TargetTurn(int entry);
-    // One document; false to leave the document loop.
-    bool ProcessDocument(int32_t docNumber, const std::string& target, Turn& turn);
+    // One document of the turn's queue; false to leave the document loop.
+    bool ProcessDocument(core::QueueRows& queue, int32_t docNumber, const std::string& target, Turn& turn);
     void EndOfRun();
     void WarningBox(const std::string& text);
     bool Cancelled() const;
     // Keeps this computer's locks of the target young while it works on
     // them, so that nobody takes them for a dead computer's.
-    void RefreshLocks(const std::string& target);
+    void RefreshLocks(core::QueueRows& queue, const std::string& target);
     void Failed(int status) { exitStatus_ = std::max(exitStatus_, status); }
 
     DorvaneForm& form_;

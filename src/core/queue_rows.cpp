@@ -1,5 +1,7 @@
 #include "core/queue_rows.h"
 
+#include <algorithm>
+
 #include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/sql_text.h"
@@ -22,27 +24,49 @@ std::string Quoted(const std::string& text) {
     return quoted.append(DoubleApostrophes(text)).append("'");
 }
 
+// The target's rows: TARGET_LIBRARY as `compared` (an expression of it)
+// equals `name`; with the target's spellings the rows are found through an
+// index first.
+std::string TargetIs(const Target& target, const std::string& compared, const std::string& name) {
+    const std::string condition = compared + " = " + Quoted(name);
+    if (target.spellings.empty()) return condition;
+    std::string list;
+    for (const auto& spelling : target.spellings) list += (list.empty() ? "" : ", ") + Quoted(spelling);
+    return "TARGET_LIBRARY IN (" + list + ") AND " + condition;
+}
+
+// The target's rows by its trimmed name, as the turn's statements find them.
+std::string TrimmedTarget(const Target& target) {
+    return TargetIs(target, "LTRIM(RTRIM(TARGET_LIBRARY))", target.name);
+}
+
 // The rows this computer holds locked for a target.
-std::string OwnLocked(const std::string& lockOwner, const std::string& target) {
-    return "WHERE STATUS = -1 AND LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(lockOwner) +
-           " AND LTRIM(RTRIM(TARGET_LIBRARY)) = " + Quoted(target);
+std::string OwnLocked(const std::string& lockOwner, const Target& target) {
+    return "WHERE STATUS = -1 AND LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(lockOwner) + " AND " + TrimmedTarget(target);
 }
 
 }  // namespace
 
-std::string CountAll() { return "SELECT COUNT(*) FROM " + kTable; }
-
-std::string QualifyingRows(const std::string& lockOwner, const std::string& target) {
-    return "WHERE (STATUS = 0 OR STATUS IS NULL) AND (LTRIM(RTRIM(LOCKED_BY)) = '' OR "
-           "LTRIM(RTRIM(LOCKED_BY)) IS NULL OR LTRIM(RTRIM(LOCKED_BY)) = " +
-           Quoted(lockOwner) + ") AND LTRIM(RTRIM(TARGET_LIBRARY)) = " + Quoted(target);
+std::string TargetSpellings(const std::string& target) {
+    // A group stands for every spelling the server holds equal to it, and
+    // both comparisons give all of them the same answer.
+    return "SELECT TARGET_LIBRARY FROM " + kTable + " GROUP BY TARGET_LIBRARY HAVING UPPER(TARGET_LIBRARY) = " +
+           Quoted(Upper(target)) + " OR LTRIM(RTRIM(TARGET_LIBRARY)) = " + Quoted(target);
 }
 
-std::string CountQualifying(const std::string& lockOwner, const std::string& target) {
+std::string CountAll() { return "SELECT COUNT(*) FROM " + kTable; }
+
+std::string QualifyingRows(const std::string& lockOwner, const Target& target) {
+    return "WHERE (STATUS = 0 OR STATUS IS NULL) AND (LTRIM(RTRIM(LOCKED_BY)) = '' OR "
+           "LTRIM(RTRIM(LOCKED_BY)) IS NULL OR LTRIM(RTRIM(LOCKED_BY)) = " +
+           Quoted(lockOwner) + ") AND " + TrimmedTarget(target);
+}
+
+std::string CountQualifying(const std::string& lockOwner, const Target& target) {
     return CountAll() + " " + QualifyingRows(lockOwner, target);
 }
 
-std::string BatchLockStatement(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
+std::string BatchLockStatement(int32_t databaseEngine, const std::string& lockOwner, const Target& target,
                                const std::string& batchSizeText, bool descending) {
     const std::string set = "UPDATE " + kTable + " SET STATUS = -1, LOCKED_BY = " + Quoted(lockOwner) +
                             ", LOCK_TIME = " + Now(databaseEngine) + " ";
@@ -54,30 +78,29 @@ std::string BatchLockStatement(int32_t databaseEngine, const std::string& lockOw
            ") AS NA WHERE NEEDS_ARCHIVING.SID = NA.SID AND NEEDS_ARCHIVING.TARGET_LIBRARY = NA.TARGET_LIBRARY";
 }
 
-std::string ResetOwnRows(const std::string& lockOwner, const std::string& target) {
-    return kUnlock + " WHERE LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(lockOwner) +
-           " AND LTRIM(RTRIM(TARGET_LIBRARY)) = " + Quoted(target);
+std::string ResetOwnRows(const std::string& lockOwner, const Target& target) {
+    return kUnlock + " WHERE LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(lockOwner) + " AND " + TrimmedTarget(target);
 }
 
-std::string CountOwnLocked(const std::string& lockOwner, const std::string& target) {
+std::string CountOwnLocked(const std::string& lockOwner, const Target& target) {
     return CountAll() + " " + OwnLocked(lockOwner, target);
 }
 
-std::string ReadOwnLocked(const std::string& lockOwner, const std::string& target, bool descending) {
+std::string ReadOwnLocked(const std::string& lockOwner, const Target& target, bool descending) {
     return "SELECT DISTINCT SID FROM " + kTable + " " + OwnLocked(lockOwner, target) +
            (descending ? " ORDER BY SID DESC" : " ORDER BY SID");
 }
 
-std::string RefreshOwnLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target) {
+std::string RefreshOwnLocks(int32_t databaseEngine, const std::string& lockOwner, const Target& target) {
     return "UPDATE " + kTable + " SET LOCK_TIME = " + Now(databaseEngine) + " " + OwnLocked(lockOwner, target);
 }
 
-std::string LockedElsewhere(const std::string& lockOwner, const std::string& target) {
-    return "WHERE STATUS = -1 AND LTRIM(RTRIM(TARGET_LIBRARY)) = " + Quoted(target) +
-           " AND (LOCKED_BY IS NULL OR LTRIM(RTRIM(LOCKED_BY)) <> " + Quoted(lockOwner) + ")";
+std::string LockedElsewhere(const std::string& lockOwner, const Target& target) {
+    return "WHERE STATUS = -1 AND " + TrimmedTarget(target) + " AND (LOCKED_BY IS NULL OR LTRIM(RTRIM(LOCKED_BY)) <> " +
+           Quoted(lockOwner) + ")";
 }
 
-std::string StaleLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
+std::string StaleLocks(int32_t databaseEngine, const std::string& lockOwner, const Target& target,
                        int32_t staleMinutes) {
     const std::string minutes = std::to_string(staleMinutes);
     const std::string before = IsOracle(databaseEngine) ? "SYSDATE - " + minutes + "/1440"
@@ -85,18 +108,18 @@ std::string StaleLocks(int32_t databaseEngine, const std::string& lockOwner, con
     return LockedElsewhere(lockOwner, target) + " AND LOCK_TIME < " + before;
 }
 
-std::string StampUntimedLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target) {
+std::string StampUntimedLocks(int32_t databaseEngine, const std::string& lockOwner, const Target& target) {
     return "UPDATE " + kTable + " SET LOCK_TIME = " + Now(databaseEngine) + " " + LockedElsewhere(lockOwner, target) +
            " AND LOCK_TIME IS NULL";
 }
 
-std::string StaleLockOwners(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
+std::string StaleLockOwners(int32_t databaseEngine, const std::string& lockOwner, const Target& target,
                             int32_t staleMinutes) {
     return "SELECT LOCKED_BY, COUNT(*), MIN(LOCK_TIME) FROM " + kTable + " " +
            StaleLocks(databaseEngine, lockOwner, target, staleMinutes) + " GROUP BY LOCKED_BY";
 }
 
-std::string ReleaseStaleLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
+std::string ReleaseStaleLocks(int32_t databaseEngine, const std::string& lockOwner, const Target& target,
                               int32_t staleMinutes, const std::string& staleOwner) {
     const std::string owner = staleOwner.empty() ? "(LOCKED_BY IS NULL OR LTRIM(RTRIM(LOCKED_BY)) = '')"
                                                  : "LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(staleOwner);
@@ -105,14 +128,16 @@ std::string ReleaseStaleLocks(int32_t databaseEngine, const std::string& lockOwn
     return kUnlock + " " + StaleLocks(databaseEngine, lockOwner, target, staleMinutes) + " AND " + owner;
 }
 
-std::string LockedElsewhereByOwner(const std::string& lockOwner, const std::string& target) {
+std::string LockedElsewhereByOwner(const std::string& lockOwner, const Target& target) {
     return "SELECT LOCKED_BY, COUNT(*) FROM " + kTable + " " + LockedElsewhere(lockOwner, target) +
            " GROUP BY LOCKED_BY";
 }
 
 std::string MatchCondition(const RowMatch& rows) {
     std::string condition;
-    if (!rows.target.empty()) condition += " AND UPPER(TARGET_LIBRARY) = " + Quoted(Upper(rows.target));
+    if (!rows.target.name.empty()) {
+        condition += " AND " + TargetIs(rows.target, "UPPER(TARGET_LIBRARY)", Upper(rows.target.name));
+    }
     if (!rows.lockedBy.empty()) condition += " AND LOCKED_BY = " + Quoted(rows.lockedBy);
     if (rows.sid) condition += " AND SID = " + std::to_string(*rows.sid);
     if (condition.empty()) return "";
@@ -211,33 +236,57 @@ int32_t QueueRows::Change(const std::string& statement) {
     return changed;
 }
 
+queue_sql::Target QueueRows::Spelled(const std::string& library, const std::string& target) const {
+    if (!spelled_ || spelled_->name != target || Upper(library) != Upper(spelledLibrary_)) return target;
+    return *spelled_;
+}
+
+void QueueRows::ReadSpellings(const std::string& target) {
+    auto& sql = p_.session.PcdSql;
+    if (!p_.RunSQL(queue_sql::TargetSpellings(target)) || !sql) return;
+    // The name itself goes first: rows queued under it later are found too.
+    std::vector<std::string> spellings{target};
+    for (bool more = sql->RowCount() > 0; more; more = sql->NextRow()) {
+        dm::Variant v = sql->ColumnValue(1);
+        if (v.IsBlank()) continue;
+        std::string spelling = v.ToText();
+        if (std::find(spellings.begin(), spellings.end(), spelling) == spellings.end()) {
+            spellings.push_back(std::move(spelling));
+        }
+    }
+    sql->ReleaseResults();
+    spelledLibrary_ = p_.ConnectedLibraryName();
+    spelled_.emplace(target, std::move(spellings));
+}
+
 int32_t QueueRows::CountAll() { return ReadCount(queue_sql::CountAll()); }
 
 int32_t QueueRows::CountQualifying(const std::string& lockOwner, const std::string& target) {
-    return ReadCount(queue_sql::CountQualifying(lockOwner, target));
+    return ReadCount(queue_sql::CountQualifying(lockOwner, Spelled(p_.ConnectedLibraryName(), target)));
 }
 
 int32_t QueueRows::LockBatch(const std::string& lockOwner, const std::string& target,
                              const std::string& batchSizeText, bool descending) {
+    const queue_sql::Target spelled = Spelled(p_.ConnectedLibraryName(), target);
     const int32_t locked =
-        Change(queue_sql::BatchLockStatement(p_.facts.DatabaseEngine, lockOwner, target, batchSizeText, descending));
+        Change(queue_sql::BatchLockStatement(p_.facts.DatabaseEngine, lockOwner, spelled, batchSizeText, descending));
     if (locked != 0) return locked;
-    return ReadCount(queue_sql::CountOwnLocked(lockOwner, target));
+    return ReadCount(queue_sql::CountOwnLocked(lockOwner, spelled));
 }
 
 void QueueRows::ResetOwnRows(const std::string& lockOwner, const std::string& target) {
-    Run(queue_sql::ResetOwnRows(lockOwner, target));
+    Run(queue_sql::ResetOwnRows(lockOwner, Spelled(p_.ConnectedLibraryName(), target)));
 }
 
 void QueueRows::RefreshOwnLocks(const std::string& lockOwner, const std::string& target) {
-    Run(queue_sql::RefreshOwnLocks(p_.facts.DatabaseEngine, lockOwner, target));
+    Run(queue_sql::RefreshOwnLocks(p_.facts.DatabaseEngine, lockOwner, Spelled(p_.ConnectedLibraryName(), target)));
 }
 
 std::vector<int32_t> QueueRows::ReadBack(const std::string& lockOwner, const std::string& target, bool descending) {
     auto& status = p_.MainWindow.LabelStatus;
     auto& sql = p_.session.PcdSql;
     status.SetCaption("Resetting NEEDS_ARCHIVING rows");
-    p_.RunSQL(queue_sql::ReadOwnLocked(lockOwner, target, descending));
+    p_.RunSQL(queue_sql::ReadOwnLocked(lockOwner, Spelled(p_.ConnectedLibraryName(), target), descending));
     std::vector<int32_t> sids;
     const int32_t announced = sql ? sql->RowCount() : 0;
     status.SetCaption("Fetching " + std::to_string(announced) + " NEEDS_ARCHIVING rows");
@@ -266,14 +315,15 @@ std::vector<int32_t> QueueRows::ReadBack(const std::string& lockOwner, const std
 std::string QueueRows::ReleaseStaleLocks(const std::string& lockOwner, const std::string& target,
                                          int32_t staleMinutes) {
     const int32_t engine = p_.facts.DatabaseEngine;
+    const queue_sql::Target spelled = Spelled(p_.ConnectedLibraryName(), target);
     auto name = [](const std::string& owner) { return owner.empty() ? std::string("(no name)") : owner; };
 
-    Run(queue_sql::StampUntimedLocks(engine, lockOwner, target));
+    Run(queue_sql::StampUntimedLocks(engine, lockOwner, spelled));
     const std::string age = staleMinutes % 60 == 0 ? std::to_string(staleMinutes / 60) + " hour(s)"
                                                    : std::to_string(staleMinutes) + " minute(s)";
-    for (const auto& stale : ReadGroups(queue_sql::StaleLockOwners(engine, lockOwner, target, staleMinutes), true)) {
+    for (const auto& stale : ReadGroups(queue_sql::StaleLockOwners(engine, lockOwner, spelled, staleMinutes), true)) {
         const int32_t released =
-            Change(queue_sql::ReleaseStaleLocks(engine, lockOwner, target, staleMinutes, stale.name));
+            Change(queue_sql::ReleaseStaleLocks(engine, lockOwner, spelled, staleMinutes, stale.name));
         if (released <= 0) continue;
         p_.WriteLog("Warning: Released " + std::to_string(released) + " queue row(s) for library " + target +
                     " locked by computer " + name(stale.name) + " since " + stale.third +
@@ -282,7 +332,7 @@ std::string QueueRows::ReleaseStaleLocks(const std::string& lockOwner, const std
     }
     int32_t skipped = 0;
     std::string holders;
-    for (const auto& held : ReadGroups(queue_sql::LockedElsewhereByOwner(lockOwner, target), false)) {
+    for (const auto& held : ReadGroups(queue_sql::LockedElsewhereByOwner(lockOwner, spelled), false)) {
         skipped += held.rows;
         holders += (holders.empty() ? "" : ", ") + name(held.name) + ": " + std::to_string(held.rows);
     }
@@ -301,7 +351,7 @@ void QueueRows::RemoveOrphans() {
 
 int32_t QueueRows::UnlockOwnRows(const std::string& library, const std::string& lockOwner,
                                  const std::string& target) {
-    return ReleaseQueueRows(library, {target, lockOwner, std::nullopt}, Ending::Unlock);
+    return ReleaseQueueRows(library, {Spelled(library, target), lockOwner, std::nullopt}, Ending::Unlock);
 }
 
 int32_t QueueRows::UnlockAllOwnRows(const std::string& library, const std::string& lockOwner) {
@@ -310,12 +360,12 @@ int32_t QueueRows::UnlockAllOwnRows(const std::string& library, const std::strin
 
 int32_t QueueRows::EndDone(const std::string& library, const std::string& target, int32_t sid,
                            const std::string& lockOwner) {
-    return ReleaseQueueRows(library, {target, lockOwner, sid}, Ending::Delete);
+    return ReleaseQueueRows(library, {Spelled(library, target), lockOwner, sid}, Ending::Delete);
 }
 
 int32_t QueueRows::EndFailed(const std::string& library, const std::string& target, int32_t sid,
                              const std::string& lockOwner) {
-    return ReleaseQueueRows(library, {target, lockOwner, sid}, Ending::Failure);
+    return ReleaseQueueRows(library, {Spelled(library, target), lockOwner, sid}, Ending::Failure);
 }
 
 int32_t QueueRows::DeleteEchoRows(const std::string& library, const std::string& source, int32_t sid) {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace core {
@@ -20,56 +21,76 @@ class Program;
 
 namespace queue_sql {
 
+// ---- The target ----------------------------------------------------------------
+// A target as a statement names it. Every index of the queue begins with
+// TARGET_LIBRARY, which the comparisons of the name (upper-cased, or
+// trimmed) cannot use. Given the spellings of the name that the queue holds,
+// a statement finds the rows through those indexes and keeps its comparison
+// beside them, so that exactly the same rows match.
+struct Target {
+    Target(std::string name) : name(std::move(name)) {}
+    Target(const char* name) : name(name) {}
+    Target(std::string name, std::vector<std::string> spellings)
+        : name(std::move(name)), spellings(std::move(spellings)) {}
+    std::string name;
+    // None: the name is compared alone.
+    std::vector<std::string> spellings;
+};
+// The spellings of a target among the queue's rows: each TARGET_LIBRARY that
+// either comparison of the name matches, once per spelling the server tells
+// apart.
+std::string TargetSpellings(const std::string& target);
+
 // ---- Counting ------------------------------------------------------------------
 // Every row, whatever its state.
 std::string CountAll();
 // The rows this computer may lock for a target: pending (STATUS 0 or NULL),
 // free or its own, of that target. The count of a turn and its batch lock
 // use the same condition.
-std::string QualifyingRows(const std::string& lockOwner, const std::string& target);
-std::string CountQualifying(const std::string& lockOwner, const std::string& target);
+std::string QualifyingRows(const std::string& lockOwner, const Target& target);
+std::string CountQualifying(const std::string& lockOwner, const Target& target);
 
 // ---- A batch: lock, read back, reset -------------------------------------------
 // Locks up to a batch of qualifying rows: the lowest (or highest) numbers on
 // SQL Server and Sybase, any rows on Oracle, all of them for a batch size of
 // 0 or less. The lock time is the database's clock, so that every computer
 // measures a lock's age on one clock.
-std::string BatchLockStatement(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
+std::string BatchLockStatement(int32_t databaseEngine, const std::string& lockOwner, const Target& target,
                                const std::string& batchSizeText, bool descending);
 // This computer's rows of a target, locked or left pending under its name,
 // become pending and free; their retries are kept.
-std::string ResetOwnRows(const std::string& lockOwner, const std::string& target);
+std::string ResetOwnRows(const std::string& lockOwner, const Target& target);
 // The rows this computer holds locked for a target: their number, and their
 // document numbers in the order of the run.
-std::string CountOwnLocked(const std::string& lockOwner, const std::string& target);
-std::string ReadOwnLocked(const std::string& lockOwner, const std::string& target, bool descending);
+std::string CountOwnLocked(const std::string& lockOwner, const Target& target);
+std::string ReadOwnLocked(const std::string& lockOwner, const Target& target, bool descending);
 // This computer's locks of a target are still alive: their time is now.
-std::string RefreshOwnLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target);
+std::string RefreshOwnLocks(int32_t databaseEngine, const std::string& lockOwner, const Target& target);
 
 // ---- Locks of other computers -------------------------------------------------
 // Another computer's locked rows of a target (a row locked under no name
 // included).
-std::string LockedElsewhere(const std::string& lockOwner, const std::string& target);
+std::string LockedElsewhere(const std::string& lockOwner, const Target& target);
 // Those locked longer ago than the stale age: their computer died.
-std::string StaleLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
+std::string StaleLocks(int32_t databaseEngine, const std::string& lockOwner, const Target& target,
                        int32_t staleMinutes);
 // A lock without a time (written by a program that kept none) gets one now,
 // so that it ages like the others instead of being taken at once.
-std::string StampUntimedLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target);
+std::string StampUntimedLocks(int32_t databaseEngine, const std::string& lockOwner, const Target& target);
 // Per computer: LOCKED_BY, the number of rows and the oldest LOCK_TIME.
-std::string StaleLockOwners(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
+std::string StaleLockOwners(int32_t databaseEngine, const std::string& lockOwner, const Target& target,
                             int32_t staleMinutes);
 // Releases one computer's stale rows: pending again, free, retries kept.
-std::string ReleaseStaleLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
+std::string ReleaseStaleLocks(int32_t databaseEngine, const std::string& lockOwner, const Target& target,
                               int32_t staleMinutes, const std::string& staleOwner);
 // Per computer: LOCKED_BY and the number of rows it holds for the target.
-std::string LockedElsewhereByOwner(const std::string& lockOwner, const std::string& target);
+std::string LockedElsewhereByOwner(const std::string& lockOwner, const Target& target);
 
 // ---- Ending rows ---------------------------------------------------------------
 // Which rows an ending touches; a part left empty matches any. The target is
 // compared without regard to letter case, LOCKED_BY exactly.
 struct RowMatch {
-    std::string target;
+    Target target;
     std::string lockedBy;
     std::optional<int32_t> sid;
 };
@@ -116,6 +137,14 @@ std::string ResetRow(int32_t sid, const std::string& target);
 class QueueRows {
 public:
     explicit QueueRows(Program& program) : p_(program) {}
+
+    // ---- The target's spellings ------------------------------------------------------
+    // Reads how the connected library's queue spells the target, once per
+    // turn: from then on this object's statements on that target there find
+    // its rows through the queue's indexes. Rows queued meanwhile under a
+    // spelling not seen yet wait for the next turn. A failed read leaves the
+    // statements as they were.
+    void ReadSpellings(const std::string& target);
 
     // ---- Counting ------------------------------------------------------------------
     int32_t CountAll();
@@ -177,8 +206,13 @@ private:
     // changed.
     void Run(const std::string& statement);
     int32_t Change(const std::string& statement);
+    // The target as the statements name it in a library: with the spellings
+    // read there for it, else the name alone.
+    queue_sql::Target Spelled(const std::string& library, const std::string& target) const;
 
     Program& p_;
+    std::string spelledLibrary_;
+    std::optional<queue_sql::Target> spelled_;
 };
 
 }  // namespace core

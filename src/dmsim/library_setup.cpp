@@ -8,13 +8,15 @@ namespace dmsim {
 
 namespace {
 
-// Indexes a DM database has for its frequent lookups by document.
+// Indexes a DM database has for its frequent lookups by document, and by
+// component file name (which documents name a file).
 constexpr const char* kLookupIndexes[][2] = {
     {"VERSIONS", "DOCNUMBER"},     {"COMPONENTS", "DOCNUMBER, VERSION_ID"},
     {"ACTIVITYLOG", "DOCNUMBER"},  {"SECURITY", "THING"},
     {"FOLDER_ITEM", "PARENT"},     {"FOLDER_ITEM", "DOCNUMBER"},
     {"CHECKOUT", "DOCNUMBER"},     {"RELATED", "ITEM1"},
     {"RELATED", "ITEM2"},          {"ACTIVITYLOG", "REF_DOCUMENT"},
+    {"COMPONENTS", "PATH"},
 };
 
 void CreateTables(LibraryDb& db, const LibrarySpec& lib) {

@@ -73,6 +73,7 @@ int64_t SqlObject::StatementsSoFar() { return statementsSoFar; }
 
 int32_t SqlObject::Execute(const std::string& statement) {
     ++statementsSoFar;
+    session_->Calls().Record(op::kSqlExecute, BoundLibrary(), 0, {statement});
     auto fault = session_->Faults().Hit(op::kSqlExecute, Context(statement));
     result_ = SqlResult{};
     statement_ = statement;

@@ -73,6 +73,18 @@ SqlResult TsqlExecutor::Execute(const std::string& statement) {
     return Run(std::get<Translation>(*translated));
 }
 
+std::vector<std::string> TsqlExecutor::QueryPlan(const std::string& statement) {
+    std::vector<std::string> plan;
+    auto translated = Translate(statement);
+    auto tr = std::get_if<Translation>(translated.get());
+    if (!tr || (tr->kind != Translation::Kind::Query && tr->kind != Translation::Kind::Command)) return plan;
+    // The last column of each row is the step's text.
+    for (const auto& row : db_.Connection().Query("EXPLAIN QUERY PLAN " + tr->sql).rows) {
+        plan.push_back(AsText(row.back()));
+    }
+    return plan;
+}
+
 SqlResult TsqlExecutor::RunTransaction(const Translation& tr) {
     SqliteConnection& connection = db_.Connection();
     switch (tr.transaction) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "dmsim/sql_result.h"
 #include "dmsim/sql_translator.h"
@@ -20,6 +21,11 @@ class TsqlExecutor {
 public:
     explicit TsqlExecutor(LibraryDb& db);
     SqlResult Execute(const std::string& statement);
+    // How SQLite would run a query or command now: the detail lines of its
+    // query plan ("SEARCH ... USING INDEX ...", "SCAN ..."), so that a test
+    // sees whether a lookup reads a whole table. Empty for any other
+    // statement, or one that does not translate.
+    std::vector<std::string> QueryPlan(const std::string& statement);
     TriggerEngine& Triggers() { return triggers_; }
     // The dialect options with the library's current column types.
     const DialectOptions& Options();

@@ -44,6 +44,18 @@ bool ComponentFileGuard::InsideStorage(const std::string& path) const {
     return false;
 }
 
+bool ComponentFileGuard::ComparesWithoutCase() {
+    if (withoutCase_) return *withoutCase_;
+    withoutCase_ = false;
+    // Oracle compares texts as they are.
+    if (core::IsOracle(p_.facts.DatabaseEngine)) return false;
+    // Texts written in a statement take the database's collation, which the
+    // DM's columns have.
+    withoutCase_ = p_.RunSQL("SELECT CASE WHEN 'A' = 'a' THEN 1 ELSE 0 END") && ColumnNumber(p_, 1) == 1;
+    Release(p_);
+    return *withoutCase_;
+}
+
 bool ComponentFileGuard::MayRemove(const std::string& path, const std::string& fileName) {
     if (!InsideStorage(path)) {
         p_.WriteLog("Warning: " + path + " lies outside the document storage of library " + p_.ConnectedLibraryName() +
@@ -51,10 +63,14 @@ bool ComponentFileGuard::MayRemove(const std::string& path, const std::string& f
         p_.Separator();
         return false;
     }
+    // The file name in any letter case. Where texts compare without case,
+    // PATH itself finds every spelling, through an index on it (however
+    // large the library); elsewhere only the upper-cased column does.
+    const std::string name = "'" + core::DoubleApostrophes(core::Upper(core::Trim(fileName))) + "'";
+    const std::string sameName = ComparesWithoutCase() ? "C.PATH = " + name : "UPPER(C.PATH) = " + name;
     p_.RunSQL("SELECT P.DOCNUMBER, P.DOCSERVER_LOC, P.PATH, C.PATH FROM [OWNER].PROFILE P, [OWNER].COMPONENTS C "
               "WHERE P.DOCNUMBER = C.DOCNUMBER AND P.DOCNUMBER <> " +
-              std::to_string(docNumber_) + " AND UPPER(C.PATH) = '" +
-              core::DoubleApostrophes(core::Upper(core::Trim(fileName))) + "'");
+              std::to_string(docNumber_) + " AND " + sameName);
     std::string user;
     const std::string wanted = Comparable(path);
     if (RowCount(p_) > 0) {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,10 +37,14 @@ public:
 
 private:
     bool InsideStorage(const std::string& path) const;
+    // Whether the library compares texts without regard to letter case, as
+    // its columns then do; asked once, at the first file looked up.
+    bool ComparesWithoutCase();
 
     core::Program& p_;
     int32_t docNumber_;
     std::vector<std::string> locations_;
+    std::optional<bool> withoutCase_;
 };
 
 }  // namespace removal

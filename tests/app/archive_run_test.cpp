@@ -10,6 +10,7 @@
 #include "core/text.h"
 #include "dmsim/fault_ops.h"
 #include "forms/key_codes.h"
+#include "test_support/query_plan.h"
 
 namespace {
 
@@ -571,6 +572,52 @@ TEST_F(StaleLockTest, AComputerAtWorkKeepsItsLocksYoung) {
     // Refreshed once a quarter of the stale age has passed: no other
     // computer takes them for a dead one's.
     EXPECT_EQ(times, (std::vector<std::string>{"2021-03-05 14:30:00", "2021-03-05 16:30:00", "2021-03-05 18:30:00"}));
+}
+
+// ---- A long queue -------------------------------------------------------------------
+
+// However long the queue, a turn and each document's ending find their rows
+// through the queue's indexes: the release of a dead computer's locks, the
+// batch lock and the ending of a done, a failed and a skipped document
+// included. Only the count of the queue and the reading of the target's
+// spellings (once a turn) and the clean-up (once a run) read it whole.
+TEST_F(StaleLockTest, EveryStatementOfATurnFindsItsRowsThroughAnIndex) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2, 3, 4, 5});
+    Queue("DOCS", "Archive2", {1, 2, 3});
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET TARGET_LIBRARY = 'archive ' WHERE SID = 2 AND "
+                      "TARGET_LIBRARY = 'ARCHIVE'");
+    LockAs("DEADPC", "'2021-03-05 10:00:00'", "4");
+    LockAs("BUSYPC", "'2021-03-05 14:00:00'", "5");
+    StartWithTarget();
+    transfer_.results = {{1, 501}, {2, 0}, {3, -1}};
+    Go();
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(QueueState("DOCS", "archive ", 2), "0//1");
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 5), "-1/BUSYPC/0");
+    EXPECT_EQ(QueueState("DOCS", "Archive2", 1), "0//0");
+
+    std::set<std::string> seen;
+    for (const auto& call : emulator_->Calls().Of(dmsim::op::kSqlExecute)) {
+        const std::string statement = call.args.at(0).ToText();
+        if (core::Upper(call.library) != "DOCS" || statement.find("NEEDS_ARCHIVING") == std::string::npos) continue;
+        if (statement == "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING" ||
+            statement.find(" GROUP BY TARGET_LIBRARY HAVING ") != std::string::npos ||
+            statement.find("SID NOT IN (SELECT DOCNUMBER") != std::string::npos) {
+            continue;
+        }
+        seen.insert(statement.substr(0, statement.find(" WHERE ")));
+        const std::string plan = test_support::QueryPlan(Db("DOCS"), statement);
+        EXPECT_FALSE(test_support::ReadsWholeTable(plan, "NEEDS_ARCHIVING")) << statement << "\n" << plan;
+    }
+    for (const char* kind : {"UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'TESTPC', LOCK_TIME = "
+                             "GETUTCDATE()",
+                             "SELECT LOCKED_BY, COUNT(*), MIN(LOCK_TIME) FROM DOCSADM.NEEDS_ARCHIVING",
+                             "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = 0, LOCKED_BY = '', LOCK_TIME = NULL",
+                             "SELECT RETRY_COUNT FROM DOCSADM.NEEDS_ARCHIVING",
+                             "DELETE FROM DOCSADM.NEEDS_ARCHIVING"}) {
+        EXPECT_EQ(seen.count(kind), 1u) << kind;
+    }
 }
 
 // ---- The end asked for from outside ----------------------------------------------

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <utility>
+
 #include "core/program.h"
+#include "dmsim/fault_ops.h"
 #include "dmsim/queue_table.h"
 #include "test_support/program_fixture.h"
 
@@ -53,6 +58,169 @@ TEST(QueueSqlTexts, QueueingAndSingleRows) {
               "TARGET_LIBRARY = 'O''NEIL'");
     EXPECT_EQ(DeleteAll(), "DELETE FROM [OWNER].NEEDS_ARCHIVING");
 }
+
+// With the spellings of its target, a statement names them for the queue's
+// indexes and keeps its own comparison of the name beside them, so that it
+// matches what it matched before, on Oracle as elsewhere.
+TEST(QueueSqlTexts, SpelledTargetsKeepTheirComparison) {
+    using namespace core::queue_sql;
+    const Target spelled("O'NEIL", {"O'NEIL", "o'neil "});
+    const std::string in = "TARGET_LIBRARY IN ('O''NEIL', 'o''neil ') AND ";
+    const std::string trimmed = in + "LTRIM(RTRIM(TARGET_LIBRARY)) = 'O''NEIL'";
+    const std::string qualifying =
+        "WHERE (STATUS = 0 OR STATUS IS NULL) AND (LTRIM(RTRIM(LOCKED_BY)) = '' OR LTRIM(RTRIM(LOCKED_BY)) IS NULL OR "
+        "LTRIM(RTRIM(LOCKED_BY)) = 'PC7') AND " +
+        trimmed;
+    const std::string table = "[OWNER].NEEDS_ARCHIVING";
+    const struct {
+        std::string statement;
+        std::string expected;
+    } cases[] = {
+        {TargetSpellings("O'Neil"),
+         "SELECT TARGET_LIBRARY FROM " + table +
+             " GROUP BY TARGET_LIBRARY HAVING UPPER(TARGET_LIBRARY) = 'O''NEIL' OR LTRIM(RTRIM(TARGET_LIBRARY)) = "
+             "'O''Neil'"},
+        {BatchLockStatement(2, "PC7", spelled, "5", true),
+         "UPDATE " + table + " SET STATUS = -1, LOCKED_BY = 'PC7', LOCK_TIME = SYSDATE " + qualifying +
+             " AND ROWNUM <= 5"},
+        {BatchLockStatement(1, "PC7", spelled, "", false),
+         "UPDATE " + table + " SET STATUS = -1, LOCKED_BY = 'PC7', LOCK_TIME = GETUTCDATE() " + qualifying},
+        {CountQualifying("PC7", spelled), "SELECT COUNT(*) FROM " + table + " " + qualifying},
+        {ResetOwnRows("PC7", spelled), "UPDATE " + table +
+                                           " SET STATUS = 0, LOCKED_BY = '', LOCK_TIME = NULL WHERE "
+                                           "LTRIM(RTRIM(LOCKED_BY)) = 'PC7' AND " +
+                                           trimmed},
+        {ReadOwnLocked("PC7", spelled, true), "SELECT DISTINCT SID FROM " + table +
+                                                  " WHERE STATUS = -1 AND LTRIM(RTRIM(LOCKED_BY)) = 'PC7' AND " +
+                                                  trimmed + " ORDER BY SID DESC"},
+        {StaleLocks(2, "PC7", spelled, 90),
+         "WHERE STATUS = -1 AND " + trimmed +
+             " AND (LOCKED_BY IS NULL OR LTRIM(RTRIM(LOCKED_BY)) <> 'PC7') AND LOCK_TIME < SYSDATE - 90/1440"},
+        {MatchCondition({spelled, "PC7", 12}),
+         "WHERE " + in + "UPPER(TARGET_LIBRARY) = 'O''NEIL' AND LOCKED_BY = 'PC7' AND SID = 12"},
+        // Without spellings, as before.
+        {MatchCondition({"O'Neil", "", 12}), "WHERE UPPER(TARGET_LIBRARY) = 'O''NEIL' AND SID = 12"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.statement, c.expected);
+}
+
+// Spellings read for a turn change how the statements find the target's
+// rows, never which rows: each operation of a turn and of an ending answers
+// and leaves the queue as it does without them, whatever the letter case and
+// blanks of the rows' names, of the owners' names, and of the target asked
+// for, in a library that compares texts regardless of case and in one that
+// does not.
+class QueueSpellingsTest : public test_support::ProgramTest, public testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        site_.Library("DOCS").SettingsTable(true).CaseSensitive(GetParam());
+        site_.Library("ARCHIVE");
+        CreateSite();
+        dmsim::InstallQueueTable(site_.Db("DOCS"));
+        Open();
+        Start();
+        ASSERT_TRUE(program_->ConnectLibrary("DOCS"));
+    }
+    // SID, TARGET_LIBRARY, LOCKED_BY, STATUS, LOCK_TIME; the clock says
+    // 2021-03-05 14:30.
+    void Fill() {
+        static const char* const rows[] = {
+            "1, 'ARCHIVE', '', 0, NULL",
+            "2, 'archive', NULL, 0, NULL",
+            "3, 'ARCHIVE  ', '', NULL, NULL",
+            "4, '  ARCHIVE', '', 0, NULL",
+            "5, 'Archive', 'PC7', -1, '2021-03-05 14:00:00'",
+            "6, 'ARCHIVE', 'PC7', -1, '2021-03-05 14:00:00'",
+            "6, 'ARCHIVE2', 'PC7', -1, '2021-03-05 14:00:00'",
+            "7, 'ARCHIVE ', 'PC7', -1, '2021-03-05 14:00:00'",
+            "7, ' archive', 'PC7', -1, '2021-03-05 14:00:00'",
+            "8, 'ARCHIVE', ' PC7 ', 0, NULL",
+            "9, 'ARCHIVE', 'pc7', -1, '2021-03-05 14:00:00'",
+            "10, 'archive', 'DEADPC', -1, '2021-03-05 09:00:00'",
+            "11, 'ARCHIVE ', 'DEADPC', -1, '2021-03-05 09:00:00'",
+            "12, 'ARCHIVE', NULL, -1, NULL",
+            "13, 'Archive', 'BUSYPC', -1, '2021-03-05 14:20:00'",
+            "14, 'ARCHIVE', 'SYSTEM', 0, NULL",
+            "15, 'ARCHIVES', '', 0, NULL",
+            "16, NULL, '', 0, NULL",
+            "17, 'Archivé', '', 0, NULL",
+        };
+        auto& db = Db("DOCS");
+        db.Exec("DELETE FROM NEEDS_ARCHIVING");
+        for (const char* row : rows) {
+            db.Exec(std::string("INSERT INTO NEEDS_ARCHIVING (SID, TARGET_LIBRARY, LOCKED_BY, STATUS, LOCK_TIME, "
+                                "RETRY_COUNT, TABLE_NAME) VALUES (") +
+                    row + ", 0, 'PROFILE')");
+        }
+    }
+    std::string Queue() {
+        std::string text;
+        for (const auto& row : Db("DOCS").Query("SELECT SID, TARGET_LIBRARY, LOCKED_BY, STATUS, LOCK_TIME, RETRY_COUNT "
+                                                "FROM NEEDS_ARCHIVING ORDER BY rowid").rows) {
+            for (const auto& v : row) text += (dmsim::IsNull(v) ? std::string("NULL") : dmsim::AsText(v)) + "|";
+            text += "\n";
+        }
+        return text;
+    }
+    // The statements sent since `from` that name the target's spellings.
+    size_t SpelledSince(size_t from) {
+        auto calls = emulator_->Calls().Of(dmsim::op::kSqlExecute);
+        return std::count_if(calls.begin() + static_cast<std::ptrdiff_t>(from), calls.end(), [](const auto& c) {
+            return c.args.at(0).ToText().find("TARGET_LIBRARY IN (") != std::string::npos;
+        });
+    }
+};
+
+TEST_P(QueueSpellingsTest, MatchTheSameRowsAsTheNameAlone) {
+    using Operation = std::function<std::string(core::QueueRows&, const std::string&)>;
+    auto number = [](int32_t n) { return std::to_string(n); };
+    const std::pair<const char*, Operation> operations[] = {
+        {"count", [&](core::QueueRows& q, const std::string& t) { return number(q.CountQualifying("PC7", t)); }},
+        {"lock all", [&](core::QueueRows& q, const std::string& t) { return number(q.LockBatch("PC7", t, "", false)); }},
+        {"lock 2", [&](core::QueueRows& q, const std::string& t) { return number(q.LockBatch("PC7", t, "2", true)); }},
+        {"reset",
+         [](core::QueueRows& q, const std::string& t) {
+             q.ResetOwnRows("PC7", t);
+             return std::string();
+         }},
+        {"read back",
+         [&](core::QueueRows& q, const std::string& t) {
+             std::string sids;
+             for (int32_t sid : q.ReadBack("PC7", t, true)) sids += number(sid) + " ";
+             return sids;
+         }},
+        {"refresh",
+         [](core::QueueRows& q, const std::string& t) {
+             q.RefreshOwnLocks("PC7", t);
+             return std::string();
+         }},
+        {"stale locks", [](core::QueueRows& q, const std::string& t) { return q.ReleaseStaleLocks("PC7", t, 60); }},
+        {"unlock", [&](core::QueueRows& q, const std::string& t) { return number(q.UnlockOwnRows("DOCS", "PC7", t)); }},
+        {"done", [&](core::QueueRows& q, const std::string& t) { return number(q.EndDone("DOCS", t, 7, "PC7")); }},
+        {"failed", [&](core::QueueRows& q, const std::string& t) { return number(q.EndFailed("DOCS", t, 6, "PC7")); }},
+    };
+    for (const std::string target : {"ARCHIVE", "Archive"}) {
+        for (const auto& [name, operation] : operations) {
+            Fill();
+            core::QueueRows plain(*program_);
+            const std::string plainAnswer = operation(plain, target);
+            const std::string plainQueue = Queue();
+
+            Fill();
+            core::QueueRows spelled(*program_);
+            spelled.ReadSpellings(target);
+            const size_t from = emulator_->Calls().Of(dmsim::op::kSqlExecute).size();
+            EXPECT_EQ(operation(spelled, target), plainAnswer) << target << " " << name;
+            EXPECT_EQ(Queue(), plainQueue) << target << " " << name;
+            EXPECT_GT(SpelledSince(from), 0u) << target << " " << name;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Collations, QueueSpellingsTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? std::string("CaseSensitive") : std::string("CaseInsensitive");
+                         });
 
 // The ending of a row over a small site: DOCS holds the queue, ARCHIVE is
 // connected when each ending is asked for.

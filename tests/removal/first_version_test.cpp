@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "removal_fixture.h"
+#include "test_support/query_plan.h"
 
 namespace {
 
@@ -270,6 +273,77 @@ TEST_F(FirstVersionTest, APlaceholderFileAnotherDocumentNamesIsKept) {
     const auto items = Items(doc);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(Content(directory + items.front().file), "copied");
+}
+
+// Another document's row names the placeholder's file: in any letter case
+// it is the same file, kept whether the library compares texts regardless
+// of case or not; in another folder it is another file.
+struct SharedFileCase {
+    const char* name;
+    bool caseSensitive;
+    bool lowerCase;    // the other row's spelling of the name
+    bool sameFolder;   // the other document's folder
+    bool kept;
+};
+
+void PrintTo(const SharedFileCase& c, std::ostream* os) { *os << c.name; }
+
+class SharedFileTest : public FirstVersionTest, public ::testing::WithParamInterface<SharedFileCase> {};
+
+TEST_P(SharedFileTest, APlaceholderFileIsSharedByItsNameInAnyLetterCase) {
+    const SharedFileCase& c = GetParam();
+    site_.Library("DOCS").SettingsTable(true).CaseSensitive(c.caseSensitive);
+    site_.Library("ARCHIVE");
+    StartProgram();
+    const int32_t doc = Document(*docs_, "Lease", {dmsim::Version("empty"), dmsim::Version("copied")});
+    const int32_t other = Document(*docs_, "Other", {dmsim::Version("own")});
+    const std::string directory = Directory(doc);
+    const std::string placeholder = Items(doc).front().file;
+    fs::remove(directory + Items(other).front().file);
+    std::string spelling = placeholder;
+    if (c.lowerCase) std::transform(spelling.begin(), spelling.end(), spelling.begin(), ::tolower);
+    Db("DOCS").Exec("UPDATE DOCSADM.COMPONENTS SET PATH = ? WHERE DOCNUMBER = ?", {spelling, int64_t{other}});
+    if (!c.sameFolder) {
+        Db("DOCS").Exec("UPDATE DOCSADM.PROFILE SET PATH = 'ELSEWHERE/' WHERE DOCNUMBER = ?", {int64_t{other}});
+    }
+
+    EXPECT_TRUE(removal_->ChangeFirstVersion(doc, ""));
+
+    // A kept placeholder stays, and the promoted version keeps its own name.
+    EXPECT_EQ(Content(directory + placeholder), c.kept ? "empty" : "copied") << LogText();
+    EXPECT_EQ(CountLines(" is also a component of document #" + std::to_string(other)), c.kept ? 2u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, SharedFileTest,
+    ::testing::Values(SharedFileCase{"SameSpelling", false, false, true, true},
+                      SharedFileCase{"LowerCase", false, true, true, true},
+                      SharedFileCase{"LowerCaseInACaseSensitiveLibrary", true, true, true, true},
+                      SharedFileCase{"SameSpellingInACaseSensitiveLibrary", true, false, true, true},
+                      SharedFileCase{"AnotherFolder", false, false, false, false},
+                      SharedFileCase{"AnotherFolderInACaseSensitiveLibrary", true, true, false, false}),
+    [](const ::testing::TestParamInfo<SharedFileCase>& info) { return std::string(info.param.name); });
+
+// However many documents the library holds, the fix-up finds the other
+// documents that name the placeholder's file through an index on the file
+// name, not by reading every component row.
+TEST_F(FirstVersionTest, TheOtherUsersOfAFileAreLookedUpThroughAnIndex) {
+    StartProgram();
+    const int32_t doc = Document(*docs_, "Lease", {dmsim::Version("empty"), dmsim::Version("copied")});
+    Document(*docs_, "Other", {dmsim::Version("own")});
+
+    EXPECT_TRUE(removal_->ChangeFirstVersion(doc, ""));
+
+    int lookups = 0;
+    for (const auto& call : emulator_->Calls().Of(dmsim::op::kSqlExecute)) {
+        const std::string statement = call.args.at(0).ToText();
+        if (statement.find("P.DOCNUMBER <> " + std::to_string(doc)) == std::string::npos) continue;
+        ++lookups;
+        const std::string plan = test_support::QueryPlan(Db("DOCS"), statement);
+        EXPECT_FALSE(test_support::ReadsWholeTable(plan, "C")) << statement << "\n" << plan;
+        EXPECT_FALSE(test_support::ReadsWholeTable(plan, "P")) << statement << "\n" << plan;
+    }
+    EXPECT_EQ(lookups, 1);
 }
 
 TEST_F(FirstVersionTest, DocumentWithoutVersionsOrNumber) {
