@@ -77,7 +77,12 @@ void ArchiveRun::Button_Go_Click() {
         return;
     }
     const auto& items = w.LibBox.Items();
-    if (std::none_of(items.begin(), items.end(), [](const forms::ListItem& i) { return i.checked; })) {
+    if (p.Options().SourceCheckedAsTarget()) {
+        p.WriteLogAndStandardError("Warning: The source library " + p.Options().SourceLibrary() +
+                                   " is checked as a target - a library is no target of its own");
+        p.Separator();
+    }
+    if (!p.Options().HasTarget()) {
         cannotStart("No target libraries selected - cannot continue");
         return;
     }

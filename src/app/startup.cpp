@@ -326,6 +326,7 @@ void DorvaneForm::PlaceLibraries() {
         }
         p_.Separator();
         w_.SourceLibraryCombo.SetListIndex(count > 0 ? sourcePosition : -1);
+        if (targetSwitch && !p_.Options().HasTarget()) run.TargetsNamedNone = true;
     } catch (const dm::DmError& e) {
         p_.ReportError(e);
     }

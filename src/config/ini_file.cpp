@@ -66,6 +66,7 @@ void Configuration::ReadIni(forms::KestSplash* splash) {
 
     std::string raw;
     int lineNumber = 0;
+    int targetLines = 0;
     while (std::getline(in, raw)) {
         ++lineNumber;
         if (!raw.empty() && raw.back() == '\r') raw.pop_back();
@@ -135,6 +136,7 @@ void Configuration::ReadIni(forms::KestSplash* splash) {
                 w.SourceLibraryCombo.SetListIndex(static_cast<int>(it - items.begin()));
             }
         } else if (key == "TARGETLIB") {
+            ++targetLines;
             int found = -1;
             for (int i = 0; i < w.LibBox.Count() && found < 0; ++i) {
                 if (Upper(w.LibBox.Item(i).text) == value) found = i;
@@ -148,6 +150,9 @@ void Configuration::ReadIni(forms::KestSplash* splash) {
             warn(lineNumber, "unknown key '" + key + "'");
         }
     }
+    // Lines that name no library the run can archive into: the targets they
+    // cleared are not what the end of the program saves.
+    if (targetLines > 0 && !p_.Options().HasTarget()) run.TargetsNamedNone = true;
 }
 
 }  // namespace config

@@ -232,6 +232,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {"Error: Could not locate Needs_Archiving table in library ARCHIVE"}},
         StatusCase{"NoTarget", "/G /X /T=NOWHERE", 4,
                    {"Warning: Unknown library 'NOWHERE' named by /T= ignored",
+                    "Error: No target libraries selected - cannot continue"}},
+        StatusCase{"SourceAsOnlyTarget", "/G /X /S=DOCS /T=DOCS", 4,
+                   {"Warning: The source library DOCS is checked as a target - a library is no target of its own",
                     "Error: No target libraries selected - cannot continue"}}),
     [](const testing::TestParamInfo<StatusCase>& info) { return std::string(info.param.name); });
 
