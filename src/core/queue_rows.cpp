@@ -1,5 +1,7 @@
 #include "core/queue_rows.h"
 
+#include <limits>
+
 #include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/sql_text.h"
@@ -47,7 +49,9 @@ std::string BatchLockStatement(int32_t databaseEngine, const std::string& lockOw
     const std::string set = "UPDATE " + kTable + " SET STATUS = -1, LOCKED_BY = " + Quoted(lockOwner) +
                             ", LOCK_TIME = " + Now(databaseEngine) + " ";
     const std::string n = dm::FormatWhole(dm::LeadingNumber(batchSizeText));
-    if (dm::LeadingNumber(n) <= 0) return set + QualifyingRows(lockOwner, target);
+    // A batch larger than any count of rows holds them all.
+    const double size = dm::LeadingNumber(n);
+    if (size <= 0 || size > std::numeric_limits<int32_t>::max()) return set + QualifyingRows(lockOwner, target);
     if (IsOracle(databaseEngine)) return set + QualifyingRows(lockOwner, target) + " AND ROWNUM <= " + n;
     return set + "FROM (SELECT TOP " + n + " * FROM " + kTable + " " + QualifyingRows(lockOwner, target) +
            " ORDER BY SID" + (descending ? " DESC" : " ASC") +
