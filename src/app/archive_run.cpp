@@ -66,11 +66,12 @@ void ArchiveRun::Button_Go_Click() {
         core::GoOn(p, "Button_Go_Click", [&] { run.LockOwnerName = p.session.ConnectedLibrary->UserId(); });
     }
     auto cannotStart = [&](const std::string& text) {
-        p.WriteLog(unattended ? "Error: " + text : text);
+        // Nobody will fix it (/X, or no display): end with a failure status.
+        const bool nobodyWatches = p.Unattended();
+        p.WriteLog(nobodyWatches ? "Error: " + text : text);
         p.Separator();
         WarningBox(text);
-        // Unattended, nobody will fix it: end with a failure status.
-        if (unattended) p.EndProgram(4);
+        if (nobodyWatches) p.EndProgram(4);
     };
     if (p.Options().SourceLibrary().empty()) {
         cannotStart("Source Library Not Specified - cannot continue");
@@ -510,7 +511,7 @@ void ArchiveRun::EndOfRun() {
     if (RunSucceeded != 0 || RunFailed != 0) {
         p.WriteLog(summary);
         p.Separator();
-        if (!HasSwitch(run.CommandLine, "/X")) p.ShowMessage(summary, platform::mb::Information, core::AppTitle());
+        if (!p.Unattended()) p.ShowMessage(summary, platform::mb::Information, core::AppTitle());
     }
     for (auto* label : {&w.LabelCountText, &w.LabelTotal, &w.LabelErrorText, &w.LabelErrors}) label->SetVisible(false);
     w.SetFocus();
@@ -536,7 +537,8 @@ void ArchiveRun::EndOfRun() {
         p.EndProgram(run.EndStatus);
         return;
     }
-    if (HasSwitch(run.CommandLine, "/X")) p.EndProgram(exitStatus_);
+    // Without a display nobody can start another run: the program ends too.
+    if (p.Unattended()) p.EndProgram(exitStatus_);
 }
 
 bool ArchiveRun::CheckForPause() {

@@ -168,6 +168,10 @@ protected:
     }
 };
 
+const char* const kNoDisplayNoRun =
+    "Error: No display and no /G switch - without a display only an unattended run can start (dorvane /G /X) - I "
+    "will end the program now";
+
 struct StatusCase {
     const char* name;
     const char* commandLine;
@@ -235,7 +239,15 @@ INSTANTIATE_TEST_SUITE_P(
                     "Error: No target libraries selected - cannot continue"}},
         StatusCase{"SourceAsOnlyTarget", "/G /X /S=DOCS /T=DOCS", 4,
                    {"Warning: The source library DOCS is checked as a target - a library is no target of its own",
-                    "Error: No target libraries selected - cannot continue"}}),
+                    "Error: No target libraries selected - cannot continue"}},
+        // Without a display (these tests have none) nothing but a run can
+        // start, and a run ends the program as /X does.
+        StatusCase{"NoDisplayNoRun", "", 2, {kNoDisplayNoRun}},
+        StatusCase{"NoDisplayExitOnly", "/X", 2, {kNoDisplayNoRun}},
+        StatusCase{"NoDisplayDashes", "-G -X", 2,
+                   {"Warning: Unknown command-line switch '-G' ignored",
+                    "Warning: Unknown command-line switch '-X' ignored", kNoDisplayNoRun}},
+        StatusCase{"NoDisplayRunWithoutExit", "/G", 0, {}}),
     [](const testing::TestParamInfo<StatusCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ProcessTest, AnIniFileWithGAndXRunsWithoutADisplayAndWithoutWaiting) {

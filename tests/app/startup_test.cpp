@@ -294,4 +294,37 @@ TEST_F(StartupTest, ATargetNameThatIsNoTargetChangesNothingSaved) {
     }
 }
 
+// Without a display nobody can use the window: a start without /G ends at
+// once, and /G ends after its run as /G /X does.
+TEST_F(StartupTest, WithoutADisplayOnlyARunStartsAndItEndsTheProgram) {
+    struct Case {
+        const char* commandLine;
+        int status;
+        bool runs;
+    };
+    const Case cases[] = {{"", 2, false}, {"/X", 2, false}, {"-G -X", 2, false}, {"/G", 0, true}};
+    int32_t doc = 0;
+    for (const auto& c : cases) {
+        Queue("DOCS", "ARCHIVE", {++doc});
+        transfer_.calls.clear();
+        OpenApp(c.commandLine);
+        ui_.SetHasDisplay(false);
+        int code = -1;
+        EXPECT_FALSE(Load(&code)) << "the program waited: " << c.commandLine;
+        EXPECT_EQ(code, c.status) << c.commandLine;
+        EXPECT_EQ(!transfer_.calls.empty(), c.runs) << c.commandLine;
+        const auto& err = system_->standardError;
+        const bool told = std::any_of(err.begin(), err.end(), [](const std::string& l) {
+            return l.rfind("Error: No display and no /G switch", 0) == 0;
+        });
+        EXPECT_EQ(told, !c.runs) << c.commandLine;
+        ui_.SetHasDisplay(true);
+    }
+    // With a display /G leaves the window open after its run.
+    Queue("DOCS", "ARCHIVE", {++doc});
+    OpenApp("/G");
+    EXPECT_TRUE(Load());
+    EXPECT_TRUE(window_->Visible());
+}
+
 }  // namespace
