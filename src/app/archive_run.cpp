@@ -117,6 +117,7 @@ void ArchiveRun::Button_Go_Click() {
     DocsSucceeded = DocsFailed = DocsRemaining = 0;
     RunSucceeded = RunFailed = 0;
     uncheckedForRun_.clear();
+    runTargets_.clear();
 
     // The run does not start: the source or the choice of targets is unfit.
     auto refuse = [&](const std::string& text) {
@@ -253,6 +254,7 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     // Work for the target: free what this computer left locked, release
     // dead computers' locks, count the rows it may take
     const std::string target = w.LibBox.Item(entry).text;
+    if (std::find(runTargets_.begin(), runTargets_.end(), target) == runTargets_.end()) runTargets_.push_back(target);
     p.ConnectLibrary(p.Options().SourceLibrary());
     const std::string lookingFor = "Looking for documents to process for library " + target;
     w.LabelStatus.SetCaption(lookingFor);
@@ -496,6 +498,18 @@ void ArchiveRun::EndOfRun() {
     if (run.RunActiveFlag && Cancelled() && !run.LockOwnerName.empty()) {
         core::QueueRows(p).UnlockAllOwnRows(run.SourceLibraryName, run.LockOwnerName);
     }
+    // What the run leaves in the queue for its targets: rows beyond its
+    // batch, rows other computers hold, failed rows, rows queued meanwhile.
+    int32_t rowsLeft = 0;
+    if (!runTargets_.empty()) {
+        const int savedLog = w.CheckLogMethod.Value();
+        w.CheckLogMethod.SetValue(0);
+        core::PassOver([&] {
+            if (!p.ConnectLibrary(run.SourceLibraryName)) return;
+            for (const auto& target : runTargets_) rowsLeft += core::QueueRows(p).CountOfTarget(target);
+        });
+        w.CheckLogMethod.SetValue(savedLog);
+    }
     core::PassOver([&] {
         if (!p.ConnectLibrary(startLibraryName_)) {
             const std::string text = "Error: Unable to connect to library " + startLibraryName_;
@@ -512,6 +526,11 @@ void ArchiveRun::EndOfRun() {
         p.WriteLog(summary);
         p.Separator();
         if (!p.Unattended()) p.ShowMessage(summary, platform::mb::Information, core::AppTitle());
+    }
+    if (RunSucceeded != 0 || RunFailed != 0 || rowsLeft != 0) {
+        p.WriteLog(std::to_string(rowsLeft) + " queued row(s) for the run's target libraries remain in library " +
+                   run.SourceLibraryName + ".");
+        p.Separator();
     }
     for (auto* label : {&w.LabelCountText, &w.LabelTotal, &w.LabelErrorText, &w.LabelErrors}) label->SetVisible(false);
     w.SetFocus();

@@ -44,6 +44,10 @@ std::string CountQualifying(const std::string& lockOwner, const std::string& tar
     return CountAll() + " " + QualifyingRows(lockOwner, target);
 }
 
+std::string CountOfTarget(const std::string& target) {
+    return CountAll() + " WHERE UPPER(LTRIM(RTRIM(TARGET_LIBRARY))) = " + Quoted(Upper(target));
+}
+
 std::string BatchLockStatement(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
                                const std::string& batchSizeText, bool descending) {
     const std::string set = "UPDATE " + kTable + " SET STATUS = -1, LOCKED_BY = " + Quoted(lockOwner) +
@@ -213,6 +217,8 @@ int32_t QueueRows::CountAll() { return ReadCount(queue_sql::CountAll()); }
 int32_t QueueRows::CountQualifying(const std::string& lockOwner, const std::string& target) {
     return ReadCount(queue_sql::CountQualifying(lockOwner, target));
 }
+
+int32_t QueueRows::CountOfTarget(const std::string& target) { return ReadCount(queue_sql::CountOfTarget(target)); }
 
 int32_t QueueRows::LockBatch(const std::string& lockOwner, const std::string& target,
                              const std::string& batchSizeText, bool descending) {

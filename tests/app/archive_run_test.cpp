@@ -602,4 +602,25 @@ TEST_F(ArchiveRunTest, ACancelBeforeTheFirstDocumentLeavesNoRowLocked) {
     EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 2), "0//0");
 }
 
+// A run that leaves rows (beyond its batch, held by another computer) has
+// archived all it took: it ends 0, and its summary says how many rows of its
+// targets stay queued.
+TEST_F(ArchiveRunTest, TheSummaryCountsTheRowsTheRunLeavesQueued) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2, 3, 4});
+    Queue("DOCS", "Archive2", {1});  // no target of this run
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'OTHERPC' WHERE SID = 4");
+    StartWithTarget("/X");
+    window_->TextBatchSize.SetText("2");
+    int code = -1;
+    try {
+        Go();
+    } catch (const platform::ProcessEnded& e) {
+        code = e.ExitCode();
+    }
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1, 2}));
+    EXPECT_EQ(CountLines("2 queued row(s) for the run's target libraries remain in library DOCS."), 1u) << LogText();
+}
+
 }  // namespace
