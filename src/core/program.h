@@ -205,6 +205,10 @@ public:
     // Supplied by a run: puts back the options it set for itself, so that an
     // end in the middle of a run saves the user's values.
     std::function<void()> putBackRunOverrides;
+    // Supplied by main: hands on at once the signals that came after the
+    // last pump of events, so that a signal to the very end names the
+    // status the program ends with.
+    std::function<void()> takePendingSignals;
 
     PlatformServices platform;
     forms::Dorvane& MainWindow;

@@ -54,5 +54,18 @@ TEST(SignalWatch, ASignalArrivesAsAnEventAtTheNextPump) {
     EXPECT_EQ(now.sa_handler, SIG_DFL);
 }
 
+// The end of the program pumps no more events: a signal still waiting is
+// handed on when asked for.
+TEST(SignalWatch, ASignalStillWaitingIsHandedOnWhenDrained) {
+    testing::TestApp();
+    std::vector<int> received;
+    {
+        SignalWatch watch([&](int signal) { received.push_back(signal); });
+        raise(SIGTERM);
+        watch.Drain();
+    }
+    EXPECT_EQ(received, std::vector<int>{SIGTERM});
+}
+
 }  // namespace
 }  // namespace gui
