@@ -46,6 +46,7 @@ TEST_F(StartupTest, SwitchesBeforeAndAfterTheIniFile) {
         {"/A /PX /RX /L /NV", 1, 0, 0, 1, 0, true, false, false},
         {"/F", 1, 1, 1, 0, 1, false, true, false},
         {"/M /MX", 1, 1, 1, 0, 1, true, false, false},  // never left without a choice
+        {"/F /FX", 1, 1, 1, 0, 1, true, false, false},
         // Whole words only: none of these is /M, /F, /A or /L.
         {"/MODE=COPY /FAST /AXE /LOOP C:/DATA/M /HOME/USER/M", 1, 1, 1, 0, 1, true, false, false},
         {"/F/AX /nl", 0, 1, 1, 0, 1, false, true, false},
