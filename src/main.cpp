@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
     gui::SignalWatch signalWatch([&dorvane](int signal) {
         dorvane.form.EndRequested(std::string(signal == SIGINT ? "SIGINT" : "SIGTERM") + " received", 128 + signal);
     });
+    dorvane.program.takePendingSignals = [&signalWatch] { signalWatch.Drain(); };
 
     dorvane.form.Form_Load();
     return qapp->exec();

@@ -66,18 +66,24 @@ void ArchiveRun::Button_Go_Click() {
         core::GoOn(p, "Button_Go_Click", [&] { run.LockOwnerName = p.session.ConnectedLibrary->UserId(); });
     }
     auto cannotStart = [&](const std::string& text) {
-        p.WriteLog(unattended ? "Error: " + text : text);
+        // Nobody will fix it (/X, or no display): end with a failure status.
+        const bool nobodyWatches = p.Unattended();
+        p.WriteLog(nobodyWatches ? "Error: " + text : text);
         p.Separator();
         WarningBox(text);
-        // Unattended, nobody will fix it: end with a failure status.
-        if (unattended) p.EndProgram(4);
+        if (nobodyWatches) p.EndProgram(4);
     };
     if (p.Options().SourceLibrary().empty()) {
         cannotStart("Source Library Not Specified - cannot continue");
         return;
     }
     const auto& items = w.LibBox.Items();
-    if (std::none_of(items.begin(), items.end(), [](const forms::ListItem& i) { return i.checked; })) {
+    if (p.Options().SourceCheckedAsTarget()) {
+        p.WriteLogAndStandardError("Warning: The source library " + p.Options().SourceLibrary() +
+                                   " is checked as a target - a library is no target of its own");
+        p.Separator();
+    }
+    if (!p.Options().HasTarget()) {
         cannotStart("No target libraries selected - cannot continue");
         return;
     }
@@ -111,6 +117,7 @@ void ArchiveRun::Button_Go_Click() {
     DocsSucceeded = DocsFailed = DocsRemaining = 0;
     RunSucceeded = RunFailed = RunFilingFailures = 0;
     uncheckedForRun_.clear();
+    runTargets_.clear();
 
     // The run does not start: the source or the choice of targets is unfit.
     auto refuse = [&](const std::string& text) {
@@ -247,6 +254,7 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     // Work for the target: free what this computer left locked, release
     // dead computers' locks, count the rows it may take
     const std::string target = w.LibBox.Item(entry).text;
+    if (std::find(runTargets_.begin(), runTargets_.end(), target) == runTargets_.end()) runTargets_.push_back(target);
     p.ConnectLibrary(p.Options().SourceLibrary());
     const std::string lookingFor = "Looking for documents to process for library " + target;
     w.LabelStatus.SetCaption(lookingFor);
@@ -497,6 +505,18 @@ void ArchiveRun::EndOfRun() {
     if (run.RunActiveFlag && Cancelled() && !run.LockOwnerName.empty()) {
         core::QueueRows(p).UnlockAllOwnRows(run.SourceLibraryName, run.LockOwnerName);
     }
+    // What the run leaves in the queue for its targets: rows beyond its
+    // batch, rows other computers hold, failed rows, rows queued meanwhile.
+    int32_t rowsLeft = 0;
+    if (!runTargets_.empty()) {
+        const int savedLog = w.CheckLogMethod.Value();
+        w.CheckLogMethod.SetValue(0);
+        core::PassOver([&] {
+            if (!p.ConnectLibrary(run.SourceLibraryName)) return;
+            for (const auto& target : runTargets_) rowsLeft += core::QueueRows(p).CountOfTarget(target);
+        });
+        w.CheckLogMethod.SetValue(savedLog);
+    }
     core::PassOver([&] {
         if (!p.ConnectLibrary(startLibraryName_)) {
             const std::string text = "Error: Unable to connect to library " + startLibraryName_;
@@ -515,7 +535,12 @@ void ArchiveRun::EndOfRun() {
     if (RunSucceeded != 0 || RunFailed != 0) {
         p.WriteLog(summary);
         p.Separator();
-        if (!HasSwitch(run.CommandLine, "/X")) p.ShowMessage(summary, platform::mb::Information, core::AppTitle());
+        if (!p.Unattended()) p.ShowMessage(summary, platform::mb::Information, core::AppTitle());
+    }
+    if (RunSucceeded != 0 || RunFailed != 0 || rowsLeft != 0) {
+        p.WriteLog(std::to_string(rowsLeft) + " queued row(s) for the run's target libraries remain in library " +
+                   run.SourceLibraryName + ".");
+        p.Separator();
     }
     for (auto* label : {&w.LabelCountText, &w.LabelTotal, &w.LabelErrorText, &w.LabelErrors}) label->SetVisible(false);
     w.SetFocus();
@@ -541,7 +566,8 @@ void ArchiveRun::EndOfRun() {
         p.EndProgram(run.EndStatus);
         return;
     }
-    if (HasSwitch(run.CommandLine, "/X")) p.EndProgram(exitStatus_);
+    // Without a display nobody can start another run: the program ends too.
+    if (p.Unattended()) p.EndProgram(exitStatus_);
 }
 
 bool ArchiveRun::CheckForPause() {

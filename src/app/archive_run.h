@@ -31,9 +31,10 @@ public:
     void Button_Exit_Click();
     bool CheckForPause();
 
-    // The status an unattended run ends the program with: 0 all archived or
-    // nothing queued, 1 failed documents, folders a document could not be
-    // filed into or a target it could not reach, 2 it could not start.
+    // The status an unattended run ends the program with: 0 every row it
+    // took archived (rows it did not take stay queued) or nothing queued, 1
+    // failed documents, folders a document could not be filed into or a
+    // target it could not reach, 2 it could not start.
     int ExitStatus() const { return exitStatus_; }
 
     // Counters of the last target processed, and of the whole run.
@@ -72,6 +73,8 @@ private:
     // Targets unchecked for this run because they could not be connected;
     // their check marks come back at the end so the stored choice stays.
     std::vector<int> uncheckedForRun_;
+    // The targets that had a turn in this run.
+    std::vector<std::string> runTargets_;
     struct Saved {
         std::string status;
         int pauseTime = 0;

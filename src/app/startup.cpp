@@ -201,6 +201,16 @@ void DorvaneForm::Form_Load() {
     ui.PumpEvents();
     CheckLock();
 
+    // Without a display nobody can use the window: only a run (/G) has
+    // anything to do, and it ends the program after it.
+    if (!ui.HasDisplay() && !HasSwitch(run.CommandLine, "/G")) {
+        p_.WriteLogAndStandardError("Error: No display and no /G switch - without a display only an unattended run "
+                                    "can start (dorvane /G /X) - I will end the program now");
+        p_.Separator();
+        p_.EndProgram(2);
+        return;
+    }
+
     // Main window shown
     splashStatus("Activating main form");
     ui.PumpEvents();
@@ -223,7 +233,7 @@ void DorvaneForm::Form_Load() {
     if (libraries == 1) {
         const std::string text = std::string("I'm letting you start ") + core::kProductName +
                                  ", but you can't do anything because you only have one library!";
-        if (HasSwitch(run.CommandLine, "/X")) {
+        if (p_.Unattended()) {
             // Unattended, nobody will answer: end with a failure status.
             p_.WriteLog("Error: " + text);
             p_.Separator();
@@ -326,6 +336,7 @@ void DorvaneForm::PlaceLibraries() {
         }
         p_.Separator();
         w_.SourceLibraryCombo.SetListIndex(count > 0 ? sourcePosition : -1);
+        if (targetSwitch && !p_.Options().HasTarget()) run.TargetsNamedNone = true;
     } catch (const dm::DmError& e) {
         p_.ReportError(e);
     }

@@ -92,7 +92,10 @@ void Configuration::SaveConfiguration() {
     }
 
     save(kSectionGeneral, "SourceLibrary", w.SourceLibraryCombo.Text());
-    for (auto& item : w.LibBox.Items()) save(kSectionGeneral, "Library " + item.text, MarkText(item.checked));
+    // Targets cleared by a name that is no target stay as stored.
+    if (!p_.run.TargetsNamedNone || p_.Options().HasTarget()) {
+        for (auto& item : w.LibBox.Items()) save(kSectionGeneral, "Library " + item.text, MarkText(item.checked));
+    }
     save(kSectionGeneral, "Screen.Top", std::to_string(w.Top()));
     save(kSectionGeneral, "Screen.Left", std::to_string(w.Left()));
     save(kSectionGeneral, "Locked", MarkText(p_.run.OptionsLockFlag));

@@ -1,7 +1,11 @@
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <optional>
+#include <sstream>
 
 #include "config/configuration.h"
 #include "config/options.h"
@@ -25,12 +29,49 @@ std::string CutAt(const std::string& s, char mark) {
     return pos == std::string::npos ? s : Trim(s.substr(0, pos));
 }
 
-// A value an administrator meant as a number: it begins with one.
-bool StartsWithNumber(const std::string& value) {
-    size_t i = 0;
-    if (i < value.size() && (value[i] == '-' || value[i] == '+')) ++i;
-    if (i < value.size() && value[i] == '.') ++i;
-    return i < value.size() && std::isdigit(static_cast<unsigned char>(value[i]));
+// A number key's value: digits only, at most what a count of rows or
+// seconds can hold. "1E3" or "10ABC" is no number of that kind, not 1 or 10.
+std::optional<int32_t> WholeNumber(const std::string& value) {
+    if (value.empty() || !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    int64_t n = 0;
+    for (char c : value) {
+        n = n * 10 + (c - '0');
+        if (n > std::numeric_limits<int32_t>::max()) return std::nullopt;
+    }
+    return static_cast<int32_t>(n);
+}
+
+// A text for a warning: a line of any length is named by its start.
+std::string Shown(const std::string& text) {
+    constexpr size_t kShown = 60;
+    if (text.size() <= kShown + 20) return "'" + text + "'";
+    size_t cut = kShown;
+    // Not in the middle of a UTF-8 character.
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return "'" + text.substr(0, cut) + "...' (" + std::to_string(text.size()) + " characters)";
+}
+
+// The file's lines, whatever ends them (CR LF, LF or CR alone), without a
+// UTF-8 byte-order mark before the first.
+std::vector<std::string> ReadLines(std::istream& in) {
+    std::stringstream whole;
+    whole << in.rdbuf();
+    std::string text = whole.str();
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(at));
+            break;
+        }
+        lines.push_back(text.substr(at, end - at));
+        at = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+    }
+    return lines;
 }
 
 // The switches an INI file's switch line may hold.
@@ -64,11 +105,10 @@ void Configuration::ReadIni(forms::KestSplash* splash) {
         if (!w.DoWhatOptions.Selected()) w.OptionCopy.Select();
     };
 
-    std::string raw;
     int lineNumber = 0;
-    while (std::getline(in, raw)) {
+    int targetLines = 0;
+    for (const std::string& raw : ReadLines(in)) {
         ++lineNumber;
-        if (!raw.empty() && raw.back() == '\r') raw.pop_back();
         std::string line = Trim(raw);
         if (line.empty() || line[0] == '\'' || line[0] == ';') continue;
         line = CutAt(CutAt(line, '\''), ';');
@@ -78,7 +118,7 @@ void Configuration::ReadIni(forms::KestSplash* splash) {
             // Switches are whole words here as on the command line; a line
             // may hold several.
             const auto read = core::ReadSwitches(line, kIniSwitches);
-            for (const auto& word : read.unknown) warn(lineNumber, "unknown switch '" + word + "'");
+            for (const auto& word : read.unknown) warn(lineNumber, "unknown switch " + Shown(word));
             for (const auto& found : read.switches) {
                 const std::string& sw = found.name;
                 if (sw == "/AX") w.CheckActivityLog.SetValue(0);
@@ -109,7 +149,7 @@ void Configuration::ReadIni(forms::KestSplash* splash) {
 
         size_t eq = line.find('=');
         if (eq == std::string::npos) {
-            warn(lineNumber, "neither a switch nor a key '" + line + "'");
+            warn(lineNumber, "neither a switch nor a key " + Shown(line));
             continue;
         }
         std::string key = Upper(Trim(line.substr(0, eq)));
@@ -121,33 +161,41 @@ void Configuration::ReadIni(forms::KestSplash* splash) {
                               : key == "BATCHSIZE"  ? &w.TextBatchSize
                                                     : nullptr;
         if (box) {
-            if (!value.empty() && !StartsWithNumber(value)) {
-                warn(lineNumber, key + " needs a number, not '" + value + "'");
+            // A blank value stands for the option's default; a value that is
+            // no whole number in range leaves the option as it was.
+            const auto number = value.empty() ? std::optional<int32_t>(0) : WholeNumber(value);
+            if (!number) {
+                warn(lineNumber, key + " needs a number (whole, from 0 to " +
+                                     std::to_string(std::numeric_limits<int32_t>::max()) + "), not " + Shown(value));
             } else {
-                box->SetText(WholeNumberText(value));
+                box->SetText(std::to_string(*number));
             }
         } else if (key == "SOURCELIB") {
             const auto& items = w.SourceLibraryCombo.Items();
             auto it = std::find_if(items.begin(), items.end(), [&](const std::string& s) { return Upper(s) == value; });
             if (it == items.end()) {
-                warn(lineNumber, "unknown source library '" + value + "'");
+                warn(lineNumber, "unknown source library " + Shown(value));
             } else {
                 w.SourceLibraryCombo.SetListIndex(static_cast<int>(it - items.begin()));
             }
         } else if (key == "TARGETLIB") {
+            ++targetLines;
             int found = -1;
             for (int i = 0; i < w.LibBox.Count() && found < 0; ++i) {
                 if (Upper(w.LibBox.Item(i).text) == value) found = i;
             }
             if (found < 0) {
-                warn(lineNumber, "unknown target library '" + value + "'");
+                warn(lineNumber, "unknown target library " + Shown(value));
             } else {
                 w.LibBox.SetChecked(found, true);
             }
         } else {
-            warn(lineNumber, "unknown key '" + key + "'");
+            warn(lineNumber, "unknown key " + Shown(key));
         }
     }
+    // Lines that name no library the run can archive into: the targets they
+    // cleared are not what the end of the program saves.
+    if (targetLines > 0 && !p_.Options().HasTarget()) run.TargetsNamedNone = true;
 }
 
 }  // namespace config

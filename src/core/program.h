@@ -113,6 +113,10 @@ struct RunState {
     // Not 0 once the end of the program was asked for from outside (a
     // signal): the status it ends with after the run in hand.
     int EndStatus = 0;
+    // "/T=" or the INI file's TARGETLIB lines named no library that can be a
+    // target (unknown names, the source): while no target is checked, the
+    // end saves nothing over the stored targets, so a typo does not stay.
+    bool TargetsNamedNone = false;
 };
 
 class Program {
@@ -201,6 +205,10 @@ public:
     // Supplied by a run: puts back the options it set for itself, so that an
     // end in the middle of a run saves the user's values.
     std::function<void()> putBackRunOverrides;
+    // Supplied by main: hands on at once the signals that came after the
+    // last pump of events, so that a signal to the very end names the
+    // status the program ends with.
+    std::function<void()> takePendingSignals;
 
     PlatformServices platform;
     forms::Dorvane& MainWindow;

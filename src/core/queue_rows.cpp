@@ -1,6 +1,7 @@
 #include "core/queue_rows.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "core/dm_calls.h"
 #include "core/program.h"
@@ -66,12 +67,18 @@ std::string CountQualifying(const std::string& lockOwner, const Target& target) 
     return CountAll() + " " + QualifyingRows(lockOwner, target);
 }
 
+std::string CountOfTarget(const std::string& target) {
+    return CountAll() + " WHERE UPPER(LTRIM(RTRIM(TARGET_LIBRARY))) = " + Quoted(Upper(target));
+}
+
 std::string BatchLockStatement(int32_t databaseEngine, const std::string& lockOwner, const Target& target,
                                const std::string& batchSizeText, bool descending) {
     const std::string set = "UPDATE " + kTable + " SET STATUS = -1, LOCKED_BY = " + Quoted(lockOwner) +
                             ", LOCK_TIME = " + Now(databaseEngine) + " ";
     const std::string n = dm::FormatWhole(dm::LeadingNumber(batchSizeText));
-    if (dm::LeadingNumber(n) <= 0) return set + QualifyingRows(lockOwner, target);
+    // A batch larger than any count of rows holds them all.
+    const double size = dm::LeadingNumber(n);
+    if (size <= 0 || size > std::numeric_limits<int32_t>::max()) return set + QualifyingRows(lockOwner, target);
     if (IsOracle(databaseEngine)) return set + QualifyingRows(lockOwner, target) + " AND ROWNUM <= " + n;
     return set + "FROM (SELECT TOP " + n + " * FROM " + kTable + " " + QualifyingRows(lockOwner, target) +
            " ORDER BY SID" + (descending ? " DESC" : " ASC") +
@@ -264,6 +271,8 @@ int32_t QueueRows::CountAll() { return ReadCount(queue_sql::CountAll()); }
 int32_t QueueRows::CountQualifying(const std::string& lockOwner, const std::string& target) {
     return ReadCount(queue_sql::CountQualifying(lockOwner, Spelled(p_.ConnectedLibraryName(), target)));
 }
+
+int32_t QueueRows::CountOfTarget(const std::string& target) { return ReadCount(queue_sql::CountOfTarget(target)); }
 
 int32_t QueueRows::LockBatch(const std::string& lockOwner, const std::string& target,
                              const std::string& batchSizeText, bool descending) {

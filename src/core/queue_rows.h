@@ -49,6 +49,8 @@ std::string CountAll();
 // use the same condition.
 std::string QualifyingRows(const std::string& lockOwner, const Target& target);
 std::string CountQualifying(const std::string& lockOwner, const Target& target);
+// Every row of a target, whatever its state or owner.
+std::string CountOfTarget(const std::string& target);
 
 // ---- A batch: lock, read back, reset -------------------------------------------
 // Locks up to a batch of qualifying rows: the lowest (or highest) numbers on
@@ -149,6 +151,7 @@ public:
     // ---- Counting ------------------------------------------------------------------
     int32_t CountAll();
     int32_t CountQualifying(const std::string& lockOwner, const std::string& target);
+    int32_t CountOfTarget(const std::string& target);
 
     // ---- A batch ---------------------------------------------------------------------
     // The rows the lock took; when the statement reports none, the rows this

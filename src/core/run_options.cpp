@@ -1,7 +1,9 @@
 #include "core/run_options.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "core/text.h"
 #include "dmclient/variant.h"
 #include "forms/main_window.h"
 
@@ -34,6 +36,18 @@ bool RunOptions::CopyEncryptionKeys() const { return w_.CheckEncryption.Value() 
 bool RunOptions::TakeReadOnlyDate() const { return CheckedOnly(w_.CheckMakeReadOnlyTarget); }
 
 const std::string& RunOptions::SourceLibrary() const { return w_.SourceLibraryCombo.Text(); }
+bool RunOptions::HasTarget() const {
+    const std::string source = Upper(SourceLibrary());
+    const auto& items = w_.LibBox.Items();
+    return std::any_of(items.begin(), items.end(),
+                       [&](const forms::ListItem& i) { return i.checked && Upper(i.text) != source; });
+}
+bool RunOptions::SourceCheckedAsTarget() const {
+    const std::string source = Upper(SourceLibrary());
+    const auto& items = w_.LibBox.Items();
+    return std::any_of(items.begin(), items.end(),
+                       [&](const forms::ListItem& i) { return i.checked && Upper(i.text) == source; });
+}
 bool RunOptions::DisplayErrors() const { return CheckedOnly(w_.CheckDisplayErrors); }
 bool RunOptions::VerboseLogging() const { return CheckedOnly(w_.CheckLogMethod); }
 bool RunOptions::AlternateDateFormat() const { return CheckedOnly(w_.CheckUseAlternateDateFormat); }

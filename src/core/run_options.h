@@ -52,6 +52,11 @@ public:
     // ---- The run -----------------------------------------------------------------
     // The library whose queue the run takes.
     const std::string& SourceLibrary() const;
+    // A checked target library other than the source: the source is no
+    // target of its own, so without one a run has nothing to do.
+    bool HasTarget() const;
+    // The source library is checked among the targets.
+    bool SourceCheckedAsTarget() const;
     bool DisplayErrors() const;           // checked only
     bool VerboseLogging() const;          // checked only
     bool AlternateDateFormat() const;     // checked only

@@ -219,6 +219,11 @@ void Program::EndProgram(int exitCode) {
     });
     session.DmClient.reset();
 
+    // A signal that came after the last document, or during this end,
+    // still ends the program with its status.
+    if (takePendingSignals) takePendingSignals();
+    if (run.EndStatus != 0) exitCode = run.EndStatus;
+
     auto now = platform::ToLocal(platform.clock.Now());
     WriteLog(std::string(kProductName) + " Build " + build.BuildNumber + " (" + build.BuildDate + ") Ended on " +
              LongDate(now) + " at " + LongTime(now));

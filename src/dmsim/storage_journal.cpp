@@ -31,11 +31,18 @@ bool EndsWith(const std::string& text, const std::string& suffix) {
 void WriteComponentFile(LibraryDb& db, const fs::path& source, const fs::path& target) {
     fs::create_directories(target.parent_path());
     const fs::path pending = WithSuffix(target, kPending);
-    if (source.empty()) {
-        std::ofstream file(pending, std::ios::binary | std::ios::trunc);
-        if (!file) throw SiteError("cannot create the component file " + target.string());
-    } else {
-        fs::copy_file(source, pending, fs::copy_options::overwrite_existing);
+    try {
+        if (source.empty()) {
+            std::ofstream file(pending, std::ios::binary | std::ios::trunc);
+            if (!file) throw SiteError("cannot create the component file " + target.string());
+        } else {
+            fs::copy_file(source, pending, fs::copy_options::overwrite_existing);
+        }
+    } catch (...) {
+        // A copy cut short (a full disk) goes at once: no row names it.
+        std::error_code ec;
+        fs::remove(pending, ec);
+        throw;
     }
     db.AfterCommit(
         [pending, target] {

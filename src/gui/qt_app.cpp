@@ -19,9 +19,13 @@ void QuietPlatformHandler(QtMsgType type, const QMessageLogContext& context, con
 }  // namespace
 
 bool IsPlatformChatter(QtMsgType type, const char* category, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) return false;
+    if (type == QtFatalMsg) return false;
+    // Qt reports a runtime folder it cannot create (TMPDIR not writable) as
+    // critical, yet nothing of the program needs that folder.
+    if (message.startsWith("QStandardPaths: ")) return true;
+    if (type == QtCriticalMsg) return false;
     if (category && std::strncmp(category, "qt.qpa", 6) == 0) return true;
-    return message.startsWith("This plugin does not support") || message.startsWith("QStandardPaths: ");
+    return message.startsWith("This plugin does not support");
 }
 
 std::unique_ptr<QApplication> CreateApplication(int& argc, char** argv) {

@@ -15,8 +15,9 @@ namespace gui {
 std::unique_ptr<QApplication> CreateApplication(int& argc, char** argv);
 
 // A note of Qt's window-system layer that tells a user nothing: a request
-// the platform cannot honour, the runtime folder, the platform plugin's own
-// chatter. Errors of Qt (critical, fatal) never are.
+// the platform cannot honour, the runtime folder (even when Qt calls it
+// critical), the platform plugin's own chatter. Other errors of Qt
+// (critical, fatal) never are.
 bool IsPlatformChatter(QtMsgType type, const char* category, const QString& message);
 
 }  // namespace gui

@@ -19,8 +19,11 @@ public:
     SignalWatch(const SignalWatch&) = delete;
     SignalWatch& operator=(const SignalWatch&) = delete;
 
-private:
+    // Hands on at once every signal that came since the last pump of
+    // events (the end of the program pumps no more).
     void Drain();
+
+private:
 
     std::function<void(int)> onSignal_;
     std::unique_ptr<QSocketNotifier> notifier_;

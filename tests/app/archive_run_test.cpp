@@ -666,4 +666,63 @@ TEST_F(ArchiveRunTest, ACancelBeforeTheFirstDocumentLeavesNoRowLocked) {
     EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 2), "0//0");
 }
 
+// A run that leaves rows (beyond its batch, held by another computer) has
+// archived all it took: it ends 0, and its summary says how many rows of its
+// targets stay queued.
+TEST_F(ArchiveRunTest, TheSummaryCountsTheRowsTheRunLeavesQueued) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2, 3, 4});
+    Queue("DOCS", "Archive2", {1});  // no target of this run
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'OTHERPC' WHERE SID = 4");
+    StartWithTarget("/X");
+    window_->TextBatchSize.SetText("2");
+    int code = -1;
+    try {
+        Go();
+    } catch (const platform::ProcessEnded& e) {
+        code = e.ExitCode();
+    }
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1, 2}));
+    EXPECT_EQ(CountLines("2 queued row(s) for the run's target libraries remain in library DOCS."), 1u) << LogText();
+}
+
+// A signal that comes after the last document still ends the program with
+// its status: heard in the end's own pump of events, or still waiting when
+// the program ends.
+TEST_F(ArchiveRunTest, ASignalAfterTheLastDocumentStillNamesTheStatus) {
+    Describe();
+    struct Case {
+        const char* reason;
+        int status;
+        bool waitingAtTheEnd;
+    };
+    for (const Case& c : {Case{"SIGTERM received", 143, false}, Case{"SIGINT received", 130, true}}) {
+        Queue("DOCS", "ARCHIVE", {1, 2});
+        StartWithTarget("/X");
+        transfer_.calls.clear();
+        auto signal = [this, &c] { form_->EndRequested(c.reason, c.status); };
+        bool posted = false;
+        if (c.waitingAtTheEnd) {
+            program_->takePendingSignals = signal;
+        } else {
+            window_->LabelStatus.changed.Connect([&, signal] {
+                if (!posted && window_->LabelStatus.Caption() == "Ending program - please wait...") {
+                    posted = true;
+                    ui_.Post(signal);
+                }
+            });
+        }
+        int code = -1;
+        try {
+            Go();
+        } catch (const platform::ProcessEnded& e) {
+            code = e.ExitCode();
+        }
+        EXPECT_EQ(code, c.status) << c.reason;
+        EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1, 2})) << c.reason;
+        EXPECT_EQ(CountLines(std::string("Warning: ") + c.reason + " - ending the program"), 1u) << c.reason;
+    }
+}
+
 }  // namespace

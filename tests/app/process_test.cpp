@@ -52,6 +52,8 @@ std::vector<std::string> Lines(const std::string& text) {
 class ProcessTest : public ::testing::Test {
 protected:
     test_support::TempDir dir_;
+    // Set for the programs a test runs, over the environment below.
+    std::map<std::string, std::string> env_;
 
     fs::path Site() const { return dir_.path() / "site"; }
 
@@ -85,6 +87,7 @@ protected:
             // A sanitizer build reports Qt's and fontconfig's own leaks; the
             // program's standard error is what these tests read.
             setenv("LSAN_OPTIONS", "suppressions=" DORVANE_LSAN_SUPPRESSIONS ":print_suppressions=0", 1);
+            for (const auto& [name, value] : env_) setenv(name.c_str(), value.c_str(), 1);
             std::vector<char*> raw;
             for (auto& a : argv) raw.push_back(a.data());
             raw.push_back(nullptr);
@@ -168,6 +171,10 @@ protected:
     }
 };
 
+const char* const kNoDisplayNoRun =
+    "Error: No display and no /G switch - without a display only an unattended run can start (dorvane /G /X) - I "
+    "will end the program now";
+
 struct StatusCase {
     const char* name;
     const char* commandLine;
@@ -232,7 +239,18 @@ INSTANTIATE_TEST_SUITE_P(
                    {"Error: Could not locate Needs_Archiving table in library ARCHIVE"}},
         StatusCase{"NoTarget", "/G /X /T=NOWHERE", 4,
                    {"Warning: Unknown library 'NOWHERE' named by /T= ignored",
-                    "Error: No target libraries selected - cannot continue"}}),
+                    "Error: No target libraries selected - cannot continue"}},
+        StatusCase{"SourceAsOnlyTarget", "/G /X /S=DOCS /T=DOCS", 4,
+                   {"Warning: The source library DOCS is checked as a target - a library is no target of its own",
+                    "Error: No target libraries selected - cannot continue"}},
+        // Without a display (these tests have none) nothing but a run can
+        // start, and a run ends the program as /X does.
+        StatusCase{"NoDisplayNoRun", "", 2, {kNoDisplayNoRun}},
+        StatusCase{"NoDisplayExitOnly", "/X", 2, {kNoDisplayNoRun}},
+        StatusCase{"NoDisplayDashes", "-G -X", 2,
+                   {"Warning: Unknown command-line switch '-G' ignored",
+                    "Warning: Unknown command-line switch '-X' ignored", kNoDisplayNoRun}},
+        StatusCase{"NoDisplayRunWithoutExit", "/G", 0, {}}),
     [](const testing::TestParamInfo<StatusCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ProcessTest, AnIniFileWithGAndXRunsWithoutADisplayAndWithoutWaiting) {
@@ -252,6 +270,19 @@ TEST_F(ProcessTest, AnIniFileWithGAndXRunsWithoutADisplayAndWithoutWaiting) {
     EXPECT_EQ(Sql("DOCS", "SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING"), "0");
     EXPECT_NE(Log().find("No display - message box answered OK: With this update"), std::string::npos) << Log();
     EXPECT_EQ(LeftOpen(), std::vector<std::string>{});
+}
+
+// Qt cannot make its runtime folder under a TMPDIR that is no folder, and
+// says so as an error of its own: not the program's, so not on standard error.
+TEST_F(ProcessTest, AnUnwritableTmpdirLeavesStandardErrorToTheProgram) {
+    MakeSite();
+    std::ofstream(dir_.path() / "not-a-folder") << "a file";
+    env_["TMPDIR"] = (dir_.path() / "not-a-folder").string();
+    Outcome o = Run(DORVANE_PATH, {"/G", "/X"});
+    ASSERT_FALSE(o.timedOut);
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.err, "");
+    EXPECT_EQ(Sql("DOCS", "SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING"), "0");
 }
 
 TEST_F(ProcessTest, SigtermEndsALoopingRunReleasingItsRows) {

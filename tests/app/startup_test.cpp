@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "app/switches.h"
@@ -45,6 +46,7 @@ TEST_F(StartupTest, SwitchesBeforeAndAfterTheIniFile) {
         {"/A /PX /RX /L /NV", 1, 0, 0, 1, 0, true, false, false},
         {"/F", 1, 1, 1, 0, 1, false, true, false},
         {"/M /MX", 1, 1, 1, 0, 1, true, false, false},  // never left without a choice
+        {"/F /FX", 1, 1, 1, 0, 1, true, false, false},
         // Whole words only: none of these is /M, /F, /A or /L.
         {"/MODE=COPY /FAST /AXE /LOOP C:/DATA/M /HOME/USER/M", 1, 1, 1, 0, 1, true, false, false},
         {"/F/AX /nl", 0, 1, 1, 0, 1, false, true, false},
@@ -244,6 +246,86 @@ TEST_F(StartupTest, ASettingsFolderThatCannotBeWrittenEndsTheProgramClearly) {
         EXPECT_TRUE(transfer_.calls.empty());
         std::filesystem::remove(dir_.path() / "home");
     }
+}
+
+// A library name that is no target (unknown, or the source itself) on the
+// command line or in the INI file ends that run with "no target"; the next
+// plain run archives into the stored targets again.
+TEST_F(StartupTest, ATargetNameThatIsNoTargetChangesNothingSaved) {
+    struct Case {
+        const char* commandLine;
+        const char* ini;
+        const char* warning;
+    };
+    const Case cases[] = {
+        {"/T=NO SUCH LIB /G /X", nullptr, "Warning: Unknown library 'NO SUCH LIB' named by /T= ignored"},
+        {"/T= /G /X", nullptr, nullptr},
+        {"/S=DOCS /T=DOCS /G /X", nullptr,
+         "Warning: The source library DOCS is checked as a target - a library is no target of its own"},
+        {"/G /X", "TARGETLIB = NO SUCH LIB\n", "line 1: unknown target library 'NO SUCH LIB' - ignored"},
+        {"/G /X", "TARGETLIB = DOCS\n",
+         "Warning: The source library DOCS is checked as a target - a library is no target of its own"},
+    };
+    const auto ini = dir_.path() / "prog" / "Dorvane.INI";
+    int32_t doc = 0;
+    for (const auto& c : cases) {
+        const std::string name = std::string(c.commandLine) + (c.ini ? " with " + std::string(c.ini) : "");
+        Queue("DOCS", "ARCHIVE", {++doc});
+        transfer_.calls.clear();
+        OpenApp(c.commandLine);
+        if (c.ini) std::ofstream(ini) << c.ini;
+        int code = 0;
+        EXPECT_FALSE(Load(&code)) << name;
+        EXPECT_EQ(code, 4) << name;
+        EXPECT_TRUE(transfer_.calls.empty()) << name;
+        if (c.warning) {
+            const auto& err = system_->standardError;
+            EXPECT_TRUE(std::any_of(err.begin(), err.end(),
+                                    [&](const std::string& l) { return l.find(c.warning) != std::string::npos; }))
+                << name;
+        }
+        EXPECT_NE(registry_->GetSetting(core::kProductName, "General", "Library ARCHIVE", "-1"), "0") << name;
+
+        std::filesystem::remove(ini);
+        OpenApp("/G /X");
+        code = -1;
+        EXPECT_FALSE(Load(&code)) << name;
+        EXPECT_EQ(code, 0) << name;
+        EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{doc})) << name;
+    }
+}
+
+// Without a display nobody can use the window: a start without /G ends at
+// once, and /G ends after its run as /G /X does.
+TEST_F(StartupTest, WithoutADisplayOnlyARunStartsAndItEndsTheProgram) {
+    struct Case {
+        const char* commandLine;
+        int status;
+        bool runs;
+    };
+    const Case cases[] = {{"", 2, false}, {"/X", 2, false}, {"-G -X", 2, false}, {"/G", 0, true}};
+    int32_t doc = 0;
+    for (const auto& c : cases) {
+        Queue("DOCS", "ARCHIVE", {++doc});
+        transfer_.calls.clear();
+        OpenApp(c.commandLine);
+        ui_.SetHasDisplay(false);
+        int code = -1;
+        EXPECT_FALSE(Load(&code)) << "the program waited: " << c.commandLine;
+        EXPECT_EQ(code, c.status) << c.commandLine;
+        EXPECT_EQ(!transfer_.calls.empty(), c.runs) << c.commandLine;
+        const auto& err = system_->standardError;
+        const bool told = std::any_of(err.begin(), err.end(), [](const std::string& l) {
+            return l.rfind("Error: No display and no /G switch", 0) == 0;
+        });
+        EXPECT_EQ(told, !c.runs) << c.commandLine;
+        ui_.SetHasDisplay(true);
+    }
+    // With a display /G leaves the window open after its run.
+    Queue("DOCS", "ARCHIVE", {++doc});
+    OpenApp("/G");
+    EXPECT_TRUE(Load());
+    EXPECT_TRUE(window_->Visible());
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ TEST_F(IniFileTest, SwitchesKeysAndComments) {
              "/Move /data/M\n"
              "LOOPDELAY = 30 ; seconds\n"
              "retrycount=\n"
-             "BatchSize = 12.6\n"
+             "BatchSize = 013\n"
              "SOURCELIB = archive\n"
              "TARGETLIB = ARCHIVE2\n"
              "TARGETLIB = ARCHIVE2\n"
@@ -105,6 +105,89 @@ TEST_F(IniFileTest, BadLinesAreWarnedWithTheirNumberAndSkipped) {
     EXPECT_EQ(CountLines("line 2: unknown key 'COLOUR'"), 1u);
     EXPECT_EQ(CountLines("line 3: unknown target library 'NOWHERE'"), 1u);
     EXPECT_EQ(CountLines("line 4: neither a switch nor a key"), 1u);
+}
+
+// A number key takes a whole number a count can hold, or nothing: "1E3" is
+// not 1, "10ABC" not 10. Anything else is named and leaves the box as it was.
+TEST_F(IniFileTest, NumberKeysTakeWholeNumbersInRangeOnly) {
+    struct Case {
+        const char* line;
+        const char* loopDelay;
+        const char* retryCount;
+        const char* batchSize;
+        bool warned;
+    };
+    const Case cases[] = {
+        {"BATCHSIZE = 1e3", "4", "3", "5", true},
+        {"BATCHSIZE = 10abc", "4", "3", "5", true},
+        {"BATCHSIZE = 3000000000", "4", "3", "5", true},
+        {"BATCHSIZE = 99999999999999999999", "4", "3", "5", true},
+        {"BATCHSIZE = 12.6", "4", "3", "5", true},
+        {"BATCHSIZE = -2", "4", "3", "5", true},
+        {"BATCHSIZE = 2147483647", "4", "3", "2147483647", false},
+        {"BATCHSIZE = 0", "4", "3", "0", false},
+        {"LOOPDELAY = 1e3", "4", "3", "5", true},
+        {"LOOPDELAY = 60 seconds", "4", "3", "5", true},
+        {"LOOPDELAY = 60", "60", "3", "5", false},
+        {"RETRYCOUNT = 0x10", "4", "3", "5", true},
+        {"RETRYCOUNT = 7", "4", "7", "5", false},
+        {"RETRYCOUNT =", "4", "0", "5", false},  // a blank value is the default
+    };
+    const auto path = (dir_.path() / "prog" / "Dorvane.INI").string();
+    for (const auto& c : cases) {
+        window_->TextLoopDelay.SetText("4");
+        window_->TextRetryCount.SetText("3");
+        window_->TextBatchSize.SetText("5");
+        system_->standardError.clear();
+        WriteIni(std::string("TARGETLIB = ARCHIVE2\n") + c.line + "\n");
+        config_->ReadIni(&splash_);
+        EXPECT_EQ(window_->TextLoopDelay.Text(), c.loopDelay) << c.line;
+        EXPECT_EQ(window_->TextRetryCount.Text(), c.retryCount) << c.line;
+        EXPECT_EQ(window_->TextBatchSize.Text(), c.batchSize) << c.line;
+        if (!c.warned) {
+            EXPECT_TRUE(system_->standardError.empty()) << c.line;
+            continue;
+        }
+        const std::string key(c.line, std::string(c.line).find(' '));
+        ASSERT_EQ(system_->standardError.size(), 1u) << c.line;
+        EXPECT_EQ(system_->standardError[0].rfind("Warning: " + path + " line 2: " + key +
+                                                      " needs a number (whole, from 0 to 2147483647), not '",
+                                                  0),
+                  0u)
+            << system_->standardError[0];
+        EXPECT_EQ(CountLines(system_->standardError[0].substr(9)), 1u) << LogText();
+    }
+}
+
+// A file saved with a byte-order mark, or with CR alone ending its lines,
+// reads as the lines it shows.
+TEST_F(IniFileTest, AByteOrderMarkAndCrLineEndsReadAsTheirLines) {
+    for (const char* text : {"\xEF\xBB\xBF/X\nTARGETLIB = ARCHIVE2\nBATCHSIZE = 7\n",
+                             "/X\rTARGETLIB = ARCHIVE2\rBATCHSIZE = 7\r",
+                             "\xEF\xBB\xBF/X\r\nTARGETLIB = ARCHIVE2\rBATCHSIZE = 7"}) {
+        program_->run.CommandLine = "/G";
+        window_->TextBatchSize.SetText("0");
+        WriteIni(text);
+        config_->ReadIni(&splash_);
+        EXPECT_EQ(program_->run.CommandLine, "/G /X") << text;
+        EXPECT_FALSE(window_->LibBox.Item(0).checked) << text;
+        EXPECT_TRUE(window_->LibBox.Item(2).checked) << text;
+        EXPECT_EQ(window_->TextBatchSize.Text(), "7") << text;
+    }
+    EXPECT_EQ(CountLines("Warning:"), 0u) << LogText();
+    EXPECT_TRUE(system_->standardError.empty());
+}
+
+// A line of any length is named by its start.
+TEST_F(IniFileTest, AnOversizedLineIsShortenedInItsWarning) {
+    const std::string huge(1000000, 'Z');
+    WriteIni(huge + "\n/" + huge + "\nTARGETLIB = " + huge + "\n" + huge + " = 1\nBATCHSIZE = " + huge + "\n");
+    config_->ReadIni(&splash_);
+    ASSERT_EQ(system_->standardError.size(), 5u);
+    for (const auto& warning : system_->standardError) {
+        EXPECT_LT(warning.size(), 300u) << warning.substr(0, 300);
+        EXPECT_NE(warning.find("ZZZ...' (100000"), std::string::npos) << warning.substr(0, 300);
+    }
 }
 
 TEST_F(IniFileTest, TurningMoveOrTransferOffLeavesCopy) {

@@ -27,7 +27,8 @@ TEST(BatchLockStatement, FormsByEngineAndBatchSize) {
                   rows +
                   " ORDER BY SID DESC) AS NA WHERE NEEDS_ARCHIVING.SID = NA.SID AND NEEDS_ARCHIVING.TARGET_LIBRARY = "
                   "NA.TARGET_LIBRARY");
-    for (const char* all : {"0", "", "lots", "-4"}) {
+    // A batch larger than any count of rows takes them all.
+    for (const char* all : {"0", "", "lots", "-4", "2147483648", "99999999999999999999"}) {
         EXPECT_EQ(core::queue_sql::BatchLockStatement(6, "PC7", "O'NEIL", all, false),
                   "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'PC7', LOCK_TIME = GETUTCDATE() " +
                       rows)

@@ -2,8 +2,11 @@
 // first-version fix-up the program runs on them, refusals, file paths that
 // follow the rows, check-outs and the version order.
 
+#include <sys/resource.h>
+
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "dmclient/dm_error.h"
@@ -198,6 +201,32 @@ TEST_F(VersionTest, AddVersionRefusesWithAReasonAndWritesNothing) {
     profile->Close();
     EXPECT_EQ(profile->AddVersion(2, good, "JSMITH", "JSMITH", std::nullopt, ""), nullptr);
     EXPECT_EQ(profile->ErrorNumber(), kErrNotOpenForEdit);
+}
+
+// A disk that fills up in the middle of a copy: the version is refused and
+// its partial file goes at once, not at the next good run.
+TEST_F(VersionTest, ACopyCutShortLeavesNoPartialFile) {
+    auto profile = NewTarget();
+    const int32_t doc = profile->DocNumber();
+    const std::string big = SourceFile("big.doc", std::string(256 * 1024, 'x'));
+    const fs::path folder = fs::path(Lib()->GetProfile(doc)->Versions()->Item(1)->FilePath()).parent_path();
+    // Files may grow to 16 KB only, as on a disk that is full after that.
+    struct rlimit saved = {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 16 * 1024;
+    auto savedSignal = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    auto version = profile->AddVersion(2, big, "JSMITH", "JSMITH", std::nullopt, "");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, savedSignal);
+
+    EXPECT_EQ(version, nullptr);
+    EXPECT_EQ(profile->ErrorNumber(), kErrStorage);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM DOCSADM.VERSIONS WHERE DOCNUMBER = ?", {int64_t{doc}}), 1);
+    for (const auto& e : fs::directory_iterator(folder)) {
+        EXPECT_EQ(e.path().filename().string().find('~'), std::string::npos) << e.path();
+    }
 }
 
 TEST_F(VersionTest, FilePathFollowsTheProfileRowsStorage) {

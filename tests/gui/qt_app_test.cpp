@@ -20,6 +20,10 @@ TEST(QtApp, OnlyThePlatformsChatterIsKeptOffStandardError) {
     EXPECT_TRUE(IsPlatformChatter(QtWarningMsg, "default", "This plugin does not support raise()"));
     EXPECT_TRUE(IsPlatformChatter(QtWarningMsg, "default",
                                   "QStandardPaths: XDG_RUNTIME_DIR not set, defaulting to '/tmp/runtime-root'"));
+    // Qt calls a runtime folder it cannot make (TMPDIR not writable) critical.
+    EXPECT_TRUE(IsPlatformChatter(QtCriticalMsg, "default",
+                                  "QStandardPaths: error creating runtime directory '/tmp/f/runtime-root' "
+                                  "(Not a directory)"));
     EXPECT_TRUE(IsPlatformChatter(QtInfoMsg, "qt.qpa.fonts", "Populating font family aliases took 120 ms"));
     EXPECT_FALSE(IsPlatformChatter(QtWarningMsg, "default", "QWidget::setLayout: Attempting to set QLayout"));
     EXPECT_FALSE(IsPlatformChatter(QtCriticalMsg, "qt.qpa.xcb", "could not connect to display"));
@@ -52,6 +56,19 @@ TEST(SignalWatch, ASignalArrivesAsAnEventAtTheNextPump) {
     struct sigaction now = {};
     sigaction(SIGTERM, nullptr, &now);
     EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+
+// The end of the program pumps no more events: a signal still waiting is
+// handed on when asked for.
+TEST(SignalWatch, ASignalStillWaitingIsHandedOnWhenDrained) {
+    testing::TestApp();
+    std::vector<int> received;
+    {
+        SignalWatch watch([&](int signal) { received.push_back(signal); });
+        raise(SIGTERM);
+        watch.Drain();
+    }
+    EXPECT_EQ(received, std::vector<int>{SIGTERM});
 }
 
 }  // namespace
