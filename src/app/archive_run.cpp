@@ -85,6 +85,7 @@ void ArchiveRun::Button_Go_Click() {
         cannotStart("Document transfer is not available - cannot continue");
         return;
     }
+    if (!TakeRunGuard(unattended)) return;
 
     ui.SetMousePointer(platform::MousePointer::Hourglass);
     p.MonitorHeartbeat();
@@ -224,6 +225,32 @@ void ArchiveRun::Button_Go_Click() {
         Failed(1);
     }
     EndOfRun();
+}
+
+bool ArchiveRun::TakeRunGuard(bool unattended) {
+    auto& p = form_.p_;
+    const std::string owner = p.run.LockOwnerName;
+    auto guard = p.platform.system.ProcessLock("run-" + Upper(owner));
+    const auto attempt = guard->TryTake();
+    if (attempt.outcome == platform::IProcessLock::Outcome::Taken) {
+        runGuard_ = std::move(guard);
+        return true;
+    }
+    const bool elsewhere = attempt.outcome == platform::IProcessLock::Outcome::HeldElsewhere;
+    const std::string text =
+        elsewhere ? "Another run under computer name " + owner + " works the queue of this site (process " +
+                        (attempt.holder > 0 ? std::to_string(attempt.holder) : std::string("unknown")) +
+                        ") - cannot continue"
+                  : "Unable to take the lock of the runs under computer name " + owner + " (" + attempt.error +
+                        ") - cannot continue";
+    p.WriteLog("Error: " + text);
+    p.Separator();
+    if (unattended) {
+        p.EndProgram(elsewhere ? 5 : 2);
+        return false;
+    }
+    p.ShowMessage(text, platform::mb::Exclamation, core::AppTitle());
+    return false;
 }
 
 ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
@@ -490,6 +517,8 @@ void ArchiveRun::EndOfRun() {
     if (run.RunActiveFlag && Cancelled() && !run.LockOwnerName.empty()) {
         core::QueueRows(p).UnlockAllOwnRows(run.SourceLibraryName, run.LockOwnerName);
     }
+    // Done with the queue: the next run under this name may start.
+    runGuard_.reset();
     core::PassOver([&] {
         if (!p.ConnectLibrary(startLibraryName_)) {
             const std::string text = "Error: Unable to connect to library " + startLibraryName_;
