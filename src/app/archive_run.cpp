@@ -446,6 +446,15 @@ bool ArchiveRun::ProcessDocument(int32_t docNumber, const std::string& target, T
         turn = Turn::EndRun;
         return false;
     }
+    // The batch was read at its start; a row this computer no longer holds
+    // is someone else's to work on now.
+    if (!core::QueueRows(p).HoldsRow(target, docNumber, run.LockOwnerName)) {
+        p.WriteLog("Warning: The queue row of document #" + std::to_string(docNumber) + " for library " + target +
+                   " is no longer locked by computer " + run.LockOwnerName + " - the document is left alone");
+        p.Separator();
+        w.LabelTotal.SetCaption(std::to_string(--DocsRemaining));
+        return !Cancelled();
+    }
     auto now = platform::ToLocal(p.platform.clock.Now());
     char date[16], stamp[32];
     std::snprintf(date, sizeof date, "%04d-%02d-%02d", now.year, now.month, now.day);

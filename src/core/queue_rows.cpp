@@ -119,6 +119,12 @@ std::string MatchCondition(const RowMatch& rows) {
     return "WHERE " + condition.substr(5);
 }
 
+std::string CountHeldRows(const RowMatch& rows) {
+    const std::string condition = MatchCondition(rows);
+    if (condition.empty()) return "";
+    return CountAll() + " " + condition + " AND STATUS = -1";
+}
+
 std::string ReadRetries(const std::string& condition) { return "SELECT RETRY_COUNT FROM " + kTable + " " + condition; }
 
 std::string DeleteRows(const std::string& condition) { return "DELETE FROM " + kTable + " " + condition; }
@@ -309,6 +315,12 @@ int32_t QueueRows::EndDone(const std::string& library, const std::string& target
 int32_t QueueRows::EndFailed(const std::string& library, const std::string& target, int32_t sid,
                              const std::string& lockOwner) {
     return ReleaseQueueRows(library, {target, lockOwner, sid}, Ending::Failure);
+}
+
+bool QueueRows::HoldsRow(const std::string& target, int32_t sid, const std::string& lockOwner) {
+    const std::string statement = queue_sql::CountHeldRows({target, lockOwner, sid});
+    // A count that cannot be read holds nothing: the row is left alone.
+    return !statement.empty() && ReadCount(statement) > 0;
 }
 
 int32_t QueueRows::DeleteEchoRows(const std::string& library, const std::string& source, int32_t sid) {

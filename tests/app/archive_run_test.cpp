@@ -437,6 +437,37 @@ TEST_F(ArchiveRunTest, ARunGuardThatCannotBeMadeStartsNoRun) {
         << system_->standardError[0];
 }
 
+// The batch is read when it is locked; a row the run no longer holds when
+// its document's turn comes is left to whoever has it now.
+TEST_F(ArchiveRunTest, ARowTheRunNoLongerHoldsIsLeftAlone) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2, 3, 4});
+    StartWithTarget();
+    const struct {
+        int32_t sid;
+        const char* change;
+        const char* state;
+    } cases[] = {
+        {2, "UPDATE DOCSADM.NEEDS_ARCHIVING SET LOCKED_BY = 'OTHERPC'", "-1/OTHERPC/0"},  // taken as a dead one's
+        {3, "DELETE FROM DOCSADM.NEEDS_ARCHIVING", "gone"},                           // removed by hand
+        {4, "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = 0, LOCKED_BY = ''", "0//0"},  // freed
+    };
+    transfer_.during = [&](int32_t n) {
+        if (n != 1) return;
+        for (const auto& c : cases) site_.Sql("DOCS", std::string(c.change) + " WHERE SID = " + std::to_string(c.sid));
+    };
+    Go();
+    EXPECT_EQ(transfer_.Numbers(), std::vector<int32_t>{1});
+    for (const auto& c : cases) {
+        EXPECT_EQ(QueueState("DOCS", "ARCHIVE", c.sid), c.state) << c.sid;
+        EXPECT_EQ(CountLines("Warning: The queue row of document #" + std::to_string(c.sid) +
+                             " for library ARCHIVE is no longer locked by computer TESTPC - the document is left alone"),
+                  1u)
+            << LogText();
+    }
+    EXPECT_EQ(CountLines("with 1 document(s) processed successfully and 0 error(s) encountered."), 1u);
+}
+
 // ---- The exit status of an unattended run ------------------------------------
 
 class ExitStatusTest;
