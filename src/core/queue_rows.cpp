@@ -82,7 +82,11 @@ std::string StaleLocks(int32_t databaseEngine, const std::string& lockOwner, con
     const std::string minutes = std::to_string(staleMinutes);
     const std::string before = IsOracle(databaseEngine) ? "SYSDATE - " + minutes + "/1440"
                                                         : "DATEADD(minute, -" + minutes + ", GETUTCDATE())";
-    return LockedElsewhere(lockOwner, target) + " AND LOCK_TIME < " + before;
+    // A time that is no date would never age: it counts as stale. Oracle's
+    // DATE column holds dates only.
+    if (IsOracle(databaseEngine)) return LockedElsewhere(lockOwner, target) + " AND LOCK_TIME < " + before;
+    return LockedElsewhere(lockOwner, target) + " AND (LOCK_TIME < " + before +
+           " OR (LOCK_TIME IS NOT NULL AND TRY_CAST(LOCK_TIME AS DATETIME) IS NULL))";
 }
 
 std::string StampUntimedLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target) {

@@ -50,7 +50,8 @@ std::string RefreshOwnLocks(int32_t databaseEngine, const std::string& lockOwner
 // Another computer's locked rows of a target (a row locked under no name
 // included).
 std::string LockedElsewhere(const std::string& lockOwner, const std::string& target);
-// Those locked longer ago than the stale age: their computer died.
+// Those locked longer ago than the stale age, or at a time that is no date
+// (it never ages): their computer died.
 std::string StaleLocks(int32_t databaseEngine, const std::string& lockOwner, const std::string& target,
                        int32_t staleMinutes);
 // A lock without a time (written by a program that kept none) gets one now,

@@ -598,6 +598,25 @@ TEST_F(StaleLockTest, RowsLockedLongerThanTheStaleAgeAreReleasedAndTheOthersCoun
     EXPECT_EQ(CountLines("locked by computer OLDPC since 2021-03-05 14:30:00"), 1u) << LogText();
 }
 
+// Of one computer's rows only those locked longer ago than the stale age,
+// or at a time that is no date (which never ages), are released; the ones
+// it locked a moment ago stay its own.
+TEST_F(StaleLockTest, OnlyOldOrUndatedLocksAreReleased) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2, 3});
+    // The clock says 2021-03-05 14:30 UTC.
+    LockAs("OTHERPC", "'2021-03-05 09:30:00'", "1");
+    LockAs("OTHERPC", "'2021-03-05 14:30:00'", "2");
+    LockAs("OTHERPC", "'no date'", "3");
+    StartWithTarget();
+    Go();
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1, 3}));
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 2), "-1/OTHERPC/0");
+    EXPECT_EQ(CountLines("Warning: Released 2 queue row(s) for library ARCHIVE locked by computer OTHERPC since "), 1u)
+        << LogText();
+    EXPECT_EQ(CountLines("Skipping 1 queue row(s) for library ARCHIVE locked by other computers (OTHERPC: 1)"), 1u);
+}
+
 TEST_F(StaleLockTest, TheStaleAgeIsASettingInHours) {
     const struct {
         const char* stored;
