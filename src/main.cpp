@@ -59,6 +59,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     emulator->RecordCalls(false);
+    // The site stands in for the computer: its processes share the locks there.
+    std::error_code ec;
+    const auto site = std::filesystem::absolute(emulator->SiteDir(), ec);
+    system.SetLockFolder(((ec ? emulator->SiteDir() : site) / "locks").string());
     for (auto& v : emulator->MachineRegistryValues()) registry.SetMachineValue(v.keyPath, v.valueName, v.value);
     auto factory = emulator->Factory();
 

@@ -91,6 +91,7 @@ void ArchiveRun::Button_Go_Click() {
         cannotStart("Document transfer is not available - cannot continue");
         return;
     }
+    if (!TakeRunGuard(unattended)) return;
 
     ui.SetMousePointer(platform::MousePointer::Hourglass);
     p.MonitorHeartbeat();
@@ -231,6 +232,32 @@ void ArchiveRun::Button_Go_Click() {
         Failed(1);
     }
     EndOfRun();
+}
+
+bool ArchiveRun::TakeRunGuard(bool unattended) {
+    auto& p = form_.p_;
+    const std::string owner = p.run.LockOwnerName;
+    auto guard = p.platform.system.ProcessLock("run-" + Upper(owner));
+    const auto attempt = guard->TryTake();
+    if (attempt.outcome == platform::IProcessLock::Outcome::Taken) {
+        runGuard_ = std::move(guard);
+        return true;
+    }
+    const bool elsewhere = attempt.outcome == platform::IProcessLock::Outcome::HeldElsewhere;
+    const std::string text =
+        elsewhere ? "Another run under computer name " + owner + " works the queue of this site (process " +
+                        (attempt.holder > 0 ? std::to_string(attempt.holder) : std::string("unknown")) +
+                        ") - cannot continue"
+                  : "Unable to take the lock of the runs under computer name " + owner + " (" + attempt.error +
+                        ") - cannot continue";
+    p.WriteLog("Error: " + text);
+    p.Separator();
+    if (unattended) {
+        p.EndProgram(elsewhere ? 5 : 2);
+        return false;
+    }
+    p.ShowMessage(text, platform::mb::Exclamation, core::AppTitle());
+    return false;
 }
 
 ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
@@ -428,6 +455,15 @@ bool ArchiveRun::ProcessDocument(core::QueueRows& queue, int32_t docNumber, cons
         turn = Turn::EndRun;
         return false;
     }
+    // The batch was read at its start; a row this computer no longer holds
+    // is someone else's to work on now.
+    if (!queue.HoldsRow(target, docNumber, run.LockOwnerName)) {
+        p.WriteLog("Warning: The queue row of document #" + std::to_string(docNumber) + " for library " + target +
+                   " is no longer locked by computer " + run.LockOwnerName + " - the document is left alone");
+        p.Separator();
+        w.LabelTotal.SetCaption(std::to_string(--DocsRemaining));
+        return !Cancelled();
+    }
     auto now = platform::ToLocal(p.platform.clock.Now());
     char date[16], stamp[32];
     std::snprintf(date, sizeof date, "%04d-%02d-%02d", now.year, now.month, now.day);
@@ -517,6 +553,8 @@ void ArchiveRun::EndOfRun() {
         });
         w.CheckLogMethod.SetValue(savedLog);
     }
+    // Done with the queue: the next run under this name may start.
+    runGuard_.reset();
     core::PassOver([&] {
         if (!p.ConnectLibrary(startLibraryName_)) {
             const std::string text = "Error: Unable to connect to library " + startLibraryName_;

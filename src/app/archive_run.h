@@ -7,8 +7,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/process_lock.h"
 
 namespace core {
 class QueueRows;
@@ -34,7 +37,8 @@ public:
     // The status an unattended run ends the program with: 0 every row it
     // took archived (rows it did not take stay queued) or nothing queued, 1
     // failed documents, folders a document could not be filed into or a
-    // target it could not reach, 2 it could not start.
+    // target it could not reach, 2 it could not start, 5 another run under
+    // this computer name works the queue.
     int ExitStatus() const { return exitStatus_; }
 
     // Counters of the last target processed, and of the whole run.
@@ -64,6 +68,11 @@ private:
     // them, so that nobody takes them for a dead computer's.
     void RefreshLocks(core::QueueRows& queue, const std::string& target);
     void Failed(int status) { exitStatus_ = std::max(exitStatus_, status); }
+    // One run per computer name works the site's queue: every run frees the
+    // rows left under its name, so a second one would free the first one's.
+    // False when another run holds the guard or it cannot be had (said in
+    // the log and a box, or the end of an unattended program).
+    bool TakeRunGuard(bool unattended);
 
     DorvaneForm& form_;
     transfer::IDocumentTransfer* transfer_ = nullptr;
@@ -85,6 +94,8 @@ private:
     bool restoreOnEnd_ = false;
     int exitStatus_ = 0;
     std::chrono::system_clock::time_point locksRefreshed_{};
+    // Held from the start of a run to its end.
+    std::unique_ptr<platform::IProcessLock> runGuard_;
 };
 
 }  // namespace app

@@ -112,7 +112,11 @@ std::string StaleLocks(int32_t databaseEngine, const std::string& lockOwner, con
     const std::string minutes = std::to_string(staleMinutes);
     const std::string before = IsOracle(databaseEngine) ? "SYSDATE - " + minutes + "/1440"
                                                         : "DATEADD(minute, -" + minutes + ", GETUTCDATE())";
-    return LockedElsewhere(lockOwner, target) + " AND LOCK_TIME < " + before;
+    // A time that is no date would never age: it counts as stale. Oracle's
+    // DATE column holds dates only.
+    if (IsOracle(databaseEngine)) return LockedElsewhere(lockOwner, target) + " AND LOCK_TIME < " + before;
+    return LockedElsewhere(lockOwner, target) + " AND (LOCK_TIME < " + before +
+           " OR (LOCK_TIME IS NOT NULL AND TRY_CAST(LOCK_TIME AS DATETIME) IS NULL))";
 }
 
 std::string StampUntimedLocks(int32_t databaseEngine, const std::string& lockOwner, const Target& target) {
@@ -149,6 +153,12 @@ std::string MatchCondition(const RowMatch& rows) {
     if (rows.sid) condition += " AND SID = " + std::to_string(*rows.sid);
     if (condition.empty()) return "";
     return "WHERE " + condition.substr(5);
+}
+
+std::string CountHeldRows(const RowMatch& rows) {
+    const std::string condition = MatchCondition(rows);
+    if (condition.empty()) return "";
+    return CountAll() + " " + condition + " AND STATUS = -1";
 }
 
 std::string ReadRetries(const std::string& condition) { return "SELECT RETRY_COUNT FROM " + kTable + " " + condition; }
@@ -375,6 +385,12 @@ int32_t QueueRows::EndDone(const std::string& library, const std::string& target
 int32_t QueueRows::EndFailed(const std::string& library, const std::string& target, int32_t sid,
                              const std::string& lockOwner) {
     return ReleaseQueueRows(library, {Spelled(library, target), lockOwner, sid}, Ending::Failure);
+}
+
+bool QueueRows::HoldsRow(const std::string& target, int32_t sid, const std::string& lockOwner) {
+    const std::string statement = queue_sql::CountHeldRows({Spelled(p_.ConnectedLibraryName(), target), lockOwner, sid});
+    // A count that cannot be read holds nothing: the row is left alone.
+    return !statement.empty() && ReadCount(statement) > 0;
 }
 
 int32_t QueueRows::DeleteEchoRows(const std::string& library, const std::string& source, int32_t sid) {

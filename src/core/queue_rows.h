@@ -73,7 +73,8 @@ std::string RefreshOwnLocks(int32_t databaseEngine, const std::string& lockOwner
 // Another computer's locked rows of a target (a row locked under no name
 // included).
 std::string LockedElsewhere(const std::string& lockOwner, const Target& target);
-// Those locked longer ago than the stale age: their computer died.
+// Those locked longer ago than the stale age, or at a time that is no date
+// (it never ages): their computer died.
 std::string StaleLocks(int32_t databaseEngine, const std::string& lockOwner, const Target& target,
                        int32_t staleMinutes);
 // A lock without a time (written by a program that kept none) gets one now,
@@ -99,6 +100,8 @@ struct RowMatch {
 // "WHERE ..." for the parts given; "" when none is (such a match touches
 // nothing rather than every row).
 std::string MatchCondition(const RowMatch& rows);
+// The row a computer holds: the ending's match of it, still locked.
+std::string CountHeldRows(const RowMatch& rows);
 std::string ReadRetries(const std::string& condition);
 std::string DeleteRows(const std::string& condition);
 std::string ParkRows(const std::string& condition);
@@ -189,6 +192,11 @@ public:
     // when the library wants unique document names, otherwise deleted.
     int32_t EndFailed(const std::string& library, const std::string& target, int32_t sid,
                       const std::string& lockOwner);
+    // Whether the computer still holds the row of a document for a target
+    // in the connected library (locked under its name), as the row's ending
+    // matches it: a row another computer took as a dead one's, or that was
+    // freed or removed meanwhile, is no longer its to work on.
+    bool HoldsRow(const std::string& target, int32_t sid, const std::string& lockOwner);
     // A target with a queue of its own: its rows of the new copy that point
     // back at the source are gone, so the copy is not queued back.
     int32_t DeleteEchoRows(const std::string& library, const std::string& source, int32_t sid);

@@ -92,6 +92,10 @@ void PosixSystem::WriteStandardError(const std::string& text) {
     std::cerr << line << '\n' << std::flush;
 }
 
+std::unique_ptr<IProcessLock> PosixSystem::ProcessLock(const std::string& name) {
+    return std::make_unique<FileProcessLock>(lockFolder_, name);
+}
+
 void PosixSystem::EndProcess(int exitCode) {
     if (beforeEnd_) {
         auto work = std::move(beforeEnd_);
@@ -106,6 +110,8 @@ TestSystem::TestSystem(std::string commandLine, std::string tempFolder, std::str
     : PosixSystem({}, std::move(programFolder)),
       commandLine_(std::move(commandLine)),
       tempFolder_(std::move(tempFolder)),
-      computerName_(std::move(computerName)) {}
+      computerName_(std::move(computerName)) {
+    SetLockFolder(tempFolder_);
+}
 
 }  // namespace platform

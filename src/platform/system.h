@@ -4,9 +4,12 @@
 // the process.
 
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "platform/process_lock.h"
 
 namespace platform {
 
@@ -26,6 +29,9 @@ public:
     virtual int RunShell(const std::string& command) = 0;
     // One line of the program's own messages on standard error.
     virtual void WriteStandardError(const std::string& text) = 0;
+    // The lock of that name that every process of this computer shares,
+    // not yet taken.
+    virtual std::unique_ptr<IProcessLock> ProcessLock(const std::string& name) = 0;
     // Ends the process at once; never returns.
     [[noreturn]] virtual void EndProcess(int exitCode) = 0;
 };
@@ -53,19 +59,27 @@ public:
     bool OpenInEditor(const std::string& path) override;
     int RunShell(const std::string& command) override;
     void WriteStandardError(const std::string& text) override;
+    // A file lock in the lock folder.
+    std::unique_ptr<IProcessLock> ProcessLock(const std::string& name) override;
     // Runs the last work before the process ends (closing the databases),
     // then ends it.
     [[noreturn]] void EndProcess(int exitCode) override;
 
     void SetBeforeEnd(std::function<void()> work) { beforeEnd_ = std::move(work); }
+    // The folder of the process locks: one that every process of this
+    // computer shares (the DM site's, where the site stands in for the
+    // computer).
+    void SetLockFolder(std::string folder) { lockFolder_ = std::move(folder); }
 
 protected:
     std::vector<std::string> args_;
     std::string programFolder_;
+    std::string lockFolder_ = "/tmp";
     std::function<void()> beforeEnd_;
 };
 
-// For tests: the process end throws ProcessEnded; names and folders are set.
+// For tests: the process end throws ProcessEnded; names and folders are set
+// (the process locks in the temp folder unless set).
 class TestSystem : public PosixSystem {
 public:
     TestSystem(std::string commandLine, std::string tempFolder, std::string programFolder,

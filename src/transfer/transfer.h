@@ -63,6 +63,10 @@ private:
     bool RemoveInterruptedCopy(int32_t docNumber);
     bool ApplySkipRules();
     bool RemoveTargetCopy();
+    // The document of the target that a Move or Transfer of this call's
+    // (gone) source document made, by the target's activity log: its number,
+    // 0 for none, -1 when that cannot be told (the transfer has failed).
+    int32_t ArrivedCopy();
     bool FindEarlierCopy();
     bool OpenSourceProfile();
     int32_t EndTransfer();

@@ -217,6 +217,27 @@ bool DocumentTransfer::RemoveTargetCopy() {
     return false;
 }
 
+int32_t DocumentTransfer::ArrivedCopy() {
+    if (!Connect(v_.TargetLibrary)) return -1;
+    const std::string n = Num(v_.DocNumber);
+    p_.RunSQL("SELECT COUNT(*), MAX(A.DOCNUMBER) FROM [OWNER].ACTIVITYLOG A LEFT OUTER JOIN [OWNER].REMOTE_LIBRARIES "
+              "RL ON RL.SYSTEM_ID = A.REF_LIBRARY WHERE A.ACTIVITY_TYPE = " + Num(kActivityTransferredIn) +
+              " AND A.REF_DOCUMENT = " + n + " AND RL.LIBRARY_NAME = '" + core::DoubleApostrophes(v_.SourceLibrary) +
+              "' AND A.DOCNUMBER IN (SELECT DOCNUMBER FROM [OWNER].PROFILE)");
+    auto& sql = p_.session.PcdSql;
+    const std::string count = sql->ColumnValue(1).ToText();
+    const int32_t copy = sql->ColumnValue(2).ToLong();
+    sql->ReleaseResults();
+    // Unread, the copy might be the archive: nothing is removed on a guess.
+    if (count.empty()) {
+        Fail("Error: Unable to tell whether document #" + n + " of library " + v_.SourceLibrary +
+             " went to library " + v_.TargetLibrary + " by a Move or Transfer - it will be tried again later");
+        return -1;
+    }
+    if (!Connect(v_.SourceLibrary)) return -1;
+    return dm::LeadingNumber(count) > 0 ? copy : 0;
+}
+
 bool DocumentTransfer::FindEarlierCopy() {
     auto& sql = p_.session.PcdSql;
     const int32_t n = v_.DocNumber;
@@ -305,6 +326,18 @@ bool DocumentTransfer::OpenSourceProfile() {
     }
     p_.WriteLog("Document #" + Num(n) + " not found in library " + p_.ConnectedLibraryName());
     p_.Separator();
+    // Gone because a Move (or a Transfer) of this very document took it
+    // there: its copy is the archive, not the copy of a deleted document.
+    const int32_t arrived = ArrivedCopy();
+    if (arrived < 0) return false;
+    if (arrived > 0) {
+        p_.WriteLog("Document #" + Num(n) + " of library " + v_.SourceLibrary + " went to document #" + Num(arrived) +
+                    " in library " + v_.TargetLibrary + " by a Move or Transfer - its copy stays");
+        p_.Separator();
+        v_.TransferResult = -1;
+        v_.TargetDocNumber = arrived;
+        return false;
+    }
     if (p_.Options().RemoveCopiesOfDeleted()) return RemoveTargetCopy();
     p_.WriteLog("Error: Unable to access source Document #" + Num(n));
     return false;

@@ -2,6 +2,8 @@
 // The main window's code over a small emulated site, with a transfer double
 // that answers from a script and records its calls.
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -45,6 +47,41 @@ public:
     int32_t lastFilingFailures = 0;
     std::function<void(int32_t)> during;
     std::vector<TransferCall> calls;
+};
+
+// A second program on a test's site, as another process would be: under a
+// computer name, with settings, a log and a transfer double of its own, its
+// process locks in the site's folder as the fixture's program. Form_Load is
+// the test's to call.
+struct OtherProgram {
+    OtherProgram(const std::filesystem::path& dir, const std::string& computer, const std::string& tag,
+                 const std::string& commandLine = "")
+        : emulator(dir / "site"),
+          factory(emulator.Factory()),
+          registry(dir / (tag + ".ini")),
+          system(commandLine, dir.string(), dir.string(), computer),
+          logFile(dir / (tag + ".log")) {
+        registry.SaveSetting(core::kProductName, "General", "LogFile", logFile.string());
+        registry.SaveSetting(core::kProductName, "General", "Library Archive2", "0");
+        system.SetLockFolder((dir / "site" / "locks").string());
+        program = std::make_unique<app::Assembly>(registry, system, clock, ui, *factory);
+        program->form.Run().SetTransfer(&transfer);
+    }
+    // The log file the program wrote to last.
+    std::string Log() const {
+        std::ifstream in(program->program.log.CurrentLogFile, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    dmsim::Emulator emulator;
+    std::shared_ptr<dm::IDmObjectFactory> factory;
+    platform::ManualClock clock{test_support::FixedStart()};
+    platform::HeadlessHost ui;
+    platform::FileRegistry registry;
+    platform::TestSystem system;
+    std::filesystem::path logFile;
+    std::unique_ptr<app::Assembly> program;
+    ScriptedTransfer transfer;
 };
 
 class AppTest : public test_support::ProgramTest {

@@ -273,4 +273,27 @@ TEST_F(QueueEndingTest, EndingsTouchOnlyTheMatchedRowsAndComeBackToTheConnectedL
     EXPECT_EQ(program_->ConnectedLibraryName(), "ARCHIVE");
 }
 
+// Before a document is worked on, its row must still be the computer's: the
+// confirmation matches the row as its ending does.
+TEST_F(QueueEndingTest, AComputerHoldsOnlyTheRowsLockedUnderItsName) {
+    core::QueueRows queue(*program_);
+    ASSERT_TRUE(program_->ConnectLibrary("DOCS"));
+    Db("DOCS").Exec("UPDATE NEEDS_ARCHIVING SET STATUS = 0 WHERE SID = 3 AND TARGET_LIBRARY = 'O''Neil'");
+    const struct {
+        const char* target;
+        int32_t sid;
+        const char* owner;
+        bool held;
+    } cases[] = {
+        {"O'Neil", 1, "PC'7", true},   {"o'neil", 2, "PC'7", true}, {"ARCHIVE", 1, "PC'7", true},
+        {"O'Neil", 1, "PC8", false},   // another computer's
+        {"O'Neil", 3, "PC'7", false},  // pending again under its name
+        {"O'Neil", 4, "PC'7", false},  // no such row
+        {"ARCHIVE", 2, "PC'7", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(queue.HoldsRow(c.target, c.sid, c.owner), c.held) << c.target << " #" << c.sid << " " << c.owner;
+    }
+}
+
 }  // namespace

@@ -32,10 +32,10 @@ struct ProcessOptions {
     std::chrono::milliseconds killAfter{0};
 };
 
-inline ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options = {}) {
-    ProcessResult result;
+// Starts the program without waiting for it: its process id, -1 when it
+// could not be started. WaitProcess collects it.
+inline pid_t StartProcess(const std::vector<std::string>& argv, const ProcessOptions& options = {}) {
     const pid_t pid = ::fork();
-    if (pid < 0) return result;
     if (pid == 0) {
         for (const auto& name : options.unset) ::unsetenv(name.c_str());
         for (const auto& [name, value] : options.env) ::setenv(name.c_str(), value.c_str(), 1);
@@ -47,6 +47,14 @@ inline ProcessResult RunProcess(const std::vector<std::string>& argv, const Proc
         ::execv(args[0], args.data());
         ::_exit(127);
     }
+    return pid;
+}
+
+// Waits for a started process, killing it as the options say (their times
+// count from now).
+inline ProcessResult WaitProcess(pid_t pid, const ProcessOptions& options = {}) {
+    ProcessResult result;
+    if (pid < 0) return result;
     const auto start = std::chrono::steady_clock::now();
     bool killed = false;
     int status = 0;
@@ -68,6 +76,10 @@ inline ProcessResult RunProcess(const std::vector<std::string>& argv, const Proc
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
     return result;
+}
+
+inline ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options = {}) {
+    return WaitProcess(StartProcess(argv, options), options);
 }
 
 }  // namespace test_support

@@ -71,6 +71,7 @@ protected:
         for (auto& v : emulator_->MachineRegistryValues()) registry_->SetMachineValue(v.keyPath, v.valueName, v.value);
         system_ = std::make_unique<platform::TestSystem>(commandLine, (dir_.path() / "tmp").string(),
                                                          (dir_.path() / "prog").string(), "TESTPC");
+        system_->SetLockFolder((dir_.path() / "site" / "locks").string());
         app_ = std::make_unique<app::Assembly>(*registry_, *system_, clock_, ui_, *factory_);
         program_ = &app_->program;
         window_ = &app_->mainWindow;

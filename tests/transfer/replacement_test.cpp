@@ -196,6 +196,43 @@ TEST_F(ReplacementTest, ASourceRemovalReportedDoneWhileTheProfileStaysIsNoSucces
 
 // A move to the kept number that is refused leaves the document whole under
 // the number the DM gave it, and everything names that number.
+// A new copy without all its versions replaces no earlier copy that still
+// stands: the earlier one stays as the document's copy. One that went
+// meanwhile (removed by hand while the new copy was built) keeps nothing
+// from standing: the new copy stays, recorded under the earlier number, to
+// be tried again.
+TEST_F(ReplacementTest, AnIncompleteCopyYieldsOnlyToAnEarlierCopyThatStillExists) {
+    StartProgram();
+    for (const bool earlierGone : {false, true}) {
+        SCOPED_TRACE(earlierGone ? "earlier copy gone" : "earlier copy there");
+        Faults().Clear();
+        const int32_t source = MakeDocument(earlierGone ? "Gone" : "There");
+        const int32_t earlier = Transfer(source);
+        ASSERT_GT(earlier, 0) << LogText();
+        const auto labels = Labels("ARCHIVE", earlier);
+        if (earlierGone) {
+            // Gone once the new copy has its first version.
+            Sql("ARCHIVE", "CREATE TRIGGER DOCSADM.EARLIER_GONE AFTER INSERT ON VERSIONS WHEN NEW.DOCNUMBER <> " +
+                               to_string(earlier) + " BEGIN DELETE FROM PROFILE WHERE DOCNUMBER = " +
+                               to_string(earlier) + "; END");
+        }
+        Faults().On(dmsim::op::kProfileAddVersion).ForLibrary("ARCHIVE").OnCall(2).Refuse(-1, "refused");
+        const int64_t documents = Documents("ARCHIVE");
+        ClearLog();
+        EXPECT_EQ(Transfer(source), 0);
+        EXPECT_EQ(LogHas("document #" + to_string(earlier) + " in library ARCHIVE stays as its copy"), !earlierGone)
+            << LogText();
+        EXPECT_EQ(LogHas("Error: Document #" + to_string(source) + " was copied to document #" + to_string(earlier) +
+                         " in library ARCHIVE without 1 of its version(s) - it will be tried again"),
+                  earlierGone)
+            << LogText();
+        EXPECT_EQ(CopyOf(source), earlier);
+        EXPECT_EQ(Labels("ARCHIVE", earlier).size(), labels.size() - (earlierGone ? 1 : 0));
+        EXPECT_EQ(Documents("ARCHIVE"), documents);
+        if (earlierGone) Sql("ARCHIVE", "DROP TRIGGER DOCSADM.EARLIER_GONE");
+    }
+}
+
 TEST_F(ReplacementTest, ARefusedRenumberingKeepsTheAssignedNumber) {
     site_.Library("ARCHIVE").Right("User.DocDelete", false);
     StartProgram();

@@ -124,6 +124,64 @@ TEST_F(TransferDriverTest, ArchivedDeletedOrMissingSourcesTakeTheirCopyAlongWhen
     }
 }
 
+// A source gone because a Move or Transfer of it made the target's copy is
+// no deleted document (a second run that read the row before the first one
+// moved it finds it so): the copy stays and is the result. The copy of a
+// Copy still goes with its deleted source.
+TEST_F(TransferDriverTest, ACopyMadeByTheMoveOfItsSourceIsNoCopyOfADeletedDocument) {
+    StartProgram();
+    struct Case {
+        const char* name;
+        forms::OptionButton& mode;
+        bool removeDeleted;
+        bool deleteSource;  // the Move took it already
+        bool kept;
+    };
+    const Case cases[] = {
+        {"Move", Window().OptionMove, true, false, true},
+        {"Move, copies of deleted documents kept", Window().OptionMove, false, false, true},
+        {"Transfer, source deleted", Window().OptionTransfer, true, true, true},
+        {"Copy, source deleted", Window().OptionCopy, true, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.mode.Select();
+        Window().CheckRemoveDeletedDocs.SetValue(c.removeDeleted ? 1 : 0);
+        const int32_t source = MakeDocument(c.name);
+        const int32_t copy = CopyOnce(source);
+        if (c.deleteSource) Sql("DOCS", "DELETE FROM DOCSADM.PROFILE WHERE DOCNUMBER = " + to_string(source));
+        ASSERT_FALSE(Exists("DOCS", source));
+        EXPECT_EQ(Transfer(source), c.kept ? copy : -1) << LogText();
+        EXPECT_EQ(Exists("ARCHIVE", copy), c.kept);
+        EXPECT_EQ(LogHas("Document #" + to_string(source) + " of library DOCS went to document #" + to_string(copy) +
+                         " in library ARCHIVE by a Move or Transfer - its copy stays"),
+                  c.kept)
+            << LogText();
+        EXPECT_FALSE(LogHas("Error:")) << LogText();
+        ClearLog();
+    }
+}
+
+// Whether the Move made the copy could not be read: nothing is removed on a
+// guess; the document fails and the next try finds the copy.
+TEST_F(TransferDriverTest, AMovedCopyThatCouldNotBeLookedForStays) {
+    StartProgram();
+    Window().OptionMove.Select();
+    Window().CheckRemoveDeletedDocs.SetValue(1);
+    const int32_t source = MakeDocument();
+    const int32_t copy = CopyOnce(source);
+    Faults().On(dmsim::op::kSqlExecute).ForLibrary("ARCHIVE").ForStatement("SELECT COUNT(*), MAX(A.DOCNUMBER)")
+        .FailStatement(1205, "deadlock victim");
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(Exists("ARCHIVE", copy));
+    EXPECT_TRUE(LogHas("Error: Unable to tell whether document #" + to_string(source) +
+                       " of library DOCS went to library ARCHIVE by a Move or Transfer - it will be tried again later"))
+        << LogText();
+    Faults().Clear();
+    EXPECT_EQ(Transfer(source), copy);
+    EXPECT_TRUE(Exists("ARCHIVE", copy));
+}
+
 // The target's copy could not be looked for: the document failed, its copy
 // stays, and the next try removes it.
 TEST_F(TransferDriverTest, ACopyThatCouldNotBeLookedForIsNoCopyRemoved) {
