@@ -52,6 +52,7 @@ void InstallQueueTable(LibraryDb& db) {
     Run(db, "CREATE INDEX NEEDS_ARCHIVING_INDEX ON " + table + kCrLf + "(TARGET_LIBRARY, TABLE_NAME, SID)");
     Run(db, "CREATE INDEX NEEDS_ARCHIVING_INDEX_2 ON " + table + kCrLf + "(TARGET_LIBRARY, LOCKED_BY, STATUS)");
     Run(db, "CREATE INDEX NEEDS_ARCHIVING_INDEX_3 ON " + table + kCrLf + "(TARGET_LIBRARY, SID)");
+    Run(db, "CREATE INDEX NEEDS_ARCHIVING_INDEX_4 ON " + table + kCrLf + "(SID)");
     Run(db, "DELETE FROM " + db.Owner() + ".DOCSTABLE WHERE TABLE_NAME = 'NEEDS_ARCHIVING'");
     Run(db, "INSERT INTO " + db.Owner() + ".DOCSTABLE " +
                 "(SYSTEM_ID, TABLE_NAME, TBL_DESCRIPTION, USER_MODIFIABLE, VALIDATION_TABLE, IMPORT_INTO) " +

@@ -78,6 +78,10 @@ std::vector<std::string> QueueTableStatements(int32_t engine) {
         statements.push_back(IndexStatement("NEEDS_ARCHIVING_INDEX", "(TARGET_LIBRARY, TABLE_NAME, SID)"));
         statements.push_back(IndexStatement("NEEDS_ARCHIVING_INDEX_2", "(TARGET_LIBRARY, LOCKED_BY, STATUS)"));
         statements.push_back(IndexStatement("NEEDS_ARCHIVING_INDEX_3", "(TARGET_LIBRARY, SID)"));
+        // The row a target's trigger queues for a copy just made is found by
+        // its number, however the target is spelled and however long its
+        // queue.
+        statements.push_back(IndexStatement("NEEDS_ARCHIVING_INDEX_4", "(SID)"));
     }
     return statements;
 }

@@ -10,6 +10,7 @@
 #include "dmsim/fault_ops.h"
 #include "dmsim/queue_table.h"
 #include "test_support/program_fixture.h"
+#include "test_support/query_plan.h"
 
 namespace {
 
@@ -294,6 +295,15 @@ TEST_F(QueueEndingTest, AComputerHoldsOnlyTheRowsLockedUnderItsName) {
     for (const auto& c : cases) {
         EXPECT_EQ(queue.HoldsRow(c.target, c.sid, c.owner), c.held) << c.target << " #" << c.sid << " " << c.owner;
     }
+}
+
+// A target with a queue of its own may hold a long one: the row its trigger
+// made for the copy just arrived is found by its number, not by a scan.
+TEST_F(QueueEndingTest, TheRowQueuedBackForACopyIsFoundThroughAnIndex) {
+    std::string statement = core::queue_sql::DeleteRows(core::queue_sql::MatchCondition({"DOCS", "", 7}));
+    statement.replace(statement.find("[OWNER]"), 7, "DOCSADM");
+    const std::string plan = test_support::QueryPlan(Db("DOCS"), statement);
+    EXPECT_FALSE(test_support::ReadsWholeTable(plan, "NEEDS_ARCHIVING")) << statement << "\n" << plan;
 }
 
 }  // namespace
