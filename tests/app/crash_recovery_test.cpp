@@ -37,6 +37,7 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::ProcessOptions;
 using test_support::ProcessResult;
+using test_support::Slurp;
 using test_support::RunProcess;
 
 // Documents of the demo site with one to four versions, in folders, with
@@ -90,11 +91,6 @@ int TrialsPerMode() {
 bool KillMode() {
     const char* kill = std::getenv("DORVANE_CRASH_KILL");
     return kill && std::string(kill) == "1";
-}
-
-std::string Slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // One site with its queue, and the program run on it.

@@ -34,17 +34,13 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using test_support::ProcessOptions;
 using test_support::ProcessResult;
+using test_support::Slurp;
 
 constexpr const char* kComputer = "OVERLAP";
 
 bool FullForm() {
     const char* full = std::getenv("DORVANE_OVERLAP_FULL");
     return full && std::string(full) == "1";
-}
-
-std::string Slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // A site whose DOCS queues its documents for ARCHIVE, and the program run

@@ -81,19 +81,9 @@ protected:
 };
 
 TEST_F(InstallEndToEndTest, SetupQueuesARunArchivesRemovalTakesItOut) {
-    // The administrator picks the source, the target and the memos only.
-    ui_.OnModal("DorvaneLibSetup", [](forms::Window& window) {
-        auto& w = dynamic_cast<forms::DorvaneLibSetup&>(window);
-        w.SourceLibraryCombo.SetText("DOCS");
-        w.SourceLibraryCombo.lostFocus.Emit();
-        w.TargetLibraryCombo.SetText("ARCHIVE");
-        w.TargetLibraryCombo.lostFocus.Emit();
-        w.TextDocTypes.SetText("memo");
-        w.CheckDocTypes.SetValue(1);
-        w.ButtonBuildLib.Click();
-    });
-    ui_.AnswerMessages({AnswerYes, AnswerNo});  // set it up; a trigger is wanted
-    window_->MNSetup.Click();
+    // The administrator picks the source, the target and the memos only, and
+    // sets it up with a trigger.
+    BuildThroughTheWindow({AnswerYes, AnswerNo});
     ASSERT_EQ(ui_.Messages().size(), 3u);
     EXPECT_EQ(ui_.Messages()[2].prompt.rfind("Dorvane Setup complete for DOCS", 0), 0u) << ui_.Messages()[2].prompt;
     EXPECT_TRUE(window_->Enabled());

@@ -27,6 +27,15 @@ protected:
         builder_ = std::make_unique<StatementBuilder>(*program_);
     }
 
+    // A dictionary row of a column; a foreign table is referred to by its
+    // SYSTEM_ID.
+    void DictionaryRow(const std::string& table, const std::string& column, const std::string& key,
+             const std::string& ftable) {
+        Db("DOCS").Exec("INSERT INTO DOCSADM.DOCSCOLUMN (SYSTEM_ID, TBNAME, COLNAME, FTBNAME, FCOLNAME, CMSKEY, "
+                        "CMSTYPE) VALUES (" + std::to_string(++dictionaryId_) + ", '" + table + "', '" + column +
+                        "', '" + ftable + "', '" + (ftable.empty() ? "" : "SYSTEM_ID") + "', '" + key + "', 0)");
+    }
+
     // The rows of a statement as the program reads them: each row's columns
     // joined by "|".
     std::vector<std::string> Rows(const std::string& statement) {
@@ -61,6 +70,7 @@ protected:
     }
 
     std::unique_ptr<StatementBuilder> builder_;
+    int dictionaryId_ = 900000;
 };
 
 TEST_F(StatementBuilderTest, LookupStatementsOfTheWorkedExamplesRunAndListTheirRows) {
@@ -172,22 +182,14 @@ TEST_F(StatementBuilderTest, FixedStatementsAndFailures) {
 
 TEST_F(StatementBuilderTest, AReferenceToATableWithoutKeysIsReadAsAPlainColumn) {
     // WIDGET refers to NOKEYS, whose dictionary names no key column.
-    auto& db = Db("DOCS");
-    int id = 900000;
-    auto row = [&](const std::string& table, const std::string& column, const std::string& key,
-                   const std::string& ftable) {
-        db.Exec("INSERT INTO DOCSADM.DOCSCOLUMN (SYSTEM_ID, TBNAME, COLNAME, FTBNAME, FCOLNAME, CMSKEY, CMSTYPE) "
-                "VALUES (" + std::to_string(++id) + ", '" + table + "', '" + column + "', '" + ftable + "', '" +
-                (ftable.empty() ? "" : "SYSTEM_ID") + "', '" + key + "', 0)");
-    };
-    row("WIDGET", "SYSTEM_ID", "P", "");
-    row("WIDGET", "WIDGET_ID", "C", "");
-    row("WIDGET", "KIND", "X", "NOKEYS");
-    row("NOKEYS", "SYSTEM_ID", "P", "");
-    row("NOKEYS", "KIND_NAME", "N", "");
+    DictionaryRow("WIDGET", "SYSTEM_ID", "P", "");
+    DictionaryRow("WIDGET", "WIDGET_ID", "C", "");
+    DictionaryRow("WIDGET", "KIND", "X", "NOKEYS");
+    DictionaryRow("NOKEYS", "SYSTEM_ID", "P", "");
+    DictionaryRow("NOKEYS", "KIND_NAME", "N", "");
     // A QZ_ table's keys are read from its own dictionary, which this
     // library does not have.
-    row("WIDGET", "QZ_LINK", "F", "QZ_THING");
+    DictionaryRow("WIDGET", "QZ_LINK", "F", "QZ_THING");
     EXPECT_EQ(builder_->BuildSQLStmt("WIDGET", "SELALLKEYSANDNAMES"),
               "SELECT [OWNER].WIDGET.SYSTEM_ID, UPPER([OWNER].WIDGET.WIDGET_ID) \"WIDGET_ID\" FROM [OWNER].WIDGET");
     EXPECT_EQ(builder_->BuildSQLStmt("WIDGET", "UPDATE"),
@@ -199,22 +201,14 @@ TEST_F(StatementBuilderTest, AReferenceToATableWithoutKeysIsReadAsAPlainColumn) 
 // and round: the build stops at the first repeat, and the failure is kept
 // for the process, so the dictionary is not read for it again.
 TEST_F(StatementBuilderTest, KeysThatLeadBackToAJoinedTableFailOnceAndForAll) {
-    auto& db = Db("DOCS");
-    int id = 910000;
-    auto row = [&](const std::string& table, const std::string& column, const std::string& key,
-                   const std::string& ftable) {
-        db.Exec("INSERT INTO DOCSADM.DOCSCOLUMN (SYSTEM_ID, TBNAME, COLNAME, FTBNAME, FCOLNAME, CMSKEY, CMSTYPE) "
-                "VALUES (" + std::to_string(++id) + ", '" + table + "', '" + column + "', '" + ftable + "', '" +
-                (ftable.empty() ? "" : "SYSTEM_ID") + "', '" + key + "', 0)");
-    };
     // NODE refers to itself; LEFT and RIGHT refer to each other.
-    row("NODE", "SYSTEM_ID", "P", "");
-    row("NODE", "NODE_ID", "C", "");
-    row("NODE", "PARENT", "X", "NODE");
-    row("LEFT_SIDE", "LEFT_ID", "C", "");
-    row("LEFT_SIDE", "PARTNER", "X", "RIGHT_SIDE");
-    row("RIGHT_SIDE", "RIGHT_ID", "C", "");
-    row("RIGHT_SIDE", "PARTNER", "X", "LEFT_SIDE");
+    DictionaryRow("NODE", "SYSTEM_ID", "P", "");
+    DictionaryRow("NODE", "NODE_ID", "C", "");
+    DictionaryRow("NODE", "PARENT", "X", "NODE");
+    DictionaryRow("LEFT_SIDE", "LEFT_ID", "C", "");
+    DictionaryRow("LEFT_SIDE", "PARTNER", "X", "RIGHT_SIDE");
+    DictionaryRow("RIGHT_SIDE", "RIGHT_ID", "C", "");
+    DictionaryRow("RIGHT_SIDE", "PARTNER", "X", "LEFT_SIDE");
     struct Case {
         const char* table;
         size_t dictionaryQueries;  // the table's own, then two per referenced table

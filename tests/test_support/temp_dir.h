@@ -2,10 +2,18 @@
 // A fresh folder for one test, removed afterwards.
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 
 namespace test_support {
+
+// A file's whole text; empty when it cannot be read.
+inline std::string Slurp(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 class TempDir {
 public:
