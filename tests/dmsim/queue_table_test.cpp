@@ -46,7 +46,7 @@ TEST_F(QueueTableTest, InstallsTableDictionaryRowsAndIndexes) {
               "DORVANE created 03-05-2021");
     EXPECT_EQ(AsInt(db_->QueryValue("SELECT COUNT(*) FROM DOCSADM.sqlite_master WHERE type = 'index' AND "
                                     "tbl_name = 'NEEDS_ARCHIVING' AND name LIKE 'NEEDS_ARCHIVING_INDEX%'")),
-              3);
+              4);
 
     // A second installation replaces the table and its dictionary rows.
     db_->Exec("INSERT INTO NEEDS_ARCHIVING (SID) VALUES (1)");

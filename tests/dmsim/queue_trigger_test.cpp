@@ -351,7 +351,7 @@ TEST_F(QueueTriggerTest, DdlRoundTrip) {
     EXPECT_EQ(count(table), 1);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM DOCSADM.sqlite_master WHERE type = 'index' AND tbl_name = "
                     "'NEEDS_ARCHIVING'"),
-              3);
+              4);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM DOCSADM.DOCSCOLUMN WHERE TBNAME = 'NEEDS_ARCHIVING' AND CREATOR = "
                     "'DOCSADM'"),
               9);
