@@ -35,6 +35,8 @@ struct ProcessOptions {
 // Starts the program without waiting for it: its process id, -1 when it
 // could not be started. WaitProcess collects it.
 inline pid_t StartProcess(const std::vector<std::string>& argv, const ProcessOptions& options = {}) {
+    // The child's freopen would write out whatever the parent still buffers.
+    std::fflush(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
         for (const auto& name : options.unset) ::unsetenv(name.c_str());
