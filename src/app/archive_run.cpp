@@ -91,7 +91,7 @@ void ArchiveRun::Button_Go_Click() {
         cannotStart("Document transfer is not available - cannot continue");
         return;
     }
-    if (!TakeRunGuard(unattended)) return;
+    if (!TakeRunGuard()) return;
 
     ui.SetMousePointer(platform::MousePointer::Hourglass);
     p.MonitorHeartbeat();
@@ -234,7 +234,7 @@ void ArchiveRun::Button_Go_Click() {
     EndOfRun();
 }
 
-bool ArchiveRun::TakeRunGuard(bool unattended) {
+bool ArchiveRun::TakeRunGuard() {
     auto& p = form_.p_;
     const std::string owner = p.run.LockOwnerName;
     auto guard = p.platform.system.ProcessLock("run-" + Upper(owner));
@@ -252,7 +252,8 @@ bool ArchiveRun::TakeRunGuard(bool unattended) {
                         ") - cannot continue";
     p.WriteLog("Error: " + text);
     p.Separator();
-    if (unattended) {
+    // Nobody will answer (/X, or no display): end with the status that says why.
+    if (p.Unattended()) {
         p.EndProgram(elsewhere ? 5 : 2);
         return false;
     }

@@ -72,7 +72,7 @@ private:
     // rows left under its name, so a second one would free the first one's.
     // False when another run holds the guard or it cannot be had (said in
     // the log and a box, or the end of an unattended program).
-    bool TakeRunGuard(bool unattended);
+    bool TakeRunGuard();
 
     DorvaneForm& form_;
     transfer::IDocumentTransfer* transfer_ = nullptr;

@@ -61,7 +61,9 @@ public:
     const std::vector<int32_t>& Queued() const { return queued_; }
 
     // Starts `dorvane /S=DOCS /T=ARCHIVE <mode> /G /X` as scheduler `who`.
-    pid_t Start(int who, const std::vector<std::string>& mode) {
+    // A scheduler's `/G /X`, or a plain `/G`, which ends after its run as
+    // well without a display.
+    pid_t Start(int who, const std::vector<std::string>& mode, bool exitSwitch = true) {
         const fs::path own = dir_.path() / ("scheduler" + std::to_string(who));
         fs::create_directories(own / "home");
         fs::create_directories(own / "temp");
@@ -78,7 +80,7 @@ public:
         std::vector<std::string> argv = {DORVANE_PATH, "/S=DOCS", "/T=ARCHIVE"};
         argv.insert(argv.end(), mode.begin(), mode.end());
         argv.push_back("/G");
-        argv.push_back("/X");
+        if (exitSwitch) argv.push_back("/X");
         return test_support::StartProcess(argv, options);
     }
 
@@ -237,11 +239,17 @@ TEST(RunGuard, ARunRefusesWhileAnotherProcessHoldsTheQueue) {
     {
         platform::FileProcessLock held(fs::path(site.Dir()) / "locks", "run-" + std::string(kComputer));
         ASSERT_EQ(held.TryTake().outcome, platform::IProcessLock::Outcome::Taken);
-        const ProcessResult refused = test_support::WaitProcess(site.Start(0, {}));
-        EXPECT_EQ(refused.exitCode, 5);
-        EXPECT_EQ(site.StandardError(0), "Error: Another run under computer name " + std::string(kComputer) +
-                                             " works the queue of this site (process " + std::to_string(::getpid()) +
-                                             ") - cannot continue\n");
+        for (const bool exitSwitch : {true, false}) {
+            SCOPED_TRACE(exitSwitch ? "/G /X" : "/G without a display");
+            test_support::ProcessOptions wait;
+            wait.timeout = std::chrono::seconds(30);
+            const ProcessResult refused = test_support::WaitProcess(site.Start(0, {}, exitSwitch), wait);
+            EXPECT_FALSE(refused.timedOut);
+            EXPECT_EQ(refused.exitCode, 5);
+            EXPECT_EQ(site.StandardError(0), "Error: Another run under computer name " + std::string(kComputer) +
+                                                 " works the queue of this site (process " +
+                                                 std::to_string(::getpid()) + ") - cannot continue\n");
+        }
         EXPECT_EQ(site.Value("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING WHERE STATUS = 0"), 2);
     }
     EXPECT_EQ(test_support::WaitProcess(site.Start(1, {})).exitCode, 0) << site.StandardError(1);
