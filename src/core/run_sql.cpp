@@ -83,7 +83,7 @@ bool Program::RunSQL(const std::string& statement) {
             }
         } else {
             int32_t code = sql->ErrorCode();
-            if (code == 0 || code == 9 || (code == 3 && IsOracle(facts.DatabaseEngine))) {
+            if (StatementAccepted(facts.DatabaseEngine, code)) {
                 WriteLog(success + ".");
             } else if (code == dm::kServerInterfaceUnreachable || status == dm::kServerInterfaceUnreachable) {
                 Separator();

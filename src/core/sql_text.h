@@ -42,6 +42,11 @@ std::string RewriteStatement(const std::string& statement, const std::string& ow
 
 inline bool IsOracle(int32_t engine) { return engine == 2 || engine == 5; }
 
+// The SQL object's "no error" codes for the statement it ran last.
+inline bool StatementAccepted(int32_t engine, int32_t code) {
+    return code == 0 || code == 9 || (code == 3 && IsOracle(engine));
+}
+
 // The text with every apostrophe doubled, nothing else changed: a name or
 // key placed between apostrophes stays one literal.
 std::string DoubleApostrophes(const std::string& text);

@@ -24,12 +24,6 @@ std::string TriggerDrop(int32_t engine, const std::string& name) {
            "and sysstat & 0xf = 8) " + kCrLf + "drop trigger " + qualified;
 }
 
-// The SQL object's "no error" codes for its last statement, as the SQL
-// runner reads them.
-bool Accepted(core::Program& p, int32_t code) {
-    return code == 0 || code == 9 || (code == 3 && core::IsOracle(p.facts.DatabaseEngine));
-}
-
 }  // namespace
 
 bool RunStep(core::Program& p, const std::string& statement) {
@@ -38,7 +32,7 @@ bool RunStep(core::Program& p, const std::string& statement) {
     if (!sql) return false;
     const int32_t code = sql->ErrorCode();
     sql->ReleaseResults();
-    return ran && Accepted(p, code);
+    return ran && core::StatementAccepted(p.facts.DatabaseEngine, code);
 }
 
 std::optional<bool> TriggerListed(core::Program& p, const std::string& triggerName) {
@@ -54,7 +48,7 @@ std::optional<bool> TriggerListed(core::Program& p, const std::string& triggerNa
     const int32_t code = sql->ErrorCode();
     const bool listed = dm::LeadingNumber(sql->ColumnValue(1).ToText()) > 0;
     sql->ReleaseResults();
-    if (!Accepted(p, code)) return std::nullopt;
+    if (!core::StatementAccepted(p.facts.DatabaseEngine, code)) return std::nullopt;
     return listed;
 }
 

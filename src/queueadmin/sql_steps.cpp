@@ -10,8 +10,7 @@ namespace queueadmin {
 bool LastStatementSucceeded(core::Program& p) {
     auto& sql = p.session.PcdSql;
     if (!sql) return false;
-    const int32_t code = sql->ErrorCode();
-    return code == 0 || code == 9 || (code == 3 && core::IsOracle(p.facts.DatabaseEngine));
+    return core::StatementAccepted(p.facts.DatabaseEngine, sql->ErrorCode());
 }
 
 std::string LastStatementFailure(core::Program& p) {
