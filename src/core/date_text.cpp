@@ -52,12 +52,6 @@ int MonthOf(const std::string& abbreviation) {
     return 0;
 }
 
-int DaysInMonth(int year, int month) {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : days[month - 1];
-}
-
 // The time of day after a date, when there is one; a fraction of a second
 // to the millisecond.
 bool ReadTime(const std::string& s, size_t& at, DateParts& d) {
@@ -166,6 +160,12 @@ std::string ServerDateText(const std::string& text) {
     std::snprintf(out, sizeof out, "%04d%02d%02d %02d:%02d:%02d.%03d", d->year, d->month, d->day, d->hour, d->minute,
                   d->second, d->millisecond);
     return out;
+}
+
+int DaysInMonth(int year, int month) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
 }
 
 long DayCount(int year, int month, int day) { return DaysFromCivil(year, month, day) - DaysFromCivil(1899, 12, 30); }

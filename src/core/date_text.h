@@ -19,6 +19,8 @@ std::string TimeAmPm(const platform::LocalTime& t);
 std::string ShortMonthDate(int year, int month, int day);
 // Days from 30 December 1899 to the date.
 long DayCount(int year, int month, int day);
+// The days of the month in the Gregorian calendar (month 1 to 12).
+int DaysInMonth(int year, int month);
 
 extern const char* const kMonthAbbreviations[12];
 

@@ -11,13 +11,6 @@ namespace queueadmin {
 
 namespace {
 
-bool LeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-int DaysInMonth(int y, int m) {
-    static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && LeapYear(y) ? 29 : days[m - 1];
-}
-
 // Digits from pos: between minDigits and maxDigits of them.
 bool ReadNumber(const std::string& s, size_t& pos, size_t minDigits, size_t maxDigits, int& out) {
     size_t start = pos;
@@ -64,7 +57,7 @@ std::string IsoDate(const CalendarDate& d) {
 
 CalendarDate NextDay(const CalendarDate& d) {
     CalendarDate n = d;
-    if (++n.day > DaysInMonth(n.year, n.month)) {
+    if (++n.day > core::DaysInMonth(n.year, n.month)) {
         n.day = 1;
         if (++n.month > 12) {
             n.month = 1;
@@ -91,7 +84,7 @@ std::optional<CalendarDate> ReadCalendarDate(const std::string& raw) {
                ReadNumber(s, pos, 4, 4, d.year);
     }
     if (!read || pos != s.size()) return std::nullopt;
-    if (d.year < 1753 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > DaysInMonth(d.year, d.month)) {
+    if (d.year < 1753 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > core::DaysInMonth(d.year, d.month)) {
         return std::nullopt;
     }
     return d;
