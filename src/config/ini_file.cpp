@@ -47,10 +47,7 @@ std::optional<int32_t> WholeNumber(const std::string& value) {
 std::string Shown(const std::string& text) {
     constexpr size_t kShown = 60;
     if (text.size() <= kShown + 20) return "'" + text + "'";
-    size_t cut = kShown;
-    // Not in the middle of a UTF-8 character.
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-    return "'" + text.substr(0, cut) + "...' (" + std::to_string(text.size()) + " characters)";
+    return "'" + core::Utf8Prefix(text, kShown) + "...' (" + std::to_string(text.size()) + " characters)";
 }
 
 // The file's lines, whatever ends them (CR LF, LF or CR alone), without a

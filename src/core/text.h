@@ -31,4 +31,12 @@ inline std::string TrimSpace(std::string_view s) {
     return std::string(s.substr(b, e - b + 1));
 }
 
+// At most the first `bytes` bytes of a UTF-8 text, cut between two
+// characters, never inside one.
+inline std::string Utf8Prefix(const std::string& text, size_t bytes) {
+    if (text.size() <= bytes) return text;
+    while (bytes > 0 && (static_cast<unsigned char>(text[bytes]) & 0xC0) == 0x80) --bytes;
+    return text.substr(0, bytes);
+}
+
 }  // namespace core

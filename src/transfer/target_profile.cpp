@@ -26,13 +26,6 @@ bool IsEmptyText(const dm::Variant& v) {
 // Every name column holds a name this short; a longer one is measured.
 constexpr size_t kShortName = 20;
 
-// The first bytes of text, no more than size, cut between two characters.
-std::string Prefix(const std::string& text, size_t size) {
-    if (text.size() <= size) return text;
-    while (size > 0 && (static_cast<unsigned char>(text[size]) & 0xC0) == 0x80) --size;
-    return text.substr(0, size);
-}
-
 }  // namespace
 
 std::string DocumentTransfer::CopyName(const std::string& sourceName, bool appendLibraryName) {
@@ -43,7 +36,7 @@ std::string DocumentTransfer::CopyName(const std::string& sourceName, bool appen
         Scalar("SELECT COL_LENGTH FROM [OWNER].DOCSCOLUMN WHERE TBNAME = 'PROFILE' AND COLNAME = 'DOCNAME'").ToText());
     if (width <= 0 || static_cast<double>(name.size() + suffix.size()) <= width) return name + suffix;
     if (static_cast<double>(suffix.size()) >= width) return "";
-    name = core::Trim(Prefix(name, static_cast<size_t>(width) - suffix.size()));
+    name = core::Trim(core::Utf8Prefix(name, static_cast<size_t>(width) - suffix.size()));
     return name.empty() ? "" : name + suffix;
 }
 
