@@ -47,7 +47,8 @@ std::optional<int32_t> WholeNumber(const std::string& value) {
 std::string Shown(const std::string& text) {
     constexpr size_t kShown = 60;
     if (text.size() <= kShown + 20) return "'" + text + "'";
-    return "'" + core::Utf8Prefix(text, kShown) + "...' (" + std::to_string(text.size()) + " characters)";
+    const std::string shown = core::Utf8Prefix(text, kShown);
+    return "'" + shown + "...' (" + std::to_string(text.size()) + " characters)";
 }
 
 // The file's lines, whatever ends them (CR LF, LF or CR alone), without a

@@ -118,7 +118,10 @@ std::string WrittenText(const BodyOption& option, Dorvane& window) {
         case Kind::Choice: return MarkText(option.choice(window)->Value());
         case Kind::PauseDays: {
             std::string marks;
-            for (const auto& node : window.TVPause.Nodes()) marks += (marks.empty() ? "" : ",") + MarkText(node.checked);
+            for (const auto& node : window.TVPause.Nodes()) {
+                if (!marks.empty()) marks += ',';
+                marks += MarkText(node.checked);
+            }
             return marks;
         }
         case Kind::Time: return TimeText(option.text(window)->Text());

@@ -73,7 +73,7 @@ bool Program::SetKestSetting(const std::string& masterKey, const std::string& se
     std::string literal;
     if (keyType == 1) {
         column = "CHAR_VAL";
-        literal = "'" + DoubleApostrophes(value.ToText()) + "'";
+        literal = SqlLiteral(value.ToText());
     } else if (keyType == 2) {
         column = "INT_VAL";
         literal = dm::FormatWhole(dm::LeadingNumber(value.ToText()));

@@ -190,7 +190,10 @@ void ApplyAlternateDateFormat(std::string& sql) {
         if (pos < 25) throw SqlRewriteError("Invalid procedure call or argument");
         std::string window = sql.substr(pos - 25, 25);
         if (window[0] == '\'') {
-            std::string rewritten = "'" + DotDate(window.substr(1, 11)) + " " + window.substr(13);
+            std::string rewritten(1, '\'');
+            rewritten += DotDate(window.substr(1, 11));
+            rewritten += ' ';
+            rewritten += window.substr(13);
             sql.replace(pos - 25, 25, rewritten);
             pos -= 1;
         }
@@ -273,6 +276,13 @@ std::string DoubleApostrophes(const std::string& text) {
     return out;
 }
 
+std::string SqlLiteral(const std::string& text) {
+    std::string out(1, '\'');
+    out += DoubleApostrophes(text);
+    out += '\'';
+    return out;
+}
+
 std::string StripQuotes(const std::string& text) {
     auto trimBlanks = [](const std::string& s) {
         size_t b = s.find_first_not_of(' ');
@@ -281,12 +291,7 @@ std::string StripQuotes(const std::string& text) {
         return s.substr(b, e - b + 1);
     };
     std::string s = trimBlanks(text);
-    std::string doubled;
-    for (char c : s) {
-        doubled += c;
-        if (c == '\'') doubled += '\'';
-    }
-    s = trimBlanks(doubled);
+    s = trimBlanks(DoubleApostrophes(s));
     for (char& c : s) {
         if (c == '\r' || c == '\n') c = ' ';
     }

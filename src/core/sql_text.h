@@ -51,6 +51,9 @@ inline bool StatementAccepted(int32_t engine, int32_t code) {
 // key placed between apostrophes stays one literal.
 std::string DoubleApostrophes(const std::string& text);
 
+// The text as one SQL literal: between apostrophes, each of its own doubled.
+std::string SqlLiteral(const std::string& text);
+
 // Makes a text safe to stand between apostrophes: trimmed of blanks, every
 // apostrophe doubled, every CR and LF turned into a blank.
 std::string StripQuotes(const std::string& text);

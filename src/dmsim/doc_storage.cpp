@@ -29,7 +29,10 @@ std::string ComponentName(std::string_view code, int32_t version, char subversio
     char digits[16];
     std::snprintf(digits, sizeof digits, "%02d", version < 0 ? 0 : version);
     std::string name = std::string(code) + digits + subversion;
-    if (!extension.empty()) name += "." + std::string(extension);
+    if (!extension.empty()) {
+        name += '.';
+        name += extension;
+    }
     return name;
 }
 

@@ -122,9 +122,9 @@ dm::Variant FolderObject::Unfile(std::string_view op, const Other& other) {
     LibraryDb& db = item_->Db();
     auto library = RemoteLibraryId(db, other.library);
     if (!item_->Saved() || !library || !RemoveFolderEntry(db, item_->DocNumber(), other.docNumber, *library)) {
+        const std::string number = std::to_string(other.docNumber);
         FailBoth(*item_, other.item,
-                 {kErrNotFiled, "#" + std::to_string(other.docNumber) + " is not filed in folder #" +
-                                    std::to_string(item_->DocNumber()) + "."});
+                 {kErrNotFiled, "#" + number + " is not filed in folder #" + std::to_string(item_->DocNumber()) + "."});
         return false;
     }
     item_->Succeed();

@@ -187,7 +187,7 @@ bool TriggerEngine::Armed() {
         definitions_.reset();
         armed_ = AsInt(c.QueryValue("SELECT COUNT(*) FROM " + QuoteName(db_.Owner()) +
                                     ".sqlite_master WHERE type = 'trigger' AND sql LIKE ?",
-                                    {"%" + std::string(kCaptureFunction) + "(%"})) > 0;
+                                    {std::string("%").append(kCaptureFunction).append("(%")})) > 0;
     }
     return armed_;
 }

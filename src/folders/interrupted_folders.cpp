@@ -29,7 +29,7 @@ struct Mark {
 // A condition that the profile P carries the folder's name, as the DM was
 // given it or as the program writes it, or no name yet.
 std::string NamedAs(const std::string& name) {
-    std::string names = "'" + core::DoubleApostrophes(core::Upper(name)) + "'";
+    std::string names = core::SqlLiteral(core::Upper(name));
     const std::string trimmed = core::Upper(core::Trim(name));
     if (trimmed != core::Upper(name)) names += ", '" + core::DoubleApostrophes(trimmed) + "'";
     return "(UPPER(P.DOCNAME) IN (" + names + ") OR P.DOCNAME IS NULL OR P.DOCNAME = '')";

@@ -52,12 +52,8 @@ std::string InListCondition(const std::string& value, const std::string& list, b
 }
 
 std::string StorageCondition(const std::string& value, const TriggerSelection& selection) {
-    std::string code = selection.storageCode;
-    if (code.empty()) {
-        if (selection.includeStorageType) return "";
-        code = "D";
-    }
-    const std::string literal = "'" + core::DoubleApostrophes(code) + "'";
+    if (selection.storageCode.empty() && selection.includeStorageType) return "";
+    const std::string literal = core::SqlLiteral(selection.storageCode.empty() ? "D" : selection.storageCode);
     if (selection.includeStorageType) return "(" + value + " IS NOT NULL AND " + value + " = " + literal + ")";
     return "(" + value + " IS NULL OR " + value + " <> " + literal + ")";
 }

@@ -7,7 +7,7 @@ namespace install {
 
 namespace {
 
-std::string Quoted(const std::string& value) { return "'" + core::DoubleApostrophes(value) + "'"; }
+std::string Quoted(const std::string& value) { return core::SqlLiteral(value); }
 
 }  // namespace
 

@@ -152,7 +152,8 @@ public:
             return;
         }
         if (IsMain(r)) Append(l_.InsertChainColumns, r.COLNAME);
-        Chain(l_.InsertChainValues, "(" + LookupPlaceholder(r) + ")", " AND " + r.COLNAME + " = ", r,
+        const std::string placeholder = LookupPlaceholder(r);
+        Chain(l_.InsertChainValues, "(" + placeholder + ")", " AND " + r.COLNAME + " = ", r,
               "Build SQL Statement Section 4. ");
     }
 
@@ -204,7 +205,7 @@ public:
               "Build SQL Statement Section 2. ");
     }
 
-    void SetQuote(const ColumnModelRow& r) { quote_ = CmsTypeValue(r.CMSTYPE) == 4 ? "" : "'"; }
+    void SetQuote(const ColumnModelRow& r) { quote_ = std::string(CmsTypeValue(r.CMSTYPE) == 4 ? 0 : 1, '\''); }
 
 private:
     bool IsMain(const ColumnModelRow& r) const { return r.TBNAME == mainTable_; }

@@ -175,7 +175,10 @@ private:
             if (path.size() <= prefix.size()) return true;
             auto sections = registry_.Load();
             std::string wanted = Upper(path[prefix.size()]);
-            if (path.size() > prefix.size() + 1) wanted += "\\" + Upper(path[prefix.size() + 1]);
+            if (path.size() > prefix.size() + 1) {
+                wanted += '\\';
+                wanted += Upper(path[prefix.size() + 1]);
+            }
             if (path.size() > prefix.size() + 2) return false;
             for (auto& [sectionName, values] : sections) {
                 std::string s = Upper(sectionName);

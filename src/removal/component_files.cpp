@@ -66,7 +66,7 @@ bool ComponentFileGuard::MayRemove(const std::string& path, const std::string& f
     // The file name in any letter case. Where texts compare without case,
     // PATH itself finds every spelling, through an index on it (however
     // large the library); elsewhere only the upper-cased column does.
-    const std::string name = "'" + core::DoubleApostrophes(core::Upper(core::Trim(fileName))) + "'";
+    const std::string name = core::SqlLiteral(core::Upper(core::Trim(fileName)));
     const std::string sameName = ComparesWithoutCase() ? "C.PATH = " + name : "UPPER(C.PATH) = " + name;
     p_.RunSQL("SELECT P.DOCNUMBER, P.DOCSERVER_LOC, P.PATH, C.PATH FROM [OWNER].PROFILE P, [OWNER].COMPONENTS C "
               "WHERE P.DOCNUMBER = C.DOCNUMBER AND P.DOCNUMBER <> " +

@@ -20,7 +20,7 @@ std::string NumberOrNull(const std::string& text) {
 }
 
 std::string TextOrNull(const std::string& text) {
-    return text.empty() ? "NULL" : "'" + core::DoubleApostrophes(text) + "'";
+    return text.empty() ? "NULL" : core::SqlLiteral(text);
 }
 
 }  // namespace

@@ -250,8 +250,9 @@ bool DocumentTransfer::RemoveFromSourceFolders() {
                                 folderLib);
                     if (!folder->RemoveDocument(profile).ToBool()) {
                         const int32_t error = profile->ErrorNumber();
+                        const std::string errorNumber = Num(error);
                         const std::string text =
-                            error != 0 ? "(" + Num(error) + " - " + profile->ErrorDescription() + ") " : "";
+                            error != 0 ? "(" + errorNumber + " - " + profile->ErrorDescription() + ") " : "";
                         p_.WriteLog("Warning: " + text + "Unable to remove Document #" + number + " from folder #" +
                                     Num(folder->DocNumber()) + " (" + folder->Name() + ") in library " + folderLib);
                     }
