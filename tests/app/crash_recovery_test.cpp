@@ -50,6 +50,7 @@ struct Mode {
     bool move;
     bool metadataOnly;  // the copy names the source's files instead of copies of them
 };
+void PrintTo(const Mode& c, std::ostream* os) { *os << c.name; }
 
 const Mode kModes[] = {
     {"Copy", {"/R", "/P", "/A"}, false, false},

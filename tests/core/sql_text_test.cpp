@@ -15,6 +15,7 @@ struct Rewrite {
     const char* dmVersion;
     bool alternateDate;
 };
+void PrintTo(const Rewrite& c, std::ostream* os) { *os << c.label; }
 
 class StatementRewrite : public testing::TestWithParam<Rewrite> {};
 

@@ -14,6 +14,7 @@ struct Conversion {
     std::string whole;  // "#0"
     bool truth;
 };
+void PrintTo(const Conversion& c, std::ostream* os) { *os << c.label; }
 
 class VariantConversion : public testing::TestWithParam<Conversion> {};
 

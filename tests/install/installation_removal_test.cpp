@@ -107,6 +107,7 @@ struct RemovalStop {
     bool table, trigger;
     int64_t dictionaryRows;
 };
+void PrintTo(const RemovalStop& c, std::ostream* os) { *os << c.name; }
 
 const RemovalStop kRemovalStops[] = {
     {"DropTriggerRefused", "drop trigger",

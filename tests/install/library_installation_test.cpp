@@ -67,6 +67,7 @@ struct StopCase {
     bool table, trigger, rights, cachedFlag;
     bool registrySave;  // the definition left uncommitted
 };
+void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
 
 const StopCase kStops[] = {
     {"Q1declined", [](dmsim::FaultInjector&) {}, {AnswerNo}, nullptr, false, false, false, false, false},
@@ -190,6 +191,7 @@ struct RebuildCase {
     bool table, trigger, rowKept;
     int64_t dictionaryRows;
 };
+void PrintTo(const RebuildCase& c, std::ostream* os) { *os << c.name; }
 
 const RebuildCase kRebuilds[] = {
     {"CreateTableRefused", "CREATE TABLE",
@@ -255,6 +257,7 @@ struct RefusalCase {
     const char* cause;  // a box before the last one; nullptr: none
     const char* state;  // what the last box says the library is left with
 };
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 
 std::string LongGroupList() {
     std::string list = "LAWYERS";
