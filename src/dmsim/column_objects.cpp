@@ -5,6 +5,7 @@
 
 #include "dmclient/dm_error.h"
 #include "dmsim/date_text.h"
+#include "dmsim/dm_errors.h"
 #include "dmsim/fault_ops.h"
 #include "dmsim/library_db.h"
 #include "dmsim/lookup_values.h"
@@ -20,26 +21,32 @@ public:
 
     std::string Name() override { return column_.name; }
 
-    dm::Variant Value() override {
+    dm::Variant Value() override try {
         if (auto f = item_->Hit(op::kColumnValue, column_.name)) return f->Value();
         auto edit = item_->Edits().find(ToUpper(column_.name));
         return edit != item_->Edits().end() ? edit->second.value : fetched_;
+    } catch (...) {
+        RethrowAsDmError(kObjectsSource, item_->Library().name);
     }
 
-    void SetValue(const dm::Variant& value) override {
+    void SetValue(const dm::Variant& value) override try {
         if (item_->Hit(op::kColumnSetValue, column_.name)) return;
         if (column_.readOnly) Refuse(kErrColumnReadOnly, "The column " + column_.name + " is read-only.");
         dm::Variant stored = Normalize(value);
         item_->SetEdit(column_, stored, stored.IsBlank() || Valid(stored.ToText()));
+    } catch (...) {
+        RethrowAsDmError(kObjectsSource, item_->Library().name);
     }
 
     int32_t DataType() override { return column_.DataType(); }
     dm::Variant ReadOnly() override { return column_.readOnly; }
 
-    dm::Variant IsValid() override {
+    dm::Variant IsValid() override try {
         if (auto f = item_->Hit(op::kColumnIsValid, column_.name)) return f->Value();
         auto edit = item_->Edits().find(ToUpper(column_.name));
         return edit == item_->Edits().end() || edit->second.valid;
+    } catch (...) {
+        RethrowAsDmError(kObjectsSource, item_->Library().name);
     }
 
 private:
@@ -99,12 +106,14 @@ private:
 
 }  // namespace
 
-int32_t ColumnCollection::Count() {
+int32_t ColumnCollection::Count() try {
     if (auto f = item_->Hit(op::kColumnsCount)) return f->Number();
     return static_cast<int32_t>(item_->GetForm().columns.size());
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::ColumnPtr ColumnCollection::Item(int32_t index) {
+dm::ColumnPtr ColumnCollection::Item(int32_t index) try {
     const auto& columns = item_->GetForm().columns;
     if (index < 1 || static_cast<size_t>(index) > columns.size()) {
         throw dm::DmError(kErrBadIndex, kObjectsSource, "Invalid index " + std::to_string(index) + ".");
@@ -113,6 +122,8 @@ dm::ColumnPtr ColumnCollection::Item(int32_t index) {
     if (item_->Hit(op::kColumnsItem, column.name, index)) return nullptr;
     auto value = values_.find(ToUpper(column.name));
     return std::make_shared<ColumnObject>(item_, column, value == values_.end() ? dm::Variant() : value->second);
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
 }  // namespace dmsim

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace dmsim {
 
@@ -20,6 +21,17 @@ inline constexpr int32_t kErrInvalidClass = static_cast<int32_t>(0x800401F3u);
 inline constexpr int32_t kErrUnknownLibrary = static_cast<int32_t>(0x80040E37u);
 // A library whose database cannot be opened.
 inline constexpr int32_t kErrLibraryUnavailable = static_cast<int32_t>(0x80004005u);
+// A library whose database or document server fails under a call (a
+// damaged page, a full disk): the client's general failure, as above.
+inline constexpr int32_t kErrServerFailure = static_cast<int32_t>(0x80004005u);
+
+// Called in the catch handler of an entry of the client's objects that
+// reaches a library's database or files: the failure in hand leaves as the
+// client's own error, so that the caller's handler for DM errors deals with
+// it. A DmError (refusals, injected faults) and a lack of memory pass as
+// they are; any other failure (SQLite, the file system) becomes a DmError
+// of that source naming the library ("" when the call names none).
+[[noreturn]] void RethrowAsDmError(std::string_view source, std::string_view library);
 
 // A column the form shows read-only, or a value the column cannot hold
 // (raised by IDmColumn's setter).

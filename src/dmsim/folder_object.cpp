@@ -1,5 +1,6 @@
 #include "dmsim/folder_object.h"
 
+#include "dmsim/dm_errors.h"
 #include "dmsim/fault_ops.h"
 #include "dmsim/folder_list.h"
 #include "dmsim/item_collections.h"
@@ -24,38 +25,54 @@ dm::Variant AnswerBoth(DmItem& folder, const ItemPtr& other, const FaultAction& 
 
 }  // namespace
 
-std::string FolderObject::Name() { return item_->Name(); }
+std::string FolderObject::Name() try {
+    return item_->Name();
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
+}
 
 void FolderObject::SetName(const std::string& name) {
     if (const FormColumn* column = item_->GetForm().Find("DOCNAME")) item_->SetEdit(*column, name, true);
 }
 
-std::string FolderObject::Title() {
+std::string FolderObject::Title() try {
     if (item_->title) return *item_->title;
     return item_->Saved() ? item_->Name() : std::string();
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
 void FolderObject::SetTitle(const std::string& title) { item_->title = title; }
 
-int32_t FolderObject::DocNumber() {
+int32_t FolderObject::DocNumber() try {
     if (auto f = item_->Hit(op::kFolderDocNumber)) return f->Number();
     return item_->DocNumber();
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::Variant FolderObject::IsPublic() { return item_->IsPublic(); }
+dm::Variant FolderObject::IsPublic() try {
+    return item_->IsPublic();
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
+}
 
 void FolderObject::SetIsPublic(bool isPublic) { item_->pendingPublic = isPublic; }
 
 dm::LibraryPtr FolderObject::Library() { return item_->LibraryObject(); }
 
-dm::FoldersPtr FolderObject::Subfolders() {
+dm::FoldersPtr FolderObject::Subfolders() try {
     if (item_->Hit(op::kFolderSubfolders)) return nullptr;
     return FolderSubfolders(item_);
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::ProfilesPtr FolderObject::Documents() {
+dm::ProfilesPtr FolderObject::Documents() try {
     if (item_->Hit(op::kFolderDocuments)) return nullptr;
     return FolderDocuments(item_);
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
 FolderObject::Other FolderObject::Describe(const dm::ProfilePtr& profile, const dm::FolderPtr& folder) {
@@ -132,23 +149,31 @@ dm::Variant FolderObject::Unfile(std::string_view op, const Other& other) {
     return true;
 }
 
-dm::Variant FolderObject::AddDocument(const dm::ProfileObjectPtr& item) {
+dm::Variant FolderObject::AddDocument(const dm::ProfileObjectPtr& item) try {
     return File(op::kFolderAddDocument, Describe(item, nullptr), false);
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::Variant FolderObject::AddFolder(const dm::FolderObjectPtr& item) {
+dm::Variant FolderObject::AddFolder(const dm::FolderObjectPtr& item) try {
     return File(op::kFolderAddFolder, Describe(nullptr, item), true);
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::Variant FolderObject::RemoveDocument(const dm::ProfilePtr& item) {
+dm::Variant FolderObject::RemoveDocument(const dm::ProfilePtr& item) try {
     return Unfile(op::kFolderRemoveDocument, Describe(item, nullptr));
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::Variant FolderObject::RemoveFolder(const dm::FolderPtr& item) {
+dm::Variant FolderObject::RemoveFolder(const dm::FolderPtr& item) try {
     return Unfile(op::kFolderRemoveFolder, Describe(nullptr, item));
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::Variant FolderObject::Save(int32_t flags) {
+dm::Variant FolderObject::Save(int32_t flags) try {
     if (auto fault = item_->Call(op::kFolderSave, {flags})) return FaultAnswer(*item_, *fault);
     if (!item_->Saved() || !item_->Edits().empty()) {
         if (auto refusal = item_->Save()) {
@@ -159,16 +184,22 @@ dm::Variant FolderObject::Save(int32_t flags) {
     item_->ApplyPublicFlag();
     item_->Succeed();
     return true;
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::FolderObjectPtr FolderObject::AsFolderObject() {
+dm::FolderObjectPtr FolderObject::AsFolderObject() try {
     if (item_->Hit(op::kFolderAsFolderObject)) return nullptr;
     return std::make_shared<FolderObject>(item_);
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::ProfilePtr FolderObject::AsProfile() {
+dm::ProfilePtr FolderObject::AsProfile() try {
     if (item_->Hit(op::kFolderAsProfile)) return nullptr;
     return std::make_shared<ProfileObject>(item_);
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
 }  // namespace dmsim

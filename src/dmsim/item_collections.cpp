@@ -1,6 +1,7 @@
 #include "dmsim/item_collections.h"
 
 #include "dmclient/dm_error.h"
+#include "dmsim/dm_errors.h"
 #include "dmsim/fault_ops.h"
 #include "dmsim/folder_list.h"
 #include "dmsim/folder_object.h"
@@ -23,6 +24,12 @@ std::optional<FaultAction> HitItem(Session& session, const ItemPtr& owner, std::
     c.library = library;
     c.index = index;
     return session.Faults().Hit(op, c);
+}
+
+// The library of a collection's owner, for its errors; none for the search
+// dialog's picks.
+std::string_view OwnerLibrary(const ItemPtr& owner) {
+    return owner ? std::string_view(owner->Library().name) : std::string_view();
 }
 
 std::vector<ItemRef> Entries(const ItemPtr& folder, bool subfolders) {
@@ -101,16 +108,28 @@ ProfileCollection::ProfileCollection(std::shared_ptr<Session> session, ItemPtr o
 dm::ProfilePtr ProfileCollection::Item(int32_t index) {
     if (index < 1 || static_cast<size_t>(index) > refs_.size()) BadIndex(index);
     const ItemRef& ref = refs_[static_cast<size_t>(index) - 1];
-    if (HitItem(*session_, owner_, op::kProfilesItem, ref.library, index)) return nullptr;
-    const LibrarySpec* library = session_->FindLibrary(ref.library);
-    if (!library) return nullptr;
-    return OpenProfile(session_, *library, ref.docNumber);
+    try {
+        if (HitItem(*session_, owner_, op::kProfilesItem, ref.library, index)) return nullptr;
+        const LibrarySpec* library = session_->FindLibrary(ref.library);
+        if (!library) return nullptr;
+        return OpenProfile(session_, *library, ref.docNumber);
+    } catch (...) {
+        RethrowAsDmError(kObjectsSource, ref.library);
+    }
 }
 
-dm::Variant ProfileCollection::Remove(const dm::ProfilePtr& item) {
+void ProfileCollection::Refresh() try {
+    refs_ = loader_();
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, OwnerLibrary(owner_));
+}
+
+dm::Variant ProfileCollection::Remove(const dm::ProfilePtr& item) try {
     if (remover_) return remover_(item);
     if (owner_) owner_->Fail({kErrNoSuchItem, "Items cannot be removed from this collection."});
     return false;
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, OwnerLibrary(owner_));
 }
 
 FolderCollection::FolderCollection(std::shared_ptr<Session> session, ItemPtr owner, Loader loader)
@@ -121,12 +140,22 @@ FolderCollection::FolderCollection(std::shared_ptr<Session> session, ItemPtr own
 dm::FolderPtr FolderCollection::Item(int32_t index) {
     if (index < 1 || static_cast<size_t>(index) > refs_.size()) BadIndex(index);
     const ItemRef& ref = refs_[static_cast<size_t>(index) - 1];
-    if (HitItem(*session_, owner_, op::kFoldersItem, ref.library, index)) return nullptr;
-    const LibrarySpec* library = session_->FindLibrary(ref.library);
-    if (!library) return nullptr;
-    auto item = DmItem::Open(session_, *library, ref.docNumber);
-    if (!item || !item->IsFolder()) return nullptr;
-    return std::make_shared<FolderObject>(item);
+    try {
+        if (HitItem(*session_, owner_, op::kFoldersItem, ref.library, index)) return nullptr;
+        const LibrarySpec* library = session_->FindLibrary(ref.library);
+        if (!library) return nullptr;
+        auto item = DmItem::Open(session_, *library, ref.docNumber);
+        if (!item || !item->IsFolder()) return nullptr;
+        return std::make_shared<FolderObject>(item);
+    } catch (...) {
+        RethrowAsDmError(kObjectsSource, ref.library);
+    }
+}
+
+void FolderCollection::Refresh() try {
+    refs_ = loader_();
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, OwnerLibrary(owner_));
 }
 
 dm::ProfilesPtr FolderDocuments(const ItemPtr& folder) {

@@ -37,7 +37,7 @@ public:
     int32_t Count() override { return static_cast<int32_t>(refs_.size()); }
     // Out of range raises.
     dm::ProfilePtr Item(int32_t index) override;
-    void Refresh() override { refs_ = loader_(); }
+    void Refresh() override;
     // Without a remover the collection refuses.
     dm::Variant Remove(const dm::ProfilePtr& item) override;
 
@@ -56,7 +56,7 @@ public:
 
     int32_t Count() override { return static_cast<int32_t>(refs_.size()); }
     dm::FolderPtr Item(int32_t index) override;
-    void Refresh() override { refs_ = loader_(); }
+    void Refresh() override;
 
 private:
     std::shared_ptr<Session> session_;

@@ -62,21 +62,27 @@ dm::FormsPtr LibraryObject::Forms() {
     return MakeForms(spec_);
 }
 
-dm::DocApplicationsPtr LibraryObject::DocApplications() {
+dm::DocApplicationsPtr LibraryObject::DocApplications() try {
     if (session_->Faults().Hit(op::kLibraryDocApplications, Context())) return nullptr;
     return MakeDocApplications(*session_, spec_);
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, spec_.name);
 }
 
-dm::ProfilePtr LibraryObject::GetProfile(int32_t docNumber) {
+dm::ProfilePtr LibraryObject::GetProfile(int32_t docNumber) try {
     if (session_->Faults().Hit(op::kLibraryGetProfile, Context(docNumber))) return nullptr;
     return OpenProfile(session_, spec_, docNumber);
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, spec_.name);
 }
 
-dm::FolderPtr LibraryObject::GetFolder(int32_t docNumber) {
+dm::FolderPtr LibraryObject::GetFolder(int32_t docNumber) try {
     if (session_->Faults().Hit(op::kLibraryGetFolder, Context(docNumber))) return nullptr;
     auto item = DmItem::Open(session_, spec_, docNumber);
     if (!item || !item->IsFolder()) return nullptr;
     return std::make_shared<FolderObject>(item);
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, spec_.name);
 }
 
 dm::ProfilePtr LibraryObject::NewProfile(const std::string& formName) {

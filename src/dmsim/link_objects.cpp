@@ -1,6 +1,7 @@
 #include "dmsim/link_objects.h"
 
 #include "dmclient/dm_error.h"
+#include "dmsim/dm_errors.h"
 #include "dmsim/fault_ops.h"
 #include "dmsim/library_db.h"
 #include "dmsim/profile_object.h"
@@ -14,11 +15,13 @@ class LinkObject : public dm::IDmLink {
 public:
     LinkObject(std::shared_ptr<Session> session, LinkRow row) : session_(std::move(session)), row_(std::move(row)) {}
 
-    dm::ProfilePtr LinkedProfile() override {
+    dm::ProfilePtr LinkedProfile() override try {
         const LibrarySpec* library = session_->FindLibrary(row_.library);
         if (!library) return nullptr;
         auto item = DmItem::OpenBySystemId(session_, *library, row_.thing);
         return item ? std::make_shared<ProfileObject>(item) : nullptr;
+    } catch (...) {
+        RethrowAsDmError(kObjectsSource, row_.library);
     }
 
     int64_t LinkId() const { return row_.linkId; }
@@ -41,7 +44,7 @@ dm::LinkPtr LinkCollection::Item(int32_t index) {
     return std::make_shared<LinkObject>(owner_->GetSession(), links_[static_cast<size_t>(index) - 1]);
 }
 
-dm::Variant LinkCollection::Remove(const dm::LinkPtr& link) {
+dm::Variant LinkCollection::Remove(const dm::LinkPtr& link) try {
     auto* ours = dynamic_cast<LinkObject*>(link.get());
     auto fault = owner_->Call(op::kLinksRemove, {ours ? dm::Variant(static_cast<double>(ours->LinkId())) : dm::Variant()});
     if (fault && fault->kind != FaultAction::Kind::Defer) return FaultAnswer(*owner_, *fault);
@@ -56,12 +59,16 @@ dm::Variant LinkCollection::Remove(const dm::LinkPtr& link) {
     RemoveLink(owner_->Db(), ours->LinkId(), fault.has_value());
     owner_->Succeed();
     return true;
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, owner_->Library().name);
 }
 
-void LinkCollection::Refresh() {
+void LinkCollection::Refresh() try {
     if (!owner_->Saved()) return;
     ApplyDeferredLinkRemovals(owner_->Db(), owner_->SystemId());
     links_ = LinksOf(owner_->Db(), owner_->SystemId());
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, owner_->Library().name);
 }
 
 }  // namespace dmsim

@@ -1,6 +1,7 @@
 #include "dmsim/profile_object.h"
 
 #include "dmsim/column_objects.h"
+#include "dmsim/dm_errors.h"
 #include "dmsim/fault_ops.h"
 #include "dmsim/folder_object.h"
 #include "dmsim/item_collections.h"
@@ -37,43 +38,57 @@ dm::ProfilePtr OpenProfile(const std::shared_ptr<Session>& session, const Librar
     return item ? std::make_shared<ProfileObject>(item) : nullptr;
 }
 
-int32_t ProfileObject::DocNumber() {
+int32_t ProfileObject::DocNumber() try {
     if (auto f = item_->Hit(op::kProfileDocNumber)) return f->Number();
     return item_->DocNumber();
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-std::string ProfileObject::Name() { return item_->Name(); }
+std::string ProfileObject::Name() try {
+    return item_->Name();
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
+}
 
 dm::LibraryPtr ProfileObject::Library() { return item_->LibraryObject(); }
 
 std::string ProfileObject::FormName() { return item_->GetForm().name; }
 
-dm::ColumnsPtr ProfileObject::Columns() {
+dm::ColumnsPtr ProfileObject::Columns() try {
     if (item_->Hit(op::kProfileColumns)) return nullptr;
     return std::make_shared<ColumnCollection>(item_, item_->ColumnValues());
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::VersionsPtr ProfileObject::Versions() {
+dm::VersionsPtr ProfileObject::Versions() try {
     if (item_->Hit(op::kProfileVersions)) return nullptr;
     std::vector<VersionRow> rows;
     if (item_->Saved()) rows = ListVersions(item_->Db(), item_->DocNumber());
     return std::make_shared<VersionCollection>(item_, std::move(rows));
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::TrusteesPtr ProfileObject::Trustees() {
+dm::TrusteesPtr ProfileObject::Trustees() try {
     if (item_->Hit(op::kProfileTrustees)) return nullptr;
     if (!item_->Saved()) return nullptr;
     auto entries = TrusteesOf(item_->Db(), item_->SystemId());
     if (entries.empty()) return nullptr;
     return std::make_shared<TrusteeCollection>(item_, std::move(entries));
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::FoldersPtr ProfileObject::ParentFolders() {
+dm::FoldersPtr ProfileObject::ParentFolders() try {
     if (item_->Hit(op::kProfileParentFolders)) return nullptr;
     return dmsim::ParentFolders(item_);
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-int32_t ProfileObject::OpenForEdit(int32_t mode) {
+int32_t ProfileObject::OpenForEdit(int32_t mode) try {
     if (auto f = item_->Call(op::kProfileOpenForEdit, {mode})) {
         item_->FailBy(*f);
         return f->Number();
@@ -85,9 +100,11 @@ int32_t ProfileObject::OpenForEdit(int32_t mode) {
     item_->editOpen = true;
     item_->Succeed();
     return 1;
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::Variant ProfileObject::Save(int32_t flags) {
+dm::Variant ProfileObject::Save(int32_t flags) try {
     if (auto f = item_->Call(op::kProfileSave, {flags})) return FaultAnswer(*item_, *f);
     if (auto refusal = item_->Save()) {
         item_->Fail(*refusal);
@@ -95,9 +112,11 @@ dm::Variant ProfileObject::Save(int32_t flags) {
     }
     item_->Succeed();
     return true;
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::Variant ProfileObject::Delete(int32_t flags) {
+dm::Variant ProfileObject::Delete(int32_t flags) try {
     if (auto f = item_->Call(op::kProfileDelete, {flags})) return FaultAnswer(*item_, *f);
     if (!item_->Saved()) {
         item_->Fail({kErrNotSaved, "The profile has not been saved."});
@@ -115,14 +134,18 @@ dm::Variant ProfileObject::Delete(int32_t flags) {
     }
     item_->Succeed();
     return true;
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-void ProfileObject::Close() {
+void ProfileObject::Close() try {
     item_->Call(op::kProfileClose);
     item_->editOpen = false;
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::VersionPtr ProfileObject::Unlock(int32_t mode, int32_t reserved, const std::string& text, int32_t flags) {
+dm::VersionPtr ProfileObject::Unlock(int32_t mode, int32_t reserved, const std::string& text, int32_t flags) try {
     if (item_->Call(op::kProfileUnlock, {mode, reserved, text, flags})) return nullptr;
     item_->editOpen = false;
     item_->Succeed();
@@ -130,11 +153,13 @@ dm::VersionPtr ProfileObject::Unlock(int32_t mode, int32_t reserved, const std::
     auto rows = ListVersions(item_->Db(), item_->DocNumber());
     if (rows.empty()) return nullptr;
     return std::make_shared<VersionObject>(item_->GetSession(), item_->Library(), rows.back().versionId);
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
 dm::VersionPtr ProfileObject::AddVersion(int32_t flags, const std::string& file, const std::string& author,
                                          const std::string& typist, const std::optional<std::string>& fifth,
-                                         const std::string& comment) {
+                                         const std::string& comment) try {
     std::vector<dm::Variant> args{flags, file, author, typist, fifth ? dm::Variant(*fifth) : dm::Variant(), comment};
     if (auto f = item_->Call(op::kProfileAddVersion, std::move(args))) {
         item_->FailBy(*f);
@@ -166,32 +191,49 @@ dm::VersionPtr ProfileObject::AddVersion(int32_t flags, const std::string& file,
     }
     item_->Succeed();
     return std::make_shared<VersionObject>(item_->GetSession(), item_->Library(), added.versionId);
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
 void ProfileObject::Display(int32_t mode) {
-    if (item_->Call(op::kProfileDisplay, {mode})) return;
-    if (auto* host = item_->Sess().dialogHost) host->DisplayProfile(item_->Library().name, item_->DocNumber());
+    int32_t docNumber = 0;
+    try {
+        if (item_->Call(op::kProfileDisplay, {mode})) return;
+        docNumber = item_->DocNumber();
+    } catch (...) {
+        RethrowAsDmError(kObjectsSource, item_->Library().name);
+    }
+    // The program's own window: what it raises is the program's.
+    if (auto* host = item_->Sess().dialogHost) host->DisplayProfile(item_->Library().name, docNumber);
 }
 
-dm::ProfileObjectPtr ProfileObject::AsProfileObject() {
+dm::ProfileObjectPtr ProfileObject::AsProfileObject() try {
     if (item_->Hit(op::kProfileAsProfileObject)) return nullptr;
     return std::make_shared<ProfileObject>(item_);
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::FolderPtr ProfileObject::AsFolder() {
+dm::FolderPtr ProfileObject::AsFolder() try {
     if (item_->Hit(op::kProfileAsFolder)) return nullptr;
     if (!item_->IsFolder()) return nullptr;
     return std::make_shared<FolderObject>(item_);
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::LinksPtr ProfileObject::Links() {
+dm::LinksPtr ProfileObject::Links() try {
     if (item_->Hit(op::kProfileLinks)) return nullptr;
     return std::make_shared<LinkCollection>(item_);
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
-dm::ProfilesPtr ProfileObject::RelatedItems() {
+dm::ProfilesPtr ProfileObject::RelatedItems() try {
     if (item_->Hit(op::kProfileRelatedItems)) return nullptr;
     return dmsim::RelatedItems(item_);
+} catch (...) {
+    RethrowAsDmError(kObjectsSource, item_->Library().name);
 }
 
 }  // namespace dmsim

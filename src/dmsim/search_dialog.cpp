@@ -1,5 +1,6 @@
 #include "dmsim/search_dialog.h"
 
+#include "dmsim/dm_errors.h"
 #include "dmsim/fault_ops.h"
 #include "dmsim/item_collections.h"
 #include "dmsim/library_db.h"
@@ -33,8 +34,14 @@ int32_t SearchDialog::Show(int32_t mode) {
     if (auto f = session_->Faults().Hit(op::kSearchDialogShow, c)) return f->Number();
     picks_.clear();
     if (!session_->dialogHost || !library) return 0;
+    std::vector<dm::DmSearchPick> candidates;
+    try {
+        candidates = Candidates(session_->Db(library->name));
+    } catch (...) {
+        RethrowAsDmError(kObjectsSource, library->name);
+    }
     std::vector<dm::DmSearchPick> picks;
-    if (!session_->dialogHost->SearchDocuments(prompt_, Candidates(session_->Db(library->name)), picks)) return 0;
+    if (!session_->dialogHost->SearchDocuments(prompt_, candidates, picks)) return 0;
     picks_ = std::move(picks);
     return 1;
 }
