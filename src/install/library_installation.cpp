@@ -4,7 +4,6 @@
 
 #include "core/dm_calls.h"
 #include "core/program.h"
-#include "core/queue_rows.h"
 #include "core/sql_text.h"
 #include "core/text.h"
 #include "forms/label.h"
@@ -211,7 +210,14 @@ void LibrarySetup::ButtonBuildLib_Click() {
         } else {
             p_.ShowStatus("Checking that no pending rows exist");
             p_.Separator();
-            const int32_t n = core::QueueRows(p_).CountAll();
+            // Rows that could not be counted may be pending: the table is
+            // never remade over them unasked.
+            const std::optional<int32_t> counted = QueueRowCount(p_);
+            if (!counted) {
+                SetupFailed(name, "the rows of the table NEEDS_ARCHIVING could not be counted; nothing was changed");
+                return;
+            }
+            const int32_t n = *counted;
             if (n != 0) {
                 if (Ask("There are " + std::to_string(n) +
                         " NEEDS_ARCHIVING rows still pending for update - do you want to continue anyway?") !=

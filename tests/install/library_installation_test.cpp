@@ -189,7 +189,11 @@ struct RebuildCase {
     const char* message;    // part of the last box
     bool table, trigger, rowKept;
     int64_t dictionaryRows;
+    const char* alsoRefused = nullptr;  // a second statement refused
 };
+
+// The catalogue's word on the trigger after a refused drop.
+constexpr const char* kTriggerCheck = "count(*) from sysobjects where id";
 
 const RebuildCase kRebuilds[] = {
     {"CreateTableRefused", "CREATE TABLE",
@@ -203,6 +207,17 @@ const RebuildCase kRebuilds[] = {
     {"DropTriggerRefused", "drop trigger",
      "Error: Unable to complete the setup of Dorvane in library DOCS - the trigger PROFILE_NEEDS_ARCHIVING could "
      "not be dropped; nothing else was changed",
+     true, true, true, 10},
+    // A check that cannot tell whether the trigger was dropped counts as
+    // "it may still stand".
+    {"DropTriggerAndItsCheckRefused", "drop trigger",
+     "Error: Unable to complete the setup of Dorvane in library DOCS - the trigger PROFILE_NEEDS_ARCHIVING could "
+     "not be dropped; nothing else was changed",
+     true, true, true, 10, kTriggerCheck},
+    // Rows that could not be counted are no rows to ask about.
+    {"RowCountRefused", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING",
+     "Error: Unable to complete the setup of Dorvane in library DOCS - the rows of the table NEEDS_ARCHIVING could "
+     "not be counted; nothing was changed",
      true, true, true, 10},
     {"CreateTriggerRefused", "CREATE TRIGGER",
      "Error: Unable to complete the setup of Dorvane in library DOCS - trigger creation unsuccessful; the library "
@@ -225,6 +240,9 @@ TEST_P(RebuildStops, NoTriggerIsLeftWithoutItsTable) {
     ui_.ClearMessages();
 
     emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(c.statement).FailStatement(1105, "Refused");
+    if (c.alsoRefused) {
+        emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(c.alsoRefused).FailStatement(1105, "Refused");
+    }
     ui_.AnswerMessages({AnswerYes, AnswerNo});  // Q2: go on over the row; Q4: a trigger is wanted
     Press(&forms::DorvaneLibSetup::ButtonBuildLib);
     emulator_->Faults().Clear();
@@ -289,6 +307,13 @@ const RefusalCase kRefusals[] = {
      [](dmsim::Emulator& dm, forms::DorvaneLibSetup& w) {
          w.TextGroups.SetText("DOCS_USERS");
          dm.Faults().On(dmsim::op::kSqlExecute).ForStatement("drop trigger").FailStatement(3701, "Refused");
+     },
+     nullptr, "the trigger PROFILE_NEEDS_ARCHIVING could not be dropped: the previous trigger stays in force"},
+    {"TriggerDropAndItsCheckRefused",
+     [](dmsim::Emulator& dm, forms::DorvaneLibSetup& w) {
+         w.TextGroups.SetText("DOCS_USERS");
+         dm.Faults().On(dmsim::op::kSqlExecute).ForStatement("drop trigger").FailStatement(3701, "Refused");
+         dm.Faults().On(dmsim::op::kSqlExecute).ForStatement(kTriggerCheck).FailStatement(1105, "Refused");
      },
      nullptr, "the trigger PROFILE_NEEDS_ARCHIVING could not be dropped: the previous trigger stays in force"},
 };
