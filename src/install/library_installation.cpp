@@ -233,6 +233,7 @@ void LibrarySetup::ButtonBuildLib_Click() {
         }
         failedSteps_.clear();
         triggerState_.clear();
+        replacedDefinition_.reset();
         // No trigger when the closing of an item queues its documents. A
         // trigger's definition is checked before anything changes.
         std::optional<TriggerSelection> selection;
@@ -248,7 +249,8 @@ void LibrarySetup::ButtonBuildLib_Click() {
         // it: no trigger stands without the table at any step.
         const std::string standing = DropQueueTriggers(p_);
         if (!standing.empty()) {
-            SetupFailed(name, "the trigger " + standing + " could not be dropped; nothing else was changed");
+            SetupFailed(name, "the trigger " + standing + " could not be dropped; nothing else was changed" +
+                                  RestoreReplacedDefinition());
             if (selection) DefinitionUncommitted = true;
             return;
         }

@@ -272,6 +272,7 @@ struct RefusalCase {
     std::function<void(dmsim::Emulator&, forms::DorvaneLibSetup&)> arrange;
     const char* cause;  // a box before the last one; nullptr: none
     const char* state;  // what the last box says the library is left with
+    const char* keptGroups = "LAWYERS";  // the Group list the library keeps
 };
 
 std::string LongGroupList() {
@@ -316,6 +317,30 @@ const RefusalCase kRefusals[] = {
          dm.Faults().On(dmsim::op::kSqlExecute).ForStatement(kTriggerCheck).FailStatement(1105, "Refused");
      },
      nullptr, "the trigger PROFILE_NEEDS_ARCHIVING could not be dropped: the previous trigger stays in force"},
+    // A definition the library cannot keep is not made into a trigger: the
+    // window would show the older one next time.
+    {"DefinitionRefusedByTheSettingsTable",
+     [](dmsim::Emulator& dm, forms::DorvaneLibSetup& w) {
+         w.TextGroups.SetText("DOCS_USERS");
+         dm.Faults().On(dmsim::op::kSqlExecute).ForStatement("INSERT INTO DOCSADM.KEST_SETTINGS").OnCall(4)
+             .FailStatement(1205, "Deadlock victim");
+     },
+     "Error: The trigger definition could not be kept in the settings table of library DOCS - cannot continue!",
+     "nothing was changed: the previous trigger stays in force"},
+    // The drop refused after the definition was kept, and the definition of
+    // the trigger in force refused on its way back: the box says which
+    // definition the library keeps.
+    {"TriggerDropAndPutBackRefused",
+     [](dmsim::Emulator& dm, forms::DorvaneLibSetup& w) {
+         w.TextGroups.SetText("DOCS_USERS");
+         dm.Faults().On(dmsim::op::kSqlExecute).ForStatement("drop trigger").FailStatement(3701, "Refused");
+         dm.Faults().On(dmsim::op::kSqlExecute).ForStatement("INSERT INTO DOCSADM.KEST_SETTINGS").OnCall(11)
+             .FailStatement(1205, "Deadlock victim");
+     },
+     nullptr,
+     "the trigger PROFILE_NEEDS_ARCHIVING could not be dropped: the previous trigger stays in force; the library "
+     "keeps the definition shown, not the one of the trigger in force",
+     "DOCS_USERS"},
 };
 
 class MakeTriggersRefusals : public LibraryInstallationTest, public ::testing::WithParamInterface<RefusalCase> {};
@@ -350,7 +375,9 @@ TEST_P(MakeTriggersRefusals, ThePreviousTriggerStaysInForce) {
     EXPECT_TRUE(TriggerExists());
     // The library keeps the definition of the trigger that stands; the
     // refused one waits in the user's settings.
-    EXPECT_EQ(Value("DOCS", "SELECT CHAR_VAL FROM DOCSADM.KEST_SETTINGS WHERE SUB_KEY = 'GROUPS'"), "LAWYERS");
+    EXPECT_EQ(Value("DOCS", "SELECT CHAR_VAL FROM DOCSADM.KEST_SETTINGS WHERE SUB_KEY = 'GROUPS'"), c.keptGroups);
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS WHERE SECTION_KEY = 'TRIGGER_DEFINITION'"),
+              10);
     EXPECT_NE(registry_->GetSetting(core::kProductName, "Setup", "TextGroups", "none"), "none");
 }
 
