@@ -136,7 +136,29 @@ std::optional<TriggerSelection> LibrarySetup::CheckDefinition() {
         Message(text, platform::mb::Critical);
         return std::nullopt;
     }
+    // Kept before the trigger is made: the definition the window shows next
+    // is the one the trigger was made from, and a later "&Make Triggers"
+    // never quietly brings an older one back.
+    replacedDefinition_ = KeepDefinition(p_, w_);
+    if (!replacedDefinition_) {
+        const std::string text =
+            "Error: The trigger definition could not be kept in the settings table of library " + name +
+            " - cannot continue!";
+        p_.WriteLog(text);
+        Message(text, platform::mb::Critical);
+        return std::nullopt;
+    }
     return selection;
+}
+
+std::string LibrarySetup::RestoreReplacedDefinition() {
+    if (!replacedDefinition_) return "";
+    const StoredDefinition previous = std::move(*replacedDefinition_);
+    replacedDefinition_.reset();
+    if (PutBackDefinition(p_, previous)) return "";
+    p_.WriteLog("Error: The definition of the trigger in force could not be put back in the settings table of "
+                "library " + p_.ConnectedLibraryName());
+    return "; the library keeps the definition shown, not the one of the trigger in force";
 }
 
 void LibrarySetup::NoteStandingTrigger() {
@@ -159,7 +181,7 @@ bool LibrarySetup::InstallTrigger(const TriggerSelection& selection, bool dropFi
             p_.WriteLog(std::string("Error: The trigger ") + kTriggerName + " could not be dropped in library " +
                         name + " - see the SQL error above");
             triggerState_ = std::string("the trigger ") + kTriggerName +
-                            " could not be dropped: the previous trigger stays in force";
+                            " could not be dropped: the previous trigger stays in force" + RestoreReplacedDefinition();
             return false;
         }
     }
@@ -181,6 +203,7 @@ bool LibrarySetup::DorvaneCreateTriggers(const std::string& sourceLibrary) {
     const std::string remembered = p_.ConnectedLibraryName();
     bool result = false;
     triggerState_.clear();
+    replacedDefinition_.reset();
     try {
         [&] {
             if (!p_.ConnectLibrary(sourceLibrary) || !p_.TableExists(kQueueTable)) return;

@@ -127,6 +127,9 @@ size_t KeptLength(const std::string& text) {
     return length - apostrophes / 2;
 }
 
+const std::string kDefinitionRows =
+    "FROM [OWNER].KEST_SETTINGS WHERE MASTER_KEY LIKE 'DORVANE%' AND SECTION_KEY = 'TRIGGER_DEFINITION'";
+
 std::string InsertStatement(const Item& item) {
     return std::string("INSERT INTO [OWNER].KEST_SETTINGS (MASTER_KEY, SECTION_KEY, SUB_KEY, KEY_TYPE, CHAR_VAL, "
                        "INT_VAL) VALUES('DORVANE', 'TRIGGER_DEFINITION', '") +
@@ -141,10 +144,34 @@ bool SaveToTable(core::Program& p, forms::DorvaneLibSetup& w) {
                              p.ConnectedLibraryName());
     p.platform.ui.PumpEvents();
     core::SqlTransaction unit(p);
-    unit.Run("DELETE FROM [OWNER].KEST_SETTINGS WHERE MASTER_KEY LIKE 'DORVANE%' AND "
-             "SECTION_KEY = 'TRIGGER_DEFINITION'");
+    unit.Run("DELETE " + kDefinitionRows);
     for (const Item& item : Items(w)) unit.Run(InsertStatement(item));
     return unit.Finish();
+}
+
+// A stored value as the statement that puts it back writes it.
+std::string Literal(const dm::Variant& value, bool number) {
+    if (value.IsNull() || value.IsEmpty()) return "NULL";
+    if (number) return dm::FormatWhole(dm::LeadingNumber(value.ToText()));
+    return "'" + core::DoubleApostrophes(value.ToText()) + "'";
+}
+
+// The definition rows the table holds; nothing when they could not be read.
+std::optional<StoredDefinition> ReadStoredDefinition(core::Program& p) {
+    auto& sql = core::Require(p.session.PcdSql);
+    if (!p.RunSQL("SELECT MASTER_KEY, SUB_KEY, KEY_TYPE, CHAR_VAL, INT_VAL " + kDefinitionRows)) return std::nullopt;
+    if (!core::StatementAccepted(p.facts.DatabaseEngine, sql->ErrorCode())) {
+        sql->ReleaseResults();
+        return std::nullopt;
+    }
+    StoredDefinition stored{true, {}};
+    for (bool more = sql->RowCount() > 0; more; more = sql->NextRow()) {
+        stored.rows.push_back({Literal(sql->ColumnValue(1), false), Literal(sql->ColumnValue(2), false),
+                               Literal(sql->ColumnValue(3), true), Literal(sql->ColumnValue(4), false),
+                               Literal(sql->ColumnValue(5), true)});
+    }
+    sql->ReleaseResults();
+    return stored;
 }
 
 void SaveToRegistry(core::Program& p, forms::DorvaneLibSetup& w) {
@@ -198,6 +225,25 @@ void SaveDefinition(core::Program& p, forms::DorvaneLibSetup& w, bool uncommitte
                    " - it was saved to the Registry");
     }
     SaveToRegistry(p, w);
+}
+
+std::optional<StoredDefinition> KeepDefinition(core::Program& p, forms::DorvaneLibSetup& w) {
+    if (!p.facts.SettingsTableExists) return StoredDefinition{};
+    std::optional<StoredDefinition> previous = ReadStoredDefinition(p);
+    if (!previous || !SaveToTable(p, w)) return std::nullopt;
+    return previous;
+}
+
+bool PutBackDefinition(core::Program& p, const StoredDefinition& previous) {
+    if (!previous.table) return true;
+    core::SqlTransaction unit(p);
+    unit.Run("DELETE " + kDefinitionRows);
+    for (const StoredDefinition::Row& row : previous.rows) {
+        unit.Run("INSERT INTO [OWNER].KEST_SETTINGS (MASTER_KEY, SECTION_KEY, SUB_KEY, KEY_TYPE, CHAR_VAL, INT_VAL) "
+                 "VALUES(" + row.masterKey + ", 'TRIGGER_DEFINITION', " + row.subKey + ", " + row.keyType + ", " +
+                 row.text + ", " + row.number + ")");
+    }
+    return unit.Finish();
 }
 
 std::optional<OverlongItem> OverlongItemOf(forms::DorvaneLibSetup& w) {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "install/trigger_definition.h"
 
@@ -35,6 +36,28 @@ void LoadDefinition(core::Program& p, forms::DorvaneLibSetup& w);
 // Saves what the controls show. Connects the source library (which stays
 // connected). Nothing is saved without a source library.
 void SaveDefinition(core::Program& p, forms::DorvaneLibSetup& w, bool uncommitted);
+
+// The definition rows a settings table held before a keeping, as they
+// were (column texts as SQL literals).
+struct StoredDefinition {
+    bool table = false;  // the library has a settings table
+    struct Row {
+        std::string masterKey, subKey, keyType, text, number;
+    };
+    std::vector<Row> rows;
+};
+
+// Keeps what the controls show in the connected library's settings table
+// before a trigger is made from it, so that the definition the window shows
+// next is the trigger's: the rows it replaced, as one unit. Nothing when
+// the table could not be read or written; it then holds its rows as they
+// were. A library without the table keeps nothing (the closing saves the
+// definition to the user's settings).
+std::optional<StoredDefinition> KeepDefinition(core::Program& p, forms::DorvaneLibSetup& w);
+
+// Puts the rows a keeping replaced back, when the trigger made before
+// stays in force; false when the table refused them.
+bool PutBackDefinition(core::Program& p, const StoredDefinition& previous);
 
 // The characters the settings table keeps of an item's text.
 inline constexpr size_t kKeptTextLength = 2000;

@@ -1,6 +1,7 @@
 #include "install/install_steps.h"
 
 #include "core/program.h"
+#include "core/queue_rows.h"
 #include "core/sql_text.h"
 
 namespace install {
@@ -24,6 +25,17 @@ std::string TriggerDrop(int32_t engine, const std::string& name) {
            "and sysstat & 0xf = 8) " + kCrLf + "drop trigger " + qualified;
 }
 
+// Column 1 of a count; nothing when the database refused the statement.
+std::optional<double> CountOf(core::Program& p, const std::string& statement) {
+    auto& sql = p.session.PcdSql;
+    if (!p.RunSQL(statement) || !sql) return std::nullopt;
+    const int32_t code = sql->ErrorCode();
+    const double count = dm::LeadingNumber(sql->ColumnValue(1).ToText());
+    sql->ReleaseResults();
+    if (!core::StatementAccepted(p.facts.DatabaseEngine, code)) return std::nullopt;
+    return count;
+}
+
 }  // namespace
 
 bool RunStep(core::Program& p, const std::string& statement) {
@@ -43,13 +55,15 @@ std::optional<bool> TriggerListed(core::Program& p, const std::string& triggerNa
         statement = "select count(*) from sysobjects where id = object_id('[OWNER]." + triggerName +
                     "') and sysstat & 0xf = 8";
     }
-    auto& sql = p.session.PcdSql;
-    if (!p.RunSQL(statement) || !sql) return std::nullopt;
-    const int32_t code = sql->ErrorCode();
-    const bool listed = dm::LeadingNumber(sql->ColumnValue(1).ToText()) > 0;
-    sql->ReleaseResults();
-    if (!core::StatementAccepted(p.facts.DatabaseEngine, code)) return std::nullopt;
-    return listed;
+    const std::optional<double> count = CountOf(p, statement);
+    if (!count) return std::nullopt;
+    return *count > 0;
+}
+
+std::optional<int32_t> QueueRowCount(core::Program& p) {
+    const std::optional<double> count = CountOf(p, core::queue_sql::CountAll());
+    if (!count) return std::nullopt;
+    return static_cast<int32_t>(*count);
 }
 
 std::string DropQueueTriggers(core::Program& p) {

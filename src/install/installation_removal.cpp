@@ -1,10 +1,10 @@
 #include "install/installation_removal.h"
 
+#include <optional>
 #include <vector>
 
 #include "core/dm_calls.h"
 #include "core/program.h"
-#include "core/queue_rows.h"
 #include "core/sql_text.h"
 #include "core/text.h"
 #include "forms/main_window.h"
@@ -154,7 +154,13 @@ bool InstallationRemoval::RemoveFromConnected(const std::string& libraryName) {
     if (table) {
         p_.WriteLog("Checking that no pending rows exist for library " + name);
         p_.Separator();
-        n = core::QueueRows(p_).CountAll();
+        // Rows that could not be counted may be pending: they are never
+        // dropped unasked.
+        const std::optional<int32_t> counted = QueueRowCount(p_);
+        if (!counted) {
+            return Failed(name, "the rows of the table NEEDS_ARCHIVING could not be counted; nothing was removed");
+        }
+        n = *counted;
         if (n != 0 && Ask("There are " + std::to_string(n) +
                               " NEEDS_ARCHIVING row(s) still pending for update in library " + name +
                               " - you cannot remove the table until you either post them or clear them." + kCrLf +

@@ -4,7 +4,6 @@
 
 #include "core/dm_calls.h"
 #include "core/program.h"
-#include "core/queue_rows.h"
 #include "core/sql_text.h"
 #include "core/text.h"
 #include "forms/label.h"
@@ -211,7 +210,14 @@ void LibrarySetup::ButtonBuildLib_Click() {
         } else {
             p_.ShowStatus("Checking that no pending rows exist");
             p_.Separator();
-            const int32_t n = core::QueueRows(p_).CountAll();
+            // Rows that could not be counted may be pending: the table is
+            // never remade over them unasked.
+            const std::optional<int32_t> counted = QueueRowCount(p_);
+            if (!counted) {
+                SetupFailed(name, "the rows of the table NEEDS_ARCHIVING could not be counted; nothing was changed");
+                return;
+            }
+            const int32_t n = *counted;
             if (n != 0) {
                 if (Ask("There are " + std::to_string(n) +
                         " NEEDS_ARCHIVING rows still pending for update - do you want to continue anyway?") !=
@@ -227,6 +233,7 @@ void LibrarySetup::ButtonBuildLib_Click() {
         }
         failedSteps_.clear();
         triggerState_.clear();
+        replacedDefinition_.reset();
         // No trigger when the closing of an item queues its documents. A
         // trigger's definition is checked before anything changes.
         std::optional<TriggerSelection> selection;
@@ -242,7 +249,8 @@ void LibrarySetup::ButtonBuildLib_Click() {
         // it: no trigger stands without the table at any step.
         const std::string standing = DropQueueTriggers(p_);
         if (!standing.empty()) {
-            SetupFailed(name, "the trigger " + standing + " could not be dropped; nothing else was changed");
+            SetupFailed(name, "the trigger " + standing + " could not be dropped; nothing else was changed" +
+                                  RestoreReplacedDefinition());
             if (selection) DefinitionUncommitted = true;
             return;
         }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "forms/lib_setup_window.h"
+#include "install/definition_store.h"
 #include "install/trigger_definition.h"
 
 namespace core {
@@ -86,9 +87,14 @@ private:
     Lookup ResolveTarget(TriggerSelection& selection);
     Lookup ResolveCriteria(const TriggerDefinition& definition, TriggerSelection& selection);
     // The definition the controls show, checked and looked up in the
-    // connected source library: the selection, or nothing once a box has
-    // said why it is refused. Changes nothing in the library.
+    // connected source library, then kept in its settings table: the
+    // selection, or nothing once a box has said why it is refused. Changes
+    // nothing else in the library.
     std::optional<TriggerSelection> CheckDefinition();
+    // After a trigger drop that was refused: the settings table gets back
+    // the definition of the trigger that stays in force. What the box adds
+    // when it cannot ("" otherwise).
+    std::string RestoreReplacedDefinition();
     // After a refused definition: whether the previous trigger stands.
     void NoteStandingTrigger();
     // Creates the queue trigger of the connected library, after dropping
@@ -127,6 +133,8 @@ private:
     // What the library is left with after a trigger was not made ("" when
     // unknown).
     std::string triggerState_;
+    // The rows the command's definition replaced in the settings table.
+    std::optional<StoredDefinition> replacedDefinition_;
     // The steps of a build that failed without stopping it.
     std::vector<std::string> failedSteps_;
 };

@@ -63,6 +63,13 @@ std::string TargetCondition(const TriggerSelection& selection) {
     return " WHERE RL.SYSTEM_ID = " + std::to_string(selection.targetSystemId);
 }
 
+// The trigger replaces only the rows of its own targets: a row queued by
+// hand for any other library stays as it is.
+std::string OwnTargets(const TriggerSelection& selection) {
+    return "TARGET_LIBRARY IN (SELECT RL.LIBRARY_NAME FROM [OWNER].REMOTE_LIBRARIES RL" + TargetCondition(selection) +
+           ")";
+}
+
 // No second pending row beside one that a run holds.
 std::string NoPendingRow(const std::string& sid) {
     return " AND NOT EXISTS (SELECT * FROM [OWNER].NEEDS_ARCHIVING NA WHERE NA.SID = " + sid +
@@ -112,7 +119,8 @@ std::string OracleText(const TriggerSelection& selection) {
         text += " THEN ";
     }
     text += "DELETE FROM [OWNER].NEEDS_ARCHIVING ";
-    text += "WHERE SID = :NEW.DOCNUMBER AND TABLE_NAME = 'PROFILE' AND (STATUS IS NULL OR STATUS <> -1); ";
+    text += "WHERE SID = :NEW.DOCNUMBER AND TABLE_NAME = 'PROFILE' AND (STATUS IS NULL OR STATUS <> -1) AND " +
+            OwnTargets(selection) + "; ";
     text += "INSERT INTO [OWNER].NEEDS_ARCHIVING ";
     text += "(SID, TARGET_LIBRARY, TABLE_NAME, STATUS, LOCKED_BY, RETRY_COUNT, DOCSTATUS, LAST_UPDATE) ";
     text += "SELECT :NEW.DOCNUMBER, RL.LIBRARY_NAME, 'PROFILE', 0, NULL, 0, :NEW.STATUS, SYSDATE ";
@@ -232,11 +240,13 @@ std::string TsqlText(const TriggerSelection& selection, const std::string& build
         add("IF NOT " + t.condition);
         skipBlock("SKIPLINE");
     }
-    add("/* replace the pending rows of the document as one unit; rows a run holds stay as they are */");
+    add("/* replace the pending rows of the document for the targets of this trigger as one unit; rows a run "
+        "holds and rows of other targets stay as they are */");
     add("BEGIN TRY ");
     add("SAVE TRANSACTION NEEDS_ARCHIVING");
     add("DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE TABLE_NAME = @TBNAME AND SID = @SID ");
     add("AND (STATUS IS NULL OR STATUS <> -1)");
+    add("AND " + OwnTargets(selection));
     add("INSERT INTO [OWNER].NEEDS_ARCHIVING");
     add("(SID, TARGET_LIBRARY, TABLE_NAME, STATUS, LOCKED_BY, RETRY_COUNT, DOCSTATUS, LAST_UPDATE) ");
     add("SELECT @SID, RL.LIBRARY_NAME, @TBNAME, 0, '', 0, @DOCSTATUS, GETUTCDATE()");

@@ -12,8 +12,9 @@
 // a checked criterion skips it, a cleared one lets it through. "***ALL***"
 // as storage type queues every storage type when Include is checked and
 // every one but D (Delete) when it is cleared. A new profile is queued with
-// STATUS 0, 6 or 18. A queue row that a run holds (STATUS -1) is never
-// touched: the document's pending rows are replaced beside it.
+// STATUS 0, 6 or 18. The trigger replaces the document's pending rows of
+// its own targets only: a row that a run holds (STATUS -1), or a row queued
+// by hand for another target, is never touched.
 
 #include <cstdint>
 #include <string>

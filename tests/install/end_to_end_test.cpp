@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "app/dorvane_form.h"
+#include "core/queue_rows.h"
 #include "dmsim/default_site.h"
 #include "dmsim/document_maker.h"
 #include "dmsim/fault_ops.h"
@@ -51,14 +52,15 @@ protected:
         return out;
     }
 
-    // "&Setup a Library" with DOCS as source, ARCHIVE as target and the
-    // memos only, then "&Build Library" with the answers given.
-    void BuildThroughTheWindow(std::initializer_list<int> answers) {
-        ui_.OnModal("DorvaneLibSetup", [](forms::Window& window) {
+    // "&Setup a Library" with DOCS as source, ARCHIVE (or the target given)
+    // as target and the memos only, then "&Build Library" with the answers
+    // given.
+    void BuildThroughTheWindow(std::initializer_list<int> answers, const std::string& target = "ARCHIVE") {
+        ui_.OnModal("DorvaneLibSetup", [target](forms::Window& window) {
             auto& w = dynamic_cast<forms::DorvaneLibSetup&>(window);
             w.SourceLibraryCombo.SetText("DOCS");
             w.SourceLibraryCombo.lostFocus.Emit();
-            w.TargetLibraryCombo.SetText("ARCHIVE");
+            w.TargetLibraryCombo.SetText(target);
             w.TargetLibraryCombo.lostFocus.Emit();
             w.TextDocTypes.SetText("memo");
             w.CheckDocTypes.SetValue(1);
@@ -125,6 +127,46 @@ TEST_F(InstallEndToEndTest, SetupQueuesARunArchivesRemovalTakesItOut) {
     // Profiles are saved as before, with nothing to queue them.
     NewDocument("A memo saved after the removal", "MEMO");
     EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.DOCSCOLUMN WHERE TBNAME = 'NEEDS_ARCHIVING'"), 0);
+}
+
+// A trigger replaces the pending rows of its own targets only: a document
+// queued by hand for another library keeps that row through every edit, and
+// no document gets two pending rows for one target.
+TEST_F(InstallEndToEndTest, AnEditReplacesOnlyTheRowsOfTheTriggersTargets) {
+    struct Case {
+        const char* target;
+        std::vector<std::string> rows;  // "target retries" after the edit
+    };
+    const Case cases[] = {
+        {"ARCHIVE", {"ARCHIVE 0", "ARCHIVE2 2", "GONE 2"}},
+        {"***ALL***", {"ARCHIVE 0", "ARCHIVE2 0", "GONE 2"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target);
+        ui_.ClearMessages();
+        // A first build asks Q1, a rebuild over the empty table Q3; then Q4.
+        BuildThroughTheWindow({AnswerYes, AnswerNo}, c.target);
+        ASSERT_EQ(ui_.Messages().back().prompt.rfind("Dorvane Setup complete for DOCS", 0), 0u)
+            << ui_.Messages().back().prompt;
+        const int32_t memo = NewDocument("A memo queued by hand as well", "MEMO");
+        const std::string sid = std::to_string(memo);
+        // "Add Query Documents" for ARCHIVE2 and a row of a library since
+        // gone, each with retries that a replaced row would not keep.
+        ASSERT_TRUE(program_->ConnectLibrary("DOCS"));
+        program_->RunSQL(core::queue_sql::QueueListedDocuments("ARCHIVE2", sid));
+        Db("DOCS").Exec("INSERT INTO DOCSADM.NEEDS_ARCHIVING (SID, TARGET_LIBRARY, TABLE_NAME, STATUS, LOCKED_BY, "
+                        "RETRY_COUNT) VALUES (" + sid + ", 'GONE', 'PROFILE', 0, '', 0)");
+        Db("DOCS").Exec("UPDATE DOCSADM.NEEDS_ARCHIVING SET RETRY_COUNT = 2");
+
+        Scalar("UPDATE [OWNER].PROFILE SET LAST_EDIT_DATE = '2021-03-06 10:00:00' WHERE DOCNUMBER = " + sid);
+        std::vector<std::string> rows;
+        for (auto& r : Db("DOCS").Query("SELECT TARGET_LIBRARY, RETRY_COUNT FROM DOCSADM.NEEDS_ARCHIVING WHERE "
+                                        "SID = " + sid + " ORDER BY TARGET_LIBRARY").rows) {
+            rows.push_back(dmsim::AsText(r[0]) + " " + dmsim::AsText(r[1]));
+        }
+        EXPECT_EQ(rows, c.rows);
+        Db("DOCS").Exec("DELETE FROM DOCSADM.NEEDS_ARCHIVING");
+    }
 }
 
 // The database refuses a step of each command: the library is left with

@@ -106,6 +106,8 @@ struct RemovalStop {
     const char* message;
     bool table, trigger;
     int64_t dictionaryRows;
+    const char* alsoRefused = nullptr;  // a second statement refused
+    bool askedToClear = true;           // the rows were counted and the user asked
 };
 void PrintTo(const RemovalStop& c, std::ostream* os) { *os << c.name; }
 
@@ -114,6 +116,17 @@ const RemovalStop kRemovalStops[] = {
      "Error: Unable to remove Dorvane from library DOCS - the trigger PROFILE_NEEDS_ARCHIVING could not be dropped; "
      "the table NEEDS_ARCHIVING, its rows and its dictionary rows are kept",
      true, true, 10},
+    // A check that cannot tell whether the trigger was dropped counts as
+    // "it may still stand".
+    {"DropTriggerAndItsCheckRefused", "drop trigger",
+     "Error: Unable to remove Dorvane from library DOCS - the trigger PROFILE_NEEDS_ARCHIVING could not be dropped; "
+     "the table NEEDS_ARCHIVING, its rows and its dictionary rows are kept",
+     true, true, 10, "count(*) from sysobjects where id"},
+    // Rows that could not be counted are never dropped unasked.
+    {"RowCountRefused", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING",
+     "Error: Unable to remove Dorvane from library DOCS - the rows of the table NEEDS_ARCHIVING could not be "
+     "counted; nothing was removed",
+     true, true, 10, nullptr, false},
     {"DropTableRefused", "drop table",
      "Error: Unable to remove Dorvane from library DOCS - the table NEEDS_ARCHIVING could not be dropped; it keeps "
      "its rows and its dictionary rows, and the library has no queue trigger",
@@ -131,12 +144,17 @@ TEST_P(RemovalStops, AFailedStepKeepsWhatFollowsAndIsReported) {
     Install();
     QueueRows(2);
     emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(c.statement).FailStatement(3701, "Refused");
+    if (c.alsoRefused) {
+        emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(c.alsoRefused).FailStatement(1105, "Refused");
+    }
     Remove({AnswerYes, AnswerNo, AnswerYes});  // this library only; clear the rows
     emulator_->Faults().Clear();
-    ASSERT_EQ(Prompts().size(), 5u) << ::testing::PrintToString(Prompts());
-    EXPECT_EQ(Prompts()[3], c.message);
-    EXPECT_EQ(Prompts()[4].rfind("Error: Removing Dorvane failed in library DOCS - Check ", 0), 0u) << Prompts()[4];
-    EXPECT_EQ(ui_.Messages()[4].buttons, platform::mb::Critical);
+    const size_t boxes = c.askedToClear ? 5 : 4;
+    ASSERT_EQ(Prompts().size(), boxes) << ::testing::PrintToString(Prompts());
+    EXPECT_EQ(Prompts()[boxes - 2], c.message);
+    EXPECT_EQ(Prompts()[boxes - 1].rfind("Error: Removing Dorvane failed in library DOCS - Check ", 0), 0u)
+        << Prompts()[boxes - 1];
+    EXPECT_EQ(ui_.Messages()[boxes - 1].buttons, platform::mb::Critical);
     EXPECT_EQ(CountLines(c.message), 1u);
     EXPECT_EQ(QueueTableExists(), c.table);
     EXPECT_EQ(TriggerExists(), c.trigger);

@@ -190,8 +190,12 @@ struct RebuildCase {
     const char* message;    // part of the last box
     bool table, trigger, rowKept;
     int64_t dictionaryRows;
+    const char* alsoRefused = nullptr;  // a second statement refused
 };
 void PrintTo(const RebuildCase& c, std::ostream* os) { *os << c.name; }
+
+// The catalogue's word on the trigger after a refused drop.
+constexpr const char* kTriggerCheck = "count(*) from sysobjects where id";
 
 const RebuildCase kRebuilds[] = {
     {"CreateTableRefused", "CREATE TABLE",
@@ -205,6 +209,17 @@ const RebuildCase kRebuilds[] = {
     {"DropTriggerRefused", "drop trigger",
      "Error: Unable to complete the setup of Dorvane in library DOCS - the trigger PROFILE_NEEDS_ARCHIVING could "
      "not be dropped; nothing else was changed",
+     true, true, true, 10},
+    // A check that cannot tell whether the trigger was dropped counts as
+    // "it may still stand".
+    {"DropTriggerAndItsCheckRefused", "drop trigger",
+     "Error: Unable to complete the setup of Dorvane in library DOCS - the trigger PROFILE_NEEDS_ARCHIVING could "
+     "not be dropped; nothing else was changed",
+     true, true, true, 10, kTriggerCheck},
+    // Rows that could not be counted are no rows to ask about.
+    {"RowCountRefused", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING",
+     "Error: Unable to complete the setup of Dorvane in library DOCS - the rows of the table NEEDS_ARCHIVING could "
+     "not be counted; nothing was changed",
      true, true, true, 10},
     {"CreateTriggerRefused", "CREATE TRIGGER",
      "Error: Unable to complete the setup of Dorvane in library DOCS - trigger creation unsuccessful; the library "
@@ -227,6 +242,9 @@ TEST_P(RebuildStops, NoTriggerIsLeftWithoutItsTable) {
     ui_.ClearMessages();
 
     emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(c.statement).FailStatement(1105, "Refused");
+    if (c.alsoRefused) {
+        emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(c.alsoRefused).FailStatement(1105, "Refused");
+    }
     ui_.AnswerMessages({AnswerYes, AnswerNo});  // Q2: go on over the row; Q4: a trigger is wanted
     Press(&forms::DorvaneLibSetup::ButtonBuildLib);
     emulator_->Faults().Clear();
@@ -256,6 +274,7 @@ struct RefusalCase {
     std::function<void(dmsim::Emulator&, forms::DorvaneLibSetup&)> arrange;
     const char* cause;  // a box before the last one; nullptr: none
     const char* state;  // what the last box says the library is left with
+    const char* keptGroups = "LAWYERS";  // the Group list the library keeps
 };
 void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 
@@ -294,6 +313,37 @@ const RefusalCase kRefusals[] = {
          dm.Faults().On(dmsim::op::kSqlExecute).ForStatement("drop trigger").FailStatement(3701, "Refused");
      },
      nullptr, "the trigger PROFILE_NEEDS_ARCHIVING could not be dropped: the previous trigger stays in force"},
+    {"TriggerDropAndItsCheckRefused",
+     [](dmsim::Emulator& dm, forms::DorvaneLibSetup& w) {
+         w.TextGroups.SetText("DOCS_USERS");
+         dm.Faults().On(dmsim::op::kSqlExecute).ForStatement("drop trigger").FailStatement(3701, "Refused");
+         dm.Faults().On(dmsim::op::kSqlExecute).ForStatement(kTriggerCheck).FailStatement(1105, "Refused");
+     },
+     nullptr, "the trigger PROFILE_NEEDS_ARCHIVING could not be dropped: the previous trigger stays in force"},
+    // A definition the library cannot keep is not made into a trigger: the
+    // window would show the older one next time.
+    {"DefinitionRefusedByTheSettingsTable",
+     [](dmsim::Emulator& dm, forms::DorvaneLibSetup& w) {
+         w.TextGroups.SetText("DOCS_USERS");
+         dm.Faults().On(dmsim::op::kSqlExecute).ForStatement("INSERT INTO DOCSADM.KEST_SETTINGS").OnCall(4)
+             .FailStatement(1205, "Deadlock victim");
+     },
+     "Error: The trigger definition could not be kept in the settings table of library DOCS - cannot continue!",
+     "nothing was changed: the previous trigger stays in force"},
+    // The drop refused after the definition was kept, and the definition of
+    // the trigger in force refused on its way back: the box says which
+    // definition the library keeps.
+    {"TriggerDropAndPutBackRefused",
+     [](dmsim::Emulator& dm, forms::DorvaneLibSetup& w) {
+         w.TextGroups.SetText("DOCS_USERS");
+         dm.Faults().On(dmsim::op::kSqlExecute).ForStatement("drop trigger").FailStatement(3701, "Refused");
+         dm.Faults().On(dmsim::op::kSqlExecute).ForStatement("INSERT INTO DOCSADM.KEST_SETTINGS").OnCall(11)
+             .FailStatement(1205, "Deadlock victim");
+     },
+     nullptr,
+     "the trigger PROFILE_NEEDS_ARCHIVING could not be dropped: the previous trigger stays in force; the library "
+     "keeps the definition shown, not the one of the trigger in force",
+     "DOCS_USERS"},
 };
 
 class MakeTriggersRefusals : public LibraryInstallationTest, public ::testing::WithParamInterface<RefusalCase> {};
@@ -328,7 +378,9 @@ TEST_P(MakeTriggersRefusals, ThePreviousTriggerStaysInForce) {
     EXPECT_TRUE(TriggerExists());
     // The library keeps the definition of the trigger that stands; the
     // refused one waits in the user's settings.
-    EXPECT_EQ(Value("DOCS", "SELECT CHAR_VAL FROM DOCSADM.KEST_SETTINGS WHERE SUB_KEY = 'GROUPS'"), "LAWYERS");
+    EXPECT_EQ(Value("DOCS", "SELECT CHAR_VAL FROM DOCSADM.KEST_SETTINGS WHERE SUB_KEY = 'GROUPS'"), c.keptGroups);
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS WHERE SECTION_KEY = 'TRIGGER_DEFINITION'"),
+              10);
     EXPECT_NE(registry_->GetSetting(core::kProductName, "Setup", "TextGroups", "none"), "none");
 }
 

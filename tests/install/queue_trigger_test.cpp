@@ -151,11 +151,13 @@ const std::vector<std::string> kTsqlRich = {
     "GOTO SKIPLINE",
     "END",
     "",
-    "/* replace the pending rows of the document as one unit; rows a run holds stay as they are */",
+    "/* replace the pending rows of the document for the targets of this trigger as one unit; rows a run holds and "
+    "rows of other targets stay as they are */",
     "BEGIN TRY ",
     "SAVE TRANSACTION NEEDS_ARCHIVING",
     "DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE TABLE_NAME = @TBNAME AND SID = @SID ",
     "AND (STATUS IS NULL OR STATUS <> -1)",
+    "AND TARGET_LIBRARY IN (SELECT RL.LIBRARY_NAME FROM [OWNER].REMOTE_LIBRARIES RL WHERE RL.SYSTEM_ID = 7)",
     "INSERT INTO [OWNER].NEEDS_ARCHIVING",
     "(SID, TARGET_LIBRARY, TABLE_NAME, STATUS, LOCKED_BY, RETRY_COUNT, DOCSTATUS, LAST_UPDATE) ",
     "SELECT @SID, RL.LIBRARY_NAME, @TBNAME, 0, '', 0, @DOCSTATUS, GETUTCDATE()",
@@ -222,7 +224,8 @@ TEST(QueueTrigger, OracleGolden) {
               "IF (:NEW.DOCUMENTTYPE IS NOT NULL AND :NEW.DOCUMENTTYPE IN (12, 15)) AND "
               "(:NEW.AUTHOR IS NULL OR :NEW.AUTHOR NOT IN (3)) AND GROUP_MEMBER > 0 THEN "
               "DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE SID = :NEW.DOCNUMBER AND TABLE_NAME = 'PROFILE' AND "
-              "(STATUS IS NULL OR STATUS <> -1); "
+              "(STATUS IS NULL OR STATUS <> -1) AND TARGET_LIBRARY IN (SELECT RL.LIBRARY_NAME FROM "
+              "[OWNER].REMOTE_LIBRARIES RL WHERE RL.SYSTEM_ID = 7); "
               "INSERT INTO [OWNER].NEEDS_ARCHIVING "
               "(SID, TARGET_LIBRARY, TABLE_NAME, STATUS, LOCKED_BY, RETRY_COUNT, DOCSTATUS, LAST_UPDATE) "
               "SELECT :NEW.DOCNUMBER, RL.LIBRARY_NAME, 'PROFILE', 0, NULL, 0, :NEW.STATUS, SYSDATE "
@@ -237,7 +240,8 @@ TEST(QueueTrigger, OracleGolden) {
               "WHEN (NEW.STATUS IN (0, 6, 18)) "
               "BEGIN "
               "DELETE FROM [OWNER].NEEDS_ARCHIVING WHERE SID = :NEW.DOCNUMBER AND TABLE_NAME = 'PROFILE' AND "
-              "(STATUS IS NULL OR STATUS <> -1); "
+              "(STATUS IS NULL OR STATUS <> -1) AND TARGET_LIBRARY IN (SELECT RL.LIBRARY_NAME FROM "
+              "[OWNER].REMOTE_LIBRARIES RL WHERE RL.SYSTEM_ID <> 0); "
               "INSERT INTO [OWNER].NEEDS_ARCHIVING "
               "(SID, TARGET_LIBRARY, TABLE_NAME, STATUS, LOCKED_BY, RETRY_COUNT, DOCSTATUS, LAST_UPDATE) "
               "SELECT :NEW.DOCNUMBER, RL.LIBRARY_NAME, 'PROFILE', 0, NULL, 0, :NEW.STATUS, SYSDATE "
