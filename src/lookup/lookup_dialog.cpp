@@ -82,6 +82,10 @@ std::string ItemColumn(std::string item) {
     return core::Trim(item);
 }
 
+// A row whose key is blank names nothing a criterion could hold: it is
+// neither listed nor counted, in the full list and in a search alike.
+bool RowHasKey(dm::IDmSql& sql) { return !core::Trim(sql.ColumnValue(1).ToText()).empty(); }
+
 }  // namespace
 
 KestLookupForm::KestLookupForm(core::Program& program, StatementBuilder& builder)
@@ -229,7 +233,7 @@ bool KestLookupForm::PlaceLibraries() {
                 }
                 int32_t listed = 0;
                 while (listed < sql->RowCount()) {
-                    if (!core::Trim(sql->ColumnValue(1).ToText()).empty()) {
+                    if (RowHasKey(*sql)) {
                         ++listed;
                         AddRow(columns);
                     }
@@ -305,7 +309,7 @@ void KestLookupForm::ButtonSearch_Click() {
             const int32_t columns = sql->ColumnCount();
             if (sql->RowCount() > 0) {
                 do {
-                    if (!sql->ColumnValue(1).ToText().empty()) {
+                    if (RowHasKey(*sql)) {
                         ++listed;
                         AddRow(columns);
                     }
