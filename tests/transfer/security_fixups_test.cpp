@@ -35,6 +35,7 @@ protected:
 TEST_F(SecurityFixupsTest, TheSecurityTable) {
     StartProgram();
     site_.AddPerson("DOCS", "OUTSIDER", "Not in the archive", "DOCS_USERS");
+    for (const char* library : {"DOCS", "ARCHIVE"}) site_.AddPerson(library, "O'BRIEN", "Pat O'Brien", "DOCS_USERS");
     const int32_t folder = docs_->CreateFolder("Board", 0, false);
     docs_->SetTrustees(folder, {dmsim::Group("ACCOUNTING", 63)});
     const int32_t linked = MakeSecured({}, "Linked");
@@ -54,6 +55,8 @@ TEST_F(SecurityFixupsTest, TheSecurityTable) {
          {"JSMITH:255", "LEGAL:45"}},
         {"unknown user", MakeSecured({dmsim::User("OUTSIDER", 255), dmsim::User("MJONES", 7)}, "Unknown"), "1",
          {"MJONES:7"}},
+        {"apostrophe", MakeSecured({dmsim::User("O'BRIEN", 63), dmsim::User("JSMITH", 255)}, "Quoted"), "1",
+         {"JSMITH:255", "O'BRIEN:63"}},
         {"security link", linked, "1", {"ACCOUNTING:63"}},
     };
     for (const auto& c : cases) {
