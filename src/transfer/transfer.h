@@ -24,6 +24,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "transfer/document_transfer.h"
 #include "transfer/temp_folder.h"
@@ -40,6 +41,12 @@ class Removal;
 }
 
 namespace transfer {
+
+// The statement that gives the new profile, document number docNumber of
+// the connected target, an e-mail document's columns; empty when there are
+// none. The e-mail dates go in the form every language of a SQL Server
+// reads alike; Oracle takes them as they were read.
+std::string EmailColumnsStatement(bool oracle, const std::vector<EmailColumn>& columns, int32_t docNumber);
 
 class DocumentTransfer : public IDocumentTransfer {
 public:
