@@ -449,15 +449,13 @@ std::string EmailColumnsStatement(bool oracle, const std::vector<EmailColumn>& c
     return statement + " WHERE DOCNUMBER = " + std::to_string(docNumber);
 }
 
-void DocumentTransfer::WriteEmailColumns() {
-    if (!v_.IsEmailDocument) return;
+bool DocumentTransfer::WriteEmailColumns() {
+    if (!v_.IsEmailDocument) return true;
     p_.WriteLog("Processing EMail columns");
     p_.Separator();
     const std::string statement =
         EmailColumnsStatement(core::IsOracle(p_.facts.DatabaseEngine), v_.EmailColumns, v_.TargetDocNumber);
-    if (statement.empty()) return;
-    p_.RunSQL(statement);
-    p_.session.PcdSql->ReleaseResults();
+    return statement.empty() || WriteOrFail(statement, "the e-mail columns of the copy");
 }
 
 }  // namespace transfer

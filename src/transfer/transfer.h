@@ -23,6 +23,7 @@
 // no return).
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -113,7 +114,7 @@ private:
     void EnableLookupEntries();
     bool CreateTargetProfile();
     bool FixTargetNumber();
-    void WriteEmailColumns();
+    bool WriteEmailColumns();
 
     // ---- Target versions (target_versions.cpp, metadata_only.cpp) -------------
     bool OpenTargetProfile();
@@ -125,13 +126,13 @@ private:
     bool WritePeopleColumns();
     void RedisableLookupEntries();
     bool WriteDateColumns();
-    void MarkTargetReadOnly();
+    bool MarkTargetReadOnly();
     bool MarkSourceReadOnly();
     void FinishTransfer();
 
     // ---- Activity log (activity_log.cpp) ---------------------------------------
     bool FetchActivityLog();
-    void CopyActivityLog();
+    bool CopyActivityLog();
     void NoteSkippedVersions();
     void NoteCreationTime();
     bool ClearDmActivity();
@@ -163,6 +164,15 @@ private:
     bool ProfileExists(int32_t docNumber);
     // Column 1 of the first row of a statement, then released.
     dm::Variant Scalar(const std::string& statement);
+    // Runs a statement that writes a document and releases its results: the
+    // rows it changed; nothing when the library refused it.
+    std::optional<int32_t> Write(const std::string& statement);
+    // Write for a statement without which the document would stand
+    // incomplete or wrong: a refusal ends the transfer (Refused).
+    bool WriteOrFail(const std::string& statement, const std::string& what);
+    // Logs that the connected library refused what ("the security of the
+    // copy") and ends the transfer with 0: the document is tried again.
+    void Refused(const std::string& what);
     std::string Num(int64_t n) const { return std::to_string(n); }
     // A removal with "Overwrite read-only documents" forced on; an
     // unfinished copy of this transfer's takes its own files with it.

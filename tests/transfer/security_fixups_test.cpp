@@ -124,6 +124,26 @@ TEST_F(SecurityFixupsTest, ReadOnlyMarksByModeAndOption) {
     }
 }
 
+// A source that its Transfer cannot mark fails the document: it keeps its
+// status, and the next try replaces the copy and marks it.
+TEST_F(SecurityFixupsTest, ASourceThatCannotBeMarkedIsTriedAgain) {
+    StartProgram();
+    Window().OptionTransfer.Select();
+    const int32_t source = MakeDocument();
+    Faults().On(dmsim::op::kSqlExecute).ForLibrary("DOCS").ForStatement("SET READONLY = 'Y', STATUS = 4").Times(1)
+        .FailStatement(1205, "Transaction was deadlocked.");
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHas("Error: Library DOCS refused the read-only mark of the source - document #" +
+                       to_string(source) + " will be tried again"))
+        << LogText();
+    EXPECT_EQ(Column("DOCS", source, "STATUS"), "0");
+    const int32_t copy = Transfer(source);
+    ASSERT_GT(copy, 0) << LogText();
+    EXPECT_EQ(Column("DOCS", source, "STATUS"), "4");
+    EXPECT_EQ(Documents("ARCHIVE"), 1);
+    EXPECT_EQ(CopyOf(source), copy);
+}
+
 // A people column is written only with a user the target knows; a user it
 // does not know leaves the column's value as it is.
 TEST_F(SecurityFixupsTest, PeopleColumnsKeepTheirValueForUnknownUsers) {
