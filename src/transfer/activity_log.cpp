@@ -70,12 +70,12 @@ bool DocumentTransfer::FetchActivityLog() {
     return !Cancelled();
 }
 
-void DocumentTransfer::CopyActivityLog() {
+bool DocumentTransfer::CopyActivityLog() {
     auto& sql = p_.session.PcdSql;
     const std::string m = Num(v_.TargetDocNumber);
     if (v_.ActivityRows.empty() || !p_.Options().CopyActivityLog()) {
         p_.WriteLog("NOT processing Activitylog entries");
-        return;
+        return true;
     }
     p_.ShowStatus("Processing " + Num(static_cast<int64_t>(v_.ActivityRows.size())) +
                   " ActivityLog entries for Document #" + m);
@@ -140,10 +140,15 @@ void DocumentTransfer::CopyActivityLog() {
             }
         }
         if (fromList.empty() && whereList.empty()) continue;
-        p_.RunSQL("INSERT INTO [OWNER].ACTIVITYLOG " + columnList + ")  " + values.Text() + extraValues + " FROM " +
-                  fromList + " WHERE " + whereList);
-        sql->ReleaseResults();
+        // A row whose people or application the target does not know
+        // writes nothing and stays behind; a refused one is history lost.
+        if (!WriteOrFail("INSERT INTO [OWNER].ACTIVITYLOG " + columnList + ")  " + values.Text() + extraValues +
+                             " FROM " + fromList + " WHERE " + whereList,
+                         "an Activitylog entry of the copy")) {
+            return false;
+        }
     }
+    return true;
 }
 
 void DocumentTransfer::NoteSkippedVersions() {

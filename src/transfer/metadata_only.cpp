@@ -39,16 +39,16 @@ bool DocumentTransfer::AddMetadataOnlyVersions() {
             : "";
     sql->ReleaseResults();
     if (!placeholder.empty()) p_.RemoveFile(placeholder, false);
-    auto run = [&](const std::string& statement) {
-        p_.RunSQL(statement);
-        const int32_t affected = sql->RowsAffected();
-        sql->ReleaseResults();
-        return affected;
-    };
-    run("DELETE FROM [OWNER].VERSIONS WHERE DOCNUMBER = " + m);
-    run("DELETE FROM [OWNER].COMPONENTS WHERE DOCNUMBER = " + m);
-    run("UPDATE [OWNER].PROFILE SET DOCSERVER_LOC = '" + core::StripQuotes(v_.SourceDocServer) + "', PATH = '" +
-        core::StripQuotes(v_.SourceDocPath) + "' WHERE DOCNUMBER = " + m);
+    // Left standing, the placeholder's rows would name its removed file, and
+    // a profile without the source's location every file wrongly.
+    const std::string placeholderRemoval = "the removal of the copy's placeholder version";
+    if (!WriteOrFail("DELETE FROM [OWNER].VERSIONS WHERE DOCNUMBER = " + m, placeholderRemoval) ||
+        !WriteOrFail("DELETE FROM [OWNER].COMPONENTS WHERE DOCNUMBER = " + m, placeholderRemoval) ||
+        !WriteOrFail("UPDATE [OWNER].PROFILE SET DOCSERVER_LOC = '" + core::StripQuotes(v_.SourceDocServer) +
+                         "', PATH = '" + core::StripQuotes(v_.SourceDocPath) + "' WHERE DOCNUMBER = " + m,
+                     "the file location of the copy")) {
+        return false;
+    }
 
     // A person the target does not know is written as the program's user,
     // so the version is not lost with its file row left behind.
@@ -84,16 +84,22 @@ bool DocumentTransfer::AddMetadataOnlyVersions() {
         if (editTime) statement += ", " + DateValue(oracle, row.LastEditTime);
         statement += " FROM [OWNER].PEOPLE A, [OWNER].PEOPLE T WHERE A.USER_ID = '" + core::StripQuotes(author) +
                      "' AND T.USER_ID = '" + core::StripQuotes(typist) + "'";
-        if (run(statement) < 1) {
+        const auto versionRows = Write(statement);
+        if (!versionRows || *versionRows < 1) {
             p_.WriteLog("Error: Version " + row.VersionLabel.ToText() + " of document #" + Num(v_.DocNumber) +
                         " was NOT written to document #" + m + " in library " + v_.TargetLibrary);
             p_.Separator();
             ++v_.VersionsNotProcessed;
             continue;
         }
-        run("INSERT INTO [OWNER].COMPONENTS (DOCNUMBER, VERSION_ID, LOCKED, FILE_SIZE, PATH, COMPTYPE, "
-            "ALTERNATE_PATH) VALUES(" +
-            m + ", " + id + ", '*', 0, '" + core::StripQuotes(row.FileName) + "', '', '')");
+        // A version without its file row has no content.
+        const auto fileRows = Write("INSERT INTO [OWNER].COMPONENTS (DOCNUMBER, VERSION_ID, LOCKED, FILE_SIZE, PATH, "
+                                    "COMPTYPE, ALTERNATE_PATH) VALUES(" +
+                                    m + ", " + id + ", '*', 0, '" + core::StripQuotes(row.FileName) + "', '', '')");
+        if (!fileRows || *fileRows < 1) {
+            Refused("the file row of version " + row.VersionLabel.ToText() + " of the copy");
+            return false;
+        }
         ++written;
     }
     v_.VersionsWritten = written;

@@ -20,56 +20,61 @@ bool IsSet(const std::string& disabled) { return disabled == "1" || disabled == 
 
 bool DocumentTransfer::WriteTargetSecurity() {
     auto& s = p_.session;
-    auto& sql = s.PcdSql;
     const std::string m = Num(v_.TargetDocNumber);
-    auto run = [&](const std::string& statement) {
-        p_.RunSQL(statement);
-        const int32_t affected = sql->RowsAffected();
-        sql->ReleaseResults();
-        return affected;
-    };
     auto closeProfile = [&] {
         if (s.CurrentProfile) {
             s.CurrentProfile->Close();
             s.CurrentProfile.reset();
         }
     };
+    // A refused statement would leave the copy open to everyone or closed
+    // to a trustee of its source.
+    auto write = [&](const std::string& statement) { return WriteOrFail(statement, "the security of the copy"); };
     closeProfile();
     const std::string clear = "DELETE FROM [OWNER].SECURITY WHERE THING = (SELECT SYSTEM_ID FROM [OWNER].PROFILE "
                               "WHERE DOCNUMBER = " + m + ")";
     if (v_.TrusteeRows.empty() || v_.SourceSecurityValue == 0) {
-        run("UPDATE [OWNER].PROFILE SET DEFAULT_RIGHTS = 0 WHERE DOCNUMBER = " + m);
-        run(clear);
-        run("INSERT INTO [OWNER].SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) SELECT 0, 255, SYSTEM_ID FROM "
-            "[OWNER].PROFILE WHERE DOCNUMBER = " + m);
+        if (!write("UPDATE [OWNER].PROFILE SET DEFAULT_RIGHTS = 0 WHERE DOCNUMBER = " + m) || !write(clear) ||
+            !write("INSERT INTO [OWNER].SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) SELECT 0, 255, SYSTEM_ID FROM "
+                   "[OWNER].PROFILE WHERE DOCNUMBER = " + m)) {
+            return false;
+        }
     } else {
         const std::string libName = s.ConnectedLibrary->Name();
         p_.ShowStatus("Processing " + Num(static_cast<int64_t>(v_.TrusteeRows.size())) +
                       " security entries for document #" + m + " in library " + libName);
         p_.Separator();
-        run("UPDATE [OWNER].PROFILE SET DEFAULT_RIGHTS = 1 WHERE DOCNUMBER = " + m);
-        run(clear);
+        if (!write("UPDATE [OWNER].PROFILE SET DEFAULT_RIGHTS = 1 WHERE DOCNUMBER = " + m) || !write(clear)) {
+            return false;
+        }
         for (const auto& trustee : v_.TrusteeRows) {
             const std::string id = core::StripQuotes(trustee.TrusteeId);
             const std::string rights = dm::FormatWhole(dm::LeadingNumber(trustee.Rights));
             const bool user = dm::LeadingNumber(trustee.Kind) == 0;
             p_.WriteLog((user ? "Adding user " : "Adding group ") + trustee.TrusteeId);
             p_.Separator();
-            const int32_t added =
-                user ? run("INSERT INTO [OWNER].SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) SELECT PE.SYSTEM_ID, " +
-                           rights + ", PR.SYSTEM_ID FROM [OWNER].PEOPLE PE, [OWNER].PROFILE PR WHERE PE.USER_ID = '" +
-                           id + "' AND PR.DOCNUMBER = " + m)
-                     : run("INSERT INTO [OWNER].SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) SELECT GR.SYSTEM_ID, " +
-                           rights + ", PR.SYSTEM_ID FROM [OWNER].GROUPS GR, [OWNER].PROFILE PR WHERE GR.GROUP_ID = '" +
-                           id + "' AND PR.DOCNUMBER = " + m);
-            if (added < 1) {
+            const auto added =
+                user ? Write("INSERT INTO [OWNER].SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) SELECT PE.SYSTEM_ID, " +
+                             rights + ", PR.SYSTEM_ID FROM [OWNER].PEOPLE PE, [OWNER].PROFILE PR WHERE PE.USER_ID = '" +
+                             id + "' AND PR.DOCNUMBER = " + m)
+                     : Write("INSERT INTO [OWNER].SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) SELECT GR.SYSTEM_ID, " +
+                             rights +
+                             ", PR.SYSTEM_ID FROM [OWNER].GROUPS GR, [OWNER].PROFILE PR WHERE GR.GROUP_ID = '" + id +
+                             "' AND PR.DOCNUMBER = " + m);
+            if (!added) {
+                Refused(std::string("the access of ") + (user ? "user " : "group ") + trustee.TrusteeId +
+                        " to the copy");
+                return false;
+            }
+            if (*added < 1) {
                 p_.WriteLog(std::string("Warning: ") + (user ? "User " : "Group ") + trustee.TrusteeId +
                             " is not known in library " + libName + " - no access granted to it for document #" + m);
                 p_.Separator();
             }
         }
-        if (p_.facts.HasSecurityLink) {
-            run("UPDATE [OWNER].PROFILE SET SECURITY_LINK = SYSTEM_ID WHERE DOCNUMBER = " + m);
+        if (p_.facts.HasSecurityLink &&
+            !write("UPDATE [OWNER].PROFILE SET SECURITY_LINK = SYSTEM_ID WHERE DOCNUMBER = " + m)) {
+            return false;
         }
         closeProfile();
         p_.WriteLog("Opening Profile Object for document #" + m + " in library " + libName);
@@ -106,9 +111,7 @@ bool DocumentTransfer::WritePeopleColumns() {
     if (statement.empty()) return true;
     p_.WriteLog("Processing additional user values");
     p_.Separator();
-    p_.RunSQL(statement + " WHERE DOCNUMBER = " + Num(v_.TargetDocNumber));
-    p_.session.PcdSql->ReleaseResults();
-    return true;
+    return WriteOrFail(statement + " WHERE DOCNUMBER = " + Num(v_.TargetDocNumber), "the people columns of the copy");
 }
 
 void DocumentTransfer::RedisableLookupEntries() {
@@ -148,20 +151,18 @@ bool DocumentTransfer::WriteDateColumns() {
         statement += column.ColumnName + " = " + SqlDate(oracle, column.Value);
     }
     if (statement.empty()) return true;
-    p_.RunSQL(statement + " WHERE DOCNUMBER = " + Num(v_.TargetDocNumber));
-    p_.session.PcdSql->ReleaseResults();
-    return true;
+    return WriteOrFail(statement + " WHERE DOCNUMBER = " + Num(v_.TargetDocNumber), "the dates of the copy");
 }
 
-void DocumentTransfer::MarkTargetReadOnly() {
-    if (!p_.Options().MakeTargetReadOnly() && !v_.SourceReadOnly) return;
+bool DocumentTransfer::MarkTargetReadOnly() {
+    if (!p_.Options().MakeTargetReadOnly() && !v_.SourceReadOnly) return true;
     const std::string m = Num(v_.TargetDocNumber);
     p_.WriteLog("Making target document #" + m + " readonly in library " + p_.ConnectedLibraryName());
     p_.Separator();
     const std::string date = v_.SourceReadOnlyDate.empty() ? NowText() : v_.SourceReadOnlyDate;
-    p_.RunSQL("UPDATE [OWNER].PROFILE SET READONLY = 'Y', STATUS = 19, PD_OBJ_TYPE = '1', READONLY_DATE = " +
-              SqlDate(core::IsOracle(p_.facts.DatabaseEngine), date) + " WHERE DOCNUMBER = " + m);
-    p_.session.PcdSql->ReleaseResults();
+    return WriteOrFail("UPDATE [OWNER].PROFILE SET READONLY = 'Y', STATUS = 19, PD_OBJ_TYPE = '1', READONLY_DATE = " +
+                           SqlDate(core::IsOracle(p_.facts.DatabaseEngine), date) + " WHERE DOCNUMBER = " + m,
+                       "the read-only mark of the copy");
 }
 
 // The source of a Transfer is marked transferred; the source of a Copy is
@@ -177,11 +178,16 @@ bool DocumentTransfer::MarkSourceReadOnly() {
     p_.Separator();
     const std::string date = v_.SourceReadOnlyDate.empty() ? NowText() : v_.SourceReadOnlyDate;
     v_.SourceMarked = true;
-    p_.RunSQL("UPDATE [OWNER].PROFILE SET READONLY = 'Y', STATUS = " + std::string(transfer ? "4" : "19") +
-              ", PD_OBJ_TYPE = '1', READONLY_DATE = " + SqlDate(core::IsOracle(p_.facts.DatabaseEngine), date) +
-              " WHERE DOCNUMBER = " + n);
-    p_.session.PcdSql->ReleaseResults();
-    return true;
+    if (WriteOrFail("UPDATE [OWNER].PROFILE SET READONLY = 'Y', STATUS = " + std::string(transfer ? "4" : "19") +
+                        ", PD_OBJ_TYPE = '1', READONLY_DATE = " +
+                        SqlDate(core::IsOracle(p_.facts.DatabaseEngine), date) + " WHERE DOCNUMBER = " + n,
+                    "the read-only mark of the source")) {
+        return true;
+    }
+    // Unmarked, the source of a Transfer would stay open to edits as if it
+    // had not gone: it keeps its status and the document is tried again.
+    v_.SourceMarked = false;
+    return false;
 }
 
 void DocumentTransfer::FinishTransfer() {

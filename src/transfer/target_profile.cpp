@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/date_text.h"
 #include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/sql_text.h"
@@ -424,26 +425,37 @@ bool DocumentTransfer::FixTargetNumber() {
     return true;
 }
 
-void DocumentTransfer::WriteEmailColumns() {
-    if (!v_.IsEmailDocument) return;
-    p_.WriteLog("Processing EMail columns");
-    p_.Separator();
-    std::string statement = "UPDATE [OWNER].PROFILE SET ";
-    bool first = true;
-    for (size_t k = 1; k < v_.EmailColumns.size(); ++k) {
-        const auto& column = v_.EmailColumns[k];
+std::string EmailColumnsStatement(bool oracle, const std::vector<EmailColumn>& columns, int32_t docNumber) {
+    // A bare date text is read by the server's language and date format: a
+    // day-first server refuses '2020-02-13' and reads '2020-02-01' as the
+    // 2nd of January.
+    auto isDate = [](const std::string& name) {
+        const std::string upper = core::Upper(name);
+        return upper == "EMAIL_RECEIVED" || upper == "EMAIL_SENT" || upper == "PD_EMAIL_DATE";
+    };
+    std::string statement;
+    for (const auto& column : columns) {
         if (column.ColumnName.empty()) continue;
-        if (!first) statement += ", ";
-        first = false;
+        statement += statement.empty() ? "UPDATE [OWNER].PROFILE SET " : ", ";
         if (core::Trim(column.Value).empty()) {
             statement += column.ColumnName + " = NULL";
-        } else {
-            statement += column.ColumnName + " = '" + core::StripQuotes(column.Value) + "'";
+            continue;
         }
+        const std::string value =
+            !oracle && isDate(column.ColumnName) ? core::ServerDateText(column.Value) : column.Value;
+        statement += column.ColumnName + " = '" + core::StripQuotes(value) + "'";
     }
-    if (first) return;
-    p_.RunSQL(statement + " WHERE DOCNUMBER = " + Num(v_.TargetDocNumber));
-    p_.session.PcdSql->ReleaseResults();
+    if (statement.empty()) return "";
+    return statement + " WHERE DOCNUMBER = " + std::to_string(docNumber);
+}
+
+bool DocumentTransfer::WriteEmailColumns() {
+    if (!v_.IsEmailDocument) return true;
+    p_.WriteLog("Processing EMail columns");
+    p_.Separator();
+    const std::string statement =
+        EmailColumnsStatement(core::IsOracle(p_.facts.DatabaseEngine), v_.EmailColumns, v_.TargetDocNumber);
+    return statement.empty() || WriteOrFail(statement, "the e-mail columns of the copy");
 }
 
 }  // namespace transfer

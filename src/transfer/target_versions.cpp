@@ -291,8 +291,8 @@ bool DocumentTransfer::AddTargetVersions() {
             if (!subversion && !sourceLabel.empty()) {
                 statement += ", VERSION_LABEL = '" + core::StripQuotes(sourceLabel) + "'";
             }
-            p_.RunSQL(statement + where);
-            sql->ReleaseResults();
+            const std::string what = "the values of version " + row.VersionLabel.ToText() + " of the copy";
+            if (!WriteOrFail(statement + where, what)) return false;
         }
         if (!labelMatches && newVersionId != 0) {
             // The subversion joins the version that carries its label; the
@@ -303,10 +303,12 @@ bool DocumentTransfer::AddTargetVersions() {
             const std::string parent = sql->RowCount() > 0 ? sql->ColumnValue(1).ToText() : "";
             sql->ReleaseResults();
             const std::string suffix = core::Trim(row.SubVersion.ToText());
-            p_.RunSQL("UPDATE [OWNER].VERSIONS SET VERSION_LABEL = '" + core::StripQuotes(version + suffix) +
-                      "', VERSION = '" + core::StripQuotes(parent.empty() ? version : parent) + "', SUBVERSION = '" +
-                      core::StripQuotes(suffix) + "' " + where.substr(1));
-            sql->ReleaseResults();
+            if (!WriteOrFail("UPDATE [OWNER].VERSIONS SET VERSION_LABEL = '" + core::StripQuotes(version + suffix) +
+                                 "', VERSION = '" + core::StripQuotes(parent.empty() ? version : parent) +
+                                 "', SUBVERSION = '" + core::StripQuotes(suffix) + "' " + where.substr(1),
+                             "the label of subversion " + row.VersionLabel.ToText() + " of the copy")) {
+                return false;
+            }
         }
         if (p_.Options().CopyEncryptionKeys() && !row.EncryptionKeyId.empty() && newVersionId != 0) {
             p_.RunSQL("SELECT ENCRYPTION_KEY_ID FROM [OWNER].COMPONENTS" + where);
@@ -315,9 +317,17 @@ bool DocumentTransfer::AddTargetVersions() {
             if (targetKey.ToText().empty()) {
                 p_.WriteLog("Setting Encryption Key into COMPONENTS");
                 p_.Separator();
-                p_.RunSQL("UPDATE [OWNER].COMPONENTS SET ENCRYPTION_KEY_ID = '" +
-                          core::StripQuotes(row.EncryptionKeyId) + "'" + where);
-                sql->ReleaseResults();
+                const std::string statement = "UPDATE [OWNER].COMPONENTS SET ENCRYPTION_KEY_ID = '" +
+                                              core::StripQuotes(row.EncryptionKeyId) + "'" + where;
+                // Without its key an encrypted file cannot be read; a target
+                // without the column holds no key and is passed over.
+                if (!p_.facts.HasEncryptionKeyId) {
+                    p_.RunSQL(statement);
+                    sql->ReleaseResults();
+                } else if (!WriteOrFail(statement, "the encryption key of version " + row.VersionLabel.ToText() +
+                                                       " of the copy")) {
+                    return false;
+                }
             }
         }
         endOfRow();

@@ -23,7 +23,9 @@
 // no return).
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "transfer/document_transfer.h"
 #include "transfer/temp_folder.h"
@@ -40,6 +42,12 @@ class Removal;
 }
 
 namespace transfer {
+
+// The statement that gives the new profile, document number docNumber of
+// the connected target, an e-mail document's columns; empty when there are
+// none. The e-mail dates go in the form every language of a SQL Server
+// reads alike; Oracle takes them as they were read.
+std::string EmailColumnsStatement(bool oracle, const std::vector<EmailColumn>& columns, int32_t docNumber);
 
 class DocumentTransfer : public IDocumentTransfer {
 public:
@@ -106,7 +114,7 @@ private:
     void EnableLookupEntries();
     bool CreateTargetProfile();
     bool FixTargetNumber();
-    void WriteEmailColumns();
+    bool WriteEmailColumns();
 
     // ---- Target versions (target_versions.cpp, metadata_only.cpp) -------------
     bool OpenTargetProfile();
@@ -118,13 +126,13 @@ private:
     bool WritePeopleColumns();
     void RedisableLookupEntries();
     bool WriteDateColumns();
-    void MarkTargetReadOnly();
+    bool MarkTargetReadOnly();
     bool MarkSourceReadOnly();
     void FinishTransfer();
 
     // ---- Activity log (activity_log.cpp) ---------------------------------------
     bool FetchActivityLog();
-    void CopyActivityLog();
+    bool CopyActivityLog();
     void NoteSkippedVersions();
     void NoteCreationTime();
     bool ClearDmActivity();
@@ -156,6 +164,15 @@ private:
     bool ProfileExists(int32_t docNumber);
     // Column 1 of the first row of a statement, then released.
     dm::Variant Scalar(const std::string& statement);
+    // Runs a statement that writes a document and releases its results: the
+    // rows it changed; nothing when the library refused it.
+    std::optional<int32_t> Write(const std::string& statement);
+    // Write for a statement without which the document would stand
+    // incomplete or wrong: a refusal ends the transfer (Refused).
+    bool WriteOrFail(const std::string& statement, const std::string& what);
+    // Logs that the connected library refused what ("the security of the
+    // copy") and ends the transfer with 0: the document is tried again.
+    void Refused(const std::string& what);
     std::string Num(int64_t n) const { return std::to_string(n); }
     // A removal with "Overwrite read-only documents" forced on; an
     // unfinished copy of this transfer's takes its own files with it.

@@ -81,7 +81,7 @@ void DocumentTransfer::RunSteps() {
     EnableLookupEntries();
     if (!CreateTargetProfile()) return;
     if (!FixTargetNumber()) return;
-    WriteEmailColumns();
+    if (!WriteEmailColumns()) return;
     if (v_.VersionRows.empty()) {
         p_.WriteLog("NOT Adding any Versions");
         p_.Separator();
@@ -91,13 +91,13 @@ void DocumentTransfer::RunSteps() {
         if (!added) return;
     }
     if (!WriteTargetSecurity()) return;
-    CopyActivityLog();
+    if (!CopyActivityLog()) return;
     NoteSkippedVersions();
     FileIntoFolders();
     if (!WritePeopleColumns()) return;
     RedisableLookupEntries();
     if (!WriteDateColumns()) return;
-    MarkTargetReadOnly();
+    if (!MarkTargetReadOnly()) return;
 
     // The new document stands complete: earlier copies make way for it,
     // then the source learns where it went.
@@ -498,6 +498,29 @@ dm::Variant DocumentTransfer::Scalar(const std::string& statement) {
     dm::Variant value = sql ? sql->ColumnValue(1) : dm::Variant();
     if (sql) sql->ReleaseResults();
     return value;
+}
+
+std::optional<int32_t> DocumentTransfer::Write(const std::string& statement) {
+    // RunSQL logs a refusal and goes on; the SQL object still holds its code.
+    const bool ran = p_.RunSQL(statement);
+    auto& sql = p_.session.PcdSql;
+    if (!sql) return std::nullopt;
+    const bool accepted = ran && core::StatementAccepted(p_.facts.DatabaseEngine, sql->ErrorCode());
+    const int32_t changed = sql->RowsAffected();
+    sql->ReleaseResults();
+    if (!accepted) return std::nullopt;
+    return changed;
+}
+
+bool DocumentTransfer::WriteOrFail(const std::string& statement, const std::string& what) {
+    if (Write(statement)) return true;
+    Refused(what);
+    return false;
+}
+
+void DocumentTransfer::Refused(const std::string& what) {
+    Fail("Error: Library " + p_.ConnectedLibraryName() + " refused " + what + " - document #" + Num(v_.DocNumber) +
+         " will be tried again");
 }
 
 bool DocumentTransfer::RemoveForced(const std::string& library, int32_t docNumber, const std::string& refLibrary,

@@ -66,6 +66,24 @@ TEST_F(MetadataOnlyTest, AnUnknownAuthorFallsBackToTheProgramsUser) {
     EXPECT_TRUE(LogHas("Warning: user 'OUTSIDER' is not known in library ARCHIVE"));
 }
 
+// A version row that the target took without writing it is no version of
+// the copy: the copy is recorded as one that lacks it, and tried again.
+TEST_F(MetadataOnlyTest, AVersionRowThatWroteNothingLeavesTheCopyIncomplete) {
+    StartMetadataOnly();
+    const int32_t source = MakeDocument();
+    Faults().On(dmsim::op::kSqlExecute).ForLibrary("ARCHIVE").ForStatement("INSERT INTO DOCSADM.VERSIONS").OnCall(2)
+        .AnswerNothing();
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHas("without 1 of its version(s) - it will be tried again")) << LogText();
+    const int32_t copy = CopyOf(source);
+    ASSERT_GT(copy, 0);
+    EXPECT_EQ(Labels("ARCHIVE", copy).size(), 3u);
+    // No file row stands for the version that is not there.
+    EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.COMPONENTS C WHERE NOT EXISTS (SELECT 1 FROM "
+                               "DOCSADM.VERSIONS V WHERE V.VERSION_ID = C.VERSION_ID)"),
+              0);
+}
+
 TEST_F(MetadataOnlyTest, AnOwnerKeyOfOneOrLessIsDrawnAgainWithoutTheOwner) {
     StartMetadataOnly();
     const int32_t source = MakeDocument();

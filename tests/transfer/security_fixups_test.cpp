@@ -35,6 +35,7 @@ protected:
 TEST_F(SecurityFixupsTest, TheSecurityTable) {
     StartProgram();
     site_.AddPerson("DOCS", "OUTSIDER", "Not in the archive", "DOCS_USERS");
+    for (const char* library : {"DOCS", "ARCHIVE"}) site_.AddPerson(library, "O'BRIEN", "Pat O'Brien", "DOCS_USERS");
     const int32_t folder = docs_->CreateFolder("Board", 0, false);
     docs_->SetTrustees(folder, {dmsim::Group("ACCOUNTING", 63)});
     const int32_t linked = MakeSecured({}, "Linked");
@@ -54,6 +55,8 @@ TEST_F(SecurityFixupsTest, TheSecurityTable) {
          {"JSMITH:255", "LEGAL:45"}},
         {"unknown user", MakeSecured({dmsim::User("OUTSIDER", 255), dmsim::User("MJONES", 7)}, "Unknown"), "1",
          {"MJONES:7"}},
+        {"apostrophe", MakeSecured({dmsim::User("O'BRIEN", 63), dmsim::User("JSMITH", 255)}, "Quoted"), "1",
+         {"JSMITH:255", "O'BRIEN:63"}},
         {"security link", linked, "1", {"ACCOUNTING:63"}},
     };
     for (const auto& c : cases) {
@@ -119,6 +122,26 @@ TEST_F(SecurityFixupsTest, ReadOnlyMarksByModeAndOption) {
         EXPECT_EQ(Column("DOCS", source, "STATUS"), c.sourceStatus);
         EXPECT_EQ(Column("DOCS", source, "READONLY") == "Y", c.sourceStatus != "0" || c.sourceReadOnly);
     }
+}
+
+// A source that its Transfer cannot mark fails the document: it keeps its
+// status, and the next try replaces the copy and marks it.
+TEST_F(SecurityFixupsTest, ASourceThatCannotBeMarkedIsTriedAgain) {
+    StartProgram();
+    Window().OptionTransfer.Select();
+    const int32_t source = MakeDocument();
+    Faults().On(dmsim::op::kSqlExecute).ForLibrary("DOCS").ForStatement("SET READONLY = 'Y', STATUS = 4").Times(1)
+        .FailStatement(1205, "Transaction was deadlocked.");
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHas("Error: Library DOCS refused the read-only mark of the source - document #" +
+                       to_string(source) + " will be tried again"))
+        << LogText();
+    EXPECT_EQ(Column("DOCS", source, "STATUS"), "0");
+    const int32_t copy = Transfer(source);
+    ASSERT_GT(copy, 0) << LogText();
+    EXPECT_EQ(Column("DOCS", source, "STATUS"), "4");
+    EXPECT_EQ(Documents("ARCHIVE"), 1);
+    EXPECT_EQ(CopyOf(source), copy);
 }
 
 // A people column is written only with a user the target knows; a user it

@@ -119,6 +119,53 @@ TEST_P(ServerLanguageTest, ACopyKeepsEveryDateOfItsSource) {
     EXPECT_EQ(CountLines("SQL Error"), 0u) << LogText();
 }
 
+// The e-mail columns are written by SQL of their own. Their dates come over
+// as the source has them, also where the library's dictionary does not list
+// them as dates (then no later step writes them again).
+TEST_P(ServerLanguageTest, ACopyKeepsTheDatesOfAnEmail) {
+    StartProgram();
+    struct Mail {
+        const char* name;
+        const char* sent;
+        const char* received;
+        const char* dated;
+    };
+    const Mail mails[] = {
+        {"every day a month", "2020-02-01 09:00:00", "2020-02-03 09:05:00", "2019-12-11 10:11:12"},
+        {"a day no month", "2020-02-13 09:00:00", "2020-02-03 09:05:00", "2019-12-31 10:11:12"},
+    };
+    const std::string dates = "EMAIL_SENT, EMAIL_RECEIVED, PD_EMAIL_DATE";
+    for (const bool listed : {true, false}) {
+        if (!listed) {
+            for (const char* library : {"DOCS", "ARCHIVE"}) {
+                Sql(library, "DELETE FROM DOCSADM.DOCSCOLUMN WHERE TBNAME = 'PROFILE' AND COLNAME IN ('EMAIL_SENT', "
+                             "'EMAIL_RECEIVED', 'PD_EMAIL_DATE')");
+            }
+        }
+        for (const auto& mail : mails) {
+            SCOPED_TRACE(std::string(mail.name) + (listed ? ", listed" : ", not listed"));
+            dmsim::DocumentSpec spec;
+            spec.name = std::string("Mail ") + mail.name;
+            spec.application = "MS OUTLOOK";
+            spec.author = "JSMITH";
+            spec.columns = {{"PD_ORIGINATOR", dm::Variant("O'Brien")}};
+            spec.versions = {dmsim::Version("mail body")};
+            const int32_t source = docs_->Create(spec);
+            Sql("DOCS", "UPDATE DOCSADM.PROFILE SET EMAIL_SENT = '" + std::string(mail.sent) + "', EMAIL_RECEIVED = '" +
+                            mail.received + "', PD_EMAIL_DATE = '" + mail.dated +
+                            "' WHERE DOCNUMBER = " + to_string(source));
+            const std::string query = "SELECT " + dates + ", PD_ORIGINATOR FROM DOCSADM.PROFILE WHERE DOCNUMBER = ";
+            const Rows before = Query("DOCS", query + to_string(source));
+            ASSERT_EQ(before, Rows{std::string(mail.sent) + "|" + mail.received + "|" + mail.dated + "|O'Brien"});
+            ClearLog();
+            const int32_t copy = Transfer(source);
+            ASSERT_GT(copy, 0) << LogText();
+            EXPECT_EQ(Query("ARCHIVE", query + to_string(copy)), before);
+            EXPECT_EQ(CountLines("SQL Error"), 0u) << LogText();
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, ServerLanguageTest,
                          ::testing::Values(Server{"UsEnglish", "", "", ""}, Server{"British", "British", "", ""},
                                            Server{"German", "Deutsch", "", ""}, Server{"French", "French", "", ""},

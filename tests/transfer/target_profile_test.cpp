@@ -213,6 +213,27 @@ TEST_F(TargetProfileTest, WithoutTheSourceFormTheApplicationsDefaultFormIsUsed) 
     EXPECT_TRUE(LogHas("UPDATE DOCSADM.PROFILE SET EMAIL_RECEIVED = NULL"));
 }
 
+// A SQL Server takes the e-mail dates in the one form it reads alike under
+// every language and date format; Oracle takes them as they were read. The
+// other columns keep their text, apostrophes doubled.
+TEST(EmailColumnsStatementTest, DatesGoInTheFormTheServerReadsAlikeInEveryLanguage) {
+    const std::vector<transfer::EmailColumn> columns = {{"", ""},
+                                                        {"EMAIL_RECEIVED", "2019-12-31 10:11:12"},
+                                                        {"EMAIL_SENT", " "},
+                                                        {"PD_ADDRESSEE", "O'Brien"},
+                                                        {"PD_EMAIL_DATE", "2020-02-01 09:00:00"},
+                                                        {"PD_ORIGINATOR", "2020-02-01 09:00:00"}};
+    EXPECT_EQ(transfer::EmailColumnsStatement(false, columns, 12),
+              "UPDATE [OWNER].PROFILE SET EMAIL_RECEIVED = '20191231 10:11:12.000', EMAIL_SENT = NULL, PD_ADDRESSEE = "
+              "'O''Brien', PD_EMAIL_DATE = '20200201 09:00:00.000', PD_ORIGINATOR = '2020-02-01 09:00:00' WHERE "
+              "DOCNUMBER = 12");
+    EXPECT_EQ(transfer::EmailColumnsStatement(true, columns, 12),
+              "UPDATE [OWNER].PROFILE SET EMAIL_RECEIVED = '2019-12-31 10:11:12', EMAIL_SENT = NULL, PD_ADDRESSEE = "
+              "'O''Brien', PD_EMAIL_DATE = '2020-02-01 09:00:00', PD_ORIGINATOR = '2020-02-01 09:00:00' WHERE "
+              "DOCNUMBER = 12");
+    EXPECT_EQ(transfer::EmailColumnsStatement(false, {{"", ""}}, 12), "");
+}
+
 TEST_F(TargetProfileTest, NeitherFormNorApplicationFormEndsTheTransfer) {
     site_.Library("ARCHIVE").Forms({"EMAILPROF"});
     StartProgram();

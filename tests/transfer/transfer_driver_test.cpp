@@ -351,6 +351,64 @@ TEST_F(TransferDriverTest, ACheckedOutSourceGetsItsStateBackOnEveryWayOut) {
     }
 }
 
+// A statement of the new document that the target refuses fails the
+// document: the half-built copy goes, the log says what was refused, and the
+// next try makes the copy.
+TEST_F(TransferDriverTest, ARefusedStatementOfTheCopyFailsTheDocument) {
+    StartProgram();
+    struct Case {
+        const char* statement;  // a part of the refused statement
+        std::string refused;
+        const char* application = "MS WORD";
+        bool secured = false;
+        bool metadataOnly = false;
+        bool targetReadOnly = false;
+    };
+    const Case cases[] = {
+        {"SET EMAIL_RECEIVED", "the e-mail columns of the copy", "MS OUTLOOK"},
+        {"UPDATE DOCSADM.VERSIONS SET FORCE_VERSION_RO", "the values of version 1 of the copy"},
+        {"SELECT 0, 255, SYSTEM_ID", "the security of the copy"},
+        {"PE.USER_ID = 'JSMITH'", "the access of user JSMITH to the copy", "MS WORD", true},
+        {"INSERT INTO DOCSADM.ACTIVITYLOG (SYSTEM_ID, DOCNUMBER, VERSION_LABEL", "an Activitylog entry of the copy"},
+        {"SET AUTHOR = (SELECT", "the people columns of the copy"},
+        {"LAST_EDIT_DATE = TRY_CAST", "the dates of the copy"},
+        {"SET READONLY = 'Y', STATUS = 19", "the read-only mark of the copy", "MS WORD", false, false, true},
+        {"DELETE FROM DOCSADM.VERSIONS", "the removal of the copy's placeholder version", "MS WORD", false, true},
+        {"SET DOCSERVER_LOC", "the file location of the copy", "MS WORD", false, true},
+        {"INSERT INTO DOCSADM.COMPONENTS", "the file row of version 1 of the copy", "MS WORD", false, true},
+    };
+    int64_t copies = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.statement);
+        dmsim::DocumentSpec spec;
+        spec.name = c.statement;
+        spec.application = c.application;
+        spec.author = "JSMITH";
+        spec.versions = {dmsim::Version("first"), dmsim::Version("second")};
+        if (c.secured) spec.trustees = {dmsim::User("JSMITH", 255)};
+        const int32_t source = docs_->Create(spec);
+        Sql("DOCS", "INSERT INTO DOCSADM.ACTIVITYLOG (SYSTEM_ID, DOCNUMBER, ACTIVITY_TYPE, ACTIVITY_DESC, AUTHOR, "
+                    "TYPIST, REF_LIBRARY, START_DATE) SELECT " + to_string(990000 + source) + ", " + to_string(source) +
+                        ", 5, 'Edited', SYSTEM_ID, SYSTEM_ID, 0, '2020-01-07 16:45:00' FROM DOCSADM.PEOPLE WHERE "
+                        "USER_ID = 'JSMITH'");
+        Window().CheckMetaData.SetValue(c.metadataOnly ? 1 : 0);
+        Window().CheckMakeReadOnlyTarget.SetValue(c.targetReadOnly ? 1 : 0);
+        ClearLog();
+        Faults().Clear();
+        Faults().On(dmsim::op::kSqlExecute).ForLibrary("ARCHIVE").ForStatement(c.statement).Times(1).FailStatement(
+            547, "The statement conflicted with a constraint.");
+        EXPECT_EQ(Transfer(source), 0);
+        EXPECT_TRUE(LogHas("Error: Library ARCHIVE refused " + c.refused + " - document #" + to_string(source) +
+                           " will be tried again"))
+            << LogText();
+        EXPECT_EQ(Documents("ARCHIVE"), copies);
+        EXPECT_EQ(CopyOf(source), 0);
+        Faults().Clear();
+        EXPECT_GT(Transfer(source), 0);
+        EXPECT_EQ(Documents("ARCHIVE"), ++copies);
+    }
+}
+
 TEST_F(TransferDriverTest, ACancelDuringTheSourceReadingEndsWithNothingInTheTarget) {
     StartProgram();
     const int32_t source = MakeDocument();
