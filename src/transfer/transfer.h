@@ -162,7 +162,12 @@ private:
     // activity log, a copy of this call's source document.
     bool IsCopyOfSource(int32_t targetDoc);
     bool ProfileExists(int32_t docNumber);
-    // Column 1 of the first row of a statement, then released.
+    // Runs a read whose answer decides what the transfer builds or removes,
+    // its results left to read. A read the library refused ends the
+    // transfer as a refused DM call does (dm::DmError): its empty answer
+    // would pass for "no such row", and a copy could be removed for it.
+    void Read(const std::string& statement);
+    // Column 1 of the first row of a read (Read), then released.
     dm::Variant Scalar(const std::string& statement);
     // Runs a statement that writes a document and releases its results: the
     // rows it changed; nothing when the library refused it.

@@ -164,9 +164,9 @@ bool DocumentTransfer::ApplySkipRules() {
     if (!Connect(v_.SourceLibrary)) return false;
 
     v_.ProfileFound = false;
-    p_.RunSQL("SELECT P.LAST_EDIT_DATE, P.STATUS, A.APPLICATION, P.PD_OBJ_TYPE FROM [OWNER].PROFILE P "
-              "LEFT OUTER JOIN [OWNER].APPS A ON A.SYSTEM_ID = P.APPLICATION WHERE P.DOCNUMBER = " +
-              Num(n));
+    Read("SELECT P.LAST_EDIT_DATE, P.STATUS, A.APPLICATION, P.PD_OBJ_TYPE FROM [OWNER].PROFILE P "
+         "LEFT OUTER JOIN [OWNER].APPS A ON A.SYSTEM_ID = P.APPLICATION WHERE P.DOCNUMBER = " +
+         Num(n));
     v_.SourceLastEditDate = sql->ColumnValue(1);
     v_.SourceStatus = sql->ColumnValue(2).ToLong();
     v_.SourceObjectType = dm::LeadingNumber(sql->ColumnValue(4).ToText());
@@ -244,9 +244,9 @@ bool DocumentTransfer::FindEarlierCopy() {
     const std::string& t = v_.TargetLibrary;
     p_.ShowStatus("Determining whether document #" + Num(n) + " has already been transferred to library " + t);
     p_.Separator();
-    p_.RunSQL("SELECT A.REF_DOCUMENT, A.ACTIVITY_TYPE, A.ACTIVITY_DESC FROM [OWNER].ACTIVITYLOG A LEFT OUTER JOIN "
-              "[OWNER].REMOTE_LIBRARIES RL ON RL.SYSTEM_ID = A.REF_LIBRARY WHERE A.DOCNUMBER = " +
-              Num(n) + " AND A.ACTIVITY_TYPE IN (0, 25) AND RL.LIBRARY_NAME = '" + core::DoubleApostrophes(t) + "'");
+    Read("SELECT A.REF_DOCUMENT, A.ACTIVITY_TYPE, A.ACTIVITY_DESC FROM [OWNER].ACTIVITYLOG A LEFT OUTER JOIN "
+         "[OWNER].REMOTE_LIBRARIES RL ON RL.SYSTEM_ID = A.REF_LIBRARY WHERE A.DOCNUMBER = " +
+         Num(n) + " AND A.ACTIVITY_TYPE IN (0, 25) AND RL.LIBRARY_NAME = '" + core::DoubleApostrophes(t) + "'");
     bool movedThere = false;
     if (sql->RowCount() >= 1) {
         v_.EarlierCopy = sql->ColumnValue(1).ToLong();
@@ -492,11 +492,22 @@ bool DocumentTransfer::ProfileExists(int32_t docNumber) {
     return Scalar("SELECT COUNT(*) FROM [OWNER].PROFILE WHERE DOCNUMBER = " + Num(docNumber)).ToLong() > 0;
 }
 
-dm::Variant DocumentTransfer::Scalar(const std::string& statement) {
-    p_.RunSQL(statement);
+void DocumentTransfer::Read(const std::string& statement) {
+    const bool ran = p_.RunSQL(statement);
     auto& sql = p_.session.PcdSql;
-    dm::Variant value = sql ? sql->ColumnValue(1) : dm::Variant();
+    if (ran && sql && core::StatementAccepted(p_.facts.DatabaseEngine, sql->ErrorCode())) return;
+    const int32_t code = sql ? sql->ErrorCode() : 0;
     if (sql) sql->ReleaseResults();
+    throw dm::DmError(code, "Dorvane",
+                      "Library " + p_.ConnectedLibraryName() + " refused a read that the transfer of document #" +
+                          Num(v_.DocNumber) + " depends on - it will be tried again");
+}
+
+dm::Variant DocumentTransfer::Scalar(const std::string& statement) {
+    Read(statement);
+    auto& sql = p_.session.PcdSql;
+    dm::Variant value = sql->ColumnValue(1);
+    sql->ReleaseResults();
     return value;
 }
 

@@ -203,6 +203,30 @@ TEST_F(TransferDriverTest, ACopyThatCouldNotBeLookedForIsNoCopyRemoved) {
     }
 }
 
+// A read of the source that the library refused is no answer of "no row":
+// the document fails, its archive copy stays and no second copy is made.
+TEST_F(TransferDriverTest, ASourceReadThatWasRefusedNeitherRemovesNorDoublesTheCopy) {
+    StartProgram();
+    Window().CheckRemoveDeletedDocs.SetValue(1);
+    for (const char* failing : {"SELECT P.LAST_EDIT_DATE, P.STATUS", "SELECT A.REF_DOCUMENT, A.ACTIVITY_TYPE"}) {
+        SCOPED_TRACE(failing);
+        const int32_t source = MakeDocument(std::string("Doc ") + failing);
+        const int32_t copy = CopyOnce(source);
+        const int64_t copies = Documents("ARCHIVE");
+        Faults().On(dmsim::op::kSqlExecute).ForLibrary("DOCS").ForStatement(failing).FailStatement(
+            824, "database disk image is malformed");
+        ClearLog();
+        EXPECT_EQ(Transfer(source), 0) << LogText();
+        EXPECT_TRUE(LogHas("refused a read that the transfer of document #" + to_string(source) + " depends on"))
+            << LogText();
+        EXPECT_TRUE(Exists("ARCHIVE", copy));
+        EXPECT_EQ(Documents("ARCHIVE"), copies);
+        Faults().Clear();
+        EXPECT_EQ(Transfer(source), copy) << LogText();
+        EXPECT_EQ(Documents("ARCHIVE"), copies);
+    }
+}
+
 TEST_F(TransferDriverTest, AMissingSourceIsAnErrorWhenCopiesAreNotToBeRemoved) {
     StartProgram();
     EXPECT_EQ(Transfer(4711), 0);
