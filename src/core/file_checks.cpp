@@ -130,11 +130,15 @@ void Program::ViewLogFile(const std::string& path) {
     std::string saved = label ? label->Caption() : "";
     MonitorHeartbeat();
     if (label) label->SetCaption("Viewing File " + path + " using Notepad");
-    if (!platform.system.OpenInEditor(NativePath(path).string())) {
-        ReportError(53, "Dorvane", "File not found: the text editor could not be started");
-    }
+    const bool opened = platform.system.OpenInEditor(NativePath(path).string());
+    if (!opened) ReportError(53, "Dorvane", "File not found: the text editor could not be started");
     ui.SetMousePointer(platform::MousePointer::Default);
     if (label) label->SetCaption(saved);
+    if (!opened) {
+        ShowMessage("No viewer could be started for log file " + path +
+                        " - set VISUAL or EDITOR to a text editor, or install xdg-open",
+                    platform::mb::Exclamation, AppTitle());
+    }
 }
 
 }  // namespace core

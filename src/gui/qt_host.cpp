@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -61,6 +62,8 @@ std::optional<std::string> QtHost::InputBox(const std::string& prompt, const std
     QInputDialog dialog(DialogParent());
     dialog.setWindowTitle(ToQt(title));
     dialog.setLabelText(ToQtLines(prompt));
+    // A long prompt wraps: the box keeps to the screen, its buttons in sight.
+    if (auto* label = dialog.findChild<QLabel*>()) label->setWordWrap(true);
     dialog.setTextValue(ToQt(defaultText));
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return FromQt(dialog.textValue());

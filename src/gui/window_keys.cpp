@@ -26,10 +26,13 @@ protected:
         if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
         auto* widget = static_cast<QWidget*>(watched);
         if (widget->window() != view_) return false;
-        // A key event travels from the focused control up to the window; act
-        // on its first stop only.
-        QWidget* focus = QApplication::focusWidget();
-        QWidget* first = focus && focus->window() == view_ ? focus : view_;
+        // A key event travels from the window's focused control (the window
+        // itself when none has the focus) up to the window; act on its first
+        // stop only. The window's own focus child, not the application's:
+        // a box shown by a handler takes the application's focus while the
+        // key is still on its way up.
+        QWidget* focus = view_->focusWidget();
+        QWidget* first = focus ? focus : view_;
         if (widget != first) return false;
         auto* key = static_cast<QKeyEvent*>(event);
         if (int code = KeyCode(key->key(), key->modifiers())) {

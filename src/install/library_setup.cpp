@@ -86,7 +86,7 @@ void LibrarySetup::Form_Load() {
             ExitAfterFailure();
             return;
         }
-        SetBuildButtons(true);
+        SetBuildButtons();
         LoadDefinition(p_, w_);
 
         p_.WriteLog("Checking for Matter link to profile");
@@ -129,9 +129,9 @@ void LibrarySetup::Form_Activate() {
     p_.platform.ui.PumpEvents();
 }
 
-void LibrarySetup::SetBuildButtons(bool loading) {
+void LibrarySetup::SetBuildButtons() {
     const bool installed = p_.facts.QueueTableExists;
-    w_.ButtonBuildLib.SetEnabled(loading || !installed);
+    w_.ButtonBuildLib.SetEnabled(!installed);
     w_.ButtonBuildTriggers.SetEnabled(installed);
 }
 
@@ -148,7 +148,7 @@ void LibrarySetup::SourceLibraryCombo_LostFocus() {
                     platform::mb::Critical);
             w_.TargetLibraryCombo.SetListIndex(0);
         }
-        SetBuildButtons(false);
+        SetBuildButtons();
     });
 }
 

@@ -116,7 +116,9 @@ private:
     // Asks whether the archive follows the closing of items; on Yes says that
     // no trigger is made.
     bool ArchivesOnClose();
-    void SetBuildButtons(bool loading);
+    // "&Build Library" for a library without the queue table, "&Make
+    // Triggers" for one with it: the connected library's state.
+    void SetBuildButtons();
     int Ask(const std::string& text);
     void Message(const std::string& text, int style);
     void ExitAfterFailure();

@@ -73,9 +73,14 @@ bool PosixSystem::LockScreen() {
 bool PosixSystem::OpenInEditor(const std::string& path) {
     std::string editor = Env("VISUAL");
     if (editor.empty()) editor = Env("EDITOR");
-    std::string cmd = editor.empty() ? "xdg-open " + ShellQuote(path)
-                                     : editor + " " + ShellQuote(path);
-    return RunShell("(" + cmd + ") >/dev/null 2>&1 &") == 0;
+    if (editor.empty()) editor = "xdg-open";
+    // The viewer runs in the background, where its failing is never heard
+    // of: a viewer that is not there must be told now.
+    const size_t start = editor.find_first_not_of(" \t");
+    if (start == std::string::npos) return false;
+    const std::string program = editor.substr(start, editor.find_first_of(" \t", start) - start);
+    if (RunShell("command -v " + program + " >/dev/null 2>&1") != 0) return false;
+    return RunShell("(" + editor + " " + ShellQuote(path) + ") >/dev/null 2>&1 &") == 0;
 }
 
 int PosixSystem::RunShell(const std::string& command) {

@@ -23,7 +23,8 @@ public:
     // The arguments the process was started with, joined by blanks.
     virtual std::string ProcessCommandLine() = 0;
     virtual bool LockScreen() = 0;
-    // Opens a text file in an editor without waiting for it.
+    // Opens a text file in an editor without waiting for it; false when no
+    // editor could be started.
     virtual bool OpenInEditor(const std::string& path) = 0;
     // Runs a shell command, waiting for it; its exit status.
     virtual int RunShell(const std::string& command) = 0;
@@ -88,7 +89,10 @@ public:
     std::string TempFolder() override { return tempFolder_; }
     std::string ProcessCommandLine() override { return commandLine_; }
     bool LockScreen() override { ++lockCount; return true; }
-    bool OpenInEditor(const std::string& path) override { openedInEditor.push_back(path); return true; }
+    bool OpenInEditor(const std::string& path) override {
+        openedInEditor.push_back(path);
+        return editorStarts;
+    }
     [[noreturn]] void EndProcess(int exitCode) override { throw ProcessEnded(exitCode); }
     void WriteStandardError(const std::string& text) override { standardError.push_back(text); }
 
@@ -97,6 +101,8 @@ public:
 
     int lockCount = 0;
     std::vector<std::string> openedInEditor;
+    // False stands for a computer without an editor to start.
+    bool editorStarts = true;
     // What the program wrote to standard error, line by line.
     std::vector<std::string> standardError;
 

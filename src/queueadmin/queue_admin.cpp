@@ -337,12 +337,12 @@ void QueueAdmin::MNDorvaneEnableMetadata_Click() {
     }
     std::vector<std::string> failures;
     const int32_t total = ReenableDisabledMetadata(tables, &failures);
-    std::string text = "A total of " + std::to_string(total) +
-                       " disabled rows were re-enabled - Refresh all DM Server caches to apply the results";
+    const std::string text = "A total of " + std::to_string(total) +
+                             " disabled rows were re-enabled - Refresh all DM Server caches to apply the results";
     p_.ShowStatus(text);
     p_.Separator();
-    for (const auto& line : failures) text += ";\r\nError: " + line;
-    ui.MessageBox(text, failures.empty() ? kInformation : platform::mb::Critical, core::AppTitle());
+    ui.MessageBox(OutcomeText(text, failures), failures.empty() ? kInformation : platform::mb::Critical,
+                  core::AppTitle());
 }
 
 void QueueAdmin::MNDorvaneDisplayRows_Click() {

@@ -21,9 +21,15 @@ std::string LastStatementFailure(core::Program& p) {
     return "SQL Error #" + std::to_string(sql->ErrorCode()) + (text.empty() ? "" : ": " + text);
 }
 
-void ShowOutcome(core::Program& p, std::string text, const std::vector<std::string>& failures) {
-    for (const auto& failure : failures) text += ";\r\nError: " + failure;
-    p.ShowMessage(text, failures.empty() ? platform::mb::Information : platform::mb::Critical, core::AppTitle());
+std::string OutcomeText(const std::string& text, const std::vector<std::string>& failures) {
+    std::string out;
+    for (const auto& failure : failures) out += "Error: " + failure + ";\r\n";
+    return out + text;
+}
+
+void ShowOutcome(core::Program& p, const std::string& text, const std::vector<std::string>& failures) {
+    p.ShowMessage(OutcomeText(text, failures), failures.empty() ? platform::mb::Information : platform::mb::Critical,
+                  core::AppTitle());
 }
 
 namespace {

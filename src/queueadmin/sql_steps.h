@@ -40,9 +40,11 @@ std::string RunScalar(core::Program& p, const std::string& statement, std::strin
 // went through.
 std::string RunRows(core::Program& p, const std::string& statement, const std::function<void(dm::IDmSql&)>& row);
 
-// A command's closing box: the text, then each step that failed on a line
-// of its own ("Error: ..."), so that a failure never reads as "nothing to
-// do"; an error box when anything failed.
-void ShowOutcome(core::Program& p, std::string text, const std::vector<std::string>& failures);
+// A command's closing text: each step that failed on a line of its own
+// ("Error: ..."), then the text, so that a failed command's box opens with
+// the failure and never reads as "nothing to do".
+std::string OutcomeText(const std::string& text, const std::vector<std::string>& failures);
+// Shows that text; an error box when anything failed.
+void ShowOutcome(core::Program& p, const std::string& text, const std::vector<std::string>& failures);
 
 }  // namespace queueadmin

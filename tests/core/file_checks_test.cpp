@@ -75,4 +75,24 @@ TEST_F(FileChecksTest, RemoveFileTellsWhetherTheFileIsGone) {
     EXPECT_TRUE(fs::exists(busy));
 }
 
+// View Log (menu or F2) with no viewer to start says so, naming the log
+// file, rather than doing nothing visible.
+TEST_F(FileChecksTest, ViewLogSaysWhenNoViewerCanBeStarted) {
+    Open();
+    program_->WriteLog("started");
+    window_->LabelStatus.SetCaption("Ready");
+    window_->MNViewLog.Click();
+    const std::string log = program_->log.CurrentLogFile;
+    EXPECT_EQ(system_->openedInEditor, std::vector<std::string>{log});
+    EXPECT_TRUE(ui_.Messages().empty());
+
+    system_->editorStarts = false;
+    window_->MNViewLog.Click();
+    ASSERT_EQ(ui_.Messages().size(), 1u);
+    EXPECT_EQ(ui_.Messages()[0].prompt, "No viewer could be started for log file " + log +
+                                            " - set VISUAL or EDITOR to a text editor, or install xdg-open");
+    EXPECT_EQ(ui_.Messages()[0].buttons, platform::mb::Exclamation);
+    EXPECT_EQ(window_->LabelStatus.Caption(), "Ready");
+}
+
 }  // namespace

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QTest>
 #include <QTimer>
@@ -16,7 +18,9 @@
 #include <filesystem>
 
 #include "dmsim/queue_table.h"
+#include "forms/key_codes.h"
 #include "gui/kest_options_view.h"
+#include "gui/qt_host.h"
 #include "gui/qt_test_app.h"
 #include "gui/queue_list_view.h"
 #include "queueadmin/kest_options.h"
@@ -127,6 +131,57 @@ TEST_F(QueueAdminViewsTest, PendingRowsView) {
     QApplication::processEvents();
     EXPECT_FALSE(form.Window().IsOpen());
     EXPECT_FALSE(view.isVisible());
+}
+
+// A key whose handler shows a box reaches the window once: the box takes
+// the focus while the key still travels from the list up to the window.
+TEST_F(QueueAdminViewsTest, OneKeyIsOneQuestion) {
+    forms::DorvaneSummary model;
+    model.ListResults.AddItem("101");
+    model.ListResults.SetSelected(0, true);
+    gui::QueueListView view(model);
+    model.SetVisible(true);
+    auto* list = view.findChild<QTreeWidget*>("ListResults");
+    ASSERT_NE(list, nullptr);
+    auto focusList = [&] {
+        view.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+        list->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), list);
+    };
+
+    // As the pending rows view asks: No ends it; Yes may end in an error
+    // box (a refused removal).
+    gui::QtHost host;
+    std::vector<int> heard;
+    QMessageBox::StandardButton answer = QMessageBox::No;
+    model.keyDown.Connect([&](int key, int) {
+        heard.push_back(key);
+        if (key != forms::keys::Delete) return;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            box->button(answer)->click();
+        });
+        if (host.MessageBox("Are you sure?", platform::mb::YesNo | platform::mb::Question, "Dorvane") ==
+            platform::mb::AnswerYes) {
+            QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+            host.MessageBox("Error: refused", platform::mb::Critical, "Dorvane");
+        }
+    });
+    for (auto button : {QMessageBox::No, QMessageBox::Yes}) {
+        SCOPED_TRACE(button == QMessageBox::No ? "No" : "Yes");
+        focusList();
+        heard.clear();
+        answer = button;
+        QTest::keyClick(view.windowHandle(), Qt::Key_Delete);
+        QApplication::processEvents();
+        EXPECT_EQ(heard, std::vector<int>{forms::keys::Delete});
+    }
+    focusList();
+    heard.clear();
+    QTest::keyClick(view.windowHandle(), Qt::Key_F5);
+    EXPECT_EQ(heard, std::vector<int>{forms::keys::F5});
 }
 
 TEST_F(QueueAdminViewsTest, LastKeyView) {

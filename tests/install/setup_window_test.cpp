@@ -63,15 +63,22 @@ TEST_F(SetupWindowTest, AFailedLoadingStoresNothing) {
 }
 
 TEST_F(SetupWindowTest, ListChecksAndBuildButtons) {
-    // DOCS holds the queue table: after loading both buttons are enabled,
-    // after leaving the source list only "&Make Triggers".
+    // The buttons show the source's state as soon as the window opens:
+    // DOCS without the queue table offers only "&Build Library".
+    Show([&](forms::DorvaneLibSetup& w) {
+        EXPECT_TRUE(w.ButtonBuildLib.Enabled());
+        EXPECT_FALSE(w.ButtonBuildTriggers.Enabled());
+    });
+    ui_.ClearMessages();
+    // With the queue table only "&Make Triggers", also after leaving the
+    // source list.
     Db("DOCS").Exec("CREATE TABLE DOCSADM.NEEDS_ARCHIVING (SID INT)");
     program_->LibraryArray.Cell(program_->LibraryArray.FindRow("DOCS"), core::LibraryCache::kQueueTable) = "";
     ASSERT_TRUE(program_->ConnectLibrary("ARCHIVE"));
     Show([&](forms::DorvaneLibSetup& w) {
         EXPECT_EQ(w.SourceLibraryCombo.Items(), (std::vector<std::string>{"DOCS", "ARCHIVE"}));
         EXPECT_EQ(w.TargetLibraryCombo.Items(), (std::vector<std::string>{"***ALL***", "DOCS", "ARCHIVE"}));
-        EXPECT_TRUE(w.ButtonBuildLib.Enabled());
+        EXPECT_FALSE(w.ButtonBuildLib.Enabled());
         EXPECT_TRUE(w.ButtonBuildTriggers.Enabled());
         EXPECT_EQ(program_->StatusForm(), &w);
         w.SourceLibraryCombo.lostFocus.Emit();

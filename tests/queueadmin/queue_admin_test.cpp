@@ -366,21 +366,25 @@ TEST_F(QueueAdminCommandsTest, AFailedCountOrInsertIsReportedAsAFailure) {
         std::vector<std::string> queued;
         std::string message;
     };
-    const std::string added = " document(s) added to the NEEDS_ARCHIVING table in library DOCS;\r\nError: ";
-    const std::string error = " (SQL Error #8115: Arithmetic overflow error)";
+    // The box opens with the failures; what was done follows them.
+    const std::string added = " document(s) added to the NEEDS_ARCHIVING table in library DOCS";
+    const std::string error = " (SQL Error #8115: Arithmetic overflow error);\r\n";
+    const std::string insertFailed = "Error: Unable to add the documents for target library ";
     const std::vector<Case> cases = {
         {"COUNT(*) FROM DOCSADM.PROFILE WHERE STATUS = 0 AND DOCNUMBER NOT IN (SELECT DISTINCT SID FROM "
          "DOCSADM.NEEDS_ARCHIVING WHERE TARGET_LIBRARY = 'ARCHIVE' ",
          &window_->MNDorvaneAddAllDocs,
          {"1 ARCHIVE2 0 ", "2 ARCHIVE -1 OTHERPC", "2 ARCHIVE2 0 "},
-         "2" + added + "Unable to count the documents to add for target library ARCHIVE" + error},
+         "Error: Unable to count the documents to add for target library ARCHIVE" + error + "2" + added},
         {"0, 'ARCHIVE2', 'PROFILE'", &window_->MNDorvaneAddAllDocs,
          {"1 ARCHIVE 0 ", "2 ARCHIVE -1 OTHERPC"},
-         "1" + added + "Unable to add the documents for target library ARCHIVE2" + error},
+         insertFailed + "ARCHIVE2" + error + "1" + added},
+        {"', 'PROFILE' FROM", &window_->MNDorvaneAddAllDocs,
+         {"2 ARCHIVE -1 OTHERPC"},
+         insertFailed + "ARCHIVE" + error + insertFailed + "ARCHIVE2" + error + "0" + added},
         {"0, 'ARCHIVE', 'PROFILE'", &window_->MNDorvaneAddQueryDocs,
          {"1 ARCHIVE2 0 ", "2 ARCHIVE -1 OTHERPC"},
-         "1 document(s) added to NEEDS_ARCHIVING queue;\r\nError: Unable to add the documents for target library "
-         "ARCHIVE" + error},
+         insertFailed + "ARCHIVE" + error + "1 document(s) added to NEEDS_ARCHIVING queue"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.failing);
@@ -413,8 +417,20 @@ TEST_F(QueueAdminCommandsTest, EnableDisabledMetadataClearsOnlyDisabledFlags) {
     EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.APPS WHERE DISABLED IS NULL"), 2);
     EXPECT_EQ(Value("DOCS", "SELECT DISABLED FROM DOCSADM.APPS WHERE APPLICATION = 'A3'"), "N");
     EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.REMOTE_LIBRARIES WHERE DISABLED = '1'"), 3);
-    EXPECT_EQ(Prompts(), (std::vector<std::string>{"A total of 2 disabled rows were re-enabled - Refresh all DM Server "
-                                                   "caches to apply the results"}));
+    const std::string done = " disabled rows were re-enabled - Refresh all DM Server caches to apply the results";
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{"A total of 2" + done}));
+
+    // A refused update: the box opens with it.
+    Db("DOCS").Exec("UPDATE DOCSADM.APPS SET DISABLED = '1' WHERE APPLICATION = 'A1'");
+    emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement("UPDATE DOCSADM.APPS ").FailStatement(
+        8115, "Arithmetic overflow error");
+    ui_.ClearMessages();
+    ui_.AnswerChoiceByText("DOCS");
+    window_->MNDorvaneEnableMetadata.Click();
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{
+                             "Error: Unable to update table APPS (SQL Error #8115: Arithmetic overflow error);\r\n"
+                             "A total of 0" + done}));
+    EXPECT_EQ(ui_.Messages().back().buttons, platform::mb::Critical);
 }
 
 // The command belongs to the archive: a library without its queue table is

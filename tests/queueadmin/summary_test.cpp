@@ -133,9 +133,39 @@ TEST_F(SummaryTest, ARowLeavesTheListOnlyWhenItsDeleteRemovedIt) {
     });
     EXPECT_EQ(QueueRows(), (std::vector<std::string>{"99 ARCHIVE 0 SYSTEM", "100 ARCHIVE2 -1 OTHERPC"}));
     ASSERT_EQ(ui_.Messages().size(), 2u);
-    EXPECT_EQ(ui_.Messages()[1].prompt, "1 row(s) removed from NEEDS_ARCHIVING;\r\nError: Unable to remove the row of "
-                                        "document 99 for target library ARCHIVE (SQL Error #1205: Transaction was "
-                                        "deadlocked)");
+    EXPECT_EQ(ui_.Messages()[1].prompt, "Error: Unable to remove the row of document 99 for target library ARCHIVE "
+                                        "(SQL Error #1205: Transaction was deadlocked);\r\n"
+                                        "1 row(s) removed from NEEDS_ARCHIVING");
+}
+
+// A command whose every statement failed says so first: its box never
+// opens with "0 row(s)" as if there were nothing to do.
+TEST_F(SummaryTest, AFailedCommandsBoxOpensWithTheFailure) {
+    StartWithRows();
+    const std::string failure = " the row of document 99 for target library ARCHIVE (SQL Error #1205: Transaction was "
+                                "deadlocked);\r\n";
+    struct Case {
+        forms::MenuItem forms::DorvaneSummary::*command;
+        std::string box;
+    };
+    const Case cases[] = {
+        {&forms::DorvaneSummary::MNRemove, "Error: Unable to remove" + failure + "0 row(s) removed from NEEDS_ARCHIVING"},
+        {&forms::DorvaneSummary::MNReset, "Error: Unable to reset" + failure + "0 row(s) reset in NEEDS_ARCHIVING"},
+    };
+    emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement("WHERE SID = 99 ").FailStatement(
+        1205, "Transaction was deadlocked");
+    InView([&](forms::DorvaneSummary& w) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.box);
+            ui_.ClearMessages();
+            w.ListResults.SetSelected(1, true);
+            (w.*c.command).Click();
+            ASSERT_EQ(ui_.Messages().size(), 2u);
+            EXPECT_EQ(ui_.Messages()[1].prompt, c.box);
+            EXPECT_EQ(ui_.Messages()[1].buttons, platform::mb::Critical);
+        }
+    });
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING WHERE SID = 99"), 1);
 }
 
 // A row without a document number is counted in the caption and listed,
