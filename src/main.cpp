@@ -68,9 +68,17 @@ int main(int argc, char** argv) {
 
     app::Assembly dorvane(registry, system, clock, qtHost, *factory);
     emulator->SetDialogHost(&dorvane.dmDialogs);
+    gui::SignalWatch signalWatch([&dorvane](int signal) {
+        dorvane.form.EndRequested(std::string(signal == SIGINT ? "SIGINT" : "SIGTERM") + " received", 128 + signal);
+    });
+    dorvane.program.takePendingSignals = [&signalWatch] { signalWatch.Drain(); };
     // The program ends through EndProcess, past every destructor: the
-    // databases are closed there, so no WAL file stays behind.
-    system.SetBeforeEnd([&emulator] { emulator->CloseDatabases(); });
+    // databases are closed there, so no WAL file stays behind, and a signal
+    // that came after the program's last look ends the process by itself.
+    system.SetBeforeEnd([&emulator, &signalWatch] {
+        emulator->CloseDatabases();
+        signalWatch.Close();
+    });
     gui::MainWindowView mainView(dorvane.mainWindow);
     gui::SplashView splashView(dorvane.splash);
     // Nobody can see the windows without a display: nothing is repainted.
@@ -78,11 +86,6 @@ int main(int argc, char** argv) {
         mainView.setUpdatesEnabled(false);
         splashView.setUpdatesEnabled(false);
     }
-    gui::SignalWatch signalWatch([&dorvane](int signal) {
-        dorvane.form.EndRequested(std::string(signal == SIGINT ? "SIGINT" : "SIGTERM") + " received", 128 + signal);
-    });
-    dorvane.program.takePendingSignals = [&signalWatch] { signalWatch.Drain(); };
-
     dorvane.form.Form_Load();
     return qapp->exec();
 }
