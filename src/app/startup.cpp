@@ -26,6 +26,10 @@ const char* const kWeekdays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Th
 const char* const kDmVersionKeys[] = {"HKEY_LOCAL_MACHINE\\Software\\DodiDida\\PowerDOCS\\",
                                       "HKEY_LOCAL_MACHINE\\Software\\DodiDida\\dIRAZ DM Extensions API\\"};
 
+std::string UnknownSwitchWarning(const std::string& word) {
+    return "Warning: Unknown command-line switch '" + word + "' ignored";
+}
+
 }  // namespace
 
 std::string DorvaneForm::VersionText() const {
@@ -55,6 +59,24 @@ void DorvaneForm::Form_Load() {
     auto& build = p_.build;
     const std::string app = core::kProductName;
     auto splashStatus = [&](const std::string& text) { splash_.LabelStatus.SetCaption(text); };
+
+    // Without a display nobody can use the window: only a run (/G, on the
+    // command line or in the INI file) has anything to do, and it ends the
+    // program after it. A start without one ends before it reads or writes
+    // anything (settings, log, DM), so that nothing is answered or saved
+    // for the next start with a display.
+    if (!ui.HasDisplay()) {
+        const std::string commandLine = Upper(Trim(p_.platform.system.ProcessCommandLine()));
+        if (!HasSwitch(commandLine, "/G") && !config_.IniHasSwitch("/G")) {
+            for (const auto& word : UnknownSwitches(commandLine)) {
+                p_.platform.system.WriteStandardError(UnknownSwitchWarning(word));
+            }
+            p_.platform.system.WriteStandardError(
+                "Error: No display and no /G switch - without a display only an unattended run can start "
+                "(dorvane /G /X) - I will end the program now");
+            p_.platform.system.EndProcess(2);
+        }
+    }
 
     // The main window, disabled while the program loads
     p_.SetStatusForm(&w_);
@@ -114,7 +136,7 @@ void DorvaneForm::Form_Load() {
         if (std::filesystem::is_regular_file(p_.log.LogFilePath, ec)) std::filesystem::remove(p_.log.LogFilePath, ec);
     }
     for (const auto& word : UnknownSwitches(run.CommandLine)) {
-        p_.WriteLogAndStandardError("Warning: Unknown command-line switch '" + word + "' ignored");
+        p_.WriteLogAndStandardError(UnknownSwitchWarning(word));
     }
     // Every start saves settings; a folder that cannot take them is found
     // now, before the session, and not by an abort on the first save.
@@ -200,16 +222,6 @@ void DorvaneForm::Form_Load() {
     splashStatus("Checking Lock Status");
     ui.PumpEvents();
     CheckLock();
-
-    // Without a display nobody can use the window: only a run (/G) has
-    // anything to do, and it ends the program after it.
-    if (!ui.HasDisplay() && !HasSwitch(run.CommandLine, "/G")) {
-        p_.WriteLogAndStandardError("Error: No display and no /G switch - without a display only an unattended run "
-                                    "can start (dorvane /G /X) - I will end the program now");
-        p_.Separator();
-        p_.EndProgram(2);
-        return;
-    }
 
     // Main window shown
     splashStatus("Activating main form");
