@@ -124,13 +124,7 @@ void DorvaneForm::Form_Load() {
     // Command line, log settings, unknown switches, a writable settings folder
     splashStatus("Getting Command Line Parameters");
     ui.PumpEvents();
-    run.CommandLine = Upper(Trim(p_.platform.system.ProcessCommandLine()));
-    build.ProductShortName = Trim(app.substr(0, app.find(' ')));
-    w_.MNTimeStampLogFile.SetChecked(dm::LeadingNumber(reg.GetSetting(app, "General", "TimeStampLogFile", "0")) != 0);
-    w_.CheckLogMethod.SetValue(static_cast<int>(dm::LeadingNumber(reg.GetSetting(app, "General", "LogMethod", "1"))));
-    p_.log.LogFilePath = reg.GetSetting(app, "General", "LogFile",
-                                        p_.platform.system.TempFolder() + "/" + build.ProductShortName + ".LOG");
-    w_.ButtonLogDir.SetToolTip(p_.log.LogFilePath);
+    ReadLogSettings();
     if (HasSwitch(run.CommandLine, "/P") || HasSwitch(run.CommandLine, "/PX")) {
         std::error_code ec;
         if (std::filesystem::is_regular_file(p_.log.LogFilePath, ec)) std::filesystem::remove(p_.log.LogFilePath, ec);
@@ -257,6 +251,26 @@ void DorvaneForm::Form_Load() {
     } else if (HasSwitch(run.CommandLine, "/G")) {
         Button_Go_Click();
     }
+}
+
+void DorvaneForm::ReadLogSettings() {
+    auto& reg = p_.platform.registry;
+    const std::string app = core::kProductName;
+    p_.run.CommandLine = Upper(Trim(p_.platform.system.ProcessCommandLine()));
+    p_.build.ProductShortName = Trim(app.substr(0, app.find(' ')));
+    w_.MNTimeStampLogFile.SetChecked(dm::LeadingNumber(reg.GetSetting(app, "General", "TimeStampLogFile", "0")) != 0);
+    w_.CheckLogMethod.SetValue(static_cast<int>(dm::LeadingNumber(reg.GetSetting(app, "General", "LogMethod", "1"))));
+    p_.log.LogFilePath = reg.GetSetting(app, "General", "LogFile",
+                                        p_.platform.system.TempFolder() + "/" + p_.build.ProductShortName + ".LOG");
+    w_.ButtonLogDir.SetToolTip(p_.log.LogFilePath);
+}
+
+void DorvaneForm::DmSiteUnavailable(const std::string& text) {
+    ReadLogSettings();
+    p_.WriteLogAndStandardError(text);
+    p_.Separator();
+    p_.ShowMessage(text, platform::mb::Critical, core::AppTitle());
+    p_.EndProgram(2);
 }
 
 void DorvaneForm::PlaceLibraries() {

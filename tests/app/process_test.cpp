@@ -350,4 +350,20 @@ INSTANTIATE_TEST_SUITE_P(Ends, SignalAtTheEnd,
                                          LateSignal{"SigintAfterTheLastLogLine", ") Ended on ", SIGINT}),
                          [](const testing::TestParamInfo<LateSignal>& info) { return std::string(info.param.name); });
 
+// A site the program cannot open is a start that failed: the reason goes to
+// the log as well as to standard error.
+TEST_F(ProcessTest, ASiteThatCannotBeOpenedIsNamedInTheLog) {
+    fs::create_directories(dir_.path() / "home");
+    fs::create_directories(dir_.path() / "log");
+    env_["DMSIM_SITE"] = (dir_.path() / "no-site").string();
+    Outcome o = Run(DORVANE_PATH, {"/G", "/X"});
+    ASSERT_FALSE(o.timedOut);
+    EXPECT_EQ(o.status, 2) << o.err;
+    const auto err = Lines(o.err);
+    ASSERT_EQ(err.size(), 1u) << o.err;
+    EXPECT_EQ(err[0].rfind("Error: Unable to open the DM site " + (dir_.path() / "no-site").string() + ": ", 0), 0u);
+    // The log's error lines carry their time after "Error: ".
+    EXPECT_NE(Log().find(err[0].substr(7)), std::string::npos) << Log();
+}
+
 }  // namespace

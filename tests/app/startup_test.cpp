@@ -348,4 +348,25 @@ TEST_F(StartupTest, WithoutADisplayOnlyARunStartsAndItEndsTheProgram) {
     EXPECT_TRUE(window_->Visible());
 }
 
+// A start whose DM site cannot be opened says why in the log as on standard
+// error, in a box unless /G /X silences it, and ends with status 2.
+TEST_F(StartupTest, ASiteThatCannotBeOpenedIsReportedInTheLog) {
+    const std::string text = "Error: Unable to open the DM site /srv/dm: no site file";
+    for (const char* commandLine : {"", "/G /X"}) {
+        OpenApp(commandLine);
+        ClearLog();
+        ui_.ClearMessages();
+        int code = -1;
+        try {
+            form_->DmSiteUnavailable(text);
+        } catch (const platform::ProcessEnded& e) {
+            code = e.ExitCode();
+        }
+        EXPECT_EQ(code, 2) << commandLine;
+        EXPECT_EQ(CountLines(text), 1u) << commandLine << "\n" << LogText();
+        EXPECT_EQ(std::count(system_->standardError.begin(), system_->standardError.end(), text), 1) << commandLine;
+        EXPECT_EQ(ui_.Messages().size(), std::string(commandLine).empty() ? 1u : 0u) << commandLine;
+    }
+}
+
 }  // namespace
