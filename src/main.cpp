@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "app/assembly.h"
-#include "core/command_switches.h"
+#include "dmclient/dm_factory.h"
 #include "dmsim/emulator.h"
 #include "dmsim/site_file.h"
 #include "gui/main_window_view.h"
@@ -20,7 +20,6 @@
 #include "gui/splash_view.h"
 #include "gui/view_registry.h"
 #include "platform/clock.h"
-#include "platform/no_display_host.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 
@@ -32,6 +31,15 @@ std::string ProgramFolder(const char* argv0) {
     if (ec) exe = std::filesystem::absolute(argv0, ec);
     return exe.parent_path().string();
 }
+
+// The DM client of a site that could not be opened: it creates nothing.
+class NoDmClient : public dm::IDmObjectFactory {
+public:
+    dm::ApplicationPtr CreateApplication(std::string_view) override { return nullptr; }
+    dm::ClientPtr CreateClient() override { return nullptr; }
+    dm::SqlPtr CreateSql(std::string_view) override { return nullptr; }
+    dm::SearchDialogPtr CreateSearchDialog() override { return nullptr; }
+};
 
 }  // namespace
 
@@ -45,32 +53,40 @@ int main(int argc, char** argv) {
     gui::RegisterViews(qtHost);
 
     std::unique_ptr<dmsim::Emulator> emulator;
+    std::shared_ptr<dm::IDmObjectFactory> factory;
+    std::string siteError;
     const auto siteDir = dmsim::DefaultSiteDir();
     try {
         emulator = std::make_unique<dmsim::Emulator>(siteDir);
     } catch (const std::exception& e) {
-        const std::string text = "Error: Unable to open the DM site " + siteDir.string() + ": " + e.what();
-        system.WriteStandardError(text);
-        const auto line = core::ReadSwitches(system.ProcessCommandLine(), core::CommandLineSwitches());
-        // Without a display no box waits for an answer.
-        if (!line.Has("/G") || !line.Has("/X")) {
-            platform::NoDisplayHost(qtHost).MessageBox(text, platform::mb::Critical, core::AppTitle());
-        }
-        return 2;
+        siteError = "Error: Unable to open the DM site " + siteDir.string() + ": " + e.what();
+        factory = std::make_shared<NoDmClient>();
     }
-    emulator->RecordCalls(false);
-    // The site stands in for the computer: its processes share the locks there.
-    std::error_code ec;
-    const auto site = std::filesystem::absolute(emulator->SiteDir(), ec);
-    system.SetLockFolder(((ec ? emulator->SiteDir() : site) / "locks").string());
-    for (auto& v : emulator->MachineRegistryValues()) registry.SetMachineValue(v.keyPath, v.valueName, v.value);
-    auto factory = emulator->Factory();
+    if (emulator) {
+        emulator->RecordCalls(false);
+        // The site stands in for the computer: its processes share the locks there.
+        std::error_code ec;
+        const auto site = std::filesystem::absolute(emulator->SiteDir(), ec);
+        system.SetLockFolder(((ec ? emulator->SiteDir() : site) / "locks").string());
+        for (auto& v : emulator->MachineRegistryValues()) registry.SetMachineValue(v.keyPath, v.valueName, v.value);
+        factory = emulator->Factory();
+    }
 
     app::Assembly dorvane(registry, system, clock, qtHost, *factory);
-    emulator->SetDialogHost(&dorvane.dmDialogs);
+    if (emulator) emulator->SetDialogHost(&dorvane.dmDialogs);
+    gui::SignalWatch signalWatch([&dorvane](int signal) {
+        dorvane.form.EndRequested(std::string(signal == SIGINT ? "SIGINT" : "SIGTERM") + " received", 128 + signal);
+    });
+    dorvane.program.takePendingSignals = [&signalWatch] { signalWatch.Drain(); };
     // The program ends through EndProcess, past every destructor: the
-    // databases are closed there, so no WAL file stays behind.
-    system.SetBeforeEnd([&emulator] { emulator->CloseDatabases(); });
+    // databases are closed there, so no WAL file stays behind, and a signal
+    // that came after the program's last look ends the process by itself.
+    system.SetBeforeEnd([&emulator, &signalWatch] {
+        if (emulator) emulator->CloseDatabases();
+        signalWatch.Close();
+    });
+    if (!emulator) dorvane.form.DmSiteUnavailable(siteError);
+
     gui::MainWindowView mainView(dorvane.mainWindow);
     gui::SplashView splashView(dorvane.splash);
     // Nobody can see the windows without a display: nothing is repainted.
@@ -78,11 +94,6 @@ int main(int argc, char** argv) {
         mainView.setUpdatesEnabled(false);
         splashView.setUpdatesEnabled(false);
     }
-    gui::SignalWatch signalWatch([&dorvane](int signal) {
-        dorvane.form.EndRequested(std::string(signal == SIGINT ? "SIGINT" : "SIGTERM") + " received", 128 + signal);
-    });
-    dorvane.program.takePendingSignals = [&signalWatch] { signalWatch.Drain(); };
-
     dorvane.form.Form_Load();
     return qapp->exec();
 }

@@ -50,6 +50,10 @@ public:
 
     // ---- Start-up ----------------------------------------------------------------
     void Form_Load();
+    // In place of Form_Load when the DM client could not open its site: the
+    // error goes to the log, to standard error and (unless silenced) to a
+    // box, and the program ends with status 2.
+    void DmSiteUnavailable(const std::string& text);
     void PlaceLibraries();
     void CheckLock();
 
@@ -105,6 +109,8 @@ private:
     void NotAvailableYet();
     void RunSubsystemWindow(const std::function<void()>& show);
     void SetStartupBoxText(const std::string& text, int icon);
+    // The command line and where and how the log is written.
+    void ReadLogSettings();
 
     core::Program& p_;
     config::Configuration& config_;

@@ -26,6 +26,10 @@ const char* const kWeekdays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Th
 const char* const kDmVersionKeys[] = {"HKEY_LOCAL_MACHINE\\Software\\DodiDida\\PowerDOCS\\",
                                       "HKEY_LOCAL_MACHINE\\Software\\DodiDida\\dIRAZ DM Extensions API\\"};
 
+std::string UnknownSwitchWarning(const std::string& word) {
+    return "Warning: Unknown command-line switch '" + word + "' ignored";
+}
+
 }  // namespace
 
 std::string DorvaneForm::VersionText() const {
@@ -55,6 +59,24 @@ void DorvaneForm::Form_Load() {
     auto& build = p_.build;
     const std::string app = core::kProductName;
     auto splashStatus = [&](const std::string& text) { splash_.LabelStatus.SetCaption(text); };
+
+    // Without a display nobody can use the window: only a run (/G, on the
+    // command line or in the INI file) has anything to do, and it ends the
+    // program after it. A start without one ends before it reads or writes
+    // anything (settings, log, DM), so that nothing is answered or saved
+    // for the next start with a display.
+    if (!ui.HasDisplay()) {
+        const std::string commandLine = Upper(Trim(p_.platform.system.ProcessCommandLine()));
+        if (!HasSwitch(commandLine, "/G") && !config_.IniHasSwitch("/G")) {
+            for (const auto& word : UnknownSwitches(commandLine)) {
+                p_.platform.system.WriteStandardError(UnknownSwitchWarning(word));
+            }
+            p_.platform.system.WriteStandardError(
+                "Error: No display and no /G switch - without a display only an unattended run can start "
+                "(dorvane /G /X) - I will end the program now");
+            p_.platform.system.EndProcess(2);
+        }
+    }
 
     // The main window, disabled while the program loads
     p_.SetStatusForm(&w_);
@@ -102,19 +124,13 @@ void DorvaneForm::Form_Load() {
     // Command line, log settings, unknown switches, a writable settings folder
     splashStatus("Getting Command Line Parameters");
     ui.PumpEvents();
-    run.CommandLine = Upper(Trim(p_.platform.system.ProcessCommandLine()));
-    build.ProductShortName = Trim(app.substr(0, app.find(' ')));
-    w_.MNTimeStampLogFile.SetChecked(dm::LeadingNumber(reg.GetSetting(app, "General", "TimeStampLogFile", "0")) != 0);
-    w_.CheckLogMethod.SetValue(static_cast<int>(dm::LeadingNumber(reg.GetSetting(app, "General", "LogMethod", "1"))));
-    p_.log.LogFilePath = reg.GetSetting(app, "General", "LogFile",
-                                        p_.platform.system.TempFolder() + "/" + build.ProductShortName + ".LOG");
-    w_.ButtonLogDir.SetToolTip(p_.log.LogFilePath);
+    ReadLogSettings();
     if (HasSwitch(run.CommandLine, "/P") || HasSwitch(run.CommandLine, "/PX")) {
         std::error_code ec;
         if (std::filesystem::is_regular_file(p_.log.LogFilePath, ec)) std::filesystem::remove(p_.log.LogFilePath, ec);
     }
     for (const auto& word : UnknownSwitches(run.CommandLine)) {
-        p_.WriteLogAndStandardError("Warning: Unknown command-line switch '" + word + "' ignored");
+        p_.WriteLogAndStandardError(UnknownSwitchWarning(word));
     }
     // Every start saves settings; a folder that cannot take them is found
     // now, before the session, and not by an abort on the first save.
@@ -201,16 +217,6 @@ void DorvaneForm::Form_Load() {
     ui.PumpEvents();
     CheckLock();
 
-    // Without a display nobody can use the window: only a run (/G) has
-    // anything to do, and it ends the program after it.
-    if (!ui.HasDisplay() && !HasSwitch(run.CommandLine, "/G")) {
-        p_.WriteLogAndStandardError("Error: No display and no /G switch - without a display only an unattended run "
-                                    "can start (dorvane /G /X) - I will end the program now");
-        p_.Separator();
-        p_.EndProgram(2);
-        return;
-    }
-
     // Main window shown
     splashStatus("Activating main form");
     ui.PumpEvents();
@@ -245,6 +251,26 @@ void DorvaneForm::Form_Load() {
     } else if (HasSwitch(run.CommandLine, "/G")) {
         Button_Go_Click();
     }
+}
+
+void DorvaneForm::ReadLogSettings() {
+    auto& reg = p_.platform.registry;
+    const std::string app = core::kProductName;
+    p_.run.CommandLine = Upper(Trim(p_.platform.system.ProcessCommandLine()));
+    p_.build.ProductShortName = Trim(app.substr(0, app.find(' ')));
+    w_.MNTimeStampLogFile.SetChecked(dm::LeadingNumber(reg.GetSetting(app, "General", "TimeStampLogFile", "0")) != 0);
+    w_.CheckLogMethod.SetValue(static_cast<int>(dm::LeadingNumber(reg.GetSetting(app, "General", "LogMethod", "1"))));
+    p_.log.LogFilePath = reg.GetSetting(app, "General", "LogFile",
+                                        p_.platform.system.TempFolder() + "/" + p_.build.ProductShortName + ".LOG");
+    w_.ButtonLogDir.SetToolTip(p_.log.LogFilePath);
+}
+
+void DorvaneForm::DmSiteUnavailable(const std::string& text) {
+    ReadLogSettings();
+    p_.WriteLogAndStandardError(text);
+    p_.Separator();
+    p_.ShowMessage(text, platform::mb::Critical, core::AppTitle());
+    p_.EndProgram(2);
 }
 
 void DorvaneForm::PlaceLibraries() {

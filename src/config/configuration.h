@@ -24,6 +24,9 @@ public:
     void RestoreConfiguration();
     // The INI file next to the program, read once at start-up.
     void ReadIni(forms::KestSplash* splash);
+    // Whether a switch line of the INI file holds the switch, read before
+    // anything else and applying nothing.
+    bool IniHasSwitch(const std::string& sw);
 
     // The stale-lock age in minutes of a stored "StaleLockHours" text: the
     // default 4 hours when empty, and with a warning when it is no number of
@@ -32,6 +35,7 @@ public:
 
 private:
     std::string PrimaryLibraryName();
+    std::string IniPath();
     core::Program& p_;
 };
 

@@ -78,10 +78,25 @@ const std::vector<std::string> kIniSwitches = {"/AX", "/EX", "/DX", "/KX", "/PX"
 
 }  // namespace
 
+std::string Configuration::IniPath() {
+    return p_.platform.system.ProgramFolder() + "/" + p_.build.ProductShortName + ".INI";
+}
+
+bool Configuration::IniHasSwitch(const std::string& sw) {
+    const std::string path = IniPath();
+    if (!core::IsNormalFile(path)) return false;
+    std::ifstream in(path);
+    for (const std::string& raw : ReadLines(in)) {
+        const std::string line = CutAt(CutAt(Trim(raw), '\''), ';');
+        if (!line.empty() && line[0] == '/' && core::ReadSwitches(line, kIniSwitches).Has(sw)) return true;
+    }
+    return false;
+}
+
 void Configuration::ReadIni(forms::KestSplash* splash) {
     auto& w = p_.MainWindow;
     auto& run = p_.run;
-    run.IniFilePath = p_.platform.system.ProgramFolder() + "/" + p_.build.ProductShortName + ".INI";
+    run.IniFilePath = IniPath();
     const std::string& path = run.IniFilePath;
 
     if (!core::IsNormalFile(path)) return;

@@ -1,7 +1,5 @@
 #include "core/sql_transaction.h"
 
-#include <cstdint>
-
 #include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/sql_text.h"
@@ -25,11 +23,8 @@ bool SqlTransaction::Run(const std::string& statement) {
     failed_ = true;  // stays so when the statement throws
     auto& sql = p_.session.PcdSql;
     bool ok = p_.RunSQL(statement) && sql;
-    if (ok) {
-        // The SQL object's "no error" codes, as the SQL runner reads them.
-        const int32_t code = sql->ErrorCode();
-        ok = code == 0 || code == 9;
-    }
+    // The SQL object's "no error" codes, as the SQL runner reads them.
+    if (ok) ok = StatementAccepted(p_.facts.DatabaseEngine, sql->ErrorCode());
     if (sql) sql->ReleaseResults();
     failed_ = failedBefore || !ok;
     return ok;

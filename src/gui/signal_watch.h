@@ -22,6 +22,11 @@ public:
     // Hands on at once every signal that came since the last pump of
     // events (the end of the program pumps no more).
     void Drain();
+    // The end of the process, past the program's last Drain: SIGTERM and
+    // SIGINT get their default action back, and a signal that came since
+    // that Drain, which nobody would read now, ends the process by it, as
+    // does any later one. Either way the process ends with 128 + its number.
+    void Close();
 
 private:
 

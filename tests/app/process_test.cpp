@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -325,6 +326,67 @@ TEST_F(ProcessTest, ADamagedSourceLibraryEndsTheRunNotTheProgram) {
     EXPECT_EQ(LeftOpen(), std::vector<std::string>{});
     EXPECT_EQ(Sql("DOCS", "SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING WHERE STATUS = -1"), "0");
     EXPECT_EQ(Sql("DOCS", "SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING"), "3") << "no document leaves the queue";
+}
+
+// A signal while the program ends after its run still gives the signal's
+// status, whether the program hears it (and logs it) or it comes after the
+// program's last look and ends the process by itself. The program cannot be
+// gone before the signal: at its very end it writes the emulator's count of
+// calls into a named pipe that nobody reads until the signal is sent.
+struct LateSignal {
+    const char* name;
+    const char* after;  // the log line the signal waits for
+    int signal;
+};
+
+void PrintTo(const LateSignal& c, std::ostream* os) { *os << c.name; }
+
+class SignalAtTheEnd : public ProcessTest, public testing::WithParamInterface<LateSignal> {};
+
+TEST_P(SignalAtTheEnd, GivesTheSignalsStatus) {
+    const auto& c = GetParam();
+    MakeSite();
+    const fs::path calls = dir_.path() / "calls.fifo";
+    ASSERT_EQ(mkfifo(calls.c_str(), 0600), 0);
+    env_["DMSIM_CALLS_FILE"] = calls.string();
+    int reader = -1;
+    Outcome o = Run(DORVANE_PATH, {"/G", "/X"}, [&](pid_t pid) {
+        if (reader < 0 && Log().find(c.after) != std::string::npos) {
+            kill(pid, c.signal);
+            reader = ::open(calls.c_str(), O_RDONLY | O_NONBLOCK);
+        }
+    });
+    if (reader >= 0) ::close(reader);
+    env_.erase("DMSIM_CALLS_FILE");
+    ASSERT_GE(reader, 0) << o.err;
+    ASSERT_FALSE(o.timedOut);
+    EXPECT_EQ(o.status, 128 + c.signal) << o.err;
+    EXPECT_EQ(o.err, "");
+    EXPECT_EQ(Sql("DOCS", "SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING"), "0");
+    EXPECT_EQ(Sql("ARCHIVE", "SELECT COUNT(*) FROM [OWNER].PROFILE"), "4");
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, SignalAtTheEnd,
+                         testing::Values(LateSignal{"SigtermAfterTheRun", "Transfer complete", SIGTERM},
+                                         LateSignal{"SigintAfterTheRun", "Transfer complete", SIGINT},
+                                         LateSignal{"SigtermAfterTheLastLogLine", ") Ended on ", SIGTERM},
+                                         LateSignal{"SigintAfterTheLastLogLine", ") Ended on ", SIGINT}),
+                         [](const testing::TestParamInfo<LateSignal>& info) { return std::string(info.param.name); });
+
+// A site the program cannot open is a start that failed: the reason goes to
+// the log as well as to standard error.
+TEST_F(ProcessTest, ASiteThatCannotBeOpenedIsNamedInTheLog) {
+    fs::create_directories(dir_.path() / "home");
+    fs::create_directories(dir_.path() / "log");
+    env_["DMSIM_SITE"] = (dir_.path() / "no-site").string();
+    Outcome o = Run(DORVANE_PATH, {"/G", "/X"});
+    ASSERT_FALSE(o.timedOut);
+    EXPECT_EQ(o.status, 2) << o.err;
+    const auto err = Lines(o.err);
+    ASSERT_EQ(err.size(), 1u) << o.err;
+    EXPECT_EQ(err[0].rfind("Error: Unable to open the DM site " + (dir_.path() / "no-site").string() + ": ", 0), 0u);
+    // The log's error lines carry their time after "Error: ".
+    EXPECT_NE(Log().find(err[0].substr(7)), std::string::npos) << Log();
 }
 
 }  // namespace

@@ -295,37 +295,78 @@ TEST_F(StartupTest, ATargetNameThatIsNoTargetChangesNothingSaved) {
     }
 }
 
-// Without a display nobody can use the window: a start without /G ends at
-// once, and /G ends after its run as /G /X does.
+// Without a display nobody can use the window: a start without /G (on the
+// command line or in the INI file) ends at once, before it reads or writes
+// anything, and /G ends after its run as /G /X does.
 TEST_F(StartupTest, WithoutADisplayOnlyARunStartsAndItEndsTheProgram) {
     struct Case {
         const char* commandLine;
+        const char* ini;
         int status;
         bool runs;
     };
-    const Case cases[] = {{"", 2, false}, {"/X", 2, false}, {"-G -X", 2, false}, {"/G", 0, true}};
+    const Case cases[] = {{"", "", 2, false},        {"/X", "", 2, false}, {"-G -X", "", 2, false},
+                          {"/P", "/X\n", 2, false},   {"/G", "", 0, true},  {"", "; runs\n/A /G\n", 0, true}};
+    const auto ini = dir_.path() / "prog" / "Dorvane.INI";
+    const auto settings = dir_.path() / "home" / "registry.ini";
     int32_t doc = 0;
     for (const auto& c : cases) {
+        const std::string name = std::string(c.commandLine) + " | " + c.ini;
         Queue("DOCS", "ARCHIVE", {++doc});
         transfer_.calls.clear();
         OpenApp(c.commandLine);
+        // An INI file names the run's targets itself.
+        std::filesystem::remove(ini);
+        if (*c.ini) std::ofstream(ini) << c.ini << "TARGETLIB = ARCHIVE\n";
+        ClearLog();
+        std::ofstream(LogPath()) << "an earlier log\n";
+        const std::string settingsBefore = test_support::Slurp(settings);
         ui_.SetHasDisplay(false);
         int code = -1;
-        EXPECT_FALSE(Load(&code)) << "the program waited: " << c.commandLine;
-        EXPECT_EQ(code, c.status) << c.commandLine;
-        EXPECT_EQ(!transfer_.calls.empty(), c.runs) << c.commandLine;
+        EXPECT_FALSE(Load(&code)) << "the program waited: " << name;
+        EXPECT_EQ(code, c.status) << name;
+        EXPECT_EQ(!transfer_.calls.empty(), c.runs) << name;
         const auto& err = system_->standardError;
         const bool told = std::any_of(err.begin(), err.end(), [](const std::string& l) {
             return l.rfind("Error: No display and no /G switch", 0) == 0;
         });
-        EXPECT_EQ(told, !c.runs) << c.commandLine;
+        EXPECT_EQ(told, !c.runs) << name;
+        if (!c.runs) {
+            // Not even the first-start notice is answered for good, and the
+            // log (/P would clear it) holds only what it held.
+            EXPECT_EQ(test_support::Slurp(settings), settingsBefore) << name;
+            EXPECT_EQ(LogLines(), std::vector<std::string>{"an earlier log"}) << name;
+            EXPECT_TRUE(emulator_->Calls().Calls().empty()) << name;
+        }
         ui_.SetHasDisplay(true);
     }
     // With a display /G leaves the window open after its run.
+    std::filesystem::remove(ini);
     Queue("DOCS", "ARCHIVE", {++doc});
     OpenApp("/G");
     EXPECT_TRUE(Load());
     EXPECT_TRUE(window_->Visible());
+}
+
+// A start whose DM site cannot be opened says why in the log as on standard
+// error, in a box unless /G /X silences it, and ends with status 2.
+TEST_F(StartupTest, ASiteThatCannotBeOpenedIsReportedInTheLog) {
+    const std::string text = "Error: Unable to open the DM site /srv/dm: no site file";
+    for (const char* commandLine : {"", "/G /X"}) {
+        OpenApp(commandLine);
+        ClearLog();
+        ui_.ClearMessages();
+        int code = -1;
+        try {
+            form_->DmSiteUnavailable(text);
+        } catch (const platform::ProcessEnded& e) {
+            code = e.ExitCode();
+        }
+        EXPECT_EQ(code, 2) << commandLine;
+        EXPECT_EQ(CountLines(text), 1u) << commandLine << "\n" << LogText();
+        EXPECT_EQ(std::count(system_->standardError.begin(), system_->standardError.end(), text), 1) << commandLine;
+        EXPECT_EQ(ui_.Messages().size(), std::string(commandLine).empty() ? 1u : 0u) << commandLine;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/sql_transaction.h"
 #include "dmsim/fault_ops.h"
 #include "test_support/program_fixture.h"
 
@@ -73,6 +74,34 @@ TEST_F(RunSqlTest, ValuesInLiteralsReachTheDatabaseUnchanged) {
     Start();
     program_->RunSQL("UPDATE [OWNER].GROUPS SET GROUP_NAME = 'See [Owner] <> {owner}' WHERE GROUP_ID = 'DOCS_USERS'");
     EXPECT_EQ(Scalar("SELECT GROUP_NAME FROM [OWNER].GROUPS WHERE GROUP_ID = 'DOCS_USERS'"), "See [Owner] <> {owner}");
+}
+
+// A unit of statements reads the SQL object's codes as the runner does:
+// 9 is no error on every engine, 3 on Oracle only.
+TEST_F(RunSqlTest, AUnitOfStatementsStandsByTheRunnersRule) {
+    site_.Library("DOCS").SettingsTable(true);
+    site_.Library("ORA").Engine(2);
+    Open();
+    Start();
+    struct Case {
+        const char* library;
+        int32_t code;
+        bool stands;
+    };
+    const Case cases[] = {{"DOCS", 9, true}, {"DOCS", 3, false}, {"DOCS", 208, false},
+                          {"ORA", 3, true},  {"ORA", 9, true},   {"ORA", 942, false}};
+    for (const auto& c : cases) {
+        const std::string name = std::string(c.library) + " code " + std::to_string(c.code);
+        ASSERT_TRUE(program_->ConnectLibrary(c.library)) << name;
+        emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement("'PROBE'").Times(1).FailStatement(c.code, "odd");
+        ClearLog();
+        core::SqlTransaction unit(*program_);
+        EXPECT_EQ(unit.Run("UPDATE [OWNER].GROUPS SET GROUP_NAME = GROUP_NAME WHERE GROUP_ID = 'PROBE'"), c.stands)
+            << name;
+        EXPECT_EQ(unit.Finish(), c.stands) << name;
+        const std::string success = "SQL Instruction Executed Successfully on " + std::string(c.library) + ".";
+        EXPECT_EQ(CountLines(success), c.stands ? 1u : 0u) << name << "\n" << LogText();
+    }
 }
 
 }  // namespace

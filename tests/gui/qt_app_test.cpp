@@ -1,12 +1,15 @@
 #include "gui/qt_app.h"
 
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QString>
+#include <functional>
 
 #include "gui/qt_host.h"
 #include "gui/qt_test_app.h"
@@ -69,6 +72,42 @@ TEST(SignalWatch, ASignalStillWaitingIsHandedOnWhenDrained) {
         watch.Drain();
     }
     EXPECT_EQ(received, std::vector<int>{SIGTERM});
+}
+
+// The end of the process comes past the program's last Drain: a signal
+// that nobody took, or one that comes later still, ends the process by its
+// default action (status 128 + n); one the program took is its own to end
+// with. Each case runs in a child process of its own.
+TEST(SignalWatch, AfterTheLastDrainNoSignalIsLost) {
+    testing::TestApp();
+    struct Case {
+        const char* name;
+        std::function<void(SignalWatch&)> end;
+        int exitCode;  // -1: ended by the signal
+        int signal;
+    };
+    const Case cases[] = {
+        {"waiting at the close", [](SignalWatch& w) { raise(SIGINT); w.Close(); }, -1, SIGINT},
+        {"after the close", [](SignalWatch& w) { w.Close(); raise(SIGTERM); }, -1, SIGTERM},
+        {"taken before the close", [](SignalWatch& w) { raise(SIGTERM); w.Drain(); w.Close(); }, 3, 0},
+    };
+    for (const auto& c : cases) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            int received = 0;
+            SignalWatch watch([&](int signal) { received = signal; });
+            c.end(watch);
+            _exit(received == SIGTERM ? 3 : 0);
+        }
+        ASSERT_GT(pid, 0);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        if (c.exitCode < 0) {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << c.name << ": status " << status;
+        } else {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.exitCode) << c.name << ": status " << status;
+        }
+    }
 }
 
 }  // namespace
