@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/library_cache.h"
@@ -138,6 +139,9 @@ public:
 
     // ---- Table probe and settings table (settings_table.cpp) ---------------------
     bool TableExists(const std::string& tableName);
+    // Whether the connected library's catalogue lists the table; nothing
+    // when the catalogue could not be read, which is no "not there".
+    std::optional<bool> TableListed(const std::string& tableName);
     bool SetKestSetting(const std::string& masterKey, const std::string& sectionKey,
                         const std::string& subKey, int32_t keyType, const dm::Variant& value);
     dm::Variant GetKestSetting(const std::string& masterKey, const std::string& sectionKey,

@@ -41,7 +41,9 @@ private:
     int saved_;
 };
 
-bool Program::TableExists(const std::string& tableName) {
+bool Program::TableExists(const std::string& tableName) { return TableListed(tableName).value_or(false); }
+
+std::optional<bool> Program::TableListed(const std::string& tableName) {
     QuietLog quiet(*this);
     try {
         std::string statement;
@@ -53,15 +55,17 @@ bool Program::TableExists(const std::string& tableName) {
             statement = "select count(*) from sysobjects \r\nwhere id = object_id('[OWNER]." + tableName + "') ";
             if (facts.DatabaseEngine != 6) statement += "\r\nand sysstat & 0xf = 3 ";
         }
-        RunSQL(statement);
+        const bool ran = RunSQL(statement);
         auto& sql = session.PcdSql;
-        if (!sql) return false;
+        if (!ran || !sql) return std::nullopt;
+        const bool accepted = StatementAccepted(facts.DatabaseEngine, sql->ErrorCode());
         double n = dm::LeadingNumber(sql->ColumnValue(1).ToText());
         sql->ReleaseResults();
+        if (!accepted) return std::nullopt;
         return n > 0;
     } catch (const dm::DmError& e) {
         ReportError(e);
-        return false;
+        return std::nullopt;
     }
 }
 

@@ -126,8 +126,11 @@ bool InstallationRemoval::RemoveFromConnected(const std::string& libraryName) {
         return false;
     }
     const std::string name = p_.ConnectedLibraryName();
-    // The cached fact may be older than the table: look again.
-    const bool table = p_.TableExists(kQueueTable);
+    // The cached fact may be older than the table: look again. A look the
+    // catalogue refused is no "not installed": the table may hold rows.
+    const std::optional<bool> listed = p_.TableListed(kQueueTable);
+    if (!listed) return Failed(name, "the table NEEDS_ARCHIVING could not be looked for; nothing was removed");
+    const bool table = *listed;
     if (table != p_.facts.QueueTableExists) RefreshQueueTableFact(p_);
     // A queue trigger left without its table is removed all the same.
     if (!table && !TriggerListed(p_, kTriggerName).value_or(false)) {
@@ -180,7 +183,8 @@ bool InstallationRemoval::RemoveFromConnected(const std::string& libraryName) {
         if (n != 0) p_.ShowStatus("Clearing " + std::to_string(n) + " NEEDS_ARCHIVING rows from Library " + name);
         p_.WriteLog("Dropping existing table NEEDS_ARCHIVING");
         p_.Separator();
-        if (!RunStep(p_, QueueTableDropStatement(p_.facts.DatabaseEngine)) && p_.TableExists(kQueueTable)) {
+        if (!RunStep(p_, QueueTableDropStatement(p_.facts.DatabaseEngine)) &&
+            p_.TableListed(kQueueTable).value_or(true)) {
             return Failed(name, "the table NEEDS_ARCHIVING could not be dropped; it keeps its rows and its "
                                 "dictionary rows, and the library has no queue trigger");
         }

@@ -111,7 +111,7 @@ bool LibrarySetup::CreateQueueTable() {
     p_.ShowStatus("Dropping existing table NEEDS_ARCHIVING");
     p_.Separator();
     // Oracle and Sybase refuse to drop a table that is not there.
-    if (!RunStep(p_, table.front()) && p_.TableExists(kQueueTable)) {
+    if (!RunStep(p_, table.front()) && p_.TableListed(kQueueTable).value_or(true)) {
         SetupFailed(name, "the table NEEDS_ARCHIVING could not be dropped; it keeps its rows, and the library has "
                           "no queue trigger");
         return false;
@@ -203,7 +203,14 @@ void LibrarySetup::ButtonBuildLib_Click() {
         p_.Separator();
         p_.ShowStatus("Preparing to setup Dorvane for library " + name);
         p_.Separator();
-        if (!p_.TableExists(kQueueTable)) {
+        // A look the catalogue refused is no "not installed": a first
+        // installation would drop the table with its rows unasked.
+        const std::optional<bool> listed = p_.TableListed(kQueueTable);
+        if (!listed) {
+            SetupFailed(name, "the table NEEDS_ARCHIVING could not be looked for; nothing was changed");
+            return;
+        }
+        if (!*listed) {
             const std::string q1 = "This procedure will Setup the Dorvane Triggers and tables for the library " + name +
                                    ". " + kCrLf + kCrLf + "Are you absolutely certain that you want to do this?";
             if (Ask(q1) != platform::mb::AnswerYes) return;

@@ -108,6 +108,7 @@ struct RemovalStop {
     int64_t dictionaryRows;
     const char* alsoRefused = nullptr;  // a second statement refused
     bool askedToClear = true;           // the rows were counted and the user asked
+    int alsoRefusedCall = 0;            // only the k-th call of the second statement; 0: every one
 };
 void PrintTo(const RemovalStop& c, std::ostream* os) { *os << c.name; }
 
@@ -131,6 +132,16 @@ const RemovalStop kRemovalStops[] = {
      "Error: Unable to remove Dorvane from library DOCS - the table NEEDS_ARCHIVING could not be dropped; it keeps "
      "its rows and its dictionary rows, and the library has no queue trigger",
      true, false, 10},
+    // A table that could not be looked for may still stand, with its rows:
+    // it is neither taken for gone nor for never installed.
+    {"DropTableAndItsCheckRefused", "drop table",
+     "Error: Unable to remove Dorvane from library DOCS - the table NEEDS_ARCHIVING could not be dropped; it keeps "
+     "its rows and its dictionary rows, and the library has no queue trigger",
+     true, false, 10, "count(*) from sysobjects \r\nwhere id = object_id('DOCSADM.NEEDS_ARCHIVING')", true, 2},
+    {"TableCheckRefused", "count(*) from sysobjects \r\nwhere id = object_id('DOCSADM.NEEDS_ARCHIVING')",
+     "Error: Unable to remove Dorvane from library DOCS - the table NEEDS_ARCHIVING could not be looked for; "
+     "nothing was removed",
+     true, true, 10, nullptr, false},
     {"DictionaryRowsRefused", "DELETE FROM DOCSADM.DOCSCOLUMN",
      "Error: Unable to remove Dorvane from library DOCS - the table NEEDS_ARCHIVING and its triggers are dropped, "
      "but its rows in DOCSCOLUMN could not be deleted",
@@ -145,7 +156,9 @@ TEST_P(RemovalStops, AFailedStepKeepsWhatFollowsAndIsReported) {
     QueueRows(2);
     emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(c.statement).FailStatement(3701, "Refused");
     if (c.alsoRefused) {
-        emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(c.alsoRefused).FailStatement(1105, "Refused");
+        auto rule = emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(c.alsoRefused);
+        if (c.alsoRefusedCall > 0) rule.OnCall(c.alsoRefusedCall);
+        rule.FailStatement(1105, "Refused");
     }
     Remove({AnswerYes, AnswerNo, AnswerYes});  // this library only; clear the rows
     emulator_->Faults().Clear();

@@ -191,11 +191,14 @@ struct RebuildCase {
     bool table, trigger, rowKept;
     int64_t dictionaryRows;
     const char* alsoRefused = nullptr;  // a second statement refused
+    int alsoRefusedCall = 0;            // only its k-th call; 0: every one
 };
 void PrintTo(const RebuildCase& c, std::ostream* os) { *os << c.name; }
 
 // The catalogue's word on the trigger after a refused drop.
 constexpr const char* kTriggerCheck = "count(*) from sysobjects where id";
+// The catalogue's word on the queue table.
+constexpr const char* kTableCheck = "count(*) from sysobjects \r\nwhere id = object_id('DOCSADM.NEEDS_ARCHIVING')";
 
 const RebuildCase kRebuilds[] = {
     {"CreateTableRefused", "CREATE TABLE",
@@ -206,6 +209,15 @@ const RebuildCase kRebuilds[] = {
      "Error: Unable to complete the setup of Dorvane in library DOCS - the table NEEDS_ARCHIVING could not be "
      "dropped; it keeps its rows, and the library has no queue trigger",
      true, false, true, 10},
+    // A table that could not be looked for may still stand, with its rows.
+    {"DropTableAndItsCheckRefused", "drop table",
+     "Error: Unable to complete the setup of Dorvane in library DOCS - the table NEEDS_ARCHIVING could not be "
+     "dropped; it keeps its rows, and the library has no queue trigger",
+     true, false, true, 10, kTableCheck, 2},
+    {"TableCheckRefused", kTableCheck,
+     "Error: Unable to complete the setup of Dorvane in library DOCS - the table NEEDS_ARCHIVING could not be "
+     "looked for; nothing was changed",
+     true, true, true, 10},
     {"DropTriggerRefused", "drop trigger",
      "Error: Unable to complete the setup of Dorvane in library DOCS - the trigger PROFILE_NEEDS_ARCHIVING could "
      "not be dropped; nothing else was changed",
@@ -243,7 +255,9 @@ TEST_P(RebuildStops, NoTriggerIsLeftWithoutItsTable) {
 
     emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(c.statement).FailStatement(1105, "Refused");
     if (c.alsoRefused) {
-        emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(c.alsoRefused).FailStatement(1105, "Refused");
+        auto rule = emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(c.alsoRefused);
+        if (c.alsoRefusedCall > 0) rule.OnCall(c.alsoRefusedCall);
+        rule.FailStatement(1105, "Refused");
     }
     ui_.AnswerMessages({AnswerYes, AnswerNo});  // Q2: go on over the row; Q4: a trigger is wanted
     Press(&forms::DorvaneLibSetup::ButtonBuildLib);
