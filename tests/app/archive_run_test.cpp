@@ -33,6 +33,12 @@ protected:
     void Go() { form_->Button_Go_Click(); }
 };
 
+// What a library answers to a statement its database refuses.
+constexpr const char* kRefusal = "[DMSIM][SQLite]attempt to write a readonly database";
+void RefuseStatement(dmsim::Emulator& e, const char* part) {
+    e.Faults().On(dmsim::op::kSqlExecute).ForStatement(part).FailStatement(50001, kRefusal);
+}
+
 TEST_F(ArchiveRunTest, EndsEachQueueRowByTheTransfersResult) {
     Describe();
     Queue("DOCS", "ARCHIVE", {1, 2, 3});
@@ -499,6 +505,7 @@ struct ExitCase {
     std::map<int32_t, int32_t> results;
     int status;
     const char* error;  // a line standard error must hold; "" for none at all
+    const char* computer = "TESTPC";
 };
 
 void PrintTo(const ExitCase& c, std::ostream* os) { *os << c.name; }
@@ -520,6 +527,7 @@ TEST_P(ExitStatusTest, TellsTheSchedulerWhatHappened) {
     const auto& c = GetParam();
     SetSite(c);
     OpenApp(c.commandLine);
+    system_->SetComputerName(c.computer);
     if (c.faults) c.faults(*emulator_);
     transfer_.results = c.results;
     int code = -1;
@@ -568,7 +576,33 @@ INSTANTIATE_TEST_SUITE_P(
                  "Error: A Move can go to one target library only - check a single target library or choose Copy "
                  "or Transfer"},
         ExitCase{"NoTarget", "/G /X /T=NOWHERE", [](ExitStatusTest& t) { t.Arrange(); },
-                 nullptr, {}, 4, "Error: No target libraries selected - cannot continue"}),
+                 nullptr, {}, 4, "Error: No target libraries selected - cannot continue"},
+        // Every lock would fail: the run does not start.
+        ExitCase{"ComputerNameTooLong", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); }, nullptr, {}, 2,
+                 "Error: The computer name BUILDSERVER-0123456789-ABCDEFGHIJ is longer than the 32 characters that "
+                 "the queue's LOCKED_BY column holds in library DOCS - set COMPUTERNAME to a shorter name - cannot "
+                 "continue",
+                 "BUILDSERVER-0123456789-ABCDEFGHIJ"},
+        ExitCase{"ComputerNameAsLongAsTheColumn", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); }, nullptr,
+                 {}, 0, "", "BUILDSERVER-0123456789-ABCDEFGHI"},
+        // A queue statement the database refuses fails the run and says so.
+        ExitCase{"LockRefused", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); },
+                 [](dmsim::Emulator& e) { RefuseStatement(e, "SET STATUS = -1"); }, {}, 1,
+                 "Error: Unable to lock the queue rows for library ARCHIVE in library DOCS - SQL Error #50001 (attempt "
+                 "to write a readonly database)"},
+        ExitCase{"ReadBackRefused", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); },
+                 [](dmsim::Emulator& e) { RefuseStatement(e, "SELECT DISTINCT SID"); }, {}, 1,
+                 "Error: Unable to read the locked queue rows for library ARCHIVE in library DOCS - SQL Error #50001 "
+                 "(attempt to write a readonly database)"},
+        ExitCase{"ReleaseRefused", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); },
+                 [](dmsim::Emulator& e) { RefuseStatement(e, "LOCK_TIME = NULL WHERE TARGET_LIBRARY IN"); }, {}, 1,
+                 "Error: Unable to unlock this computer's queue rows for library ARCHIVE in library DOCS - SQL Error "
+                 "#50001 (attempt to write a readonly database)"},
+        ExitCase{"DeleteRefused", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); },
+                 [](dmsim::Emulator& e) { RefuseStatement(e, "DELETE FROM DOCSADM.NEEDS_ARCHIVING WHERE TARGET"); },
+                 {}, 1,
+                 "Error: Unable to delete the queue row of document #1 for library ARCHIVE in library DOCS - SQL "
+                 "Error #50001 (attempt to write a readonly database)"}),
     [](const testing::TestParamInfo<ExitCase>& info) { return std::string(info.param.name); });
 
 // ---- Rows of a computer that died ------------------------------------------------
@@ -788,6 +822,37 @@ TEST_F(ArchiveRunTest, TheSummaryCountsTheRowsTheRunLeavesQueued) {
     EXPECT_EQ(code, 0);
     EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1, 2}));
     EXPECT_EQ(CountLines("2 queued row(s) for the run's target libraries remain in library DOCS."), 1u) << LogText();
+}
+
+// A document archived whose queue row cannot be deleted: the run says so
+// and fails; the row stays queued, not locked, so the next run finds the
+// document done and ends it.
+TEST_F(ArchiveRunTest, ARowWhoseDeleteIsRefusedStaysForTheNextRun) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2});
+    OpenApp("/G /X /T=ARCHIVE");
+    emulator_->Faults()
+        .On(dmsim::op::kSqlExecute)
+        .ForStatement("DELETE FROM DOCSADM.NEEDS_ARCHIVING WHERE TARGET")
+        .OnCall(1)
+        .FailStatement(50001, kRefusal);
+    int code = -1;
+    EXPECT_FALSE(Load(&code));
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1, 2}));
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 1), "0//0");
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 2), "gone");
+    EXPECT_EQ(CountLines("Transfer complete from library DOCS with 2 document(s) processed successfully and 0 error(s) "
+                         "encountered. 1 queue statement(s) failed."),
+              1u)
+        << LogText();
+
+    transfer_.calls.clear();
+    OpenApp("/G /X /T=ARCHIVE");
+    EXPECT_FALSE(Load(&code));
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1}));
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 1), "gone");
 }
 
 // A signal that comes after the last document still ends the program with
