@@ -25,34 +25,29 @@ std::string Quoted(const std::string& text) {
     return quoted.append(DoubleApostrophes(text)).append("'");
 }
 
-// The target's rows: TARGET_LIBRARY as `compared` (an expression of it)
-// equals `name`; with the target's spellings the rows are found through an
-// index first.
-std::string TargetIs(const Target& target, const std::string& compared, const std::string& name) {
-    const std::string condition = compared + " = " + Quoted(name);
+// The target's rows, by one rule in every statement on them: the name
+// without blanks on either side and regardless of letter case, whatever the
+// library's collation or engine. With the target's spellings the rows are
+// found through an index first.
+std::string TargetIs(const Target& target) {
+    const std::string condition = "UPPER(LTRIM(RTRIM(TARGET_LIBRARY))) = UPPER(" + Quoted(target.name) + ")";
     if (target.spellings.empty()) return condition;
     std::string list;
     for (const auto& spelling : target.spellings) list += (list.empty() ? "" : ", ") + Quoted(spelling);
     return "TARGET_LIBRARY IN (" + list + ") AND " + condition;
 }
 
-// The target's rows by its trimmed name, as the turn's statements find them.
-std::string TrimmedTarget(const Target& target) {
-    return TargetIs(target, "LTRIM(RTRIM(TARGET_LIBRARY))", target.name);
-}
-
 // The rows this computer holds locked for a target.
 std::string OwnLocked(const std::string& lockOwner, const Target& target) {
-    return "WHERE STATUS = -1 AND LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(lockOwner) + " AND " + TrimmedTarget(target);
+    return "WHERE STATUS = -1 AND LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(lockOwner) + " AND " + TargetIs(target);
 }
 
 }  // namespace
 
 std::string TargetSpellings(const std::string& target) {
     // A group stands for every spelling the server holds equal to it, and
-    // both comparisons give all of them the same answer.
-    return "SELECT TARGET_LIBRARY FROM " + kTable + " GROUP BY TARGET_LIBRARY HAVING UPPER(TARGET_LIBRARY) = " +
-           Quoted(Upper(target)) + " OR LTRIM(RTRIM(TARGET_LIBRARY)) = " + Quoted(target);
+    // the rule gives all of them the same answer.
+    return "SELECT TARGET_LIBRARY FROM " + kTable + " GROUP BY TARGET_LIBRARY HAVING " + TargetIs(target);
 }
 
 std::string CountAll() { return "SELECT COUNT(*) FROM " + kTable; }
@@ -60,16 +55,14 @@ std::string CountAll() { return "SELECT COUNT(*) FROM " + kTable; }
 std::string QualifyingRows(const std::string& lockOwner, const Target& target) {
     return "WHERE (STATUS = 0 OR STATUS IS NULL) AND (LTRIM(RTRIM(LOCKED_BY)) = '' OR "
            "LTRIM(RTRIM(LOCKED_BY)) IS NULL OR LTRIM(RTRIM(LOCKED_BY)) = " +
-           Quoted(lockOwner) + ") AND " + TrimmedTarget(target);
+           Quoted(lockOwner) + ") AND " + TargetIs(target);
 }
 
 std::string CountQualifying(const std::string& lockOwner, const Target& target) {
     return CountAll() + " " + QualifyingRows(lockOwner, target);
 }
 
-std::string CountOfTarget(const std::string& target) {
-    return CountAll() + " WHERE UPPER(LTRIM(RTRIM(TARGET_LIBRARY))) = " + Quoted(Upper(target));
-}
+std::string CountOfTarget(const std::string& target) { return CountAll() + " WHERE " + TargetIs(target); }
 
 std::string BatchLockStatement(int32_t databaseEngine, const std::string& lockOwner, const Target& target,
                                const std::string& batchSizeText, bool descending) {
@@ -86,7 +79,7 @@ std::string BatchLockStatement(int32_t databaseEngine, const std::string& lockOw
 }
 
 std::string ResetOwnRows(const std::string& lockOwner, const Target& target) {
-    return kUnlock + " WHERE LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(lockOwner) + " AND " + TrimmedTarget(target);
+    return kUnlock + " WHERE LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(lockOwner) + " AND " + TargetIs(target);
 }
 
 std::string CountOwnLocked(const std::string& lockOwner, const Target& target) {
@@ -103,7 +96,7 @@ std::string RefreshOwnLocks(int32_t databaseEngine, const std::string& lockOwner
 }
 
 std::string LockedElsewhere(const std::string& lockOwner, const Target& target) {
-    return "WHERE STATUS = -1 AND " + TrimmedTarget(target) + " AND (LOCKED_BY IS NULL OR LTRIM(RTRIM(LOCKED_BY)) <> " +
+    return "WHERE STATUS = -1 AND " + TargetIs(target) + " AND (LOCKED_BY IS NULL OR LTRIM(RTRIM(LOCKED_BY)) <> " +
            Quoted(lockOwner) + ")";
 }
 
@@ -147,7 +140,7 @@ std::string LockedElsewhereByOwner(const std::string& lockOwner, const Target& t
 std::string MatchCondition(const RowMatch& rows) {
     std::string condition;
     if (!rows.target.name.empty()) {
-        condition += " AND " + TargetIs(rows.target, "UPPER(TARGET_LIBRARY)", Upper(rows.target.name));
+        condition += " AND " + TargetIs(rows.target);
     }
     if (!rows.lockedBy.empty()) condition += " AND LOCKED_BY = " + Quoted(rows.lockedBy);
     if (rows.sid) condition += " AND SID = " + std::to_string(*rows.sid);

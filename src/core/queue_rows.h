@@ -22,11 +22,14 @@ class Program;
 namespace queue_sql {
 
 // ---- The target ----------------------------------------------------------------
-// A target as a statement names it. Every index of the queue begins with
-// TARGET_LIBRARY, which the comparisons of the name (upper-cased, or
-// trimmed) cannot use. Given the spellings of the name that the queue holds,
-// a statement finds the rows through those indexes and keeps its comparison
-// beside them, so that exactly the same rows match.
+// A target as a statement names it. Every statement matches a row's target
+// by one rule: TARGET_LIBRARY without blanks on either side equals the name
+// regardless of letter case, on every engine and collation, so that a row
+// the lock takes is the row its hold check, release and delete find. Every
+// index of the queue begins with TARGET_LIBRARY, which that comparison
+// cannot use. Given the spellings of the name that the queue holds, a
+// statement finds the rows through those indexes and keeps the rule beside
+// them, so that exactly the same rows match.
 struct Target {
     Target(std::string name) : name(std::move(name)) {}
     Target(const char* name) : name(name) {}
@@ -37,8 +40,7 @@ struct Target {
     std::vector<std::string> spellings;
 };
 // The spellings of a target among the queue's rows: each TARGET_LIBRARY that
-// either comparison of the name matches, once per spelling the server tells
-// apart.
+// the rule matches, once per spelling the server tells apart.
 std::string TargetSpellings(const std::string& target);
 
 // ---- Counting ------------------------------------------------------------------
@@ -91,7 +93,7 @@ std::string LockedElsewhereByOwner(const std::string& lockOwner, const Target& t
 
 // ---- Ending rows ---------------------------------------------------------------
 // Which rows an ending touches; a part left empty matches any. The target is
-// compared without regard to letter case, LOCKED_BY exactly.
+// matched by the rule above, LOCKED_BY exactly.
 struct RowMatch {
     Target target;
     std::string lockedBy;

@@ -855,6 +855,37 @@ TEST_F(ArchiveRunTest, ARowWhoseDeleteIsRefusedStaysForTheNextRun) {
     EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 1), "gone");
 }
 
+// A row may name its target with blanks around it or in another letter
+// case: the run takes it, confirms it and ends it by the same rule, in a
+// library that compares texts by case too, and leaves nothing locked.
+class TargetSpellingTest : public ArchiveRunTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(TargetSpellingTest, ARowIsEndedWhateverBlanksAndCaseNameItsTarget) {
+    site_.Library("DOCS").SettingsTable(true).CaseSensitive(GetParam());
+    site_.Library("ARCHIVE");
+    site_.Library("Archive2");
+    Queue("DOCS", "ARCHIVE", {1, 2, 3});
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET TARGET_LIBRARY = '  ARCHIVE' WHERE SID = 1");
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET TARGET_LIBRARY = 'archive ' WHERE SID = 2");
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET TARGET_LIBRARY = ' Archive' WHERE SID = 3");
+    OpenApp("/G /X /T=ARCHIVE");
+    transfer_.results = {{3, 0}};
+    int code = -1;
+    EXPECT_FALSE(Load(&code));
+    EXPECT_EQ(code, 1);  // document 3 failed
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1, 2, 3}));
+    EXPECT_EQ(QueueState("DOCS", "  ARCHIVE", 1), "gone");
+    EXPECT_EQ(QueueState("DOCS", "archive ", 2), "gone");
+    EXPECT_EQ(QueueState("DOCS", " Archive", 3), "0//1");
+    EXPECT_EQ(CountLines("is no longer locked by computer"), 0u) << LogText();
+    EXPECT_EQ(CountLines("with 2 document(s) processed successfully and 1 error(s) encountered."), 1u) << LogText();
+}
+
+INSTANTIATE_TEST_SUITE_P(Collations, TargetSpellingTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? std::string("CaseSensitive") : std::string("CaseInsensitive");
+                         });
+
 // A signal that comes after the last document still ends the program with
 // its status: heard in the end's own pump of events, or still waiting when
 // the program ends.
