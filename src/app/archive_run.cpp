@@ -57,6 +57,7 @@ void ArchiveRun::Button_Go_Click() {
     const bool unattended = HasSwitch(run.CommandLine, "/X");
     exitStatus_ = 0;
     run.QueueFailures = 0;
+    unknownStatusRows_.clear();
 
     // Start checks
     saved_.status = w.LabelStatus.Caption();
@@ -309,6 +310,7 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
         return endWithEntryNormal(Turn::Next);
     }
     if (queued == 0) {
+        unknownStatusRows_.clear();
         const std::string text = "No rows found to process in library " + p.ConnectedLibraryName();
         p.WriteLog(text);
         p.Separator();
@@ -325,10 +327,22 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     const std::string lockedElsewhere =
         queue.ReleaseStaleLocks(run.LockOwnerName, target, std::max<int32_t>(1, run.StaleLockMinutes));
     const int32_t pending = queue.CountQualifying(run.LockOwnerName, target);
+    const core::QueueRows::UnknownStatus unknown = queue.CountUnknownStatus(target);
     w.CheckLogMethod.SetValue(savedLog);
     if (!lockedElsewhere.empty()) {
         p.WriteLog(lockedElsewhere);
         p.Separator();
+    }
+    // Rows no run takes would otherwise stay unseen for ever; said again
+    // when their number changes.
+    if (int32_t& known = unknownStatusRows_[target]; !queueFailed() && unknown.rows != known) {
+        known = unknown.rows;
+        if (unknown.rows > 0) {
+            p.WriteLogAndStandardError("Warning: " + std::to_string(unknown.rows) + " queue row(s) for library " +
+                                       target + " have a STATUS that no run takes (" + unknown.byStatus +
+                                       ") - a run archives the rows of STATUS 0 or NULL only");
+            p.Separator();
+        }
     }
     if (queueFailed() || pending == 0) return endWithEntryNormal(Turn::Next);
 
@@ -567,6 +581,8 @@ void ArchiveRun::EndOfRun() {
     auto& ui = p.platform.ui;
     FirstPassDoneFlag = true;
     if (RunFailed > 0) Failed(1);
+    // The run looked at the queue: its summary is written whatever it found.
+    const bool worked = run.RunActiveFlag;
     // A cancel can come between the batch lock and the end of a target's
     // turn: nothing of this computer stays locked for others to wait on.
     if (run.RunActiveFlag && Cancelled() && !run.LockOwnerName.empty()) {
@@ -587,6 +603,8 @@ void ArchiveRun::EndOfRun() {
         });
         w.CheckLogMethod.SetValue(savedLog);
     }
+    int32_t unknownStatus = 0;
+    for (const auto& [target, rows] : unknownStatusRows_) unknownStatus += rows;
     // A queue statement that failed may leave a row as it should not stay.
     if (run.QueueFailures > 0) Failed(1);
     // Done with the queue: the next run under this name may start.
@@ -609,14 +627,21 @@ void ArchiveRun::EndOfRun() {
                                      ? " " + std::to_string(run.QueueFailures) + " queue statement(s) failed."
                                      : "");
     w.LabelStatus.SetCaption(summary);
-    if (RunSucceeded != 0 || RunFailed != 0) {
+    // A scheduler reads the outcome of every run in the log, one that found
+    // nothing to do included.
+    if (worked) {
         p.WriteLog(summary);
         p.Separator();
-        if (!p.Unattended()) p.ShowMessage(summary, platform::mb::Information, core::AppTitle());
     }
-    if (rowsCounted && (RunSucceeded != 0 || RunFailed != 0 || rowsLeft != 0)) {
+    if ((RunSucceeded != 0 || RunFailed != 0) && !p.Unattended()) {
+        p.ShowMessage(summary, platform::mb::Information, core::AppTitle());
+    }
+    if (worked && rowsCounted) {
         p.WriteLog(std::to_string(rowsLeft) + " queued row(s) for the run's target libraries remain in library " +
-                   run.SourceLibraryName + ".");
+                   run.SourceLibraryName +
+                   (unknownStatus > 0 ? ", " + std::to_string(unknownStatus) + " of them with a STATUS that no run takes"
+                                      : "") +
+                   ".");
         p.Separator();
     }
     for (auto* label : {&w.LabelCountText, &w.LabelTotal, &w.LabelErrorText, &w.LabelErrors}) label->SetVisible(false);

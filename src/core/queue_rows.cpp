@@ -64,6 +64,11 @@ std::string CountQualifying(const std::string& lockOwner, const Target& target) 
 
 std::string CountOfTarget(const std::string& target) { return CountAll() + " WHERE " + TargetIs(target); }
 
+std::string UnknownStatusRows(const Target& target) {
+    return "SELECT STATUS, COUNT(*) FROM " + kTable + " WHERE " + TargetIs(target) +
+           " AND STATUS IS NOT NULL AND STATUS <> 0 AND STATUS <> -1 GROUP BY STATUS";
+}
+
 std::string BatchLockStatement(int32_t databaseEngine, const std::string& lockOwner, const Target& target,
                                const std::string& batchSizeText, bool descending) {
     const std::string set = "UPDATE " + kTable + " SET STATUS = -1, LOCKED_BY = " + Quoted(lockOwner) +
@@ -310,6 +315,16 @@ int32_t QueueRows::CountQualifying(const std::string& lockOwner, const std::stri
 
 int32_t QueueRows::CountOfTarget(const std::string& target) {
     return ReadCount(queue_sql::CountOfTarget(target), "count the " + RowsFor(target));
+}
+
+QueueRows::UnknownStatus QueueRows::CountUnknownStatus(const std::string& target) {
+    UnknownStatus unknown;
+    for (const auto& group : ReadGroups(queue_sql::UnknownStatusRows(Spelled(p_.ConnectedLibraryName(), target)),
+                                        false, "count the " + RowsFor(target) + " by their STATUS")) {
+        unknown.rows += group.rows;
+        unknown.byStatus += (unknown.byStatus.empty() ? "" : ", ") + group.name + ": " + std::to_string(group.rows);
+    }
+    return unknown;
 }
 
 int32_t QueueRows::LockOwnerWidth() {

@@ -53,6 +53,9 @@ std::string QualifyingRows(const std::string& lockOwner, const Target& target);
 std::string CountQualifying(const std::string& lockOwner, const Target& target);
 // Every row of a target, whatever its state or owner.
 std::string CountOfTarget(const std::string& target);
+// Per STATUS: the target's rows whose STATUS is none of pending (0, NULL)
+// and locked (-1), which no run takes; the STATUS and the number of rows.
+std::string UnknownStatusRows(const Target& target);
 
 // ---- A batch: lock, read back, reset -------------------------------------------
 // Locks up to a batch of qualifying rows: the lowest (or highest) numbers on
@@ -161,6 +164,13 @@ public:
     int32_t CountAll();
     int32_t CountQualifying(const std::string& lockOwner, const std::string& target);
     int32_t CountOfTarget(const std::string& target);
+    // The target's rows whose STATUS no run takes: how many, and per STATUS
+    // how many ("5: 2, abc: 1").
+    struct UnknownStatus {
+        int32_t rows = 0;
+        std::string byStatus;
+    };
+    UnknownStatus CountUnknownStatus(const std::string& target);
     // The characters the queue's LOCKED_BY column holds in the connected
     // library, as its data dictionary tells; the installation's 32 when the
     // dictionary does not.

@@ -886,6 +886,57 @@ INSTANTIATE_TEST_SUITE_P(Collations, TargetSpellingTest, testing::Values(false, 
                              return info.param ? std::string("CaseSensitive") : std::string("CaseInsensitive");
                          });
 
+// Rows of a STATUS no run takes are named on the log and on standard error
+// and counted in the summary; the run archives the others and ends 0.
+TEST_F(ArchiveRunTest, RowsOfAStatusNoRunTakesAreWarnedAboutAndCounted) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2, 3, 4, 5});
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = 5 WHERE SID IN (2, 3)");
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -7 WHERE SID = 4");
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = 'on hold' WHERE SID = 5");
+    OpenApp("/G /X /T=ARCHIVE");
+    int code = -1;
+    EXPECT_FALSE(Load(&code));
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1}));
+    const std::string warning = "Warning: 4 queue row(s) for library ARCHIVE have a STATUS that no run takes (-7: 1, "
+                                "5: 2, on hold: 1) - a run archives the rows of STATUS 0 or NULL only";
+    EXPECT_EQ(CountLines(warning), 1u) << LogText();
+    EXPECT_EQ(system_->standardError, std::vector<std::string>{warning});
+    EXPECT_EQ(CountLines("4 queued row(s) for the run's target libraries remain in library DOCS, 4 of them with a "
+                         "STATUS that no run takes."),
+              1u)
+        << LogText();
+}
+
+// Every run that looked at the queue writes its summary, one that found
+// nothing to do too (an empty queue, rows another computer holds): a
+// scheduler reading the log sees each run.
+TEST_F(ArchiveRunTest, ARunWithNothingToDoStillWritesItsSummary) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2});
+    site_.Sql("DOCS", "DELETE FROM DOCSADM.NEEDS_ARCHIVING WHERE SID = 1");
+    // Locked ten minutes ago: alive.
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'OTHERPC', LOCK_TIME = "
+                      "'2021-03-05 14:20:00'");
+    for (const char* left : {"1", "0"}) {
+        OpenApp("/G /X /T=ARCHIVE");
+        ClearLog();
+        int code = -1;
+        EXPECT_FALSE(Load(&code));
+        EXPECT_EQ(code, 0) << left;
+        EXPECT_TRUE(transfer_.calls.empty()) << left;
+        EXPECT_EQ(CountLines("Transfer complete from library DOCS with 0 document(s) processed successfully and 0 "
+                             "error(s) encountered."),
+                  1u)
+            << LogText();
+        EXPECT_EQ(CountLines(std::string(left) + " queued row(s) for the run's target libraries remain in library DOCS."),
+                  1u)
+            << LogText();
+        site_.Sql("DOCS", "DELETE FROM DOCSADM.NEEDS_ARCHIVING");
+    }
+}
+
 // A signal that comes after the last document still ends the program with
 // its status: heard in the end's own pump of events, or still waiting when
 // the program ends.

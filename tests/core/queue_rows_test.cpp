@@ -100,6 +100,8 @@ TEST(QueueSqlTexts, SpelledTargetsKeepTheirComparison) {
              " AND (LOCKED_BY IS NULL OR LTRIM(RTRIM(LOCKED_BY)) <> 'PC7') AND LOCK_TIME < SYSDATE - 90/1440"},
         {MatchCondition({spelled, "PC7", 12}),
          "WHERE " + trimmed + " AND LOCKED_BY = 'PC7' AND SID = 12"},
+        {UnknownStatusRows(spelled), "SELECT STATUS, COUNT(*) FROM " + table + " WHERE " + trimmed +
+                                         " AND STATUS IS NOT NULL AND STATUS <> 0 AND STATUS <> -1 GROUP BY STATUS"},
         // Without spellings, the rule alone.
         {MatchCondition({"O'Neil", "", 12}), "WHERE UPPER(LTRIM(RTRIM(TARGET_LIBRARY))) = UPPER('O''Neil') AND SID = 12"},
         {CountOfTarget("O'Neil"),
