@@ -713,10 +713,10 @@ TEST_F(StaleLockTest, AComputerAtWorkKeepsItsLocksYoung) {
 
 // However long the queue, a turn and each document's ending find their rows
 // through the queue's indexes: the release of a dead computer's locks, the
-// batch lock and the ending of a done, a failed and a skipped document
-// included. Only the count of the queue and the reading of the target's
-// spellings (once a turn), the clean-up and the count of the rows left
-// (once a run) read it whole.
+// count of rows of a STATUS no run takes, the batch lock and the ending of
+// a done, a failed and a skipped document included. Only the count of the
+// queue and the reading of the target's spellings (once a turn), the
+// clean-up and the count of the rows left (once a run) read it whole.
 TEST_F(StaleLockTest, EveryStatementOfATurnFindsItsRowsThroughAnIndex) {
     Describe();
     Queue("DOCS", "ARCHIVE", {1, 2, 3, 4, 5});
@@ -750,6 +750,7 @@ TEST_F(StaleLockTest, EveryStatementOfATurnFindsItsRowsThroughAnIndex) {
     for (const char* kind : {"UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'TESTPC', LOCK_TIME = "
                              "GETUTCDATE()",
                              "SELECT LOCKED_BY, COUNT(*), MIN(LOCK_TIME) FROM DOCSADM.NEEDS_ARCHIVING",
+                             "SELECT STATUS, COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING",
                              "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = 0, LOCKED_BY = '', LOCK_TIME = NULL",
                              "SELECT RETRY_COUNT FROM DOCSADM.NEEDS_ARCHIVING",
                              "DELETE FROM DOCSADM.NEEDS_ARCHIVING"}) {
