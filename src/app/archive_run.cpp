@@ -56,6 +56,8 @@ void ArchiveRun::Button_Go_Click() {
     auto& ui = p.platform.ui;
     const bool unattended = HasSwitch(run.CommandLine, "/X");
     exitStatus_ = 0;
+    run.QueueFailures = 0;
+    unknownStatusRows_.clear();
 
     // Start checks
     saved_.status = w.LabelStatus.Caption();
@@ -149,6 +151,15 @@ void ArchiveRun::Button_Go_Click() {
             }) > 1) {
             refuse("Error: A Move can go to one target library only - check a single target library or choose Copy "
                    "or Transfer");
+            return;
+        }
+        // Every lock writes the name into LOCKED_BY: one the column cannot
+        // hold would fail every lock of the run.
+        if (const int32_t width = core::QueueRows(p).LockOwnerWidth();
+            core::Utf8Characters(run.LockOwnerName) > static_cast<size_t>(width)) {
+            refuse("Error: The computer name " + run.LockOwnerName + " is longer than the " + std::to_string(width) +
+                   " characters that the queue's LOCKED_BY column holds in library " + p.ConnectedLibraryName() +
+                   " - set COMPUTERNAME to a shorter name - cannot continue");
             return;
         }
 
@@ -266,6 +277,9 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     auto& w = p.MainWindow;
     auto& run = p.run;
     core::QueueRows queue(p);
+    // A queue statement that failed (reported already) ends the turn.
+    const int32_t failuresBefore = run.QueueFailures;
+    const auto queueFailed = [&] { return run.QueueFailures != failuresBefore; };
     const auto endWithEntryNormal = [&](Turn turn) {
         w.LibBox.SetBold(entry, false);
         p.MonitorHeartbeat();
@@ -290,7 +304,13 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     // as it was.
     int savedLog = w.CheckLogMethod.Value();
     w.CheckLogMethod.SetValue(0);
-    if (queue.CountAll() == 0) {
+    const int32_t queued = queue.CountAll();
+    if (queueFailed()) {
+        w.CheckLogMethod.SetValue(savedLog);
+        return endWithEntryNormal(Turn::Next);
+    }
+    if (queued == 0) {
+        unknownStatusRows_.clear();
         const std::string text = "No rows found to process in library " + p.ConnectedLibraryName();
         p.WriteLog(text);
         p.Separator();
@@ -307,12 +327,24 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     const std::string lockedElsewhere =
         queue.ReleaseStaleLocks(run.LockOwnerName, target, std::max<int32_t>(1, run.StaleLockMinutes));
     const int32_t pending = queue.CountQualifying(run.LockOwnerName, target);
+    const core::QueueRows::UnknownStatus unknown = queue.CountUnknownStatus(target);
     w.CheckLogMethod.SetValue(savedLog);
     if (!lockedElsewhere.empty()) {
         p.WriteLog(lockedElsewhere);
         p.Separator();
     }
-    if (pending == 0) return endWithEntryNormal(Turn::Next);
+    // Rows no run takes would otherwise stay unseen for ever; said again
+    // when their number changes.
+    if (int32_t& known = unknownStatusRows_[target]; !queueFailed() && unknown.rows != known) {
+        known = unknown.rows;
+        if (unknown.rows > 0) {
+            p.WriteLogAndStandardError("Warning: " + std::to_string(unknown.rows) + " queue row(s) for library " +
+                                       target + " have a STATUS that no run takes (" + unknown.byStatus +
+                                       ") - a run archives the rows of STATUS 0 or NULL only");
+            p.Separator();
+        }
+    }
+    if (queueFailed() || pending == 0) return endWithEntryNormal(Turn::Next);
 
     // The user's rights in the target, once per run
     w.LibBox.SetBold(entry, true);
@@ -380,6 +412,7 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     }
     w.LabelStatus.SetCaption("Resetting NEEDS_ARCHIVING rows");
     queue.ResetOwnRows(run.LockOwnerName, target);
+    if (queueFailed()) return endWithEntryNormal(Turn::Next);
     w.LabelStatus.SetCaption("Reading NEEDS_ARCHIVING rows in " + p.ConnectedLibraryName());
     const double batch = p.Options().BatchSize();
     if (batch != 0 && !FirstPassDoneFlag) {
@@ -389,6 +422,8 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     const int32_t locked =
         queue.LockBatch(run.LockOwnerName, target, p.Options().BatchSizeText(), p.Options().DescendingOrder());
     locksRefreshed_ = p.platform.clock.Now();
+    // A lock that failed took no row.
+    if (queueFailed()) return endWithEntryNormal(Turn::Next);
 
     Turn result = Turn::Next;
     if (locked == 0) {
@@ -399,6 +434,11 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
         const std::vector<int32_t> sids =
             queue.ReadBack(run.LockOwnerName, target, p.Options().DescendingOrder());
         if (Cancelled()) return Turn::EndRun;
+        // The rows it locked but could not read back are freed at once.
+        if (queueFailed()) {
+            queue.UnlockOwnRows(p.ConnectedLibraryName(), run.LockOwnerName, target);
+            return endWithEntryNormal(result);
+        }
         const auto announced = static_cast<int32_t>(sids.size());
         for (auto* label : {&w.LabelCountText, &w.LabelTotal, &w.LabelErrorText, &w.LabelErrors}) {
             label->SetVisible(true);
@@ -457,11 +497,15 @@ bool ArchiveRun::ProcessDocument(core::QueueRows& queue, int32_t docNumber, cons
         return false;
     }
     // The batch was read at its start; a row this computer no longer holds
-    // is someone else's to work on now.
+    // is someone else's to work on now. One it cannot confirm (the failure
+    // is reported) is left alone too.
+    const int32_t failuresBefore = run.QueueFailures;
     if (!queue.HoldsRow(target, docNumber, run.LockOwnerName)) {
-        p.WriteLog("Warning: The queue row of document #" + std::to_string(docNumber) + " for library " + target +
-                   " is no longer locked by computer " + run.LockOwnerName + " - the document is left alone");
-        p.Separator();
+        if (run.QueueFailures == failuresBefore) {
+            p.WriteLog("Warning: The queue row of document #" + std::to_string(docNumber) + " for library " + target +
+                       " is no longer locked by computer " + run.LockOwnerName + " - the document is left alone");
+            p.Separator();
+        }
         w.LabelTotal.SetCaption(std::to_string(--DocsRemaining));
         return !Cancelled();
     }
@@ -537,6 +581,8 @@ void ArchiveRun::EndOfRun() {
     auto& ui = p.platform.ui;
     FirstPassDoneFlag = true;
     if (RunFailed > 0) Failed(1);
+    // The run looked at the queue: its summary is written whatever it found.
+    const bool worked = run.RunActiveFlag;
     // A cancel can come between the batch lock and the end of a target's
     // turn: nothing of this computer stays locked for others to wait on.
     if (run.RunActiveFlag && Cancelled() && !run.LockOwnerName.empty()) {
@@ -545,15 +591,22 @@ void ArchiveRun::EndOfRun() {
     // What the run leaves in the queue for its targets: rows beyond its
     // batch, rows other computers hold, failed rows, rows queued meanwhile.
     int32_t rowsLeft = 0;
+    bool rowsCounted = runTargets_.empty();
     if (!runTargets_.empty()) {
         const int savedLog = w.CheckLogMethod.Value();
         w.CheckLogMethod.SetValue(0);
         core::PassOver([&] {
             if (!p.ConnectLibrary(run.SourceLibraryName)) return;
+            const int32_t failuresBefore = run.QueueFailures;
             for (const auto& target : runTargets_) rowsLeft += core::QueueRows(p).CountOfTarget(target);
+            rowsCounted = run.QueueFailures == failuresBefore;
         });
         w.CheckLogMethod.SetValue(savedLog);
     }
+    int32_t unknownStatus = 0;
+    for (const auto& [target, rows] : unknownStatusRows_) unknownStatus += rows;
+    // A queue statement that failed may leave a row as it should not stay.
+    if (run.QueueFailures > 0) Failed(1);
     // Done with the queue: the next run under this name may start.
     runGuard_.reset();
     core::PassOver([&] {
@@ -569,16 +622,26 @@ void ArchiveRun::EndOfRun() {
                                 std::to_string(RunFailed) + " error(s) encountered." +
                                 (RunFilingFailures > 0 ? " " + std::to_string(RunFilingFailures) +
                                                              " folder(s) could not be made or filed into."
-                                                       : "");
+                                                       : "") +
+                                (run.QueueFailures > 0
+                                     ? " " + std::to_string(run.QueueFailures) + " queue statement(s) failed."
+                                     : "");
     w.LabelStatus.SetCaption(summary);
-    if (RunSucceeded != 0 || RunFailed != 0) {
+    // A scheduler reads the outcome of every run in the log, one that found
+    // nothing to do included.
+    if (worked) {
         p.WriteLog(summary);
         p.Separator();
-        if (!p.Unattended()) p.ShowMessage(summary, platform::mb::Information, core::AppTitle());
     }
-    if (RunSucceeded != 0 || RunFailed != 0 || rowsLeft != 0) {
+    if ((RunSucceeded != 0 || RunFailed != 0) && !p.Unattended()) {
+        p.ShowMessage(summary, platform::mb::Information, core::AppTitle());
+    }
+    if (worked && rowsCounted) {
         p.WriteLog(std::to_string(rowsLeft) + " queued row(s) for the run's target libraries remain in library " +
-                   run.SourceLibraryName + ".");
+                   run.SourceLibraryName +
+                   (unknownStatus > 0 ? ", " + std::to_string(unknownStatus) + " of them with a STATUS that no run takes"
+                                      : "") +
+                   ".");
         p.Separator();
     }
     for (auto* label : {&w.LabelCountText, &w.LabelTotal, &w.LabelErrorText, &w.LabelErrors}) label->SetVisible(false);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,6 +85,9 @@ private:
     std::vector<int> uncheckedForRun_;
     // The targets that had a turn in this run.
     std::vector<std::string> runTargets_;
+    // Per target, its rows of a STATUS no run takes, as its last turn counted
+    // them.
+    std::map<std::string, int32_t> unknownStatusRows_;
     struct Saved {
         std::string status;
         int pauseTime = 0;

@@ -114,6 +114,10 @@ struct RunState {
     // Not 0 once the end of the program was asked for from outside (a
     // signal): the status it ends with after the run in hand.
     int EndStatus = 0;
+    // Statements on the queue table that failed, each an Error line in the
+    // log (core/queue_rows.h); a run counts them from its start and fails
+    // with any.
+    int32_t QueueFailures = 0;
     // "/T=" or the INI file's TARGETLIB lines named no library that can be a
     // target (unknown names, the source): while no target is checked, the
     // end saves nothing over the stored targets, so a typo does not stay.

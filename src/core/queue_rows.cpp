@@ -25,34 +25,29 @@ std::string Quoted(const std::string& text) {
     return quoted.append(DoubleApostrophes(text)).append("'");
 }
 
-// The target's rows: TARGET_LIBRARY as `compared` (an expression of it)
-// equals `name`; with the target's spellings the rows are found through an
-// index first.
-std::string TargetIs(const Target& target, const std::string& compared, const std::string& name) {
-    const std::string condition = compared + " = " + Quoted(name);
+// The target's rows, by one rule in every statement on them: the name
+// without blanks on either side and regardless of letter case, whatever the
+// library's collation or engine. With the target's spellings the rows are
+// found through an index first.
+std::string TargetIs(const Target& target) {
+    const std::string condition = "UPPER(LTRIM(RTRIM(TARGET_LIBRARY))) = UPPER(" + Quoted(target.name) + ")";
     if (target.spellings.empty()) return condition;
     std::string list;
     for (const auto& spelling : target.spellings) list += (list.empty() ? "" : ", ") + Quoted(spelling);
     return "TARGET_LIBRARY IN (" + list + ") AND " + condition;
 }
 
-// The target's rows by its trimmed name, as the turn's statements find them.
-std::string TrimmedTarget(const Target& target) {
-    return TargetIs(target, "LTRIM(RTRIM(TARGET_LIBRARY))", target.name);
-}
-
 // The rows this computer holds locked for a target.
 std::string OwnLocked(const std::string& lockOwner, const Target& target) {
-    return "WHERE STATUS = -1 AND LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(lockOwner) + " AND " + TrimmedTarget(target);
+    return "WHERE STATUS = -1 AND LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(lockOwner) + " AND " + TargetIs(target);
 }
 
 }  // namespace
 
 std::string TargetSpellings(const std::string& target) {
     // A group stands for every spelling the server holds equal to it, and
-    // both comparisons give all of them the same answer.
-    return "SELECT TARGET_LIBRARY FROM " + kTable + " GROUP BY TARGET_LIBRARY HAVING UPPER(TARGET_LIBRARY) = " +
-           Quoted(Upper(target)) + " OR LTRIM(RTRIM(TARGET_LIBRARY)) = " + Quoted(target);
+    // the rule gives all of them the same answer.
+    return "SELECT TARGET_LIBRARY FROM " + kTable + " GROUP BY TARGET_LIBRARY HAVING " + TargetIs(target);
 }
 
 std::string CountAll() { return "SELECT COUNT(*) FROM " + kTable; }
@@ -60,15 +55,18 @@ std::string CountAll() { return "SELECT COUNT(*) FROM " + kTable; }
 std::string QualifyingRows(const std::string& lockOwner, const Target& target) {
     return "WHERE (STATUS = 0 OR STATUS IS NULL) AND (LTRIM(RTRIM(LOCKED_BY)) = '' OR "
            "LTRIM(RTRIM(LOCKED_BY)) IS NULL OR LTRIM(RTRIM(LOCKED_BY)) = " +
-           Quoted(lockOwner) + ") AND " + TrimmedTarget(target);
+           Quoted(lockOwner) + ") AND " + TargetIs(target);
 }
 
 std::string CountQualifying(const std::string& lockOwner, const Target& target) {
     return CountAll() + " " + QualifyingRows(lockOwner, target);
 }
 
-std::string CountOfTarget(const std::string& target) {
-    return CountAll() + " WHERE UPPER(LTRIM(RTRIM(TARGET_LIBRARY))) = " + Quoted(Upper(target));
+std::string CountOfTarget(const std::string& target) { return CountAll() + " WHERE " + TargetIs(target); }
+
+std::string UnknownStatusRows(const Target& target) {
+    return "SELECT STATUS, COUNT(*) FROM " + kTable + " WHERE " + TargetIs(target) +
+           " AND STATUS IS NOT NULL AND STATUS <> 0 AND STATUS <> -1 GROUP BY STATUS";
 }
 
 std::string BatchLockStatement(int32_t databaseEngine, const std::string& lockOwner, const Target& target,
@@ -86,7 +84,7 @@ std::string BatchLockStatement(int32_t databaseEngine, const std::string& lockOw
 }
 
 std::string ResetOwnRows(const std::string& lockOwner, const Target& target) {
-    return kUnlock + " WHERE LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(lockOwner) + " AND " + TrimmedTarget(target);
+    return kUnlock + " WHERE LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(lockOwner) + " AND " + TargetIs(target);
 }
 
 std::string CountOwnLocked(const std::string& lockOwner, const Target& target) {
@@ -103,7 +101,7 @@ std::string RefreshOwnLocks(int32_t databaseEngine, const std::string& lockOwner
 }
 
 std::string LockedElsewhere(const std::string& lockOwner, const Target& target) {
-    return "WHERE STATUS = -1 AND " + TrimmedTarget(target) + " AND (LOCKED_BY IS NULL OR LTRIM(RTRIM(LOCKED_BY)) <> " +
+    return "WHERE STATUS = -1 AND " + TargetIs(target) + " AND (LOCKED_BY IS NULL OR LTRIM(RTRIM(LOCKED_BY)) <> " +
            Quoted(lockOwner) + ")";
 }
 
@@ -147,7 +145,7 @@ std::string LockedElsewhereByOwner(const std::string& lockOwner, const Target& t
 std::string MatchCondition(const RowMatch& rows) {
     std::string condition;
     if (!rows.target.name.empty()) {
-        condition += " AND " + TargetIs(rows.target, "UPPER(TARGET_LIBRARY)", Upper(rows.target.name));
+        condition += " AND " + TargetIs(rows.target);
     }
     if (!rows.lockedBy.empty()) condition += " AND LOCKED_BY = " + Quoted(rows.lockedBy);
     if (rows.sid) condition += " AND SID = " + std::to_string(*rows.sid);
@@ -218,19 +216,43 @@ std::string ResetRow(int32_t sid, const std::string& target) {
 
 }  // namespace queue_sql
 
-int32_t QueueRows::ReadCount(const std::string& statement) {
+void QueueRows::Failure(const std::string& doing, const std::string& reason, const std::string& library) {
+    ++p_.run.QueueFailures;
+    p_.WriteLog("Error: Unable to " + doing + (library.empty() ? "" : " in library " + library) + " - " + reason);
+    p_.Separator();
+}
+
+bool QueueRows::Execute(const std::string& statement, const std::string& doing) {
     auto& sql = p_.session.PcdSql;
-    // A count that failed reads no stale result of an earlier statement.
-    if (!p_.RunSQL(statement) || !sql) return 0;
+    // RunSQL goes on past a statement the database refused; the SQL object
+    // still tells.
+    const bool ran = p_.RunSQL(statement);
+    if (ran && sql && StatementAccepted(p_.facts.DatabaseEngine, sql->ErrorCode())) return true;
+    std::string reason = "the statement could not be run";
+    if (ran && sql) {
+        const std::string text = CleanDriverText(sql->ErrorText());
+        reason = "SQL Error #" + std::to_string(sql->ErrorCode()) + (text.empty() ? "" : " (" + text + ")");
+    }
+    // A failed statement changed nothing and read nothing, whatever the
+    // object still holds.
+    if (sql) sql->ReleaseResults();
+    Failure(doing, reason, p_.ConnectedLibraryName());
+    return false;
+}
+
+int32_t QueueRows::ReadCount(const std::string& statement, const std::string& doing) {
+    if (!Execute(statement, doing)) return 0;
+    auto& sql = p_.session.PcdSql;
     const int32_t count = sql->ColumnValue(1).ToLong();
     sql->ReleaseResults();
     return count;
 }
 
-std::vector<QueueRows::Group> QueueRows::ReadGroups(const std::string& statement, bool withThird) {
+std::vector<QueueRows::Group> QueueRows::ReadGroups(const std::string& statement, bool withThird,
+                                                    const std::string& doing) {
     std::vector<Group> groups;
+    if (!Execute(statement, doing)) return groups;
     auto& sql = p_.session.PcdSql;
-    if (!p_.RunSQL(statement) || !sql) return groups;
     for (bool more = sql->RowCount() > 0; more; more = sql->NextRow()) {
         groups.push_back({Trim(sql->ColumnValue(1).ToText()), sql->ColumnValue(2).ToLong(),
                           withThird ? sql->ColumnValue(3).ToText() : ""});
@@ -239,15 +261,13 @@ std::vector<QueueRows::Group> QueueRows::ReadGroups(const std::string& statement
     return groups;
 }
 
-void QueueRows::Run(const std::string& statement) {
-    p_.RunSQL(statement);
-    if (p_.session.PcdSql) p_.session.PcdSql->ReleaseResults();
+void QueueRows::Run(const std::string& statement, const std::string& doing) {
+    if (Execute(statement, doing)) p_.session.PcdSql->ReleaseResults();
 }
 
-int32_t QueueRows::Change(const std::string& statement) {
+int32_t QueueRows::Change(const std::string& statement, const std::string& doing) {
+    if (!Execute(statement, doing)) return 0;
     auto& sql = p_.session.PcdSql;
-    // A failed statement changed nothing, whatever the object still holds.
-    if (!p_.RunSQL(statement) || !sql) return 0;
     const int32_t changed = sql->RowsAffected();
     sql->ReleaseResults();
     return changed;
@@ -258,9 +278,19 @@ queue_sql::Target QueueRows::Spelled(const std::string& library, const std::stri
     return *spelled_;
 }
 
+namespace {
+
+std::string RowsFor(const std::string& target) { return "queue rows for library " + target; }
+
+std::string RowOf(int32_t sid, const std::string& target) {
+    return "the queue row of document #" + std::to_string(sid) + " for library " + target;
+}
+
+}  // namespace
+
 void QueueRows::ReadSpellings(const std::string& target) {
+    if (!Execute(queue_sql::TargetSpellings(target), "read how the queue names library " + target)) return;
     auto& sql = p_.session.PcdSql;
-    if (!p_.RunSQL(queue_sql::TargetSpellings(target)) || !sql) return;
     // The name itself goes first: rows queued under it later are found too.
     std::vector<std::string> spellings{target};
     for (bool more = sql->RowCount() > 0; more; more = sql->NextRow()) {
@@ -276,42 +306,83 @@ void QueueRows::ReadSpellings(const std::string& target) {
     spelled_.emplace(target, std::move(spellings));
 }
 
-int32_t QueueRows::CountAll() { return ReadCount(queue_sql::CountAll()); }
+int32_t QueueRows::CountAll() { return ReadCount(queue_sql::CountAll(), "count the queue rows"); }
 
 int32_t QueueRows::CountQualifying(const std::string& lockOwner, const std::string& target) {
-    return ReadCount(queue_sql::CountQualifying(lockOwner, Spelled(p_.ConnectedLibraryName(), target)));
+    return ReadCount(queue_sql::CountQualifying(lockOwner, Spelled(p_.ConnectedLibraryName(), target)),
+                     "count the pending " + RowsFor(target));
 }
 
-int32_t QueueRows::CountOfTarget(const std::string& target) { return ReadCount(queue_sql::CountOfTarget(target)); }
+int32_t QueueRows::CountOfTarget(const std::string& target) {
+    return ReadCount(queue_sql::CountOfTarget(target), "count the " + RowsFor(target));
+}
+
+QueueRows::UnknownStatus QueueRows::CountUnknownStatus(const std::string& target) {
+    UnknownStatus unknown;
+    for (const auto& group : ReadGroups(queue_sql::UnknownStatusRows(Spelled(p_.ConnectedLibraryName(), target)),
+                                        false, "count the " + RowsFor(target) + " by their STATUS")) {
+        unknown.rows += group.rows;
+        unknown.byStatus += (unknown.byStatus.empty() ? "" : ", ") + group.name + ": " + std::to_string(group.rows);
+    }
+    return unknown;
+}
+
+int32_t QueueRows::LockOwnerWidth() {
+    // The width the installation gives the column.
+    constexpr int32_t kInstalledWidth = 32;
+    auto& sql = p_.session.PcdSql;
+    double width = 0;
+    // A dictionary that cannot be read tells nothing; the lock itself would
+    // report a name that does not fit.
+    if (p_.RunSQL("SELECT COL_LENGTH FROM [OWNER].DOCSCOLUMN WHERE TBNAME = 'NEEDS_ARCHIVING' AND COLNAME = "
+                  "'LOCKED_BY'") &&
+        sql) {
+        if (StatementAccepted(p_.facts.DatabaseEngine, sql->ErrorCode()) && sql->RowCount() > 0) {
+            width = dm::LeadingNumber(sql->ColumnValue(1).ToText());
+        }
+        sql->ReleaseResults();
+    }
+    if (width <= 0 || width > std::numeric_limits<int32_t>::max()) return kInstalledWidth;
+    return static_cast<int32_t>(width);
+}
 
 int32_t QueueRows::LockBatch(const std::string& lockOwner, const std::string& target,
                              const std::string& batchSizeText, bool descending) {
     const queue_sql::Target spelled = Spelled(p_.ConnectedLibraryName(), target);
-    const int32_t locked =
-        Change(queue_sql::BatchLockStatement(p_.facts.DatabaseEngine, lockOwner, spelled, batchSizeText, descending));
+    const std::string doing = "lock the " + RowsFor(target);
+    if (!Execute(queue_sql::BatchLockStatement(p_.facts.DatabaseEngine, lockOwner, spelled, batchSizeText, descending),
+                 doing)) {
+        return 0;
+    }
+    auto& sql = p_.session.PcdSql;
+    const int32_t locked = sql->RowsAffected();
+    sql->ReleaseResults();
     if (locked != 0) return locked;
-    return ReadCount(queue_sql::CountOwnLocked(lockOwner, spelled));
+    return ReadCount(queue_sql::CountOwnLocked(lockOwner, spelled), "count the locked " + RowsFor(target));
 }
 
 void QueueRows::ResetOwnRows(const std::string& lockOwner, const std::string& target) {
-    Run(queue_sql::ResetOwnRows(lockOwner, Spelled(p_.ConnectedLibraryName(), target)));
+    Run(queue_sql::ResetOwnRows(lockOwner, Spelled(p_.ConnectedLibraryName(), target)),
+        "release this computer's " + RowsFor(target));
 }
 
 void QueueRows::RefreshOwnLocks(const std::string& lockOwner, const std::string& target) {
-    Run(queue_sql::RefreshOwnLocks(p_.facts.DatabaseEngine, lockOwner, Spelled(p_.ConnectedLibraryName(), target)));
+    Run(queue_sql::RefreshOwnLocks(p_.facts.DatabaseEngine, lockOwner, Spelled(p_.ConnectedLibraryName(), target)),
+        "renew the locks of the " + RowsFor(target));
 }
 
 std::vector<int32_t> QueueRows::ReadBack(const std::string& lockOwner, const std::string& target, bool descending) {
     auto& status = p_.MainWindow.LabelStatus;
     auto& sql = p_.session.PcdSql;
     status.SetCaption("Resetting NEEDS_ARCHIVING rows");
-    p_.RunSQL(queue_sql::ReadOwnLocked(lockOwner, Spelled(p_.ConnectedLibraryName(), target), descending));
     std::vector<int32_t> sids;
-    const int32_t announced = sql ? sql->RowCount() : 0;
+    const bool read = Execute(queue_sql::ReadOwnLocked(lockOwner, Spelled(p_.ConnectedLibraryName(), target), descending),
+                              "read the locked " + RowsFor(target));
+    const int32_t announced = read ? sql->RowCount() : 0;
     status.SetCaption("Fetching " + std::to_string(announced) + " NEEDS_ARCHIVING rows");
     p_.MonitorHeartbeat();
-    if (!sql || announced <= 0) {
-        if (sql) sql->ReleaseResults();
+    if (announced <= 0) {
+        if (read) sql->ReleaseResults();
         return sids;
     }
     while (true) {
@@ -337,12 +408,14 @@ std::string QueueRows::ReleaseStaleLocks(const std::string& lockOwner, const std
     const queue_sql::Target spelled = Spelled(p_.ConnectedLibraryName(), target);
     auto name = [](const std::string& owner) { return owner.empty() ? std::string("(no name)") : owner; };
 
-    Run(queue_sql::StampUntimedLocks(engine, lockOwner, spelled));
+    Run(queue_sql::StampUntimedLocks(engine, lockOwner, spelled), "time the untimed locks of the " + RowsFor(target));
     const std::string age = staleMinutes % 60 == 0 ? std::to_string(staleMinutes / 60) + " hour(s)"
                                                    : std::to_string(staleMinutes) + " minute(s)";
-    for (const auto& stale : ReadGroups(queue_sql::StaleLockOwners(engine, lockOwner, spelled, staleMinutes), true)) {
+    for (const auto& stale : ReadGroups(queue_sql::StaleLockOwners(engine, lockOwner, spelled, staleMinutes), true,
+                                        "find the stale locks of the " + RowsFor(target))) {
         const int32_t released =
-            Change(queue_sql::ReleaseStaleLocks(engine, lockOwner, spelled, staleMinutes, stale.name));
+            Change(queue_sql::ReleaseStaleLocks(engine, lockOwner, spelled, staleMinutes, stale.name),
+                   "release the stale locks of computer " + name(stale.name) + " on the " + RowsFor(target));
         if (released <= 0) continue;
         p_.WriteLog("Warning: Released " + std::to_string(released) + " queue row(s) for library " + target +
                     " locked by computer " + name(stale.name) + " since " + stale.third +
@@ -351,7 +424,8 @@ std::string QueueRows::ReleaseStaleLocks(const std::string& lockOwner, const std
     }
     int32_t skipped = 0;
     std::string holders;
-    for (const auto& held : ReadGroups(queue_sql::LockedElsewhereByOwner(lockOwner, spelled), false)) {
+    for (const auto& held : ReadGroups(queue_sql::LockedElsewhereByOwner(lockOwner, spelled), false,
+                                       "count the " + RowsFor(target) + " locked by other computers")) {
         skipped += held.rows;
         holders += (holders.empty() ? "" : ", ") + name(held.name) + ": " + std::to_string(held.rows);
     }
@@ -363,53 +437,63 @@ std::string QueueRows::ReleaseStaleLocks(const std::string& lockOwner, const std
 void QueueRows::RemoveOrphans() {
     p_.ShowStatus("Preparing Needs_Archiving table");
     p_.Separator();
-    const int32_t documents = ReadCount("SELECT COUNT(*) FROM [OWNER].PROFILE");
+    const int32_t documents = ReadCount("SELECT COUNT(*) FROM [OWNER].PROFILE", "count the documents");
     // Testing every row against PROFILE takes too long in a large library.
-    Run(queue_sql::DeleteOrphans(documents < 1000000));
+    Run(queue_sql::DeleteOrphans(documents < 1000000), "delete the queue rows of documents that no longer exist");
 }
 
 int32_t QueueRows::UnlockOwnRows(const std::string& library, const std::string& lockOwner,
                                  const std::string& target) {
-    return ReleaseQueueRows(library, {Spelled(library, target), lockOwner, std::nullopt}, Ending::Unlock);
+    return ReleaseQueueRows(library, {Spelled(library, target), lockOwner, std::nullopt}, Ending::Unlock,
+                            "this computer's " + RowsFor(target));
 }
 
 int32_t QueueRows::UnlockAllOwnRows(const std::string& library, const std::string& lockOwner) {
-    return ReleaseQueueRows(library, {"", lockOwner, std::nullopt}, Ending::Unlock);
+    return ReleaseQueueRows(library, {"", lockOwner, std::nullopt}, Ending::Unlock, "this computer's queue rows");
 }
 
 int32_t QueueRows::EndDone(const std::string& library, const std::string& target, int32_t sid,
                            const std::string& lockOwner) {
-    return ReleaseQueueRows(library, {Spelled(library, target), lockOwner, sid}, Ending::Delete);
+    return ReleaseQueueRows(library, {Spelled(library, target), lockOwner, sid}, Ending::Delete, RowOf(sid, target));
 }
 
 int32_t QueueRows::EndFailed(const std::string& library, const std::string& target, int32_t sid,
                              const std::string& lockOwner) {
-    return ReleaseQueueRows(library, {Spelled(library, target), lockOwner, sid}, Ending::Failure);
+    return ReleaseQueueRows(library, {Spelled(library, target), lockOwner, sid}, Ending::Failure,
+                            RowOf(sid, target));
 }
 
 bool QueueRows::HoldsRow(const std::string& target, int32_t sid, const std::string& lockOwner) {
     const std::string statement = queue_sql::CountHeldRows({Spelled(p_.ConnectedLibraryName(), target), lockOwner, sid});
     // A count that cannot be read holds nothing: the row is left alone.
-    return !statement.empty() && ReadCount(statement) > 0;
+    return !statement.empty() && ReadCount(statement, "confirm " + RowOf(sid, target)) > 0;
 }
 
 int32_t QueueRows::DeleteEchoRows(const std::string& library, const std::string& source, int32_t sid) {
-    return ReleaseQueueRows(library, {source, "", sid}, Ending::Delete);
+    return ReleaseQueueRows(library, {source, "", sid}, Ending::Delete, RowOf(sid, source));
 }
 
-int32_t QueueRows::ReleaseQueueRows(const std::string& library, const queue_sql::RowMatch& rows, Ending ending) {
+int32_t QueueRows::ReleaseQueueRows(const std::string& library, const queue_sql::RowMatch& rows, Ending ending,
+                                    const std::string& what) {
     if (rows.sid && *rows.sid == 0) return 0;
     const std::string remembered = p_.ConnectedLibraryName();
+    const std::string doing = (ending == Ending::Delete ? "delete " : "unlock ") + what;
     int32_t result = 0;
     try {
         const std::string c = queue_sql::MatchCondition(rows);
-        if (p_.ConnectLibrary(library) && p_.facts.QueueTableExists && !c.empty()) {
+        if (c.empty()) {
+            // Matches nothing rather than every row.
+        } else if (!p_.ConnectLibrary(library)) {
+            // ConnectLibrary logs why.
+            Failure(doing, "the library cannot be connected", library);
+        } else if (p_.facts.QueueTableExists) {
             auto& sql = p_.session.PcdSql;
             enum class Action { Delete, Park, Unlock } action =
                 ending == Ending::Delete ? Action::Delete : Action::Unlock;
             std::optional<double> retries;
-            if (ending == Ending::Failure) {
-                p_.RunSQL(queue_sql::ReadRetries(c));
+            // Unreadable retries are kept as they are: the row is unlocked all
+            // the same, so it is not left locked.
+            if (ending == Ending::Failure && Execute(queue_sql::ReadRetries(c), "read the retries of " + what)) {
                 retries = dm::LeadingNumber(sql->ColumnValue(1).ToText());
                 sql->ReleaseResults();
                 const double limit = p_.Options().RetryLimit();
@@ -429,23 +513,25 @@ int32_t QueueRows::ReleaseQueueRows(const std::string& library, const queue_sql:
                 case Action::Park:
                     p_.ShowStatus("Placing System Lock on NEEDS_ARCHIVING row(s)" + c);
                     p_.Separator();
-                    result = Change(queue_sql::ParkRows(c));
+                    result = Change(queue_sql::ParkRows(c), "park " + what);
                     break;
                 case Action::Delete:
                     p_.WriteLog("Deleting NEEDS_ARCHIVING rows " + c);
                     p_.Separator();
-                    result = Change(queue_sql::DeleteRows(c));
+                    result = Change(queue_sql::DeleteRows(c), "delete " + what);
                     break;
                 case Action::Unlock:
                     p_.ShowStatus("Unlocking NEEDS_ARCHIVING row(s) " + c);
                     p_.Separator();
                     if (retries) *retries += 1;
-                    result = Change(queue_sql::UnlockRows(c, retries));
+                    result = Change(queue_sql::UnlockRows(c, retries), "unlock " + what);
                     break;
             }
         }
     } catch (const dm::DmError& e) {
-        p_.ReportError(e);
+        Failure(doing, "error #" + std::to_string(e.Number()) + " was generated by " + e.Source() + ": " +
+                           e.Description(),
+                library);
     }
     // ConnectLibrary logs its own failures.
     if (!remembered.empty()) PassOver([&] { p_.ConnectLibrary(remembered); });

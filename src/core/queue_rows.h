@@ -22,11 +22,14 @@ class Program;
 namespace queue_sql {
 
 // ---- The target ----------------------------------------------------------------
-// A target as a statement names it. Every index of the queue begins with
-// TARGET_LIBRARY, which the comparisons of the name (upper-cased, or
-// trimmed) cannot use. Given the spellings of the name that the queue holds,
-// a statement finds the rows through those indexes and keeps its comparison
-// beside them, so that exactly the same rows match.
+// A target as a statement names it. Every statement matches a row's target
+// by one rule: TARGET_LIBRARY without blanks on either side equals the name
+// regardless of letter case, on every engine and collation, so that a row
+// the lock takes is the row its hold check, release and delete find. Every
+// index of the queue begins with TARGET_LIBRARY, which that comparison
+// cannot use. Given the spellings of the name that the queue holds, a
+// statement finds the rows through those indexes and keeps the rule beside
+// them, so that exactly the same rows match.
 struct Target {
     Target(std::string name) : name(std::move(name)) {}
     Target(const char* name) : name(name) {}
@@ -37,8 +40,7 @@ struct Target {
     std::vector<std::string> spellings;
 };
 // The spellings of a target among the queue's rows: each TARGET_LIBRARY that
-// either comparison of the name matches, once per spelling the server tells
-// apart.
+// the rule matches, once per spelling the server tells apart.
 std::string TargetSpellings(const std::string& target);
 
 // ---- Counting ------------------------------------------------------------------
@@ -51,6 +53,9 @@ std::string QualifyingRows(const std::string& lockOwner, const Target& target);
 std::string CountQualifying(const std::string& lockOwner, const Target& target);
 // Every row of a target, whatever its state or owner.
 std::string CountOfTarget(const std::string& target);
+// Per STATUS: the target's rows whose STATUS is none of pending (0, NULL)
+// and locked (-1), which no run takes; the STATUS and the number of rows.
+std::string UnknownStatusRows(const Target& target);
 
 // ---- A batch: lock, read back, reset -------------------------------------------
 // Locks up to a batch of qualifying rows: the lowest (or highest) numbers on
@@ -91,7 +96,7 @@ std::string LockedElsewhereByOwner(const std::string& lockOwner, const Target& t
 
 // ---- Ending rows ---------------------------------------------------------------
 // Which rows an ending touches; a part left empty matches any. The target is
-// compared without regard to letter case, LOCKED_BY exactly.
+// matched by the rule above, LOCKED_BY exactly.
 struct RowMatch {
     Target target;
     std::string lockedBy;
@@ -138,7 +143,11 @@ std::string ResetRow(int32_t sid, const std::string& target);
 }  // namespace queue_sql
 
 // The operations on the queue. Unless they name a library, they work in the
-// connected one; a refused DM call reaches the caller.
+// connected one; a refused DM call reaches the caller. A statement that
+// fails (the database refuses it, or it cannot be sent) is an Error line in
+// the log naming what it was for, and counts in the run's QueueFailures; the
+// operation then answers as if no row matched, and its caller tells by that
+// count whether it can go on.
 class QueueRows {
 public:
     explicit QueueRows(Program& program) : p_(program) {}
@@ -155,10 +164,21 @@ public:
     int32_t CountAll();
     int32_t CountQualifying(const std::string& lockOwner, const std::string& target);
     int32_t CountOfTarget(const std::string& target);
+    // The target's rows whose STATUS no run takes: how many, and per STATUS
+    // how many ("5: 2, abc: 1").
+    struct UnknownStatus {
+        int32_t rows = 0;
+        std::string byStatus;
+    };
+    UnknownStatus CountUnknownStatus(const std::string& target);
+    // The characters the queue's LOCKED_BY column holds in the connected
+    // library, as its data dictionary tells; the installation's 32 when the
+    // dictionary does not.
+    int32_t LockOwnerWidth();
 
     // ---- A batch ---------------------------------------------------------------------
     // The rows the lock took; when the statement reports none, the rows this
-    // computer holds locked for the target all the same.
+    // computer holds locked for the target all the same; 0 when it failed.
     int32_t LockBatch(const std::string& lockOwner, const std::string& target, const std::string& batchSizeText,
                       bool descending);
     void ResetOwnRows(const std::string& lockOwner, const std::string& target);
@@ -195,7 +215,8 @@ public:
     // Whether the computer still holds the row of a document for a target
     // in the connected library (locked under its name), as the row's ending
     // matches it: a row another computer took as a dead one's, or that was
-    // freed or removed meanwhile, is no longer its to work on.
+    // freed or removed meanwhile, is no longer its to work on. False too when
+    // the count failed.
     bool HoldsRow(const std::string& target, int32_t sid, const std::string& lockOwner);
     // A target with a queue of its own: its rows of the new copy that point
     // back at the source are gone, so the copy is not queued back.
@@ -203,8 +224,18 @@ public:
 
 private:
     enum class Ending { Unlock, Delete, Failure };
-    int32_t ReleaseQueueRows(const std::string& library, const queue_sql::RowMatch& rows, Ending ending);
-    int32_t ReadCount(const std::string& statement);
+    // `what` names the rows for the report of a failure ("the queue row of
+    // document #12 for library ARCHIVE").
+    int32_t ReleaseQueueRows(const std::string& library, const queue_sql::RowMatch& rows, Ending ending,
+                             const std::string& what);
+    // Each helper runs one statement; `doing` says what for, as the report of
+    // its failure names it ("lock the queue rows for library ARCHIVE").
+    //
+    // Runs it; false when it failed (reported and counted).
+    bool Execute(const std::string& statement, const std::string& doing);
+    // Reports and counts a failure in a library.
+    void Failure(const std::string& doing, const std::string& reason, const std::string& library);
+    int32_t ReadCount(const std::string& statement, const std::string& doing);
     // The rows of a grouped count: the group's name (trimmed), its number of
     // rows and, when asked for, the text of a third column.
     struct Group {
@@ -212,11 +243,11 @@ private:
         int32_t rows = 0;
         std::string third;
     };
-    std::vector<Group> ReadGroups(const std::string& statement, bool withThird);
+    std::vector<Group> ReadGroups(const std::string& statement, bool withThird, const std::string& doing);
     // Runs a statement whose results nobody reads; Change tells the rows it
     // changed.
-    void Run(const std::string& statement);
-    int32_t Change(const std::string& statement);
+    void Run(const std::string& statement, const std::string& doing);
+    int32_t Change(const std::string& statement, const std::string& doing);
     // The target as the statements name it in a library: with the spellings
     // read there for it, else the name alone.
     queue_sql::Target Spelled(const std::string& library, const std::string& target) const;

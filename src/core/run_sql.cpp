@@ -10,20 +10,6 @@ namespace core {
 
 namespace {
 
-// "[Driver][Server]message" -> "message": strips the bracketed origins that
-// come before any quoted text.
-std::string CleanDriverText(std::string text) {
-    text = TrimSpace(text);
-    while (true) {
-        size_t bracket = text.find(']');
-        if (bracket == std::string::npos) break;
-        size_t quote = text.find('\'');
-        if (quote != std::string::npos && quote < bracket) break;
-        text = TrimSpace(text.substr(bracket + 1));
-    }
-    return text;
-}
-
 const char* const kServerInterfaceAdvice =
     "Error: Cannot load the DOCSFusion Server Interface. The DOCSFusion server may not be started."
     "\r\n"

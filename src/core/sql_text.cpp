@@ -266,6 +266,18 @@ std::string RewriteStatement(const std::string& statement, const std::string& ow
     return RewriteForSqlServer(sql, databaseVersion);
 }
 
+std::string CleanDriverText(std::string text) {
+    text = TrimSpace(text);
+    while (true) {
+        size_t bracket = text.find(']');
+        if (bracket == std::string::npos) break;
+        size_t quote = text.find('\'');
+        if (quote != std::string::npos && quote < bracket) break;
+        text = TrimSpace(text.substr(bracket + 1));
+    }
+    return text;
+}
+
 std::string DoubleApostrophes(const std::string& text) {
     std::string out;
     out.reserve(text.size());

@@ -47,6 +47,10 @@ inline bool StatementAccepted(int32_t engine, int32_t code) {
     return code == 0 || code == 9 || (code == 3 && IsOracle(engine));
 }
 
+// An SQL error text without the bracketed origins before any quoted text:
+// "[Driver][Server]message" -> "message".
+std::string CleanDriverText(std::string text);
+
 // The text with every apostrophe doubled, nothing else changed: a name or
 // key placed between apostrophes stays one literal.
 std::string DoubleApostrophes(const std::string& text);

@@ -31,6 +31,13 @@ inline std::string TrimSpace(std::string_view s) {
     return std::string(s.substr(b, e - b + 1));
 }
 
+// The characters of a UTF-8 text, as a server counts them in a column's
+// width.
+inline size_t Utf8Characters(std::string_view text) {
+    return static_cast<size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
 // At most the first `bytes` bytes of a UTF-8 text, cut between two
 // characters, never inside one.
 inline std::string Utf8Prefix(const std::string& text, size_t bytes) {

@@ -33,6 +33,12 @@ protected:
     void Go() { form_->Button_Go_Click(); }
 };
 
+// What a library answers to a statement its database refuses.
+constexpr const char* kRefusal = "[DMSIM][SQLite]attempt to write a readonly database";
+void RefuseStatement(dmsim::Emulator& e, const char* part) {
+    e.Faults().On(dmsim::op::kSqlExecute).ForStatement(part).FailStatement(50001, kRefusal);
+}
+
 TEST_F(ArchiveRunTest, EndsEachQueueRowByTheTransfersResult) {
     Describe();
     Queue("DOCS", "ARCHIVE", {1, 2, 3});
@@ -499,6 +505,7 @@ struct ExitCase {
     std::map<int32_t, int32_t> results;
     int status;
     const char* error;  // a line standard error must hold; "" for none at all
+    const char* computer = "TESTPC";
 };
 
 void PrintTo(const ExitCase& c, std::ostream* os) { *os << c.name; }
@@ -520,6 +527,7 @@ TEST_P(ExitStatusTest, TellsTheSchedulerWhatHappened) {
     const auto& c = GetParam();
     SetSite(c);
     OpenApp(c.commandLine);
+    system_->SetComputerName(c.computer);
     if (c.faults) c.faults(*emulator_);
     transfer_.results = c.results;
     int code = -1;
@@ -568,7 +576,33 @@ INSTANTIATE_TEST_SUITE_P(
                  "Error: A Move can go to one target library only - check a single target library or choose Copy "
                  "or Transfer"},
         ExitCase{"NoTarget", "/G /X /T=NOWHERE", [](ExitStatusTest& t) { t.Arrange(); },
-                 nullptr, {}, 4, "Error: No target libraries selected - cannot continue"}),
+                 nullptr, {}, 4, "Error: No target libraries selected - cannot continue"},
+        // Every lock would fail: the run does not start.
+        ExitCase{"ComputerNameTooLong", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); }, nullptr, {}, 2,
+                 "Error: The computer name BUILDSERVER-0123456789-ABCDEFGHIJ is longer than the 32 characters that "
+                 "the queue's LOCKED_BY column holds in library DOCS - set COMPUTERNAME to a shorter name - cannot "
+                 "continue",
+                 "BUILDSERVER-0123456789-ABCDEFGHIJ"},
+        ExitCase{"ComputerNameAsLongAsTheColumn", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); }, nullptr,
+                 {}, 0, "", "BUILDSERVER-0123456789-ABCDEFGHI"},
+        // A queue statement the database refuses fails the run and says so.
+        ExitCase{"LockRefused", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); },
+                 [](dmsim::Emulator& e) { RefuseStatement(e, "SET STATUS = -1"); }, {}, 1,
+                 "Error: Unable to lock the queue rows for library ARCHIVE in library DOCS - SQL Error #50001 (attempt "
+                 "to write a readonly database)"},
+        ExitCase{"ReadBackRefused", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); },
+                 [](dmsim::Emulator& e) { RefuseStatement(e, "SELECT DISTINCT SID"); }, {}, 1,
+                 "Error: Unable to read the locked queue rows for library ARCHIVE in library DOCS - SQL Error #50001 "
+                 "(attempt to write a readonly database)"},
+        ExitCase{"ReleaseRefused", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); },
+                 [](dmsim::Emulator& e) { RefuseStatement(e, "LOCK_TIME = NULL WHERE TARGET_LIBRARY IN"); }, {}, 1,
+                 "Error: Unable to unlock this computer's queue rows for library ARCHIVE in library DOCS - SQL Error "
+                 "#50001 (attempt to write a readonly database)"},
+        ExitCase{"DeleteRefused", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); },
+                 [](dmsim::Emulator& e) { RefuseStatement(e, "DELETE FROM DOCSADM.NEEDS_ARCHIVING WHERE TARGET"); },
+                 {}, 1,
+                 "Error: Unable to delete the queue row of document #1 for library ARCHIVE in library DOCS - SQL "
+                 "Error #50001 (attempt to write a readonly database)"}),
     [](const testing::TestParamInfo<ExitCase>& info) { return std::string(info.param.name); });
 
 // ---- Rows of a computer that died ------------------------------------------------
@@ -679,10 +713,10 @@ TEST_F(StaleLockTest, AComputerAtWorkKeepsItsLocksYoung) {
 
 // However long the queue, a turn and each document's ending find their rows
 // through the queue's indexes: the release of a dead computer's locks, the
-// batch lock and the ending of a done, a failed and a skipped document
-// included. Only the count of the queue and the reading of the target's
-// spellings (once a turn), the clean-up and the count of the rows left
-// (once a run) read it whole.
+// count of rows of a STATUS no run takes, the batch lock and the ending of
+// a done, a failed and a skipped document included. Only the count of the
+// queue and the reading of the target's spellings (once a turn), the
+// clean-up and the count of the rows left (once a run) read it whole.
 TEST_F(StaleLockTest, EveryStatementOfATurnFindsItsRowsThroughAnIndex) {
     Describe();
     Queue("DOCS", "ARCHIVE", {1, 2, 3, 4, 5});
@@ -716,6 +750,7 @@ TEST_F(StaleLockTest, EveryStatementOfATurnFindsItsRowsThroughAnIndex) {
     for (const char* kind : {"UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'TESTPC', LOCK_TIME = "
                              "GETUTCDATE()",
                              "SELECT LOCKED_BY, COUNT(*), MIN(LOCK_TIME) FROM DOCSADM.NEEDS_ARCHIVING",
+                             "SELECT STATUS, COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING",
                              "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = 0, LOCKED_BY = '', LOCK_TIME = NULL",
                              "SELECT RETRY_COUNT FROM DOCSADM.NEEDS_ARCHIVING",
                              "DELETE FROM DOCSADM.NEEDS_ARCHIVING"}) {
@@ -788,6 +823,119 @@ TEST_F(ArchiveRunTest, TheSummaryCountsTheRowsTheRunLeavesQueued) {
     EXPECT_EQ(code, 0);
     EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1, 2}));
     EXPECT_EQ(CountLines("2 queued row(s) for the run's target libraries remain in library DOCS."), 1u) << LogText();
+}
+
+// A document archived whose queue row cannot be deleted: the run says so
+// and fails; the row stays queued, not locked, so the next run finds the
+// document done and ends it.
+TEST_F(ArchiveRunTest, ARowWhoseDeleteIsRefusedStaysForTheNextRun) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2});
+    OpenApp("/G /X /T=ARCHIVE");
+    emulator_->Faults()
+        .On(dmsim::op::kSqlExecute)
+        .ForStatement("DELETE FROM DOCSADM.NEEDS_ARCHIVING WHERE TARGET")
+        .OnCall(1)
+        .FailStatement(50001, kRefusal);
+    int code = -1;
+    EXPECT_FALSE(Load(&code));
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1, 2}));
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 1), "0//0");
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 2), "gone");
+    EXPECT_EQ(CountLines("Transfer complete from library DOCS with 2 document(s) processed successfully and 0 error(s) "
+                         "encountered. 1 queue statement(s) failed."),
+              1u)
+        << LogText();
+
+    transfer_.calls.clear();
+    OpenApp("/G /X /T=ARCHIVE");
+    EXPECT_FALSE(Load(&code));
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1}));
+    EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 1), "gone");
+}
+
+// A row may name its target with blanks around it or in another letter
+// case: the run takes it, confirms it and ends it by the same rule, in a
+// library that compares texts by case too, and leaves nothing locked.
+class TargetSpellingTest : public ArchiveRunTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(TargetSpellingTest, ARowIsEndedWhateverBlanksAndCaseNameItsTarget) {
+    site_.Library("DOCS").SettingsTable(true).CaseSensitive(GetParam());
+    site_.Library("ARCHIVE");
+    site_.Library("Archive2");
+    Queue("DOCS", "ARCHIVE", {1, 2, 3});
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET TARGET_LIBRARY = '  ARCHIVE' WHERE SID = 1");
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET TARGET_LIBRARY = 'archive ' WHERE SID = 2");
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET TARGET_LIBRARY = ' Archive' WHERE SID = 3");
+    OpenApp("/G /X /T=ARCHIVE");
+    transfer_.results = {{3, 0}};
+    int code = -1;
+    EXPECT_FALSE(Load(&code));
+    EXPECT_EQ(code, 1);  // document 3 failed
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1, 2, 3}));
+    EXPECT_EQ(QueueState("DOCS", "  ARCHIVE", 1), "gone");
+    EXPECT_EQ(QueueState("DOCS", "archive ", 2), "gone");
+    EXPECT_EQ(QueueState("DOCS", " Archive", 3), "0//1");
+    EXPECT_EQ(CountLines("is no longer locked by computer"), 0u) << LogText();
+    EXPECT_EQ(CountLines("with 2 document(s) processed successfully and 1 error(s) encountered."), 1u) << LogText();
+}
+
+INSTANTIATE_TEST_SUITE_P(Collations, TargetSpellingTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? std::string("CaseSensitive") : std::string("CaseInsensitive");
+                         });
+
+// Rows of a STATUS no run takes are named on the log and on standard error
+// and counted in the summary; the run archives the others and ends 0.
+TEST_F(ArchiveRunTest, RowsOfAStatusNoRunTakesAreWarnedAboutAndCounted) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2, 3, 4, 5});
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = 5 WHERE SID IN (2, 3)");
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -7 WHERE SID = 4");
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = 'on hold' WHERE SID = 5");
+    OpenApp("/G /X /T=ARCHIVE");
+    int code = -1;
+    EXPECT_FALSE(Load(&code));
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1}));
+    const std::string warning = "Warning: 4 queue row(s) for library ARCHIVE have a STATUS that no run takes (-7: 1, "
+                                "5: 2, on hold: 1) - a run archives the rows of STATUS 0 or NULL only";
+    EXPECT_EQ(CountLines(warning), 1u) << LogText();
+    EXPECT_EQ(system_->standardError, std::vector<std::string>{warning});
+    EXPECT_EQ(CountLines("4 queued row(s) for the run's target libraries remain in library DOCS, 4 of them with a "
+                         "STATUS that no run takes."),
+              1u)
+        << LogText();
+}
+
+// Every run that looked at the queue writes its summary, one that found
+// nothing to do too (an empty queue, rows another computer holds): a
+// scheduler reading the log sees each run.
+TEST_F(ArchiveRunTest, ARunWithNothingToDoStillWritesItsSummary) {
+    Describe();
+    Queue("DOCS", "ARCHIVE", {1, 2});
+    site_.Sql("DOCS", "DELETE FROM DOCSADM.NEEDS_ARCHIVING WHERE SID = 1");
+    // Locked ten minutes ago: alive.
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'OTHERPC', LOCK_TIME = "
+                      "'2021-03-05 14:20:00'");
+    for (const char* left : {"1", "0"}) {
+        OpenApp("/G /X /T=ARCHIVE");
+        ClearLog();
+        int code = -1;
+        EXPECT_FALSE(Load(&code));
+        EXPECT_EQ(code, 0) << left;
+        EXPECT_TRUE(transfer_.calls.empty()) << left;
+        EXPECT_EQ(CountLines("Transfer complete from library DOCS with 0 document(s) processed successfully and 0 "
+                             "error(s) encountered."),
+                  1u)
+            << LogText();
+        EXPECT_EQ(CountLines(std::string(left) + " queued row(s) for the run's target libraries remain in library DOCS."),
+                  1u)
+            << LogText();
+        site_.Sql("DOCS", "DELETE FROM DOCSADM.NEEDS_ARCHIVING");
+    }
 }
 
 // A signal that comes after the last document still ends the program with

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -285,6 +286,36 @@ TEST_F(ProcessTest, AnUnwritableTmpdirLeavesStandardErrorToTheProgram) {
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.err, "");
     EXPECT_EQ(Sql("DOCS", "SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING"), "0");
+}
+
+// The computer's name goes into the queue's LOCKED_BY column. A name longer
+// than the library's dictionary says the column holds is refused at the
+// start; a lock the database refuses all the same (the dictionary says more
+// than the column holds) fails the run, with the reason on standard error.
+// Either way no row is taken or left locked.
+TEST_F(ProcessTest, AComputerNameTheQueueCannotHoldArchivesNothingAndSaysSo) {
+    MakeSite();
+    const std::string name = "ARCHIVE-SCHEDULER-HOST-0042.EXAMPLE.LOCAL";
+    env_["COMPUTERNAME"] = name;
+    Outcome o = Run(DORVANE_PATH, {"/G", "/X"});
+    ASSERT_FALSE(o.timedOut);
+    EXPECT_EQ(o.status, 2) << o.err;
+    EXPECT_EQ(o.err, "Error: The computer name " + name +
+                         " is longer than the 32 characters that the queue's LOCKED_BY column holds in library DOCS - "
+                         "set COMPUTERNAME to a shorter name - cannot continue\n");
+    EXPECT_EQ(Sql("DOCS", "SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING WHERE STATUS = 0 AND LOCKED_BY = ''"), "3");
+
+    Sql("DOCS", "UPDATE [OWNER].DOCSCOLUMN SET COL_LENGTH = 64 WHERE TBNAME = 'NEEDS_ARCHIVING' AND COLNAME = "
+                "'LOCKED_BY'");
+    o = Run(DORVANE_PATH, {"/G", "/X"});
+    ASSERT_FALSE(o.timedOut);
+    EXPECT_EQ(o.status, 1) << o.err;
+    const auto err = Lines(o.err);
+    const std::string refused = "Error: Unable to lock the queue rows for library ARCHIVE in library DOCS - SQL Error "
+                                "#8152 (String or binary data would be truncated.)";
+    EXPECT_NE(std::find(err.begin(), err.end(), refused), err.end()) << o.err;
+    EXPECT_EQ(Sql("DOCS", "SELECT COUNT(*) FROM [OWNER].NEEDS_ARCHIVING WHERE STATUS = 0 AND LOCKED_BY = ''"), "3");
+    EXPECT_EQ(LeftOpen(), std::vector<std::string>{});
 }
 
 TEST_F(ProcessTest, SigtermEndsALoopingRunReleasingItsRows) {

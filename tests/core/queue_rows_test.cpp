@@ -17,7 +17,7 @@ namespace {
 TEST(BatchLockStatement, FormsByEngineAndBatchSize) {
     const std::string rows =
         "WHERE (STATUS = 0 OR STATUS IS NULL) AND (LTRIM(RTRIM(LOCKED_BY)) = '' OR LTRIM(RTRIM(LOCKED_BY)) IS NULL OR "
-        "LTRIM(RTRIM(LOCKED_BY)) = 'PC7') AND LTRIM(RTRIM(TARGET_LIBRARY)) = 'O''NEIL'";
+        "LTRIM(RTRIM(LOCKED_BY)) = 'PC7') AND UPPER(LTRIM(RTRIM(TARGET_LIBRARY))) = UPPER('O''NEIL')";
     EXPECT_EQ(core::queue_sql::BatchLockStatement(2, "PC7", "O'NEIL", "5", true),
               "UPDATE [OWNER].NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'PC7', LOCK_TIME = SYSDATE " + rows +
                   " AND ROWNUM <= 5");
@@ -62,13 +62,14 @@ TEST(QueueSqlTexts, QueueingAndSingleRows) {
 }
 
 // With the spellings of its target, a statement names them for the queue's
-// indexes and keeps its own comparison of the name beside them, so that it
-// matches what it matched before, on Oracle as elsewhere.
+// indexes and keeps the rule for the name beside them, so that it matches
+// what it matched before, on Oracle as elsewhere.
 TEST(QueueSqlTexts, SpelledTargetsKeepTheirComparison) {
     using namespace core::queue_sql;
     const Target spelled("O'NEIL", {"O'NEIL", "o'neil "});
     const std::string in = "TARGET_LIBRARY IN ('O''NEIL', 'o''neil ') AND ";
-    const std::string trimmed = in + "LTRIM(RTRIM(TARGET_LIBRARY)) = 'O''NEIL'";
+    const std::string rule = "UPPER(LTRIM(RTRIM(TARGET_LIBRARY))) = UPPER('O''NEIL')";
+    const std::string trimmed = in + rule;
     const std::string qualifying =
         "WHERE (STATUS = 0 OR STATUS IS NULL) AND (LTRIM(RTRIM(LOCKED_BY)) = '' OR LTRIM(RTRIM(LOCKED_BY)) IS NULL OR "
         "LTRIM(RTRIM(LOCKED_BY)) = 'PC7') AND " +
@@ -80,8 +81,7 @@ TEST(QueueSqlTexts, SpelledTargetsKeepTheirComparison) {
     } cases[] = {
         {TargetSpellings("O'Neil"),
          "SELECT TARGET_LIBRARY FROM " + table +
-             " GROUP BY TARGET_LIBRARY HAVING UPPER(TARGET_LIBRARY) = 'O''NEIL' OR LTRIM(RTRIM(TARGET_LIBRARY)) = "
-             "'O''Neil'"},
+             " GROUP BY TARGET_LIBRARY HAVING UPPER(LTRIM(RTRIM(TARGET_LIBRARY))) = UPPER('O''Neil')"},
         {BatchLockStatement(2, "PC7", spelled, "5", true),
          "UPDATE " + table + " SET STATUS = -1, LOCKED_BY = 'PC7', LOCK_TIME = SYSDATE " + qualifying +
              " AND ROWNUM <= 5"},
@@ -99,9 +99,13 @@ TEST(QueueSqlTexts, SpelledTargetsKeepTheirComparison) {
          "WHERE STATUS = -1 AND " + trimmed +
              " AND (LOCKED_BY IS NULL OR LTRIM(RTRIM(LOCKED_BY)) <> 'PC7') AND LOCK_TIME < SYSDATE - 90/1440"},
         {MatchCondition({spelled, "PC7", 12}),
-         "WHERE " + in + "UPPER(TARGET_LIBRARY) = 'O''NEIL' AND LOCKED_BY = 'PC7' AND SID = 12"},
-        // Without spellings, as before.
-        {MatchCondition({"O'Neil", "", 12}), "WHERE UPPER(TARGET_LIBRARY) = 'O''NEIL' AND SID = 12"},
+         "WHERE " + trimmed + " AND LOCKED_BY = 'PC7' AND SID = 12"},
+        {UnknownStatusRows(spelled), "SELECT STATUS, COUNT(*) FROM " + table + " WHERE " + trimmed +
+                                         " AND STATUS IS NOT NULL AND STATUS <> 0 AND STATUS <> -1 GROUP BY STATUS"},
+        // Without spellings, the rule alone.
+        {MatchCondition({"O'Neil", "", 12}), "WHERE UPPER(LTRIM(RTRIM(TARGET_LIBRARY))) = UPPER('O''Neil') AND SID = 12"},
+        {CountOfTarget("O'Neil"),
+         "SELECT COUNT(*) FROM " + table + " WHERE UPPER(LTRIM(RTRIM(TARGET_LIBRARY))) = UPPER('O''Neil')"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.statement, c.expected);
 }
@@ -115,7 +119,7 @@ TEST(QueueSqlTexts, SpelledTargetsKeepTheirComparison) {
 class QueueSpellingsTest : public test_support::ProgramTest, public testing::WithParamInterface<bool> {
 protected:
     void SetUp() override {
-        site_.Library("DOCS").SettingsTable(true).CaseSensitive(GetParam());
+        site_.Library("DOCS").SettingsTable(true).CaseSensitive(GetParam()).Parameter("DOCSParms.UniqueDocNames", true);
         site_.Library("ARCHIVE");
         CreateSite();
         dmsim::InstallQueueTable(site_.Db("DOCS"));
@@ -216,6 +220,44 @@ TEST_P(QueueSpellingsTest, MatchTheSameRowsAsTheNameAlone) {
             EXPECT_EQ(Queue(), plainQueue) << target << " " << name;
             EXPECT_GT(SpelledSince(from), 0u) << target << " " << name;
         }
+    }
+}
+
+// A row's target is matched by one rule in every statement on it: the rows
+// the lock takes are the ones read back, confirmed, deleted, unlocked,
+// parked and released, whatever blanks surround the name and whatever its
+// letter case, in a library that compares texts by case too; no other name
+// is touched. So with the target's spellings as without.
+TEST_P(QueueSpellingsTest, EveryStatementOnARowMatchesItsTargetByOneRule) {
+    // SID, TARGET_LIBRARY, RETRY_COUNT
+    static const char* const rows[] = {"1, 'ARCHIVE', 0",  "2, '  ARCHIVE', 0", "3, 'archive ', 0", "4, ' Archive  ', 1",
+                                       "5, 'ARCHIVES', 0", "6, 'ARCHIVE2', 0",  "7, 'AR CHIVE', 0"};
+    window_->TextRetryCount.SetText("1");
+    for (const bool spelled : {false, true}) {
+        auto& db = Db("DOCS");
+        db.Exec("DELETE FROM NEEDS_ARCHIVING");
+        for (const char* row : rows) {
+            db.Exec(std::string("INSERT INTO NEEDS_ARCHIVING (SID, TARGET_LIBRARY, RETRY_COUNT, LOCKED_BY, STATUS, "
+                                "TABLE_NAME) VALUES (") +
+                    row + ", '', 0, 'PROFILE')");
+        }
+        core::QueueRows queue(*program_);
+        if (spelled) queue.ReadSpellings("ARCHIVE");
+        EXPECT_EQ(queue.LockBatch("PC7", "ARCHIVE", "", false), 4) << spelled;
+        EXPECT_EQ(queue.ReadBack("PC7", "ARCHIVE", false), (std::vector<int32_t>{1, 2, 3, 4})) << spelled;
+        for (int32_t sid : {1, 2, 3, 4}) EXPECT_TRUE(queue.HoldsRow("ARCHIVE", sid, "PC7")) << sid << " " << spelled;
+        EXPECT_EQ(queue.EndDone("DOCS", "ARCHIVE", 2, "PC7"), 1) << spelled;
+        EXPECT_EQ(queue.EndFailed("DOCS", "ARCHIVE", 3, "PC7"), 1) << spelled;  // unlocked, one retry more
+        EXPECT_EQ(queue.EndFailed("DOCS", "ARCHIVE", 4, "PC7"), 1) << spelled;  // at the limit: parked
+        EXPECT_EQ(queue.UnlockOwnRows("DOCS", "PC7", "ARCHIVE"), 1) << spelled;
+        EXPECT_EQ(Queue(),
+                  "1|ARCHIVE||0|NULL|0|\n"
+                  "3|archive ||0|NULL|1|\n"
+                  "4| Archive  |SYSTEM|0|NULL|1|\n"
+                  "5|ARCHIVES||0|NULL|0|\n"
+                  "6|ARCHIVE2||0|NULL|0|\n"
+                  "7|AR CHIVE||0|NULL|0|\n")
+            << spelled;
     }
 }
 
