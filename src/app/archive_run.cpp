@@ -617,15 +617,17 @@ void ArchiveRun::EndOfRun() {
             WarningBox(text);
         }
     });
-    const std::string summary = "Transfer complete from library " + p.ConnectedLibraryName() + " with " +
-                                std::to_string(RunSucceeded) + " document(s) processed successfully and " +
-                                std::to_string(RunFailed) + " error(s) encountered." +
-                                (RunFilingFailures > 0 ? " " + std::to_string(RunFilingFailures) +
-                                                             " folder(s) could not be made or filed into."
-                                                       : "") +
-                                (run.QueueFailures > 0
-                                     ? " " + std::to_string(run.QueueFailures) + " queue statement(s) failed."
-                                     : "");
+    std::string summary = "Transfer complete from library " + p.ConnectedLibraryName() + " with " +
+                          std::to_string(RunSucceeded) + " document(s) processed successfully and " +
+                          std::to_string(RunFailed) + " error(s) encountered.";
+    if (RunFilingFailures > 0) {
+        summary += ' ';
+        summary += std::to_string(RunFilingFailures) + " folder(s) could not be made or filed into.";
+    }
+    if (run.QueueFailures > 0) {
+        summary += ' ';
+        summary += std::to_string(run.QueueFailures) + " queue statement(s) failed.";
+    }
     w.LabelStatus.SetCaption(summary);
     // A scheduler reads the outcome of every run in the log, one that found
     // nothing to do included.

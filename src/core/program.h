@@ -133,6 +133,10 @@ public:
 
     // ---- SQL execution (run_sql.cpp) ---------------------------------------------
     bool RunSQL(const std::string& statement);
+    // RunSQL for a caller that must know the database took the statement:
+    // RunSQL goes on past one it refused (and logs it), the SQL object still
+    // holds its code. Its results stay there to read and release.
+    bool RunSQLAccepted(const std::string& statement);
     // The connected library's database clock as text ("" when it cannot be
     // read), for deleting the DM's own rows written from then on.
     std::string DatabaseTime();

@@ -20,26 +20,24 @@ const std::string kUnlock = "UPDATE " + kTable + " SET STATUS = 0, LOCKED_BY = '
 
 std::string Now(int32_t databaseEngine) { return IsOracle(databaseEngine) ? "SYSDATE" : "GETUTCDATE()"; }
 
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    return quoted.append(DoubleApostrophes(text)).append("'");
-}
-
 // The target's rows, by one rule in every statement on them: the name
 // without blanks on either side and regardless of letter case, whatever the
 // library's collation or engine. With the target's spellings the rows are
 // found through an index first.
 std::string TargetIs(const Target& target) {
-    const std::string condition = "UPPER(LTRIM(RTRIM(TARGET_LIBRARY))) = UPPER(" + Quoted(target.name) + ")";
+    const std::string condition = "UPPER(LTRIM(RTRIM(TARGET_LIBRARY))) = UPPER(" + SqlLiteral(target.name) + ")";
     if (target.spellings.empty()) return condition;
     std::string list;
-    for (const auto& spelling : target.spellings) list += (list.empty() ? "" : ", ") + Quoted(spelling);
+    for (const auto& spelling : target.spellings) {
+        if (!list.empty()) list += ", ";
+        list += SqlLiteral(spelling);
+    }
     return "TARGET_LIBRARY IN (" + list + ") AND " + condition;
 }
 
 // The rows this computer holds locked for a target.
 std::string OwnLocked(const std::string& lockOwner, const Target& target) {
-    return "WHERE STATUS = -1 AND LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(lockOwner) + " AND " + TargetIs(target);
+    return "WHERE STATUS = -1 AND LTRIM(RTRIM(LOCKED_BY)) = " + SqlLiteral(lockOwner) + " AND " + TargetIs(target);
 }
 
 }  // namespace
@@ -55,7 +53,7 @@ std::string CountAll() { return "SELECT COUNT(*) FROM " + kTable; }
 std::string QualifyingRows(const std::string& lockOwner, const Target& target) {
     return "WHERE (STATUS = 0 OR STATUS IS NULL) AND (LTRIM(RTRIM(LOCKED_BY)) = '' OR "
            "LTRIM(RTRIM(LOCKED_BY)) IS NULL OR LTRIM(RTRIM(LOCKED_BY)) = " +
-           Quoted(lockOwner) + ") AND " + TargetIs(target);
+           SqlLiteral(lockOwner) + ") AND " + TargetIs(target);
 }
 
 std::string CountQualifying(const std::string& lockOwner, const Target& target) {
@@ -71,7 +69,7 @@ std::string UnknownStatusRows(const Target& target) {
 
 std::string BatchLockStatement(int32_t databaseEngine, const std::string& lockOwner, const Target& target,
                                const std::string& batchSizeText, bool descending) {
-    const std::string set = "UPDATE " + kTable + " SET STATUS = -1, LOCKED_BY = " + Quoted(lockOwner) +
+    const std::string set = "UPDATE " + kTable + " SET STATUS = -1, LOCKED_BY = " + SqlLiteral(lockOwner) +
                             ", LOCK_TIME = " + Now(databaseEngine) + " ";
     const std::string n = dm::FormatWhole(dm::LeadingNumber(batchSizeText));
     // A batch larger than any count of rows holds them all.
@@ -84,7 +82,7 @@ std::string BatchLockStatement(int32_t databaseEngine, const std::string& lockOw
 }
 
 std::string ResetOwnRows(const std::string& lockOwner, const Target& target) {
-    return kUnlock + " WHERE LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(lockOwner) + " AND " + TargetIs(target);
+    return kUnlock + " WHERE LTRIM(RTRIM(LOCKED_BY)) = " + SqlLiteral(lockOwner) + " AND " + TargetIs(target);
 }
 
 std::string CountOwnLocked(const std::string& lockOwner, const Target& target) {
@@ -102,7 +100,7 @@ std::string RefreshOwnLocks(int32_t databaseEngine, const std::string& lockOwner
 
 std::string LockedElsewhere(const std::string& lockOwner, const Target& target) {
     return "WHERE STATUS = -1 AND " + TargetIs(target) + " AND (LOCKED_BY IS NULL OR LTRIM(RTRIM(LOCKED_BY)) <> " +
-           Quoted(lockOwner) + ")";
+           SqlLiteral(lockOwner) + ")";
 }
 
 std::string StaleLocks(int32_t databaseEngine, const std::string& lockOwner, const Target& target,
@@ -131,7 +129,7 @@ std::string StaleLockOwners(int32_t databaseEngine, const std::string& lockOwner
 std::string ReleaseStaleLocks(int32_t databaseEngine, const std::string& lockOwner, const Target& target,
                               int32_t staleMinutes, const std::string& staleOwner) {
     const std::string owner = staleOwner.empty() ? "(LOCKED_BY IS NULL OR LTRIM(RTRIM(LOCKED_BY)) = '')"
-                                                 : "LTRIM(RTRIM(LOCKED_BY)) = " + Quoted(staleOwner);
+                                                 : "LTRIM(RTRIM(LOCKED_BY)) = " + SqlLiteral(staleOwner);
     // The age is tested again: a computer that came back meanwhile keeps
     // what it refreshed.
     return kUnlock + " " + StaleLocks(databaseEngine, lockOwner, target, staleMinutes) + " AND " + owner;
@@ -147,7 +145,7 @@ std::string MatchCondition(const RowMatch& rows) {
     if (!rows.target.name.empty()) {
         condition += " AND " + TargetIs(rows.target);
     }
-    if (!rows.lockedBy.empty()) condition += " AND LOCKED_BY = " + Quoted(rows.lockedBy);
+    if (!rows.lockedBy.empty()) condition += " AND LOCKED_BY = " + SqlLiteral(rows.lockedBy);
     if (rows.sid) condition += " AND SID = " + std::to_string(*rows.sid);
     if (condition.empty()) return "";
     return "WHERE " + condition.substr(5);
@@ -184,13 +182,13 @@ std::string DeleteAll() { return "DELETE FROM " + kTable; }
 std::string NotQueuedFor(const std::string& target) {
     // One row without a number in the list would make NOT IN true for no
     // document at all.
-    return "DOCNUMBER NOT IN (SELECT DISTINCT SID FROM " + kTable + " WHERE TARGET_LIBRARY = " + Quoted(target) +
+    return "DOCNUMBER NOT IN (SELECT DISTINCT SID FROM " + kTable + " WHERE TARGET_LIBRARY = " + SqlLiteral(target) +
            " AND SID IS NOT NULL)";
 }
 
 std::string QueueProfiles(const std::string& target, const std::string& condition) {
     return "INSERT INTO " + kTable + " (SID, STATUS, LOCKED_BY, RETRY_COUNT, TARGET_LIBRARY, TABLE_NAME) "
-           "SELECT DOCNUMBER, 0, '', 0, " + Quoted(target) + ", 'PROFILE' FROM [OWNER].PROFILE " + condition;
+           "SELECT DOCNUMBER, 0, '', 0, " + SqlLiteral(target) + ", 'PROFILE' FROM [OWNER].PROFILE " + condition;
 }
 
 std::string QueueListedDocuments(const std::string& target, const std::string& docNumbers) {
@@ -202,16 +200,16 @@ std::string AllRowsBySid() {
 }
 
 std::string DeleteRow(int32_t sid, const std::string& target) {
-    return "DELETE FROM " + kTable + " WHERE SID = " + std::to_string(sid) + " AND TARGET_LIBRARY = " + Quoted(target);
+    return "DELETE FROM " + kTable + " WHERE SID = " + std::to_string(sid) + " AND TARGET_LIBRARY = " + SqlLiteral(target);
 }
 
 std::string DeleteUnnumberedRows(const std::string& target) {
-    return "DELETE FROM " + kTable + " WHERE SID IS NULL AND TARGET_LIBRARY = " + Quoted(target);
+    return "DELETE FROM " + kTable + " WHERE SID IS NULL AND TARGET_LIBRARY = " + SqlLiteral(target);
 }
 
 std::string ResetRow(int32_t sid, const std::string& target) {
     return "UPDATE " + kTable + " SET LOCKED_BY = '', RETRY_COUNT = 0, STATUS = 0 WHERE SID = " +
-           std::to_string(sid) + " AND TARGET_LIBRARY = " + Quoted(target);
+           std::to_string(sid) + " AND TARGET_LIBRARY = " + SqlLiteral(target);
 }
 
 }  // namespace queue_sql
@@ -334,12 +332,10 @@ int32_t QueueRows::LockOwnerWidth() {
     double width = 0;
     // A dictionary that cannot be read tells nothing; the lock itself would
     // report a name that does not fit.
-    if (p_.RunSQL("SELECT COL_LENGTH FROM [OWNER].DOCSCOLUMN WHERE TBNAME = 'NEEDS_ARCHIVING' AND COLNAME = "
-                  "'LOCKED_BY'") &&
-        sql) {
-        if (StatementAccepted(p_.facts.DatabaseEngine, sql->ErrorCode()) && sql->RowCount() > 0) {
-            width = dm::LeadingNumber(sql->ColumnValue(1).ToText());
-        }
+    const bool read = p_.RunSQLAccepted(
+        "SELECT COL_LENGTH FROM [OWNER].DOCSCOLUMN WHERE TBNAME = 'NEEDS_ARCHIVING' AND COLNAME = 'LOCKED_BY'");
+    if (sql) {
+        if (read && sql->RowCount() > 0) width = dm::LeadingNumber(sql->ColumnValue(1).ToText());
         sql->ReleaseResults();
     }
     if (width <= 0 || width > std::numeric_limits<int32_t>::max()) return kInstalledWidth;

@@ -103,6 +103,12 @@ bool Program::RunSQL(const std::string& statement) {
     return false;
 }
 
+bool Program::RunSQLAccepted(const std::string& statement) {
+    const bool ran = RunSQL(statement);
+    auto& sql = session.PcdSql;
+    return ran && sql && StatementAccepted(facts.DatabaseEngine, sql->ErrorCode());
+}
+
 std::string Program::DatabaseTime() {
     const bool oracle = IsOracle(facts.DatabaseEngine);
     auto& sql = session.PcdSql;

@@ -55,10 +55,9 @@ std::optional<bool> Program::TableListed(const std::string& tableName) {
             statement = "select count(*) from sysobjects \r\nwhere id = object_id('[OWNER]." + tableName + "') ";
             if (facts.DatabaseEngine != 6) statement += "\r\nand sysstat & 0xf = 3 ";
         }
-        const bool ran = RunSQL(statement);
+        const bool accepted = RunSQLAccepted(statement);
         auto& sql = session.PcdSql;
-        if (!ran || !sql) return std::nullopt;
-        const bool accepted = StatementAccepted(facts.DatabaseEngine, sql->ErrorCode());
+        if (!sql) return std::nullopt;
         double n = dm::LeadingNumber(sql->ColumnValue(1).ToText());
         sql->ReleaseResults();
         if (!accepted) return std::nullopt;

@@ -21,11 +21,8 @@ SqlTransaction::~SqlTransaction() {
 bool SqlTransaction::Run(const std::string& statement) {
     const bool failedBefore = failed_;
     failed_ = true;  // stays so when the statement throws
-    auto& sql = p_.session.PcdSql;
-    bool ok = p_.RunSQL(statement) && sql;
-    // The SQL object's "no error" codes, as the SQL runner reads them.
-    if (ok) ok = StatementAccepted(p_.facts.DatabaseEngine, sql->ErrorCode());
-    if (sql) sql->ReleaseResults();
+    const bool ok = p_.RunSQLAccepted(statement);
+    if (auto& sql = p_.session.PcdSql) sql->ReleaseResults();
     failed_ = failedBefore || !ok;
     return ok;
 }

@@ -159,8 +159,7 @@ std::string Literal(const dm::Variant& value, bool number) {
 // The definition rows the table holds; nothing when they could not be read.
 std::optional<StoredDefinition> ReadStoredDefinition(core::Program& p) {
     auto& sql = core::Require(p.session.PcdSql);
-    if (!p.RunSQL("SELECT MASTER_KEY, SUB_KEY, KEY_TYPE, CHAR_VAL, INT_VAL " + kDefinitionRows)) return std::nullopt;
-    if (!core::StatementAccepted(p.facts.DatabaseEngine, sql->ErrorCode())) {
+    if (!p.RunSQLAccepted("SELECT MASTER_KEY, SUB_KEY, KEY_TYPE, CHAR_VAL, INT_VAL " + kDefinitionRows)) {
         sql->ReleaseResults();
         return std::nullopt;
     }

@@ -28,23 +28,20 @@ std::string TriggerDrop(int32_t engine, const std::string& name) {
 // Column 1 of a count; nothing when the database refused the statement.
 std::optional<double> CountOf(core::Program& p, const std::string& statement) {
     auto& sql = p.session.PcdSql;
-    if (!p.RunSQL(statement) || !sql) return std::nullopt;
-    const int32_t code = sql->ErrorCode();
+    const bool accepted = p.RunSQLAccepted(statement);
+    if (!sql) return std::nullopt;
     const double count = dm::LeadingNumber(sql->ColumnValue(1).ToText());
     sql->ReleaseResults();
-    if (!core::StatementAccepted(p.facts.DatabaseEngine, code)) return std::nullopt;
+    if (!accepted) return std::nullopt;
     return count;
 }
 
 }  // namespace
 
 bool RunStep(core::Program& p, const std::string& statement) {
-    const bool ran = p.RunSQL(statement);
-    auto& sql = p.session.PcdSql;
-    if (!sql) return false;
-    const int32_t code = sql->ErrorCode();
-    sql->ReleaseResults();
-    return ran && core::StatementAccepted(p.facts.DatabaseEngine, code);
+    const bool accepted = p.RunSQLAccepted(statement);
+    if (auto& sql = p.session.PcdSql) sql->ReleaseResults();
+    return accepted;
 }
 
 std::optional<bool> TriggerListed(core::Program& p, const std::string& triggerName) {

@@ -493,9 +493,8 @@ bool DocumentTransfer::ProfileExists(int32_t docNumber) {
 }
 
 void DocumentTransfer::Read(const std::string& statement) {
-    const bool ran = p_.RunSQL(statement);
+    if (p_.RunSQLAccepted(statement)) return;
     auto& sql = p_.session.PcdSql;
-    if (ran && sql && core::StatementAccepted(p_.facts.DatabaseEngine, sql->ErrorCode())) return;
     const int32_t code = sql ? sql->ErrorCode() : 0;
     if (sql) sql->ReleaseResults();
     throw dm::DmError(code, "Dorvane",
@@ -512,11 +511,9 @@ dm::Variant DocumentTransfer::Scalar(const std::string& statement) {
 }
 
 std::optional<int32_t> DocumentTransfer::Write(const std::string& statement) {
-    // RunSQL logs a refusal and goes on; the SQL object still holds its code.
-    const bool ran = p_.RunSQL(statement);
+    const bool accepted = p_.RunSQLAccepted(statement);
     auto& sql = p_.session.PcdSql;
     if (!sql) return std::nullopt;
-    const bool accepted = ran && core::StatementAccepted(p_.facts.DatabaseEngine, sql->ErrorCode());
     const int32_t changed = sql->RowsAffected();
     sql->ReleaseResults();
     if (!accepted) return std::nullopt;
