@@ -40,8 +40,9 @@ int32_t FolderCreation::Run() {
         }
 
         // The parent folder is read through the library list; nothing has
-        // been connected yet, so a find here returns at once.
-        if (parent_ != 0) {
+        // been connected yet, so a find here returns at once. Where this
+        // run may have a creation to take up, the marks are read first.
+        if (parent_ != 0 && folders_.settled_.count(SettledKey()) != 0) {
             if (int32_t found = FindInParent(); found != 0) return found;
         }
 
@@ -117,6 +118,7 @@ int32_t FolderCreation::FindInParent() {
     }
 
     int32_t found = 0;
+    int32_t matches = 0;
     if (!s.CurrentFolder) {
         p_.WriteLog("Note: Unable to open folder object for parent folder #" + parentText);
         p_.Separator();
@@ -127,13 +129,19 @@ int32_t FolderCreation::FindInParent() {
         for (int32_t i = 1; i <= count; ++i) {
             auto sub = core::Require(subfolders->Item(i));
             if (core::Upper(sub->Name()) == wanted) {
-                found = sub->DocNumber();
-                break;
+                if (++matches == 1) found = sub->DocNumber();
             }
         }
     }
     s.CurrentFolder.reset();
 
+    // The folder's list does not tell which was filed first; SQL does.
+    if (matches > 1) {
+        p_.WriteLog("Note: There are " + std::to_string(matches) + " folders named " + Quoted(name_) +
+                    " in parent folder #" + parentText + " - looking for the first one filed");
+        p_.Separator();
+        return 0;
+    }
     if (found != 0) {
         p_.WriteLog("Folder " + Quoted(name_) + " already exists as item #" + std::to_string(found) +
                     " in parent folder #" + parentText);
@@ -146,43 +154,13 @@ int32_t FolderCreation::FindInParent() {
 }
 
 int32_t FolderCreation::FindBySql() {
-    auto& s = p_.session;
-    const std::string folderName = core::StripQuotes(name_);
-    int32_t found = 0;
-
-    // A local item's FOLDER_ITEM.LIBRARY is 0 or NULL in some libraries and
-    // the SYSTEM_ID of the library's own REMOTE_LIBRARIES row in others.
-    if (parent_ != 0) {
-        p_.RunSQL("SELECT DOCNUMBER FROM [OWNER].FOLDER_ITEM WHERE PARENT = " + std::to_string(parent_) +
-                  " AND NODE_TYPE = 'F' AND DISPLAYNAME = '" + folderName +
-                  "' AND (LIBRARY IS NULL OR LIBRARY = 0 OR LIBRARY = (SELECT SYSTEM_ID FROM "
-                  "[OWNER].REMOTE_LIBRARIES WHERE LIBRARY_NAME = '" +
-                  core::DoubleApostrophes(library_) + "'))");
-        auto& sql = core::Require(s.PcdSql);
-        if (sql->RowCount() != 0) found = dm::Variant(dm::LeadingNumber(sql->ColumnValue(1).ToText())).ToLong();
-        sql->ReleaseResults();
-    } else {
-        const std::string libraryName = core::DoubleApostrophes(s.ConnectedLibrary->Name());
-        p_.RunSQL(
-            "SELECT F.DOCNUMBER FROM [OWNER].FOLDER F WHERE F.DOCNUMBER IN (SELECT P.DOCNUMBER FROM "
-            "[OWNER].PROFILE P LEFT OUTER JOIN [OWNER].APPS A ON A.SYSTEM_ID = P.APPLICATION WHERE P.DOCNAME = '" +
-            folderName +
-            "' AND (P.ITEM_TYPE = 'F' OR ( P.ITEM_TYPE = 'X' AND A.APPLICATION = 'FOLDER'))) AND F.DOCNUMBER NOT "
-            "IN (SELECT FI.DOCNUMBER FROM [OWNER].FOLDER_ITEM FI LEFT OUTER JOIN [OWNER].REMOTE_LIBRARIES RL ON "
-            "RL.SYSTEM_ID = FI.LIBRARY WHERE FI.NODE_TYPE = 'F' AND (FI.LIBRARY IS NULL OR FI.LIBRARY = 0 OR "
-            "RL.LIBRARY_NAME = '" +
-            libraryName + "')) ORDER BY F.DOCNUMBER DESC");
-        auto& sql = core::Require(s.PcdSql);
-        const int32_t rows = sql->RowCount();
-        if (rows > 1) {
-            p_.WriteLog("Notice: There are " + std::to_string(rows) + " folders named '" + name_ +
-                        "' - I will use the most recently created one");
-            p_.Separator();
-        }
-        if (rows != 0) found = dm::Variant(dm::LeadingNumber(sql->ColumnValue(1).ToText())).ToLong();
-        sql->ReleaseResults();
+    const SameNamed named = FoldersOfThisName();
+    const int32_t found = named.first;
+    if (parent_ == 0 && named.count > 1) {
+        p_.WriteLog("Notice: There are " + std::to_string(named.count) + " folders named '" + name_ +
+                    "' - I will use the first one created");
+        p_.Separator();
     }
-
     if (found != 0) {
         p_.WriteLog("Folder " + Quoted(name_) + " already exists as item #" + std::to_string(found) +
                     (parent_ != 0 ? " in parent folder #" + std::to_string(parent_) : " as a parent folder"));
@@ -191,7 +169,46 @@ int32_t FolderCreation::FindBySql() {
     return found;
 }
 
+FolderCreation::SameNamed FolderCreation::FoldersOfThisName() {
+    auto& s = p_.session;
+    const std::string folderName = core::StripQuotes(name_);
+    // The first is the one that stood there first, so that computers that
+    // made the folder at the same moment agree on it: under a parent the
+    // one filed first (the filing row's key is drawn as the row is written),
+    // at the root the one made first.
+    // A local item's FOLDER_ITEM.LIBRARY is 0 or NULL in some libraries and
+    // the SYSTEM_ID of the library's own REMOTE_LIBRARIES row in others.
+    bool ran = false;
+    if (parent_ != 0) {
+        ran = p_.RunSQL("SELECT DOCNUMBER FROM [OWNER].FOLDER_ITEM WHERE PARENT = " + std::to_string(parent_) +
+                        " AND NODE_TYPE = 'F' AND DISPLAYNAME = '" + folderName +
+                        "' AND (LIBRARY IS NULL OR LIBRARY = 0 OR LIBRARY = (SELECT SYSTEM_ID FROM "
+                        "[OWNER].REMOTE_LIBRARIES WHERE LIBRARY_NAME = '" +
+                        core::DoubleApostrophes(library_) + "')) ORDER BY SYSTEM_ID");
+    } else {
+        const std::string libraryName = core::DoubleApostrophes(s.ConnectedLibrary->Name());
+        ran = p_.RunSQL(
+            "SELECT F.DOCNUMBER FROM [OWNER].FOLDER F WHERE F.DOCNUMBER IN (SELECT P.DOCNUMBER FROM "
+            "[OWNER].PROFILE P LEFT OUTER JOIN [OWNER].APPS A ON A.SYSTEM_ID = P.APPLICATION WHERE P.DOCNAME = '" +
+            folderName +
+            "' AND (P.ITEM_TYPE = 'F' OR ( P.ITEM_TYPE = 'X' AND A.APPLICATION = 'FOLDER'))) AND F.DOCNUMBER NOT "
+            "IN (SELECT FI.DOCNUMBER FROM [OWNER].FOLDER_ITEM FI LEFT OUTER JOIN [OWNER].REMOTE_LIBRARIES RL ON "
+            "RL.SYSTEM_ID = FI.LIBRARY WHERE FI.NODE_TYPE = 'F' AND (FI.LIBRARY IS NULL OR FI.LIBRARY = 0 OR "
+            "RL.LIBRARY_NAME = '" +
+            libraryName + "')) ORDER BY F.DOCNUMBER");
+    }
+    auto& sql = core::Require(s.PcdSql);
+    SameNamed named;
+    named.read = ran && core::StatementAccepted(p_.facts.DatabaseEngine, sql->ErrorCode());
+    named.count = sql->RowCount();
+    if (named.count != 0) named.first = dm::Variant(dm::LeadingNumber(sql->ColumnValue(1).ToText())).ToLong();
+    sql->ReleaseResults();
+    return named;
+}
+
 void FolderCreation::CommonEnd() {
+    // A mark this call leaves is for a later call to take up.
+    if (markId_ != 0) folders_.settled_.erase(SettledKey());
     p_.Separator();
     ReleaseScratch(p_.session);
     // ConnectLibrary logs its own failures.

@@ -8,7 +8,16 @@
 // its source folder) from before the DM creates it until it stands complete
 // and filed. A creation that a killed run (or a failure) left half-done is
 // found by its mark when the folder is next asked for, and completed rather
-// than begun again.
+// than begun again. The mark names the run that wrote it: a creation that
+// another computer has under way is left to it, unless its mark is older
+// than the stale-lock age.
+//
+// Two computers may look for the folder at the same moment, both find
+// nothing and both create it. Of the folders of one name under one parent
+// the first stands: at the root the one made first (the lowest number),
+// under a parent the one filed there first. Each lookup answers that one,
+// and a computer whose new folder is not the first files its items into the
+// first and removes it, under its mark.
 
 #include <cstdint>
 #include <string>
@@ -47,6 +56,15 @@ private:
     int32_t FindInParent();
     // The folder found by SQL in the connected library; 0 when none.
     int32_t FindBySql();
+    // The folders of this name under the parent in the connected library:
+    // the first of them (0: none), how many there are, and whether the
+    // library answered at all.
+    struct SameNamed {
+        int32_t first = 0;
+        int32_t count = 0;
+        bool read = false;
+    };
+    SameNamed FoldersOfThisName();
 
     // Steps of the new folder object (new_folder_profile.cpp).
     bool OpenNewFolder();
@@ -66,6 +84,17 @@ private:
     // Drops this call's mark, in the folder's library only.
     void DropMark();
     std::string MarkText() const;
+    // The text of a mark of this folder that names no run.
+    std::string UnsignedMarkText() const;
+    // The folder library with the run's name, as Folders::settled_ holds it.
+    std::string SettledKey() const;
+
+    // A new folder that is not the first of its name (second_folder.cpp):
+    // its items filed into the first, the folder unfiled and removed. False
+    // when it still stands; its mark then stays for the next call.
+    bool GiveWayTo(int32_t first);
+    bool MoveItemsTo(int32_t first);
+    bool RemoveSecondFolder();
 
     // Phases that complete the new folder (new_folder_completion.cpp); true
     // when the folder stands complete and result_ holds its number.

@@ -1,8 +1,9 @@
 #pragma once
 // Small helpers the folder procedures share: the run-time error they catch,
 // the release of the scratch objects, the quoted folder name of their
-// messages and the DM's "empty" value.
+// messages, the DM's "empty" value and two forms of running a statement.
 
+#include <cstdint>
 #include <exception>
 #include <string>
 
@@ -47,6 +48,21 @@ inline std::string Quoted(const std::string& name) { return "\"" + name + "\""; 
 // value of its own.
 inline bool IsEmptyValue(const dm::Variant& v) {
     return v.IsEmpty() || (v.kind() == dm::Variant::Kind::Text && v.ToText().empty());
+}
+
+// Runs a statement whose results nobody reads.
+inline void RunAndRelease(core::Program& p, const std::string& statement) {
+    p.RunSQL(statement);
+    if (p.session.PcdSql) p.session.PcdSql->ReleaseResults();
+}
+
+// The number a SELECT COUNT(*) statement answers; 0 when it answers nothing.
+inline int64_t Count(core::Program& p, const std::string& statement) {
+    p.RunSQL(statement);
+    auto& sql = core::Require(p.session.PcdSql);
+    const int64_t n = sql->RowCount() > 0 ? static_cast<int64_t>(dm::LeadingNumber(sql->ColumnValue(1).ToText())) : 0;
+    sql->ReleaseResults();
+    return n;
 }
 
 }  // namespace folders

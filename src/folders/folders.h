@@ -4,6 +4,7 @@
 // a given name under a parent.
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 namespace core {
@@ -33,7 +34,15 @@ public:
                          int32_t sourceFolder, const std::string& sourceLibrary);
 
 private:
+    friend class FolderCreation;
+
     core::Program& p_;
+    // Libraries (with the run's name) whose folder marks were read and hold
+    // no creation this run is to take up: there a subfolder found in its
+    // parent is used at once. Elsewhere the marks are read first, so that a
+    // folder a killed run left half-made beside one another computer made
+    // meanwhile is completed and merged.
+    std::set<std::string> settled_;
 };
 
 }  // namespace folders

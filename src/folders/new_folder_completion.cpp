@@ -18,11 +18,6 @@ namespace folders {
 
 namespace {
 
-void RunAndRelease(core::Program& p, const std::string& statement) {
-    p.RunSQL(statement);
-    if (p.session.PcdSql) p.session.PcdSql->ReleaseResults();
-}
-
 std::string ErrorLine(dm::IDmErrorInfo& info) {
     return "Error: (" + std::to_string(info.ErrorNumber()) + ") - " + info.ErrorDescription();
 }
@@ -69,6 +64,29 @@ bool FolderCreation::FinishNewFolder() {
         p_.WriteLog("CreateFolder:");
         p_.ReportError(error.number, error.source, error.description);
         p_.WriteLog("Warning: Unable to clear the Activitylog entries of folder #" + std::to_string(folderNumber_));
+    }
+    // Another computer may have made this folder at the same moment. From
+    // here on the others can see it, and the first of its name is known: a
+    // second one goes into the first, under this mark. Until the folders can
+    // be compared, the mark stays for the next call.
+    SameNamed named;
+    try {
+        if (core::Upper(p_.ConnectedLibraryName()) == core::Upper(library_)) named = FoldersOfThisName();
+    } catch (const std::exception&) {
+        const CaughtError error = CurrentError();
+        p_.Separator();
+        p_.WriteLog("CreateFolder:");
+        p_.ReportError(error.number, error.source, error.description);
+    }
+    if (!named.read) {
+        p_.WriteLog("Warning: Folder #" + std::to_string(folderNumber_) + " could not be compared with the other "
+                    "folders named " + Quoted(name_) + " in library " + library_ + " - the next call for it does");
+        p_.Separator();
+        return true;
+    }
+    if (named.first != 0 && named.first != folderNumber_) {
+        result_ = named.first;
+        if (!GiveWayTo(named.first)) return true;
     }
     DropMark();
     return true;
@@ -264,8 +282,11 @@ void FolderCreation::ClearOwnActivity() {
                                   ? "TO_DATE('" + core::DoubleApostrophes(creationTime_) + "', 'YYYY-MM-DD HH24:MI:SS')"
                                   : "TRY_CAST('" + core::DoubleApostrophes(core::ServerDateText(creationTime_)) +
                                         "' AS DATETIME)";
+    // The mark (type 0) stays until the folder is compared with the others
+    // of its name.
     RunAndRelease(p_, "DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + number +
-                          " AND TYPIST = (SELECT SYSTEM_ID FROM [OWNER].PEOPLE WHERE USER_ID = '" +
+                          " AND ACTIVITY_TYPE <> 0 AND TYPIST = (SELECT SYSTEM_ID FROM [OWNER].PEOPLE WHERE "
+                          "USER_ID = '" +
                           core::DoubleApostrophes(core::Require(s.ConnectedLibrary)->UserId()) +
                           "') AND START_DATE >= " + since);
 }

@@ -11,6 +11,11 @@
 // and the numbering of its mark, and at each step of the creation of a
 // folder. Every folder then stands once, where its source stands.
 //
+// A folder that two computers made at once is merged: a run killed while
+// it made a subfolder leaves it to itself, another computer makes that
+// folder meanwhile, and the first, started again, completes its own and
+// merges it into the other's. That run is killed at the steps of the merge.
+//
 // By default a few spread trials per mode run, and each named point in one
 // mode; DORVANE_CRASH_TRIALS=N runs N spread trials in all and every named
 // point in every mode, and DORVANE_CRASH_KILL=1 kills the spread trials with
@@ -78,6 +83,14 @@ const KillPoint kKillPoints[] = {
     {"the end of a new subfolder, filed", "Folder.Save||3"},
 };
 
+// Named kill points of the run that merges its subfolder into the one
+// another computer made.
+const KillPoint kMergeKillPoints[] = {
+    {"the filing of the second subfolder, before it is compared", "Folder.AddFolder"},
+    {"the removal of the second subfolder from its parent", "Folder.RemoveFolder"},
+    {"the deletion of the second subfolder", "Profile.Delete"},
+};
+
 bool FullForm() {
     const char* all = std::getenv("DORVANE_CRASH_TRIALS");
     return all && *all;
@@ -115,13 +128,13 @@ public:
     // The run, ended at the k-th DM call (0: not at all), or killed after
     // killAfter; callsFile receives the number of calls of a whole run.
     ProcessResult Run(int64_t crashAt, std::chrono::milliseconds killAfter = {}, const std::string& callsFile = "",
-                      const std::string& crashOn = "") {
+                      const std::string& crashOn = "", const std::string& computer = "CRASHTEST") {
         ProcessOptions options;
         options.env = {{"DMSIM_SITE", Site()},
                        {"DORVANE_HOME", (dir_.path() / "home").string()},
                        {"TEMP", Temp()},
                        {"TMPDIR", Temp()},
-                       {"COMPUTERNAME", "CRASHTEST"},
+                       {"COMPUTERNAME", computer},
                        {"QT_QPA_PLATFORM", "offscreen"},
                        {"ASAN_OPTIONS", "detect_leaks=0"}};
         if (crashAt > 0) options.env["DMSIM_CRASH_AT"] = std::to_string(crashAt);
@@ -135,6 +148,14 @@ public:
         argv.push_back("/G");
         argv.push_back("/X");
         return RunProcess(argv, options);
+    }
+
+    // Each run takes this many documents (0: all).
+    void SetBatchSize(int n) {
+        Tool({"sql", Site(), "DOCS",
+              "DELETE FROM [OWNER].KEST_SETTINGS WHERE SUB_KEY = 'BatchSize'; INSERT INTO [OWNER].KEST_SETTINGS "
+              "(MASTER_KEY, SECTION_KEY, SUB_KEY, KEY_TYPE, INT_VAL) VALUES ('Dorvane for DodiDida dIRAZ', "
+              "'General', 'BatchSize', 2, " + std::to_string(n) + ")"});
     }
 
     std::string Log() const {
@@ -348,6 +369,26 @@ TEST_P(CrashRecoveryTest, AKilledRunIsRepairedByTheNext) {
         EXPECT_TRUE(first.signal == SIGKILL || first.exitCode == 137) << "not reached: " << point.call;
         const ProcessResult second = trial.Run(0);
         EXPECT_EQ(second.exitCode, 0) << trial.Log();
+        for (const auto& breach : trial.Breaches()) ADD_FAILURE() << breach;
+    }
+
+    for (size_t k = 0; k < std::size(kMergeKillPoints); ++k) {
+        if (!FullForm() && k % std::size(kModes) != modeIndex) continue;
+        const KillPoint& point = kMergeKillPoints[k];
+        SCOPED_TRACE(std::string(mode.name) + " merge killed at " + point.where);
+        Trial trial(mode);
+        trial.SetBatchSize(1);
+        // Killed at the filing of its first new subfolder; the other
+        // computer leaves that document to it and makes the folder itself.
+        const ProcessResult first = trial.Run(0, {}, "", "Folder.AddFolder");
+        EXPECT_TRUE(first.signal == SIGKILL || first.exitCode == 137) << "not reached: Folder.AddFolder";
+        EXPECT_EQ(trial.Run(0, {}, "", "", "OTHERPC").exitCode, 0) << trial.Log();
+        const ProcessResult merging = trial.Run(0, {}, "", point.call);
+        EXPECT_TRUE(merging.signal == SIGKILL || merging.exitCode == 137) << "not reached: " << point.call;
+        trial.SetBatchSize(0);
+        const ProcessResult last = trial.Run(0);
+        EXPECT_EQ(last.exitCode, 0) << trial.Log();
+        EXPECT_NE(trial.Log().find(", made at the same moment, goes into it"), std::string::npos) << "no merge";
         for (const auto& breach : trial.Breaches()) ADD_FAILURE() << breach;
     }
 }
