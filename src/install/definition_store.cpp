@@ -153,7 +153,7 @@ bool SaveToTable(core::Program& p, forms::DorvaneLibSetup& w) {
 std::string Literal(const dm::Variant& value, bool number) {
     if (value.IsNull() || value.IsEmpty()) return "NULL";
     if (number) return dm::FormatWhole(dm::LeadingNumber(value.ToText()));
-    return "'" + core::DoubleApostrophes(value.ToText()) + "'";
+    return core::SqlLiteral(value.ToText());
 }
 
 // The definition rows the table holds; nothing when they could not be read.
