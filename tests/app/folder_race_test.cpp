@@ -19,6 +19,7 @@
 
 #include "dmsim/library_db.h"
 #include "dmsim/site_file.h"
+#include "test_support/computers_site.h"
 #include "test_support/process.h"
 #include "test_support/temp_dir.h"
 
@@ -39,7 +40,7 @@ int Rounds() {
 
 // The demo site with the documents queued for ARCHIVE, each computer taking
 // one document per run.
-class Site {
+class Site : public test_support::ComputersSite {
 public:
     explicit Site(const std::vector<int32_t>& queued) {
         Tool({"create", Dir(), "--demo"});
@@ -51,48 +52,13 @@ public:
         Tool(queue);
     }
 
-    std::string Dir() const { return (dir_.path() / "site").string(); }
-
     // Starts `dorvane /S=DOCS /T=ARCHIVE /G /X` as computer `who`.
     pid_t Start(int who) {
-        const fs::path own = Own(who);
-        fs::create_directories(own / "home");
-        fs::create_directories(own / "temp");
-        ProcessOptions options;
-        options.env = {{"DMSIM_SITE", Dir()},
-                       {"DORVANE_HOME", (own / "home").string()},
-                       {"TEMP", (own / "temp").string()},
-                       {"TMPDIR", (own / "temp").string()},
-                       {"COMPUTERNAME", "RACE" + std::to_string(who)},
-                       {"QT_QPA_PLATFORM", "offscreen"},
-                       {"ASAN_OPTIONS", "detect_leaks=0"}};
-        options.unset = {"DISPLAY", "WAYLAND_DISPLAY"};
-        options.stderrFile = (own / "stderr.txt").string();
-        return test_support::StartProcess({DORVANE_PATH, "/S=DOCS", "/T=ARCHIVE", "/G", "/X"}, options);
+        return ComputersSite::Start(Own(who), "RACE" + std::to_string(who), {"/S=DOCS", "/T=ARCHIVE", "/G", "/X"});
     }
 
-    std::string StandardError(int who) const { return Slurp(Own(who) / "stderr.txt"); }
-
-    std::string Log(int who) const {
-        std::string text;
-        for (auto& e : fs::directory_iterator(Own(who) / "temp")) {
-            if (e.path().extension() == ".LOG") text += Slurp(e.path());
-        }
-        return text;
-    }
-
-    dmsim::LibraryDb& Db(const std::string& library) {
-        auto& db = dbs_[library];
-        if (!db) {
-            const auto site = dmsim::ReadSiteFile(fs::path(Dir()) / dmsim::kSiteFileName);
-            db = std::make_unique<dmsim::LibraryDb>(*site.Find(library), fs::path(Dir()), nullptr);
-        }
-        return *db;
-    }
-
-    int64_t Value(const std::string& library, const std::string& sql) {
-        return dmsim::AsInt(Db(library).QueryValue(sql));
-    }
+    std::string StandardError(int who) const { return ComputersSite::StandardError(Own(who)); }
+    std::string Log(int who) const { return ComputersSite::Log(Own(who)); }
 
     // The names of the folders document doc is filed in, sorted.
     std::multiset<std::string> FolderNames(const std::string& library, int64_t doc) {
@@ -107,18 +73,7 @@ public:
     }
 
 private:
-    fs::path Own(int who) const { return dir_.path() / ("computer" + std::to_string(who)); }
-
-    void Tool(const std::vector<std::string>& args) {
-        std::vector<std::string> argv = {DMSITE_PATH};
-        argv.insert(argv.end(), args.begin(), args.end());
-        ProcessOptions options;
-        options.env = {{"ASAN_OPTIONS", "detect_leaks=0"}};
-        ASSERT_EQ(test_support::RunProcess(argv, options).exitCode, 0) << args.front();
-    }
-
-    test_support::TempDir dir_;
-    std::map<std::string, std::unique_ptr<dmsim::LibraryDb>> dbs_;
+    static std::string Own(int who) { return "computer" + std::to_string(who); }
 };
 
 // Every breach of "each folder once, each copy filed as its source" in

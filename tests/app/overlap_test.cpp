@@ -24,6 +24,7 @@
 #include "dmsim/library_db.h"
 #include "dmsim/site_file.h"
 #include "platform/process_lock.h"
+#include "test_support/computers_site.h"
 #include "test_support/process.h"
 #include "test_support/temp_dir.h"
 
@@ -46,7 +47,7 @@ bool FullForm() {
 // A site whose DOCS queues its documents for ARCHIVE, and the program run
 // on it under one computer name by two schedulers with settings and
 // temporary folders of their own.
-class Site {
+class Site : public test_support::ComputersSite {
 public:
     explicit Site(int documents) {
         Tool({"create", Dir()});
@@ -57,62 +58,25 @@ public:
         }
     }
 
-    std::string Dir() const { return (dir_.path() / "site").string(); }
     const std::vector<int32_t>& Queued() const { return queued_; }
 
     // Starts `dorvane /S=DOCS /T=ARCHIVE <mode> /G /X` as scheduler `who`.
     // A scheduler's `/G /X`, or a plain `/G`, which ends after its run as
     // well without a display.
     pid_t Start(int who, const std::vector<std::string>& mode, bool exitSwitch = true) {
-        const fs::path own = dir_.path() / ("scheduler" + std::to_string(who));
-        fs::create_directories(own / "home");
-        fs::create_directories(own / "temp");
-        ProcessOptions options;
-        options.env = {{"DMSIM_SITE", Dir()},
-                       {"DORVANE_HOME", (own / "home").string()},
-                       {"TEMP", (own / "temp").string()},
-                       {"TMPDIR", (own / "temp").string()},
-                       {"COMPUTERNAME", kComputer},
-                       {"QT_QPA_PLATFORM", "offscreen"},
-                       {"ASAN_OPTIONS", "detect_leaks=0"}};
-        options.unset = {"DISPLAY", "WAYLAND_DISPLAY"};
-        options.stderrFile = (own / "stderr.txt").string();
-        std::vector<std::string> argv = {DORVANE_PATH, "/S=DOCS", "/T=ARCHIVE"};
-        argv.insert(argv.end(), mode.begin(), mode.end());
-        argv.push_back("/G");
-        if (exitSwitch) argv.push_back("/X");
-        return test_support::StartProcess(argv, options);
+        std::vector<std::string> switches = {"/S=DOCS", "/T=ARCHIVE"};
+        switches.insert(switches.end(), mode.begin(), mode.end());
+        switches.push_back("/G");
+        if (exitSwitch) switches.push_back("/X");
+        return ComputersSite::Start(Scheduler(who), kComputer, switches);
     }
 
-    std::string StandardError(int who) const {
-        return Slurp(dir_.path() / ("scheduler" + std::to_string(who)) / "stderr.txt");
-    }
-
-    int64_t Value(const std::string& library, const std::string& sql) {
-        return dmsim::AsInt(Db(library).QueryValue(sql));
-    }
-
-    dmsim::LibraryDb& Db(const std::string& library) {
-        auto& db = dbs_[library];
-        if (!db) {
-            const auto site = dmsim::ReadSiteFile(fs::path(Dir()) / dmsim::kSiteFileName);
-            db = std::make_unique<dmsim::LibraryDb>(*site.Find(library), fs::path(Dir()), nullptr);
-        }
-        return *db;
-    }
+    std::string StandardError(int who) const { return ComputersSite::StandardError(Scheduler(who)); }
 
 private:
-    void Tool(const std::vector<std::string>& args) {
-        std::vector<std::string> argv = {DMSITE_PATH};
-        argv.insert(argv.end(), args.begin(), args.end());
-        ProcessOptions options;
-        options.env = {{"ASAN_OPTIONS", "detect_leaks=0"}};
-        ASSERT_EQ(test_support::RunProcess(argv, options).exitCode, 0) << args.front();
-    }
+    static std::string Scheduler(int who) { return "scheduler" + std::to_string(who); }
 
-    test_support::TempDir dir_;
     std::vector<int32_t> queued_;
-    std::map<std::string, std::unique_ptr<dmsim::LibraryDb>> dbs_;
 };
 
 bool Ended(pid_t pid) {
