@@ -29,6 +29,9 @@ std::string CutAt(const std::string& s, char mark) {
     return pos == std::string::npos ? s : Trim(s.substr(0, pos));
 }
 
+// A line without its comment (after ' or ;) and the blanks around it.
+std::string Content(const std::string& raw) { return CutAt(CutAt(Trim(raw), '\''), ';'); }
+
 // A number key's value: digits only, at most what a count of rows or
 // seconds can hold. "1E3" or "10ABC" is no number of that kind, not 1 or 10.
 std::optional<int32_t> WholeNumber(const std::string& value) {
@@ -87,7 +90,7 @@ bool Configuration::IniHasSwitch(const std::string& sw) {
     if (!core::IsNormalFile(path)) return false;
     std::ifstream in(path);
     for (const std::string& raw : ReadLines(in)) {
-        const std::string line = CutAt(CutAt(Trim(raw), '\''), ';');
+        const std::string line = Content(raw);
         if (!line.empty() && line[0] == '/' && core::ReadSwitches(line, kIniSwitches).Has(sw)) return true;
     }
     return false;
@@ -122,9 +125,7 @@ void Configuration::ReadIni(forms::KestSplash* splash) {
     int targetLines = 0;
     for (const std::string& raw : ReadLines(in)) {
         ++lineNumber;
-        std::string line = Trim(raw);
-        if (line.empty() || line[0] == '\'' || line[0] == ';') continue;
-        line = CutAt(CutAt(line, '\''), ';');
+        const std::string line = Content(raw);
         if (line.empty()) continue;
 
         if (line[0] == '/') {

@@ -137,6 +137,11 @@ public:
     // RunSQL goes on past one it refused (and logs it), the SQL object still
     // holds its code. Its results stay there to read and release.
     bool RunSQLAccepted(const std::string& statement);
+    // RunSQL for a read whose answer decides what is built or removed next:
+    // one the library refused raises dm::DmError, as a refused DM call does,
+    // so that its empty answer never passes for "no such row". `dependent`
+    // names what depends on it ("the transfer of document #12").
+    void RunRead(const std::string& statement, const std::string& dependent);
     // The connected library's database clock as text ("" when it cannot be
     // read), for deleting the DM's own rows written from then on.
     std::string DatabaseTime();

@@ -109,6 +109,15 @@ bool Program::RunSQLAccepted(const std::string& statement) {
     return ran && sql && StatementAccepted(facts.DatabaseEngine, sql->ErrorCode());
 }
 
+void Program::RunRead(const std::string& statement, const std::string& dependent) {
+    if (RunSQLAccepted(statement)) return;
+    auto& sql = session.PcdSql;
+    const int32_t code = sql ? sql->ErrorCode() : 0;
+    if (sql) sql->ReleaseResults();
+    throw dm::DmError(code, "Dorvane",
+                      "Library " + ConnectedLibraryName() + " refused a read that " + dependent + " depends on");
+}
+
 std::string Program::DatabaseTime() {
     const bool oracle = IsOracle(facts.DatabaseEngine);
     auto& sql = session.PcdSql;

@@ -178,16 +178,18 @@ FolderCreation::SameNamed FolderCreation::FoldersOfThisName() {
     // at the root the one made first.
     // A local item's FOLDER_ITEM.LIBRARY is 0 or NULL in some libraries and
     // the SYSTEM_ID of the library's own REMOTE_LIBRARIES row in others.
-    bool ran = false;
+    // Unread, the folder would pass for none and be made a second time.
+    const std::string dependent = "the folder " + Quoted(name_);
     if (parent_ != 0) {
-        ran = p_.RunSQL("SELECT DOCNUMBER FROM [OWNER].FOLDER_ITEM WHERE PARENT = " + std::to_string(parent_) +
+        p_.RunRead("SELECT DOCNUMBER FROM [OWNER].FOLDER_ITEM WHERE PARENT = " + std::to_string(parent_) +
                         " AND NODE_TYPE = 'F' AND DISPLAYNAME = '" + folderName +
                         "' AND (LIBRARY IS NULL OR LIBRARY = 0 OR LIBRARY = (SELECT SYSTEM_ID FROM "
                         "[OWNER].REMOTE_LIBRARIES WHERE LIBRARY_NAME = '" +
-                        core::DoubleApostrophes(library_) + "')) ORDER BY SYSTEM_ID");
+                        core::DoubleApostrophes(library_) + "')) ORDER BY SYSTEM_ID",
+                   dependent);
     } else {
         const std::string libraryName = core::DoubleApostrophes(s.ConnectedLibrary->Name());
-        ran = p_.RunSQL(
+        p_.RunRead(
             "SELECT F.DOCNUMBER FROM [OWNER].FOLDER F WHERE F.DOCNUMBER IN (SELECT P.DOCNUMBER FROM "
             "[OWNER].PROFILE P LEFT OUTER JOIN [OWNER].APPS A ON A.SYSTEM_ID = P.APPLICATION WHERE P.DOCNAME = '" +
             folderName +
@@ -195,11 +197,11 @@ FolderCreation::SameNamed FolderCreation::FoldersOfThisName() {
             "IN (SELECT FI.DOCNUMBER FROM [OWNER].FOLDER_ITEM FI LEFT OUTER JOIN [OWNER].REMOTE_LIBRARIES RL ON "
             "RL.SYSTEM_ID = FI.LIBRARY WHERE FI.NODE_TYPE = 'F' AND (FI.LIBRARY IS NULL OR FI.LIBRARY = 0 OR "
             "RL.LIBRARY_NAME = '" +
-            libraryName + "')) ORDER BY F.DOCNUMBER");
+            libraryName + "')) ORDER BY F.DOCNUMBER",
+            dependent);
     }
     auto& sql = core::Require(s.PcdSql);
     SameNamed named;
-    named.read = ran && core::StatementAccepted(p_.facts.DatabaseEngine, sql->ErrorCode());
     named.count = sql->RowCount();
     if (named.count != 0) named.first = dm::Variant(dm::LeadingNumber(sql->ColumnValue(1).ToText())).ToLong();
     sql->ReleaseResults();

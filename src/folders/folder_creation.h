@@ -57,12 +57,11 @@ private:
     // The folder found by SQL in the connected library; 0 when none.
     int32_t FindBySql();
     // The folders of this name under the parent in the connected library:
-    // the first of them (0: none), how many there are, and whether the
-    // library answered at all.
+    // the first of them (0: none) and how many there are. A read the library
+    // refused raises the DM's error.
     struct SameNamed {
         int32_t first = 0;
         int32_t count = 0;
-        bool read = false;
     };
     SameNamed FoldersOfThisName();
 

@@ -57,8 +57,10 @@ inline void RunAndRelease(core::Program& p, const std::string& statement) {
 }
 
 // The number a SELECT COUNT(*) statement answers; 0 when it answers nothing.
+// A count the library refused raises the DM's error: it is no 0, on which a
+// mark would be dropped or a folder taken for gone.
 inline int64_t Count(core::Program& p, const std::string& statement) {
-    p.RunSQL(statement);
+    p.RunRead(statement, "a folder's creation");
     auto& sql = core::Require(p.session.PcdSql);
     const int64_t n = sql->RowCount() > 0 ? static_cast<int64_t>(dm::LeadingNumber(sql->ColumnValue(1).ToText())) : 0;
     sql->ReleaseResults();

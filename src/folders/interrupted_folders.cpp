@@ -82,12 +82,15 @@ int32_t FolderCreation::ResumeInterruptedCreation() {
         oracle ? "SYSDATE - " + minutes + "/1440" : "DATEADD(minute, -" + minutes + ", GETUTCDATE())";
     // Marks of folders made from a source folder have a key below 0. A
     // mark without a time counts as stale.
-    p_.RunSQL("SELECT SYSTEM_ID, DOCNUMBER, REF_DOCUMENT, ACTIVITY_DESC, " +
-              std::string(oracle ? "TO_CHAR(START_DATE, 'YYYY-MM-DD HH24:MI:SS')" : "START_DATE") +
-              ", CASE WHEN START_DATE >= " + staleBefore + " THEN 0 ELSE 1 END" +
-              " FROM [OWNER].ACTIVITYLOG WHERE ACTIVITY_TYPE = 0 AND REF_DOCUMENT " +
-              (sourceFolder_ > 0 ? "< 0" : "<= 0") + " AND ACTIVITY_DESC LIKE '" + kMarkPrefix +
-              "%' ORDER BY SYSTEM_ID");
+    // Unread, the marks would pass for none, and a half-made folder for no
+    // folder at all.
+    p_.RunRead("SELECT SYSTEM_ID, DOCNUMBER, REF_DOCUMENT, ACTIVITY_DESC, " +
+                   std::string(oracle ? "TO_CHAR(START_DATE, 'YYYY-MM-DD HH24:MI:SS')" : "START_DATE") +
+                   ", CASE WHEN START_DATE >= " + staleBefore + " THEN 0 ELSE 1 END" +
+                   " FROM [OWNER].ACTIVITYLOG WHERE ACTIVITY_TYPE = 0 AND REF_DOCUMENT " +
+                   (sourceFolder_ > 0 ? "< 0" : "<= 0") + " AND ACTIVITY_DESC LIKE '" + kMarkPrefix +
+                   "%' ORDER BY SYSTEM_ID",
+               "the folder " + Quoted(name_));
     std::vector<Mark> marks;
     if (sql->RowCount() > 0) {
         do {

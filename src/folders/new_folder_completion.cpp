@@ -2,6 +2,7 @@
 // and taken from the parent, its trustees, its filing under the parent and
 // the removal of the activity rows the DM wrote for it.
 
+#include <optional>
 #include <string>
 
 #include "core/activity_marks.h"
@@ -69,7 +70,7 @@ bool FolderCreation::FinishNewFolder() {
     // here on the others can see it, and the first of its name is known: a
     // second one goes into the first, under this mark. Until the folders can
     // be compared, the mark stays for the next call.
-    SameNamed named;
+    std::optional<SameNamed> named;
     try {
         if (core::Upper(p_.ConnectedLibraryName()) == core::Upper(library_)) named = FoldersOfThisName();
     } catch (const std::exception&) {
@@ -78,15 +79,15 @@ bool FolderCreation::FinishNewFolder() {
         p_.WriteLog("CreateFolder:");
         p_.ReportError(error.number, error.source, error.description);
     }
-    if (!named.read) {
+    if (!named) {
         p_.WriteLog("Warning: Folder #" + std::to_string(folderNumber_) + " could not be compared with the other "
                     "folders named " + Quoted(name_) + " in library " + library_ + " - the next call for it does");
         p_.Separator();
         return true;
     }
-    if (named.first != 0 && named.first != folderNumber_) {
-        result_ = named.first;
-        if (!GiveWayTo(named.first)) return true;
+    if (named->first != 0 && named->first != folderNumber_) {
+        result_ = named->first;
+        if (!GiveWayTo(named->first)) return true;
     }
     DropMark();
     return true;

@@ -163,9 +163,8 @@ private:
     bool IsCopyOfSource(int32_t targetDoc);
     bool ProfileExists(int32_t docNumber);
     // Runs a read whose answer decides what the transfer builds or removes,
-    // its results left to read. A read the library refused ends the
-    // transfer as a refused DM call does (dm::DmError): its empty answer
-    // would pass for "no such row", and a copy could be removed for it.
+    // its results left to read (Program::RunRead): a refused one ends the
+    // transfer, so that no copy is removed or made twice on its empty answer.
     void Read(const std::string& statement);
     // Column 1 of the first row of a read (Read), then released.
     dm::Variant Scalar(const std::string& statement);

@@ -493,13 +493,7 @@ bool DocumentTransfer::ProfileExists(int32_t docNumber) {
 }
 
 void DocumentTransfer::Read(const std::string& statement) {
-    if (p_.RunSQLAccepted(statement)) return;
-    auto& sql = p_.session.PcdSql;
-    const int32_t code = sql ? sql->ErrorCode() : 0;
-    if (sql) sql->ReleaseResults();
-    throw dm::DmError(code, "Dorvane",
-                      "Library " + p_.ConnectedLibraryName() + " refused a read that the transfer of document #" +
-                          Num(v_.DocNumber) + " depends on - it will be tried again");
+    p_.RunRead(statement, "the transfer of document #" + Num(v_.DocNumber));
 }
 
 dm::Variant DocumentTransfer::Scalar(const std::string& statement) {

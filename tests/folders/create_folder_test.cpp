@@ -496,6 +496,22 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"FilingRefused", NoSiteChange,
                 [](dmsim::FaultInjector& f) { f.On(op::kFolderAddFolder).Refuse(-2147220004, "No filing"); }, true,
                 false, "DOCS", "Acme", "Error: Unable to add folder item #", true},
+        // A lookup the library refused is no "not there": no folder is made
+        // beside one it could not see.
+        Failure{"LookupRefused", NoSiteChange,
+                [](dmsim::FaultInjector& f) {
+                    f.On(op::kSqlExecute).ForStatement("SELECT F.DOCNUMBER FROM DOCSADM.FOLDER F").FailStatement(
+                        1205, "Chosen as deadlock victim");
+                },
+                false, false, "DOCS", "Acme", "Library DOCS refused a read that the folder \"Acme\" depends on",
+                false},
+        Failure{"MarksUnread", NoSiteChange,
+                [](dmsim::FaultInjector& f) {
+                    f.On(op::kSqlExecute).ForStatement("ACTIVITY_DESC LIKE 'Folder from #%'").FailStatement(
+                        1205, "Chosen as deadlock victim");
+                },
+                false, false, "DOCS", "Acme", "Library DOCS refused a read that the folder \"Acme\" depends on",
+                false},
         Failure{"RunTimeError", NoSiteChange,
                 [](dmsim::FaultInjector& f) {
                     f.On(op::kProfileSave).Raise(-2147217900, "DOCSObjects", "Server gone");

@@ -61,7 +61,8 @@ protected:
     // The call's lookup (in the parent's list, then by SQL) finds nothing.
     void MissLookup(const Place& place) {
         if (place.underParent) Faults().On(op::kLibraryGetFolder).ForDocument(parent_).OnCall(1).AnswerNothing();
-        FailSearch(place, 1);
+        Faults().On(op::kSqlExecute).ForStatement(place.underParent ? kFolderLookup : kRootLookup).OnCall(1)
+            .AnswerNothing();
     }
 
     // The k-th search by SQL for the folders of the name fails.
