@@ -8,7 +8,10 @@ namespace install {
 void RefreshQueueTableFact(core::Program& p) {
     const int row = p.LibraryArray.FindRow(p.ConnectedLibraryName());
     if (row == 0) return;
-    p.facts.QueueTableExists = p.TableExists(kQueueTable);
+    // A look the catalogue refused tells nothing: the fact stays as known.
+    const std::optional<bool> listed = p.TableListed(kQueueTable);
+    if (!listed) return;
+    p.facts.QueueTableExists = *listed;
     p.LibraryArray.Cell(row, core::LibraryCache::kQueueTable) = p.facts.QueueTableExists ? "-1" : "0";
 }
 

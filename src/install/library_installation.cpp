@@ -52,6 +52,9 @@ public:
 
 private:
     void End() {
+        // However far the command got, even past a run-time error, the
+        // library it worked on is cached with its table as it is now.
+        core::PassOver([&] { RefreshQueueTableFact(p_); });
         core::PassOver([&] {
             if (!p_.ConnectLibrary(library_)) {
                 s_.Message("Error: unable to connect to library " + library_, platform::mb::Critical);
@@ -119,11 +122,9 @@ bool LibrarySetup::CreateQueueTable() {
     p_.ShowStatus("Creating new table NEEDS_ARCHIVING");
     p_.Separator();
     if (!RunStep(p_, table[1])) {
-        // No dictionary rows describe a table that is not there, and the
-        // cached facts follow it.
+        // No dictionary rows describe a table that is not there.
         RunStep(p_, DictionaryColumnsDeleteStatement());
         RunStep(p_, DictionaryTableDeleteStatement());
-        RefreshQueueTableFact(p_);
         SetupFailed(name, "the table NEEDS_ARCHIVING could not be created; the library has neither the queue table "
                           "nor a queue trigger");
         return false;

@@ -4,6 +4,7 @@
 #include "core/text.h"
 #include "core/program.h"
 #include "forms/main_window.h"
+#include "install/cached_facts.h"
 #include "install/definition_store.h"
 #include "platform/ui_host.h"
 
@@ -86,7 +87,7 @@ void LibrarySetup::Form_Load() {
             ExitAfterFailure();
             return;
         }
-        SetBuildButtons();
+        SetBuildButtons(true);
         LoadDefinition(p_, w_);
 
         p_.WriteLog("Checking for Matter link to profile");
@@ -129,9 +130,12 @@ void LibrarySetup::Form_Activate() {
     p_.platform.ui.PumpEvents();
 }
 
-void LibrarySetup::SetBuildButtons() {
+void LibrarySetup::SetBuildButtons(bool loading) {
+    // The table may have been made or dropped since the library's facts
+    // were cached, by another computer or by hand.
+    RefreshQueueTableFact(p_);
     const bool installed = p_.facts.QueueTableExists;
-    w_.ButtonBuildLib.SetEnabled(!installed);
+    w_.ButtonBuildLib.SetEnabled(loading || !installed);
     w_.ButtonBuildTriggers.SetEnabled(installed);
 }
 
@@ -148,7 +152,7 @@ void LibrarySetup::SourceLibraryCombo_LostFocus() {
                     platform::mb::Critical);
             w_.TargetLibraryCombo.SetListIndex(0);
         }
-        SetBuildButtons();
+        SetBuildButtons(false);
     });
 }
 

@@ -116,9 +116,10 @@ private:
     // Asks whether the archive follows the closing of items; on Yes says that
     // no trigger is made.
     bool ArchivesOnClose();
-    // "&Build Library" for a library without the queue table, "&Make
-    // Triggers" for one with it: the connected library's state.
-    void SetBuildButtons();
+    // "&Make Triggers" for a library with the queue table, as the connected
+    // library's catalogue lists it now; "&Build Library" for one without it,
+    // and always on loading (a rebuild over the table stays one click away).
+    void SetBuildButtons(bool loading);
     int Ask(const std::string& text);
     void Message(const std::string& text, int style);
     void ExitAfterFailure();

@@ -1,11 +1,13 @@
 // The setup window's own steps: a loading that fails stores nothing, the
-// library lists' checks and the build buttons, the Matter row, and where
-// each way of closing saves the definition.
+// library lists' checks and the build buttons (which follow the queue table
+// whoever made or dropped it), the Matter row, and where each way of
+// closing saves the definition.
 
 #include <gtest/gtest.h>
 
 #include "dmsim/fault_ops.h"
 #include "install/install_fixture.h"
+#include "install/installation_removal.h"
 
 namespace install {
 namespace {
@@ -16,6 +18,22 @@ protected:
         return Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS WHERE SECTION_KEY = 'TRIGGER_DEFINITION'");
     }
     std::string StoredSource() { return registry_->GetSetting(core::kProductName, "General", "SourceLibrary", ""); }
+
+public:
+    // What may happen to DOCS's queue table between two openings.
+    void MakeTable() { Db("DOCS").Exec("CREATE TABLE DOCSADM.NEEDS_ARCHIVING (SID INT)"); }
+    void DropTable() { Db("DOCS").Exec("DROP TABLE DOCSADM.NEEDS_ARCHIVING"); }
+    void Build() {
+        ui_.AnswerMessages({platform::mb::AnswerYes, platform::mb::AnswerNo});  // Q1 yes, Q4 no
+        Press(&forms::DorvaneLibSetup::ButtonBuildLib);
+    }
+    void MakeTriggers() { Press(&forms::DorvaneLibSetup::ButtonBuildTriggers); }
+    void Remove() {
+        ui_.AnswerChoiceByText("DOCS");
+        ui_.AnswerMessages({platform::mb::AnswerYes, platform::mb::AnswerNo});  // R1 yes, R2 this library
+        InstallationRemoval(*program_).MNRemove_Click();
+    }
+    dmsim::FaultInjector& Faults() { return emulator_->Faults(); }
 };
 
 // A window that did not load shows nothing of the user's: its closing must
@@ -63,22 +81,24 @@ TEST_F(SetupWindowTest, AFailedLoadingStoresNothing) {
 }
 
 TEST_F(SetupWindowTest, ListChecksAndBuildButtons) {
-    // The buttons show the source's state as soon as the window opens:
-    // DOCS without the queue table offers only "&Build Library".
+    // Without the queue table only "&Build Library", before and after
+    // leaving the source list.
     Show([&](forms::DorvaneLibSetup& w) {
+        EXPECT_TRUE(w.ButtonBuildLib.Enabled());
+        EXPECT_FALSE(w.ButtonBuildTriggers.Enabled());
+        w.SourceLibraryCombo.lostFocus.Emit();
         EXPECT_TRUE(w.ButtonBuildLib.Enabled());
         EXPECT_FALSE(w.ButtonBuildTriggers.Enabled());
     });
     ui_.ClearMessages();
-    // With the queue table only "&Make Triggers", also after leaving the
-    // source list.
+    // DOCS holds the queue table: after loading both buttons are enabled,
+    // after leaving the source list only "&Make Triggers".
     Db("DOCS").Exec("CREATE TABLE DOCSADM.NEEDS_ARCHIVING (SID INT)");
-    program_->LibraryArray.Cell(program_->LibraryArray.FindRow("DOCS"), core::LibraryCache::kQueueTable) = "";
     ASSERT_TRUE(program_->ConnectLibrary("ARCHIVE"));
     Show([&](forms::DorvaneLibSetup& w) {
         EXPECT_EQ(w.SourceLibraryCombo.Items(), (std::vector<std::string>{"DOCS", "ARCHIVE"}));
         EXPECT_EQ(w.TargetLibraryCombo.Items(), (std::vector<std::string>{"***ALL***", "DOCS", "ARCHIVE"}));
-        EXPECT_FALSE(w.ButtonBuildLib.Enabled());
+        EXPECT_TRUE(w.ButtonBuildLib.Enabled());
         EXPECT_TRUE(w.ButtonBuildTriggers.Enabled());
         EXPECT_EQ(program_->StatusForm(), &w);
         w.SourceLibraryCombo.lostFocus.Emit();
@@ -113,6 +133,94 @@ TEST_F(SetupWindowTest, ListChecksAndBuildButtons) {
     EXPECT_EQ(StoredSource(), "ARCHIVE");
     EXPECT_EQ(program_->StatusForm(), nullptr);
 }
+
+// While the window is open, the source list looks at the table again each
+// time it is left, also when its library stays connected.
+TEST_F(SetupWindowTest, TheSourceListLooksAtTheTableAgain) {
+    Show([&](forms::DorvaneLibSetup& w) {
+        ASSERT_EQ(program_->ConnectedLibraryName(), "DOCS");
+        MakeTable();
+        w.SourceLibraryCombo.lostFocus.Emit();
+        EXPECT_FALSE(w.ButtonBuildLib.Enabled());
+        EXPECT_TRUE(w.ButtonBuildTriggers.Enabled());
+        DropTable();
+        w.SourceLibraryCombo.lostFocus.Emit();
+        EXPECT_TRUE(w.ButtonBuildLib.Enabled());
+        EXPECT_FALSE(w.ButtonBuildTriggers.Enabled());
+    });
+    EXPECT_EQ(CachedQueueFlag("DOCS"), "0");
+}
+
+// Between two openings DOCS's queue table is made or dropped, by this
+// program or by someone else: the next opening shows the table as it is.
+struct MeanwhileCase {
+    const char* name;
+    std::function<void(SetupWindowTest&)> meanwhile;
+    bool table;       // DOCS has the queue table afterwards
+    bool ownCommand;  // the program's own command: its cached facts follow at once
+};
+void PrintTo(const MeanwhileCase& c, std::ostream* os) { *os << c.name; }
+
+const MeanwhileCase kMeanwhile[] = {
+    {"MadeElsewhere", [](SetupWindowTest& t) { t.MakeTable(); }, true, false},
+    {"DroppedElsewhere",
+     [](SetupWindowTest& t) {
+         t.Build();
+         t.DropTable();
+     },
+     false, false},
+    {"Built", [](SetupWindowTest& t) { t.Build(); }, true, true},
+    {"BuildStoppedWithoutAKey",
+     [](SetupWindowTest& t) {
+         t.Faults().On(dmsim::op::kSqlGetNextKey).ForName("SYSTEMKEY").OnCall(3).Answer(0);
+         t.Build();
+     },
+     true, true},
+    {"BuildStoppedByARunTimeError",
+     [](SetupWindowTest& t) {
+         t.Faults().On(dmsim::op::kSqlGetNextKey).ForName("SYSTEMKEY").OnCall(3).Raise(-2147217900, "PCDClient",
+                                                                                        "Lost");
+         t.Build();
+     },
+     true, true},
+    {"Removed",
+     [](SetupWindowTest& t) {
+         t.Build();
+         t.Remove();
+     },
+     false, true},
+    {"MakeTriggersFindsItDropped",
+     [](SetupWindowTest& t) {
+         t.Build();
+         t.DropTable();
+         t.MakeTriggers();
+     },
+     false, true},
+};
+
+class ButtonsFollowTheTable : public SetupWindowTest, public ::testing::WithParamInterface<MeanwhileCase> {};
+
+TEST_P(ButtonsFollowTheTable, AtTheNextOpening) {
+    const MeanwhileCase& c = GetParam();
+    ASSERT_TRUE(program_->ConnectLibrary("DOCS"));
+    ASSERT_EQ(CachedQueueFlag("DOCS"), "0");
+    c.meanwhile(*this);
+    Faults().Clear();
+    ASSERT_EQ(QueueTableExists(), c.table);
+    if (c.ownCommand) EXPECT_EQ(CachedQueueFlag("DOCS") == "-1", c.table) << "after the command";
+    ASSERT_TRUE(program_->ConnectLibrary("ARCHIVE"));
+    Show([&](forms::DorvaneLibSetup& w) {
+        EXPECT_TRUE(w.ButtonBuildLib.Enabled());
+        EXPECT_EQ(w.ButtonBuildTriggers.Enabled(), c.table);
+        w.SourceLibraryCombo.lostFocus.Emit();
+        EXPECT_EQ(w.ButtonBuildLib.Enabled(), !c.table);
+        EXPECT_EQ(w.ButtonBuildTriggers.Enabled(), c.table);
+    });
+    EXPECT_EQ(CachedQueueFlag("DOCS") == "-1", c.table);
+}
+
+INSTANTIATE_TEST_SUITE_P(Meanwhile, ButtonsFollowTheTable, ::testing::ValuesIn(kMeanwhile),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SetupWindowTest, ClosingSavesWhereItShould) {
     // Closed right after opening: the ten rows go to the source's table.
