@@ -159,5 +159,22 @@ TEST_F(ActivityLogTest, TheSourcesHistoryStaysWhateverTheClocksSay) {
     }
 }
 
+// A refused clean-up fails the document instead of leaving the DM's rows
+// in its copy; the next try builds one copy without them.
+TEST_F(ActivityLogTest, ARefusedCleanUpIsTriedAgain) {
+    StartProgram();
+    Window().CheckActivityLog.SetValue(0);
+    const int32_t source = MakeDocument();
+    Faults().On(dmsim::op::kSqlExecute).ForLibrary("ARCHIVE").ForStatement("AND SYSTEM_ID IN (")
+        .FailStatement(1205, "Transaction was deadlocked");
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHas("Error: Library ARCHIVE refused the clean-up of the Activitylog of document #")) << LogText();
+    Faults().Clear();
+    const int32_t copy = Transfer(source);
+    ASSERT_GT(copy, 0) << LogText();
+    EXPECT_EQ(Named("ARCHIVE", "Lease"), std::vector<int32_t>{copy});
+    EXPECT_TRUE(History("ARCHIVE", copy).empty()) << LogText();
+}
+
 }  // namespace
 }  // namespace transfer_test

@@ -231,6 +231,30 @@ TEST_F(FoldersRelatedTest, RelationsStayWhenTheSourceCannotNameTheTarget) {
     EXPECT_TRUE(LogHas("Warning: Library ARCHIVE is not listed in REMOTE_LIBRARIES of library DOCS"));
 }
 
+// A target that refuses to point its relation at the copy keeps the source
+// of the Move in place; the next try finishes the Move and the relation.
+TEST_F(FoldersRelatedTest, ARefusedRelationKeepsTheMovedSourceUntilTheRetry) {
+    StartProgram();
+    const int32_t first = MakeDocument("Relates");
+    const int32_t second = MakeDocument("Related");
+    docs_->Relate(first, second);
+    Window().OptionMove.Select();
+    const int32_t firstCopy = Transfer(first);
+    ASSERT_GT(firstCopy, 0) << LogText();
+    Faults().On(dmsim::op::kSqlExecute).ForLibrary("ARCHIVE").ForStatement("UPDATE DOCSADM.RELATED SET ITEM2")
+        .FailStatement(1205, "Transaction was deadlocked");
+    ClearLog();
+    EXPECT_EQ(Transfer(second), 0);
+    EXPECT_TRUE(Exists("DOCS", second));
+    EXPECT_TRUE(LogHas("Error: Library ARCHIVE refused a relation to document #")) << LogText();
+    Faults().Clear();
+    const int32_t secondCopy = Transfer(second);
+    ASSERT_GT(secondCopy, 0) << LogText();
+    EXPECT_FALSE(Exists("DOCS", second));
+    EXPECT_EQ(Related("ARCHIVE", secondCopy),
+              std::vector<std::string>{to_string(firstCopy) + "-" + to_string(secondCopy) + "@0"});
+}
+
 // Documents 6 and 18 of the demo are related. Moved both, in either order,
 // the archive relates their copies once, and no relation there names a
 // document that DOCS no longer holds.
