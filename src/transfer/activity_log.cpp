@@ -108,7 +108,9 @@ bool DocumentTransfer::CopyActivityLog() {
 
     for (const auto& row : v_.ActivityRows) {
         p_.WriteLog("Obtaining a System_ID for inserting a new row into library " + libName);
-        const std::string key = Num(sql->GetNextKey("SYSTEMKEY"));
+        const int32_t systemId = sql->GetNextKey("SYSTEMKEY");
+        const std::string key = Num(systemId);
+        v_.CopiedActivityKeys.insert(systemId);
         std::string columnList =
             "(SYSTEM_ID, DOCNUMBER, VERSION_LABEL, ACTIVITY_TYPE, ACTIVITY_DESC, ACTIVITY_POSTED, BILLABLE, "
             "CR_IN_USE, ELAPSED_TIME, KEYSTROKES, PAGES, REF_DOCUMENT, TYPE_TIME, BILLED_ON, START_DATE" +
@@ -177,10 +179,12 @@ void DocumentTransfer::NoteSkippedVersions() {
 void DocumentTransfer::NoteCreationTime() { v_.CreationTime = p_.DatabaseTime(); }
 
 // The rows the DM wrote for the new document under the program's own user
-// since it was created. The program's own entries have type 0 and the
-// copied history is older.
+// since it was created. The program's own entries have type 0; the rows
+// copied from the source stay by their keys, since their dates are the
+// source's and may lie after the target's clock.
 bool DocumentTransfer::ClearDmActivity() {
     if (!Connect(v_.TargetLibrary)) return false;
+    auto& sql = p_.session.PcdSql;
     const std::string m = Num(v_.TargetDocNumber);
     const std::string libName = p_.ConnectedLibraryName();
     p_.ShowStatus("Finalizing document #" + m + " in library " + libName);
@@ -193,10 +197,29 @@ bool DocumentTransfer::ClearDmActivity() {
     const std::string since = core::IsOracle(p_.facts.DatabaseEngine)
                                   ? "TO_DATE('" + core::DoubleApostrophes(v_.CreationTime) + "', 'YYYY-MM-DD HH24:MI:SS')"
                                   : SqlDate(false, v_.CreationTime);
-    p_.RunSQL("DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + m +
-              " AND ACTIVITY_TYPE <> 0 AND TYPIST = (SELECT SYSTEM_ID FROM [OWNER].PEOPLE WHERE USER_ID = '" +
-              core::DoubleApostrophes(p_.session.ConnectedLibrary->UserId()) + "') AND START_DATE >= " + since);
-    p_.session.PcdSql->ReleaseResults();
+    Read("SELECT SYSTEM_ID FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + m +
+         " AND ACTIVITY_TYPE <> 0 AND TYPIST = (SELECT SYSTEM_ID FROM [OWNER].PEOPLE WHERE USER_ID = '" +
+         core::DoubleApostrophes(p_.session.ConnectedLibrary->UserId()) + "') AND START_DATE >= " + since);
+    std::vector<std::string> keys;
+    if (sql->RowCount() > 0) {
+        do {
+            const int32_t key = sql->ColumnValue(1).ToLong();
+            if (!v_.CopiedActivityKeys.count(key)) keys.push_back(Num(key));
+        } while (sql->NextRow());
+    }
+    sql->ReleaseResults();
+    // Short lists: Oracle takes at most 1000 values in one.
+    constexpr size_t kPerStatement = 200;
+    for (size_t first = 0; first < keys.size(); first += kPerStatement) {
+        std::string list;
+        for (size_t k = first; k < keys.size() && k < first + kPerStatement; ++k) {
+            list += (list.empty() ? "" : ", ") + keys[k];
+        }
+        if (!WriteOrFail("DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + m + " AND SYSTEM_ID IN (" + list + ")",
+                         "the clean-up of the Activitylog of document #" + m)) {
+            return false;
+        }
+    }
     return true;
 }
 

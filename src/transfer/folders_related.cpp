@@ -11,6 +11,7 @@
 #include "core/text.h"
 #include "folders/folders.h"
 #include "forms/main_window.h"
+#include "removal/local_library.h"
 #include "transfer/transfer.h"
 
 namespace transfer {
@@ -336,6 +337,46 @@ bool DocumentTransfer::RelinkRelatedItems() {
             run("UPDATE [OWNER].PROFILE SET RELATED = 'Y' WHERE DOCNUMBER = " + m);
             marked = true;
         }
+    }
+    return true;
+}
+
+// Once a Move takes the source away, a relation of the target to it would
+// point at nothing: it points at the copy instead, or goes where the other
+// document already has one with the copy.
+bool DocumentTransfer::RelateTargetToCopy() {
+    if (!Connect(v_.TargetLibrary)) return false;
+    auto& sql = p_.session.PcdSql;
+    const std::string& t = v_.TargetLibrary;
+    const std::string m = Num(v_.TargetDocNumber);
+    const std::string toSource = "ITEM2 = " + Num(v_.DocNumber) +
+                                 " AND REMOTE_LIBRARY IN (SELECT SYSTEM_ID FROM [OWNER].REMOTE_LIBRARIES WHERE "
+                                 "UPPER(LIBRARY_NAME) = '" +
+                                 core::DoubleApostrophes(core::Upper(v_.SourceLibrary)) + "')";
+    Read("SELECT DISTINCT ITEM1 FROM [OWNER].RELATED WHERE " + toSource);
+    std::vector<int32_t> items;
+    if (sql->RowCount() > 0) {
+        do {
+            items.push_back(sql->ColumnValue(1).ToLong());
+        } while (sql->NextRow());
+    }
+    sql->ReleaseResults();
+    for (int32_t item : items) {
+        const std::string i = Num(item);
+        const bool related =
+            item == v_.TargetDocNumber ||
+            Scalar("SELECT COUNT(*) FROM [OWNER].RELATED WHERE (ITEM1 = " + i + " AND " +
+                   removal::LocalRelatedItem2(m, t) + ") OR (ITEM1 = " + m + " AND " +
+                   removal::LocalRelatedItem2(i, t) + ")")
+                    .ToLong() > 0;
+        p_.WriteLog((related ? "Dropping" : "Redirecting") + std::string(" the relation of document #") + i +
+                    " in library " + t + " to document #" + Num(v_.DocNumber) + " of library " + v_.SourceLibrary +
+                    (related ? " - it is related to document #" + m + " already" : " to document #" + m));
+        const std::string statement =
+            related ? "DELETE FROM [OWNER].RELATED WHERE ITEM1 = " + i + " AND " + toSource
+                    : "UPDATE [OWNER].RELATED SET ITEM2 = " + m + ", REMOTE_LIBRARY = 0 WHERE ITEM1 = " + i + " AND " +
+                          toSource;
+        if (!WriteOrFail(statement, "a relation to document #" + m)) return false;
     }
     return true;
 }

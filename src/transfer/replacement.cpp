@@ -150,6 +150,7 @@ bool DocumentTransfer::RemoveMovedSource() {
     const std::string& s = v_.SourceLibrary;
     p_.WriteLog("Document #" + n + " was moved to " + v_.TargetLibrary + " and will be removed from library " + s +
                 " (if it exists)");
+    if (!RelateTargetToCopy()) return false;
     if (!Connect(s)) return false;
     // Check-out rows moved aside go with the document.
     if (v_.CheckOutRowsMovedAside) {

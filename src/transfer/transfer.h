@@ -144,6 +144,7 @@ private:
     void FileIntoFolders();
     bool RemoveFromSourceFolders();
     bool RelinkRelatedItems();
+    bool RelateTargetToCopy();
 
     // ---- Replacing earlier copies, the Move (replacement.cpp) ------------------
     bool VerifyMove();

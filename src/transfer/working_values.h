@@ -134,6 +134,9 @@ struct TransferValues {
     // The target database's time just before the new document was created
     // (its text as the database gave it); empty when it could not be read.
     std::string CreationTime;
+    // The keys of the rows copied from the source's activity log: the
+    // clean-up of the DM's own rows leaves them, whatever their dates.
+    std::set<int32_t> CopiedActivityKeys;
     // An earlier Move's complete copy stands in the target and only the
     // removal of the source is left to do.
     bool OnlySourceRemovalLeft = false;

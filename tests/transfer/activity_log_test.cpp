@@ -20,6 +20,18 @@ protected:
                         "' FROM DOCSADM.PEOPLE P, DOCSADM.APPS A WHERE P.USER_ID = 'JSMITH' AND A.APPLICATION = "
                         "'MS WORD'");
     }
+    // "type description date" of a document's rows other than type 0, in
+    // date order: its history, without the transfer's entries.
+    std::vector<std::string> History(const std::string& library, int32_t doc) {
+        auto rows = Db(library).Query("SELECT ACTIVITY_TYPE, ACTIVITY_DESC, SUBSTR(START_DATE, 1, 19) FROM "
+                                      "DOCSADM.ACTIVITYLOG WHERE ACTIVITY_TYPE <> 0 AND DOCNUMBER = " +
+                                      to_string(doc) + " ORDER BY START_DATE, ACTIVITY_DESC");
+        std::vector<std::string> out;
+        for (auto& r : rows.rows) {
+            out.push_back(dmsim::AsText(r[0]) + " " + dmsim::AsText(r[1]) + " " + dmsim::AsText(r[2]));
+        }
+        return out;
+    }
     // Descriptions of the copy's rows other than the transfer's own entry.
     std::vector<std::string> Copied(int32_t copy) {
         auto rows = Db("ARCHIVE").Query(
@@ -118,6 +130,50 @@ TEST_F(ActivityLogTest, TheDmsRowsOfTheNewDocumentGoWhileTheClockMoves) {
         << LogText();
     EXPECT_EQ(Value("ARCHIVE", "SELECT ACTIVITY_DESC FROM DOCSADM.ACTIVITYLOG WHERE DOCNUMBER = " + to_string(copy)),
               "Copied from #" + to_string(source));
+}
+
+// The source's history, written by the archiving account itself, is copied
+// whatever the clocks say: dated after the target's clock (which lags an
+// hour) or in the very second the copy is made, it stays in the copy, and
+// only the DM's own rows of the new document go.
+TEST_F(ActivityLogTest, TheSourcesHistoryStaysWhateverTheClocksSay) {
+    StartProgram();
+    struct Case {
+        const char* name;
+        std::chrono::minutes targetBehind;
+    };
+    const Case cases[] = {{"target clock an hour behind", std::chrono::minutes(60)},
+                          {"same second", std::chrono::minutes(0)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        clock_.Advance(std::chrono::minutes(1));
+        const int32_t source = MakeDocument(c.name);
+        const auto history = History("DOCS", source);
+        ASSERT_GE(history.size(), 4u);
+        const auto lag = c.targetBehind;
+        emulator_->SetClock([this, lag] { return clock_.Now() - lag; });
+        const int32_t copy = transfer_->TransferDocument("DOCS", "ARCHIVE", source);
+        emulator_->SetClock([this] { return clock_.Now(); });
+        ASSERT_GT(copy, 0) << LogText();
+        EXPECT_EQ(History("ARCHIVE", copy), history) << LogText();
+    }
+}
+
+// A refused clean-up fails the document instead of leaving the DM's rows
+// in its copy; the next try builds one copy without them.
+TEST_F(ActivityLogTest, ARefusedCleanUpIsTriedAgain) {
+    StartProgram();
+    Window().CheckActivityLog.SetValue(0);
+    const int32_t source = MakeDocument();
+    Faults().On(dmsim::op::kSqlExecute).ForLibrary("ARCHIVE").ForStatement("AND SYSTEM_ID IN (")
+        .FailStatement(1205, "Transaction was deadlocked");
+    EXPECT_EQ(Transfer(source), 0);
+    EXPECT_TRUE(LogHas("Error: Library ARCHIVE refused the clean-up of the Activitylog of document #")) << LogText();
+    Faults().Clear();
+    const int32_t copy = Transfer(source);
+    ASSERT_GT(copy, 0) << LogText();
+    EXPECT_EQ(Named("ARCHIVE", "Lease"), std::vector<int32_t>{copy});
+    EXPECT_TRUE(History("ARCHIVE", copy).empty()) << LogText();
 }
 
 }  // namespace

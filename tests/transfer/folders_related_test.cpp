@@ -2,8 +2,10 @@
 // the source taken out of its folders, relations carried both ways.
 
 #include <functional>
+#include <map>
 #include <set>
 
+#include "dmsim/demo_documents.h"
 #include "transfer_fixture.h"
 
 namespace transfer_test {
@@ -228,6 +230,66 @@ TEST_F(FoldersRelatedTest, RelationsStayWhenTheSourceCannotNameTheTarget) {
     EXPECT_EQ(Related("DOCS", pointing), std::vector<std::string>{to_string(pointing) + "-" + to_string(source) + "@0"});
     EXPECT_TRUE(LogHas("Warning: Library ARCHIVE is not listed in REMOTE_LIBRARIES of library DOCS"));
 }
+
+// A target that refuses to point its relation at the copy keeps the source
+// of the Move in place; the next try finishes the Move and the relation.
+TEST_F(FoldersRelatedTest, ARefusedRelationKeepsTheMovedSourceUntilTheRetry) {
+    StartProgram();
+    const int32_t first = MakeDocument("Relates");
+    const int32_t second = MakeDocument("Related");
+    docs_->Relate(first, second);
+    Window().OptionMove.Select();
+    const int32_t firstCopy = Transfer(first);
+    ASSERT_GT(firstCopy, 0) << LogText();
+    Faults().On(dmsim::op::kSqlExecute).ForLibrary("ARCHIVE").ForStatement("UPDATE DOCSADM.RELATED SET ITEM2")
+        .FailStatement(1205, "Transaction was deadlocked");
+    ClearLog();
+    EXPECT_EQ(Transfer(second), 0);
+    EXPECT_TRUE(Exists("DOCS", second));
+    EXPECT_TRUE(LogHas("Error: Library ARCHIVE refused a relation to document #")) << LogText();
+    Faults().Clear();
+    const int32_t secondCopy = Transfer(second);
+    ASSERT_GT(secondCopy, 0) << LogText();
+    EXPECT_FALSE(Exists("DOCS", second));
+    EXPECT_EQ(Related("ARCHIVE", secondCopy),
+              std::vector<std::string>{to_string(firstCopy) + "-" + to_string(secondCopy) + "@0"});
+}
+
+// Documents 6 and 18 of the demo are related. Moved both, in either order,
+// the archive relates their copies once, and no relation there names a
+// document that DOCS no longer holds.
+class MovedRelatedTest : public FoldersRelatedTest, public ::testing::WithParamInterface<std::vector<int32_t>> {};
+
+TEST_P(MovedRelatedTest, TheArchiveRelatesTheCopiesOfBoth) {
+    StartProgram();
+    dmsim::AddDemoDocuments(*emulator_);
+    ASSERT_EQ(Column("DOCS", 6, "DOCNAME"), "Settlement memo 2019");
+    ASSERT_EQ(Related("DOCS", 6), std::vector<std::string>{"18-6@0"});
+    Window().OptionMove.Select();
+    std::map<int32_t, int32_t> copies;
+    for (int32_t doc : GetParam()) {
+        copies[doc] = Transfer(doc);
+        ASSERT_GT(copies[doc], 0) << LogText();
+        ASSERT_FALSE(Exists("DOCS", doc));
+    }
+    const std::string m6 = to_string(copies[6]);
+    const std::string m18 = to_string(copies[18]);
+    EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.RELATED WHERE ((ITEM1 = " + m6 + " AND ITEM2 = " + m18 +
+                                   ") OR (ITEM1 = " + m18 + " AND ITEM2 = " + m6 + ")) AND REMOTE_LIBRARY IN (0, -1)"),
+              1)
+        << LogText();
+    auto toDocs = Db("ARCHIVE").Query("SELECT R.ITEM1, R.ITEM2 FROM DOCSADM.RELATED R JOIN DOCSADM.REMOTE_LIBRARIES RL "
+                                      "ON RL.SYSTEM_ID = R.REMOTE_LIBRARY WHERE RL.LIBRARY_NAME = 'DOCS'");
+    for (auto& r : toDocs.rows) {
+        EXPECT_TRUE(Exists("DOCS", static_cast<int32_t>(dmsim::AsInt(r[1]))))
+            << "document #" << dmsim::AsText(r[0]) << " of ARCHIVE is related to document #" << dmsim::AsText(r[1])
+            << " of DOCS";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EitherOrder, MovedRelatedTest,
+                         ::testing::Values(std::vector<int32_t>{6, 18}, std::vector<int32_t>{18, 6}),
+                         [](const auto& info) { return "Move" + to_string(info.param[0]) + "First"; });
 
 }  // namespace
 }  // namespace transfer_test
