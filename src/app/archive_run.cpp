@@ -143,14 +143,23 @@ void ArchiveRun::Button_Go_Click() {
             refuse("Error: Could not locate Needs_Archiving table in library " + p.ConnectedLibraryName());
             return;
         }
-        // A Move removes the source after its first target has it: with more
-        // than one target the others would never get it.
-        if (p.Options().Move() &&
+        // A Move removes the source and a Transfer marks it transferred once
+        // its first target has it: every later target would skip it as done
+        // and drop its row.
+        if ((p.Options().Move() || p.Options().Transfer()) &&
             std::count_if(items.begin(), items.end(), [&](const forms::ListItem& i) {
                 return i.checked && Upper(i.text) != Upper(run.SourceLibraryName);
             }) > 1) {
-            refuse("Error: A Move can go to one target library only - check a single target library or choose Copy "
-                   "or Transfer");
+            refuse(std::string("Error: A ") + (p.Options().Move() ? "Move" : "Transfer") +
+                   " can go to one target library only - check a single target library or choose Copy");
+            return;
+        }
+        // Rows are parked under this name: a computer of that name would take
+        // them, and free them for every computer when they fail.
+        if (Upper(run.LockOwnerName) == core::queue_sql::kParkingOwner) {
+            refuse("Error: The computer name " + run.LockOwnerName +
+                   " is the name under which the queue parks the rows whose retries ran out - set COMPUTERNAME to "
+                   "another name - cannot continue");
             return;
         }
         // Every lock writes the name into LOCKED_BY: one the column cannot

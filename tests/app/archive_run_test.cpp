@@ -347,15 +347,48 @@ TEST_F(ArchiveRunTest, ARowQueuedAgainDuringTheTransferStaysPending) {
     EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 1), "0//0");
 }
 
-TEST_F(ArchiveRunTest, MoveToSeveralTargetsIsRefused) {
+// A Move removes the source and a Transfer marks it transferred after the
+// first target has it: every later target would skip it as done and drop
+// its row. Either is refused before the queue is touched, and the refusal
+// names what will do instead.
+TEST_F(ArchiveRunTest, MoveOrTransferToSeveralTargetsIsRefused) {
+    const struct {
+        const char* option;
+        std::string refusal;
+    } cases[] = {
+        {"Move", "Error: A Move can go to one target library only - check a single target library or choose Copy"},
+        {"Transfer",
+         "Error: A Transfer can go to one target library only - check a single target library or choose Copy"},
+    };
     Describe();
-    Queue("DOCS", "ARCHIVE", {1});
-    StartWithTarget();
-    window_->LibBox.SetChecked(2, true);
-    window_->OptionMove.Select();
-    Go();
-    EXPECT_TRUE(transfer_.calls.empty());
-    EXPECT_EQ(CountLines("Error: A Move can go to one target library only"), 1u);
+    Queue("DOCS", "ARCHIVE", {1, 2});
+    Queue("DOCS", "Archive2", {1});
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'TESTPC', RETRY_COUNT = 2 "
+                      "WHERE SID = 2");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.option);
+        StartWithTarget();
+        ClearLog();
+        ui_.ClearMessages();
+        window_->LibBox.SetChecked(2, true);
+        (std::string(c.option) == "Move" ? window_->OptionMove : window_->OptionTransfer).Select();
+        Go();
+        EXPECT_TRUE(transfer_.calls.empty());
+        EXPECT_EQ(CountLines(c.refusal), 1u) << LogText();
+        ASSERT_EQ(ui_.Messages().size(), 1u);
+        EXPECT_EQ(ui_.Messages()[0].prompt, c.refusal);
+        EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 1), "0//0");
+        EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 2), "-1/TESTPC/2");
+        EXPECT_EQ(QueueState("DOCS", "Archive2", 1), "0//0");
+        // One target is fine.
+        window_->LibBox.SetChecked(2, false);
+        Go();
+        EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1, 2}));
+        transfer_.calls.clear();
+        Queue("DOCS", "ARCHIVE", {1, 2});
+        site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'TESTPC', RETRY_COUNT = 2 "
+                          "WHERE SID = 2");
+    }
 }
 
 TEST_F(ArchiveRunTest, TwoComputersEmptyOneQueueTogether) {
@@ -573,8 +606,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "Error: Could not locate Needs_Archiving table in library DOCS"},
         ExitCase{"MoveToSeveralTargets", "/G /X /M /T=ARCHIVE /T=Archive2",
                  [](ExitStatusTest& t) { t.Arrange(); }, nullptr, {}, 2,
-                 "Error: A Move can go to one target library only - check a single target library or choose Copy "
-                 "or Transfer"},
+                 "Error: A Move can go to one target library only - check a single target library or choose Copy"},
+        ExitCase{"TransferToSeveralTargets", "/G /X /F /T=ARCHIVE /T=Archive2",
+                 [](ExitStatusTest& t) { t.Arrange(); }, nullptr, {}, 2,
+                 "Error: A Transfer can go to one target library only - check a single target library or choose "
+                 "Copy"},
+        ExitCase{"TransferToOneTarget", "/G /X /F /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); }, nullptr, {},
+                 0, ""},
         ExitCase{"NoTarget", "/G /X /T=NOWHERE", [](ExitStatusTest& t) { t.Arrange(); },
                  nullptr, {}, 4, "Error: No target libraries selected - cannot continue"},
         // Every lock would fail: the run does not start.
@@ -583,6 +621,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "the queue's LOCKED_BY column holds in library DOCS - set COMPUTERNAME to a shorter name - cannot "
                  "continue",
                  "BUILDSERVER-0123456789-ABCDEFGHIJ"},
+        // The queue parks rows under SYSTEM: a computer of that name would
+        // take them and free them for every computer.
+        ExitCase{"ComputerNamedAsTheParkingOwner", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); },
+                 nullptr, {}, 2,
+                 "Error: The computer name system is the name under which the queue parks the rows whose retries "
+                 "ran out - set COMPUTERNAME to another name - cannot continue",
+                 "system"},
         ExitCase{"ComputerNameAsLongAsTheColumn", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); }, nullptr,
                  {}, 0, "", "BUILDSERVER-0123456789-ABCDEFGHI"},
         // A queue statement the database refuses fails the run and says so.
@@ -604,6 +649,33 @@ INSTANTIATE_TEST_SUITE_P(
                  "Error: Unable to delete the queue row of document #1 for library ARCHIVE in library DOCS - SQL "
                  "Error #50001 (attempt to write a readonly database)"}),
     [](const testing::TestParamInfo<ExitCase>& info) { return std::string(info.param.name); });
+
+// A computer named as the queue's parking owner, in any letter case, starts
+// no run: the parked rows stay parked, nothing else is touched, and the
+// reason is in the log and on standard error.
+TEST_F(ArchiveRunTest, AComputerNamedAsTheParkingOwnerStartsNoRun) {
+    Describe(true);
+    Queue("DOCS", "ARCHIVE", {1, 2});
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = 0, LOCKED_BY = 'SYSTEM', RETRY_COUNT = 3 "
+                      "WHERE SID = 1");
+    for (const char* name : {"SYSTEM", "System", " system "}) {
+        SCOPED_TRACE(name);
+        OpenApp("/G /X /T=ARCHIVE");
+        ClearLog();
+        system_->SetComputerName(name);
+        int code = -1;
+        EXPECT_FALSE(Load(&code));
+        EXPECT_EQ(code, 2);
+        EXPECT_TRUE(transfer_.calls.empty());
+        EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 1), "0/SYSTEM/3");
+        EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 2), "0//0");
+        const std::string reason = "Error: The computer name " + core::Trim(name) +
+                                   " is the name under which the queue parks the rows whose retries ran out - set "
+                                   "COMPUTERNAME to another name - cannot continue";
+        EXPECT_EQ(CountLines(reason), 1u) << LogText();
+        EXPECT_EQ(system_->standardError, std::vector<std::string>{reason});
+    }
+}
 
 // ---- Rows of a computer that died ------------------------------------------------
 
