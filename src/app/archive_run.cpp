@@ -554,6 +554,10 @@ bool ArchiveRun::ProcessDocument(core::QueueRows& queue, int32_t docNumber, cons
     if (r == 0) {
         ++DocsFailed;
         ++RunFailed;
+        // Documents that fail for one reason write the same line, which the
+        // log writes once: this one tells them apart.
+        p.WriteLog("Error: Document #" + std::to_string(docNumber) + " of library " + source +
+                   " could not be archived into library " + target);
         queue.EndFailed(source, target, docNumber, run.LockOwnerName);
         setState("Error");
     } else {

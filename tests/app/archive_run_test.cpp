@@ -93,6 +93,36 @@ std::string RetryCaseName(const testing::TestParamInfo<RetryCase>& info) {
     return names[info.index];
 }
 
+// Documents that fail for one reason leave the same reason line each; the
+// log drops a line equal to the one before it. Each failure is followed by
+// a line that names its document and libraries, so no two documents'
+// failures merge, with verbose logging on or off.
+TEST_F(ArchiveRunTest, EveryFailedDocumentIsNamedInTheLog) {
+    Describe();
+    const std::string reason = "Error: Document transfer unsuccessful - rolling back";
+    auto failed = [](int32_t n) {
+        return "Error: Document #" + std::to_string(n) + " of library DOCS could not be archived into library ARCHIVE";
+    };
+    for (int verbose : {0, 1}) {
+        SCOPED_TRACE(verbose);
+        Queue("DOCS", "ARCHIVE", {1, 2, 3, 4});
+        StartWithTarget();
+        window_->CheckLogMethod.SetValue(verbose);
+        ClearLog();
+        transfer_.calls.clear();
+        transfer_.results = {{1, 0}, {2, 0}, {4, 0}};
+        transfer_.during = [&](int32_t n) {
+            if (n != 3) program_->WriteLog(reason);
+        };
+        Go();
+        std::vector<std::string> errors;
+        for (const auto& line : PlainLogLines()) {
+            if (line.rfind("Error: ", 0) == 0) errors.push_back(line);
+        }
+        EXPECT_EQ(errors, (std::vector<std::string>{reason, failed(1), reason, failed(2), reason, failed(4)}));
+    }
+}
+
 class RetryLimitTest : public ArchiveRunTest, public testing::WithParamInterface<RetryCase> {};
 
 TEST_P(RetryLimitTest, FailureUnlocksParksOrDeletes) {
@@ -583,7 +613,8 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"NothingQueued", "/G /X /T=Archive2",
                  [](ExitStatusTest& t) { t.Arrange(); }, nullptr, {}, 0, ""},
         ExitCase{"FailedDocument", "/G /X /T=ARCHIVE",
-                 [](ExitStatusTest& t) { t.Arrange(); }, nullptr, {{2, 0}}, 1, ""},
+                 [](ExitStatusTest& t) { t.Arrange(); }, nullptr, {{2, 0}}, 1,
+                 "Error: Document #2 of library DOCS could not be archived into library ARCHIVE"},
         ExitCase{"UnreachableTarget", "/G /X /T=ARCHIVE",
                  [](ExitStatusTest& t) { t.Arrange(); },
                  [](dmsim::Emulator& e) {
