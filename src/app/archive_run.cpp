@@ -55,6 +55,7 @@ void ArchiveRun::Button_Go_Click() {
     auto& run = p.run;
     auto& ui = p.platform.ui;
     const bool unattended = HasSwitch(run.CommandLine, "/X");
+    errorsAndWarningsBefore_ = p.log.ErrorsAndWarnings;
     exitStatus_ = 0;
     run.QueueFailures = 0;
     unknownStatusRows_.clear();
@@ -594,7 +595,7 @@ void ArchiveRun::EndOfRun() {
     auto& ui = p.platform.ui;
     FirstPassDoneFlag = true;
     if (RunFailed > 0) Failed(1);
-    // The run looked at the queue: its summary is written whatever it found.
+    // Only a run that looked at the queue has a summary to write.
     const bool worked = run.RunActiveFlag;
     // A cancel can come between the batch lock and the end of a target's
     // turn: nothing of this computer stays locked for others to wait on.
@@ -642,16 +643,18 @@ void ArchiveRun::EndOfRun() {
         summary += std::to_string(run.QueueFailures) + " queue statement(s) failed.";
     }
     w.LabelStatus.SetCaption(summary);
-    // A scheduler reads the outcome of every run in the log, one that found
-    // nothing to do included.
-    if (worked) {
+    // A run that processed nothing and met no failure and no warning writes
+    // no summary: a scheduler's idle runs leave the log quiet.
+    const bool quiet = RunSucceeded == 0 && RunFailed == 0 && exitStatus_ == 0 && run.QueueFailures == 0 &&
+                       unknownStatus == 0 && p.log.ErrorsAndWarnings == errorsAndWarningsBefore_;
+    if (worked && !quiet) {
         p.WriteLog(summary);
         p.Separator();
     }
     if ((RunSucceeded != 0 || RunFailed != 0) && !p.Unattended()) {
         p.ShowMessage(summary, platform::mb::Information, core::AppTitle());
     }
-    if (worked && rowsCounted) {
+    if (worked && !quiet && rowsCounted) {
         p.WriteLog(std::to_string(rowsLeft) + " queued row(s) for the run's target libraries remain in library " +
                    run.SourceLibraryName +
                    (unknownStatus > 0 ? ", " + std::to_string(unknownStatus) + " of them with a STATUS that no run takes"

@@ -1013,30 +1013,85 @@ TEST_F(ArchiveRunTest, RowsOfAStatusNoRunTakesAreWarnedAboutAndCounted) {
         << LogText();
 }
 
-// Every run that looked at the queue writes its summary, one that found
-// nothing to do too (an empty queue, rows another computer holds): a
-// scheduler reading the log sees each run.
-TEST_F(ArchiveRunTest, ARunWithNothingToDoStillWritesItsSummary) {
+// A run that processed nothing and met no failure and no warning writes no
+// summary, so that a scheduler's idle runs leave the log quiet. One that
+// met a refused queue statement, rows of a STATUS no run takes or any
+// other warning still writes it.
+TEST_F(ArchiveRunTest, AnIdleRunWritesItsSummaryOnlyWhenItMetSomething) {
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        int status;
+        // Lines the summary writes; none: no summary at all.
+        std::vector<std::string> summary;
+    };
+    const std::string idle =
+        "Transfer complete from library DOCS with 0 document(s) processed successfully and 0 error(s) encountered.";
+    const std::vector<Case> cases = {
+        {"EmptyQueue", [] {}, 0, {}},
+        {"OnlyAnotherTarget", [this] { Queue("DOCS", "Archive2", {1}); }, 0, {}},
+        // Locked ten minutes ago: alive.
+        {"HeldByAnotherComputer",
+         [this] {
+             Queue("DOCS", "ARCHIVE", {1});
+             site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'OTHERPC', LOCK_TIME = "
+                               "'2021-03-05 14:20:00'");
+         },
+         0, {}},
+        {"OnlyParked",
+         [this] {
+             Queue("DOCS", "ARCHIVE", {1});
+             site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET LOCKED_BY = 'SYSTEM'");
+         },
+         0, {}},
+        {"OneRowOfAStatusNoRunTakes",
+         [this] {
+             Queue("DOCS", "ARCHIVE", {1});
+             site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = 5");
+         },
+         0,
+         {idle, "1 queued row(s) for the run's target libraries remain in library DOCS, 1 of them with a STATUS that "
+                "no run takes."}},
+        {"RefusedCount",
+         [this] {
+             Queue("DOCS", "ARCHIVE", {1});
+             emulator_->Faults()
+                 .On(dmsim::op::kSqlExecute)
+                 .ForStatement("SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING WHERE")
+                 .OnCall(1)
+                 .FailStatement(50001, kRefusal);
+         },
+         1, {idle + " 1 queue statement(s) failed.", "1 queued row(s) for the run's target libraries remain in library DOCS."}},
+        {"PauseTimerWarning",
+         [this] {
+             Queue("DOCS", "ARCHIVE", {1});
+             site_.Sql("DOCS", "DELETE FROM DOCSADM.NEEDS_ARCHIVING");
+             window_->CheckPauseTime.SetValue(1);
+             window_->TextPauseStart.SetText("22:00");
+             window_->TextPauseEnd.SetText("22:00");
+         },
+         0, {idle, "0 queued row(s) for the run's target libraries remain in library DOCS."}},
+    };
     Describe();
-    Queue("DOCS", "ARCHIVE", {1, 2});
-    site_.Sql("DOCS", "DELETE FROM DOCSADM.NEEDS_ARCHIVING WHERE SID = 1");
-    // Locked ten minutes ago: alive.
-    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'OTHERPC', LOCK_TIME = "
-                      "'2021-03-05 14:20:00'");
-    for (const char* left : {"1", "0"}) {
-        OpenApp("/G /X /T=ARCHIVE");
+    CreateSite();
+    dmsim::InstallQueueTable(site_.Db("DOCS"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartWithTarget("/X");
+        c.arrange();
         ClearLog();
         int code = -1;
-        EXPECT_FALSE(Load(&code));
-        EXPECT_EQ(code, 0) << left;
-        EXPECT_TRUE(transfer_.calls.empty()) << left;
-        EXPECT_EQ(CountLines("Transfer complete from library DOCS with 0 document(s) processed successfully and 0 "
-                             "error(s) encountered."),
-                  1u)
+        try {
+            Go();
+        } catch (const platform::ProcessEnded& e) {
+            code = e.ExitCode();
+        }
+        EXPECT_EQ(code, c.status);
+        EXPECT_TRUE(transfer_.calls.empty());
+        EXPECT_EQ(CountLines("Transfer complete from library"), c.summary.empty() ? 0u : 1u) << LogText();
+        EXPECT_EQ(CountLines("queued row(s) for the run's target libraries remain"), c.summary.size() > 1 ? 1u : 0u)
             << LogText();
-        EXPECT_EQ(CountLines(std::string(left) + " queued row(s) for the run's target libraries remain in library DOCS."),
-                  1u)
-            << LogText();
+        for (const auto& line : c.summary) EXPECT_EQ(CountLines(line), 1u) << line << "\n" << LogText();
         site_.Sql("DOCS", "DELETE FROM DOCSADM.NEEDS_ARCHIVING");
     }
 }
