@@ -55,6 +55,7 @@ void ArchiveRun::Button_Go_Click() {
     auto& run = p.run;
     auto& ui = p.platform.ui;
     const bool unattended = HasSwitch(run.CommandLine, "/X");
+    errorsAndWarningsBefore_ = p.log.ErrorsAndWarnings;
     exitStatus_ = 0;
     run.QueueFailures = 0;
     unknownStatusRows_.clear();
@@ -143,14 +144,23 @@ void ArchiveRun::Button_Go_Click() {
             refuse("Error: Could not locate Needs_Archiving table in library " + p.ConnectedLibraryName());
             return;
         }
-        // A Move removes the source after its first target has it: with more
-        // than one target the others would never get it.
-        if (p.Options().Move() &&
+        // A Move removes the source and a Transfer marks it transferred once
+        // its first target has it: every later target would skip it as done
+        // and drop its row.
+        if ((p.Options().Move() || p.Options().Transfer()) &&
             std::count_if(items.begin(), items.end(), [&](const forms::ListItem& i) {
                 return i.checked && Upper(i.text) != Upper(run.SourceLibraryName);
             }) > 1) {
-            refuse("Error: A Move can go to one target library only - check a single target library or choose Copy "
-                   "or Transfer");
+            refuse(std::string("Error: A ") + (p.Options().Move() ? "Move" : "Transfer") +
+                   " can go to one target library only - check a single target library or choose Copy");
+            return;
+        }
+        // Rows are parked under this name: a computer of that name would take
+        // them, and free them for every computer when they fail.
+        if (Upper(run.LockOwnerName) == core::queue_sql::kParkingOwner) {
+            refuse("Error: The computer name " + run.LockOwnerName +
+                   " is the name under which the queue parks the rows whose retries ran out - set COMPUTERNAME to "
+                   "another name - cannot continue");
             return;
         }
         // Every lock writes the name into LOCKED_BY: one the column cannot
@@ -545,6 +555,10 @@ bool ArchiveRun::ProcessDocument(core::QueueRows& queue, int32_t docNumber, cons
     if (r == 0) {
         ++DocsFailed;
         ++RunFailed;
+        // Documents that fail for one reason write the same line, which the
+        // log writes once: this one tells them apart.
+        p.WriteLog("Error: Document #" + std::to_string(docNumber) + " of library " + source +
+                   " could not be archived into library " + target);
         queue.EndFailed(source, target, docNumber, run.LockOwnerName);
         setState("Error");
     } else {
@@ -581,7 +595,7 @@ void ArchiveRun::EndOfRun() {
     auto& ui = p.platform.ui;
     FirstPassDoneFlag = true;
     if (RunFailed > 0) Failed(1);
-    // The run looked at the queue: its summary is written whatever it found.
+    // Only a run that looked at the queue has a summary to write.
     const bool worked = run.RunActiveFlag;
     // A cancel can come between the batch lock and the end of a target's
     // turn: nothing of this computer stays locked for others to wait on.
@@ -629,16 +643,18 @@ void ArchiveRun::EndOfRun() {
         summary += std::to_string(run.QueueFailures) + " queue statement(s) failed.";
     }
     w.LabelStatus.SetCaption(summary);
-    // A scheduler reads the outcome of every run in the log, one that found
-    // nothing to do included.
-    if (worked) {
+    // A run that processed nothing and met no failure and no warning writes
+    // no summary: a scheduler's idle runs leave the log quiet.
+    const bool quiet = RunSucceeded == 0 && RunFailed == 0 && exitStatus_ == 0 && run.QueueFailures == 0 &&
+                       unknownStatus == 0 && p.log.ErrorsAndWarnings == errorsAndWarningsBefore_;
+    if (worked && !quiet) {
         p.WriteLog(summary);
         p.Separator();
     }
     if ((RunSucceeded != 0 || RunFailed != 0) && !p.Unattended()) {
         p.ShowMessage(summary, platform::mb::Information, core::AppTitle());
     }
-    if (worked && rowsCounted) {
+    if (worked && !quiet && rowsCounted) {
         p.WriteLog(std::to_string(rowsLeft) + " queued row(s) for the run's target libraries remain in library " +
                    run.SourceLibraryName +
                    (unknownStatus > 0 ? ", " + std::to_string(unknownStatus) + " of them with a STATUS that no run takes"

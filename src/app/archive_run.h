@@ -97,6 +97,8 @@ private:
     } saved_;
     bool restoreOnEnd_ = false;
     int exitStatus_ = 0;
+    // The log's count of Error and Warning lines when the run began.
+    int64_t errorsAndWarningsBefore_ = 0;
     std::chrono::system_clock::time_point locksRefreshed_{};
     // Held from the start of a run to its end.
     std::unique_ptr<platform::IProcessLock> runGuard_;

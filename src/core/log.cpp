@@ -31,6 +31,7 @@ void Program::WriteLogAndStandardError(const std::string& text) {
 
 void Program::WriteLog(const std::string& rawText) {
     std::string text = Trim(rawText);
+    if (IsAlwaysLogged(text)) ++log.ErrorsAndWarnings;
     if (text.empty() || text == log.LastLogLine) return;
     if (IsErrorLine(text) && Unattended()) platform.system.WriteStandardError(text);
     if (!IsAlwaysLogged(text) && !VerboseLogging()) return;

@@ -83,6 +83,9 @@ struct LogState {
     double HeartbeatState = 0;
     // The log file whose failed write was reported on standard error.
     std::string UnwritableLogFile;
+    // Error and Warning lines given to the log so far, repeats included: a
+    // run tells by it whether it met any.
+    int64_t ErrorsAndWarnings = 0;
     LogFile File;
 };
 

@@ -162,7 +162,7 @@ std::string ReadRetries(const std::string& condition) { return "SELECT RETRY_COU
 std::string DeleteRows(const std::string& condition) { return "DELETE FROM " + kTable + " " + condition; }
 
 std::string ParkRows(const std::string& condition) {
-    return "UPDATE " + kTable + " SET STATUS = 0, LOCKED_BY = 'SYSTEM', LOCK_TIME = NULL " + condition;
+    return "UPDATE " + kTable + " SET STATUS = 0, LOCKED_BY = '" + kParkingOwner + "', LOCK_TIME = NULL " + condition;
 }
 
 std::string UnlockRows(const std::string& condition, std::optional<double> retries) {

@@ -21,6 +21,10 @@ class Program;
 
 namespace queue_sql {
 
+// The LOCKED_BY of a parked row. No computer may run under this name: it
+// would take the parked rows, and free them for everyone when they fail.
+inline constexpr const char* kParkingOwner = "SYSTEM";
+
 // ---- The target ----------------------------------------------------------------
 // A target as a statement names it. Every statement matches a row's target
 // by one rule: TARGET_LIBRARY without blanks on either side equals the name

@@ -93,6 +93,36 @@ std::string RetryCaseName(const testing::TestParamInfo<RetryCase>& info) {
     return names[info.index];
 }
 
+// Documents that fail for one reason leave the same reason line each; the
+// log drops a line equal to the one before it. Each failure is followed by
+// a line that names its document and libraries, so no two documents'
+// failures merge, with verbose logging on or off.
+TEST_F(ArchiveRunTest, EveryFailedDocumentIsNamedInTheLog) {
+    Describe();
+    const std::string reason = "Error: Document transfer unsuccessful - rolling back";
+    auto failed = [](int32_t n) {
+        return "Error: Document #" + std::to_string(n) + " of library DOCS could not be archived into library ARCHIVE";
+    };
+    for (int verbose : {0, 1}) {
+        SCOPED_TRACE(verbose);
+        Queue("DOCS", "ARCHIVE", {1, 2, 3, 4});
+        StartWithTarget();
+        window_->CheckLogMethod.SetValue(verbose);
+        ClearLog();
+        transfer_.calls.clear();
+        transfer_.results = {{1, 0}, {2, 0}, {4, 0}};
+        transfer_.during = [&](int32_t n) {
+            if (n != 3) program_->WriteLog(reason);
+        };
+        Go();
+        std::vector<std::string> errors;
+        for (const auto& line : PlainLogLines()) {
+            if (line.rfind("Error: ", 0) == 0) errors.push_back(line);
+        }
+        EXPECT_EQ(errors, (std::vector<std::string>{reason, failed(1), reason, failed(2), reason, failed(4)}));
+    }
+}
+
 class RetryLimitTest : public ArchiveRunTest, public testing::WithParamInterface<RetryCase> {};
 
 TEST_P(RetryLimitTest, FailureUnlocksParksOrDeletes) {
@@ -347,15 +377,48 @@ TEST_F(ArchiveRunTest, ARowQueuedAgainDuringTheTransferStaysPending) {
     EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 1), "0//0");
 }
 
-TEST_F(ArchiveRunTest, MoveToSeveralTargetsIsRefused) {
+// A Move removes the source and a Transfer marks it transferred after the
+// first target has it: every later target would skip it as done and drop
+// its row. Either is refused before the queue is touched, and the refusal
+// names what will do instead.
+TEST_F(ArchiveRunTest, MoveOrTransferToSeveralTargetsIsRefused) {
+    const struct {
+        const char* option;
+        std::string refusal;
+    } cases[] = {
+        {"Move", "Error: A Move can go to one target library only - check a single target library or choose Copy"},
+        {"Transfer",
+         "Error: A Transfer can go to one target library only - check a single target library or choose Copy"},
+    };
     Describe();
-    Queue("DOCS", "ARCHIVE", {1});
-    StartWithTarget();
-    window_->LibBox.SetChecked(2, true);
-    window_->OptionMove.Select();
-    Go();
-    EXPECT_TRUE(transfer_.calls.empty());
-    EXPECT_EQ(CountLines("Error: A Move can go to one target library only"), 1u);
+    Queue("DOCS", "ARCHIVE", {1, 2});
+    Queue("DOCS", "Archive2", {1});
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'TESTPC', RETRY_COUNT = 2 "
+                      "WHERE SID = 2");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.option);
+        StartWithTarget();
+        ClearLog();
+        ui_.ClearMessages();
+        window_->LibBox.SetChecked(2, true);
+        (std::string(c.option) == "Move" ? window_->OptionMove : window_->OptionTransfer).Select();
+        Go();
+        EXPECT_TRUE(transfer_.calls.empty());
+        EXPECT_EQ(CountLines(c.refusal), 1u) << LogText();
+        ASSERT_EQ(ui_.Messages().size(), 1u);
+        EXPECT_EQ(ui_.Messages()[0].prompt, c.refusal);
+        EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 1), "0//0");
+        EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 2), "-1/TESTPC/2");
+        EXPECT_EQ(QueueState("DOCS", "Archive2", 1), "0//0");
+        // One target is fine.
+        window_->LibBox.SetChecked(2, false);
+        Go();
+        EXPECT_EQ(transfer_.Numbers(), (std::vector<int32_t>{1, 2}));
+        transfer_.calls.clear();
+        Queue("DOCS", "ARCHIVE", {1, 2});
+        site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'TESTPC', RETRY_COUNT = 2 "
+                          "WHERE SID = 2");
+    }
 }
 
 TEST_F(ArchiveRunTest, TwoComputersEmptyOneQueueTogether) {
@@ -550,7 +613,8 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"NothingQueued", "/G /X /T=Archive2",
                  [](ExitStatusTest& t) { t.Arrange(); }, nullptr, {}, 0, ""},
         ExitCase{"FailedDocument", "/G /X /T=ARCHIVE",
-                 [](ExitStatusTest& t) { t.Arrange(); }, nullptr, {{2, 0}}, 1, ""},
+                 [](ExitStatusTest& t) { t.Arrange(); }, nullptr, {{2, 0}}, 1,
+                 "Error: Document #2 of library DOCS could not be archived into library ARCHIVE"},
         ExitCase{"UnreachableTarget", "/G /X /T=ARCHIVE",
                  [](ExitStatusTest& t) { t.Arrange(); },
                  [](dmsim::Emulator& e) {
@@ -573,8 +637,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "Error: Could not locate Needs_Archiving table in library DOCS"},
         ExitCase{"MoveToSeveralTargets", "/G /X /M /T=ARCHIVE /T=Archive2",
                  [](ExitStatusTest& t) { t.Arrange(); }, nullptr, {}, 2,
-                 "Error: A Move can go to one target library only - check a single target library or choose Copy "
-                 "or Transfer"},
+                 "Error: A Move can go to one target library only - check a single target library or choose Copy"},
+        ExitCase{"TransferToSeveralTargets", "/G /X /F /T=ARCHIVE /T=Archive2",
+                 [](ExitStatusTest& t) { t.Arrange(); }, nullptr, {}, 2,
+                 "Error: A Transfer can go to one target library only - check a single target library or choose "
+                 "Copy"},
+        ExitCase{"TransferToOneTarget", "/G /X /F /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); }, nullptr, {},
+                 0, ""},
         ExitCase{"NoTarget", "/G /X /T=NOWHERE", [](ExitStatusTest& t) { t.Arrange(); },
                  nullptr, {}, 4, "Error: No target libraries selected - cannot continue"},
         // Every lock would fail: the run does not start.
@@ -583,6 +652,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "the queue's LOCKED_BY column holds in library DOCS - set COMPUTERNAME to a shorter name - cannot "
                  "continue",
                  "BUILDSERVER-0123456789-ABCDEFGHIJ"},
+        // The queue parks rows under SYSTEM: a computer of that name would
+        // take them and free them for every computer.
+        ExitCase{"ComputerNamedAsTheParkingOwner", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); },
+                 nullptr, {}, 2,
+                 "Error: The computer name system is the name under which the queue parks the rows whose retries "
+                 "ran out - set COMPUTERNAME to another name - cannot continue",
+                 "system"},
         ExitCase{"ComputerNameAsLongAsTheColumn", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); }, nullptr,
                  {}, 0, "", "BUILDSERVER-0123456789-ABCDEFGHI"},
         // A queue statement the database refuses fails the run and says so.
@@ -604,6 +680,33 @@ INSTANTIATE_TEST_SUITE_P(
                  "Error: Unable to delete the queue row of document #1 for library ARCHIVE in library DOCS - SQL "
                  "Error #50001 (attempt to write a readonly database)"}),
     [](const testing::TestParamInfo<ExitCase>& info) { return std::string(info.param.name); });
+
+// A computer named as the queue's parking owner, in any letter case, starts
+// no run: the parked rows stay parked, nothing else is touched, and the
+// reason is in the log and on standard error.
+TEST_F(ArchiveRunTest, AComputerNamedAsTheParkingOwnerStartsNoRun) {
+    Describe(true);
+    Queue("DOCS", "ARCHIVE", {1, 2});
+    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = 0, LOCKED_BY = 'SYSTEM', RETRY_COUNT = 3 "
+                      "WHERE SID = 1");
+    for (const char* name : {"SYSTEM", "System", " system "}) {
+        SCOPED_TRACE(name);
+        OpenApp("/G /X /T=ARCHIVE");
+        ClearLog();
+        system_->SetComputerName(name);
+        int code = -1;
+        EXPECT_FALSE(Load(&code));
+        EXPECT_EQ(code, 2);
+        EXPECT_TRUE(transfer_.calls.empty());
+        EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 1), "0/SYSTEM/3");
+        EXPECT_EQ(QueueState("DOCS", "ARCHIVE", 2), "0//0");
+        const std::string reason = "Error: The computer name " + core::Trim(name) +
+                                   " is the name under which the queue parks the rows whose retries ran out - set "
+                                   "COMPUTERNAME to another name - cannot continue";
+        EXPECT_EQ(CountLines(reason), 1u) << LogText();
+        EXPECT_EQ(system_->standardError, std::vector<std::string>{reason});
+    }
+}
 
 // ---- Rows of a computer that died ------------------------------------------------
 
@@ -910,30 +1013,85 @@ TEST_F(ArchiveRunTest, RowsOfAStatusNoRunTakesAreWarnedAboutAndCounted) {
         << LogText();
 }
 
-// Every run that looked at the queue writes its summary, one that found
-// nothing to do too (an empty queue, rows another computer holds): a
-// scheduler reading the log sees each run.
-TEST_F(ArchiveRunTest, ARunWithNothingToDoStillWritesItsSummary) {
+// A run that processed nothing and met no failure and no warning writes no
+// summary, so that a scheduler's idle runs leave the log quiet. One that
+// met a refused queue statement, rows of a STATUS no run takes or any
+// other warning still writes it.
+TEST_F(ArchiveRunTest, AnIdleRunWritesItsSummaryOnlyWhenItMetSomething) {
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        int status;
+        // Lines the summary writes; none: no summary at all.
+        std::vector<std::string> summary;
+    };
+    const std::string idle =
+        "Transfer complete from library DOCS with 0 document(s) processed successfully and 0 error(s) encountered.";
+    const std::vector<Case> cases = {
+        {"EmptyQueue", [] {}, 0, {}},
+        {"OnlyAnotherTarget", [this] { Queue("DOCS", "Archive2", {1}); }, 0, {}},
+        // Locked ten minutes ago: alive.
+        {"HeldByAnotherComputer",
+         [this] {
+             Queue("DOCS", "ARCHIVE", {1});
+             site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'OTHERPC', LOCK_TIME = "
+                               "'2021-03-05 14:20:00'");
+         },
+         0, {}},
+        {"OnlyParked",
+         [this] {
+             Queue("DOCS", "ARCHIVE", {1});
+             site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET LOCKED_BY = 'SYSTEM'");
+         },
+         0, {}},
+        {"OneRowOfAStatusNoRunTakes",
+         [this] {
+             Queue("DOCS", "ARCHIVE", {1});
+             site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = 5");
+         },
+         0,
+         {idle, "1 queued row(s) for the run's target libraries remain in library DOCS, 1 of them with a STATUS that "
+                "no run takes."}},
+        {"RefusedCount",
+         [this] {
+             Queue("DOCS", "ARCHIVE", {1});
+             emulator_->Faults()
+                 .On(dmsim::op::kSqlExecute)
+                 .ForStatement("SELECT COUNT(*) FROM DOCSADM.NEEDS_ARCHIVING WHERE")
+                 .OnCall(1)
+                 .FailStatement(50001, kRefusal);
+         },
+         1, {idle + " 1 queue statement(s) failed.", "1 queued row(s) for the run's target libraries remain in library DOCS."}},
+        {"PauseTimerWarning",
+         [this] {
+             Queue("DOCS", "ARCHIVE", {1});
+             site_.Sql("DOCS", "DELETE FROM DOCSADM.NEEDS_ARCHIVING");
+             window_->CheckPauseTime.SetValue(1);
+             window_->TextPauseStart.SetText("22:00");
+             window_->TextPauseEnd.SetText("22:00");
+         },
+         0, {idle, "0 queued row(s) for the run's target libraries remain in library DOCS."}},
+    };
     Describe();
-    Queue("DOCS", "ARCHIVE", {1, 2});
-    site_.Sql("DOCS", "DELETE FROM DOCSADM.NEEDS_ARCHIVING WHERE SID = 1");
-    // Locked ten minutes ago: alive.
-    site_.Sql("DOCS", "UPDATE DOCSADM.NEEDS_ARCHIVING SET STATUS = -1, LOCKED_BY = 'OTHERPC', LOCK_TIME = "
-                      "'2021-03-05 14:20:00'");
-    for (const char* left : {"1", "0"}) {
-        OpenApp("/G /X /T=ARCHIVE");
+    CreateSite();
+    dmsim::InstallQueueTable(site_.Db("DOCS"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartWithTarget("/X");
+        c.arrange();
         ClearLog();
         int code = -1;
-        EXPECT_FALSE(Load(&code));
-        EXPECT_EQ(code, 0) << left;
-        EXPECT_TRUE(transfer_.calls.empty()) << left;
-        EXPECT_EQ(CountLines("Transfer complete from library DOCS with 0 document(s) processed successfully and 0 "
-                             "error(s) encountered."),
-                  1u)
+        try {
+            Go();
+        } catch (const platform::ProcessEnded& e) {
+            code = e.ExitCode();
+        }
+        EXPECT_EQ(code, c.status);
+        EXPECT_TRUE(transfer_.calls.empty());
+        EXPECT_EQ(CountLines("Transfer complete from library"), c.summary.empty() ? 0u : 1u) << LogText();
+        EXPECT_EQ(CountLines("queued row(s) for the run's target libraries remain"), c.summary.size() > 1 ? 1u : 0u)
             << LogText();
-        EXPECT_EQ(CountLines(std::string(left) + " queued row(s) for the run's target libraries remain in library DOCS."),
-                  1u)
-            << LogText();
+        for (const auto& line : c.summary) EXPECT_EQ(CountLines(line), 1u) << line << "\n" << LogText();
         site_.Sql("DOCS", "DELETE FROM DOCSADM.NEEDS_ARCHIVING");
     }
 }

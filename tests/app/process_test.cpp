@@ -237,7 +237,12 @@ INSTANTIATE_TEST_SUITE_P(
                    "/G /X /M /T=ARCHIVE /T=ARCHIVE2",
                    2,
                    {"Error: A Move can go to one target library only - check a single target library or choose "
-                    "Copy or Transfer"}},
+                    "Copy"}},
+        StatusCase{"TransferToSeveralTargets",
+                   "/G /X /F /T=ARCHIVE /T=ARCHIVE2",
+                   2,
+                   {"Error: A Transfer can go to one target library only - check a single target library or choose "
+                    "Copy"}},
         StatusCase{"NoQueueTable", "/G /X /S=ARCHIVE /T=DOCS", 2,
                    {"Error: Could not locate Needs_Archiving table in library ARCHIVE"}},
         StatusCase{"NoTarget", "/G /X /T=NOWHERE", 4,

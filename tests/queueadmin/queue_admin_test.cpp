@@ -166,6 +166,36 @@ TEST_F(ClosedMattersTest, QueuesTheDocumentsOfMattersClosedInTheDatesGiven) {
     EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.PROFILE"), 4);
 }
 
+// A month's last day is taken up to its last second, and the next month's
+// first day not at all: at the end of November, and at the end of December
+// where the next day is in the next year.
+TEST_F(ClosedMattersTest, ADayAtAMonthsEndEndsAtMidnight) {
+    CreateSite();
+    int32_t id = 80010;
+    for (const char* closed : {"2022-11-30 23:59:59", "2022-12-01 00:00:00", "2022-12-31 23:59:59",
+                               "2023-01-01 00:00:00"}) {
+        ++id;
+        site_.Sql("DOCS", "INSERT INTO MATTER (SYSTEM_ID, MATTER_ID, MATTER_NAME, CLOSE_DATE, DISABLED) VALUES (" +
+                              std::to_string(id) + ", 'M" + std::to_string(id) + "', 'Matter', '" + closed + "', '')");
+        AddDocument(id - 80010 + 20, 0, "'MS WORD'", std::to_string(id));
+    }
+    StartWithMatters();
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"2022-11-30", {"11", "12", "13", "21"}},
+        {"2022-11-01 - 2022-11-30", {"21"}},
+        {"2022-12-01 - 2022-12-31", {"22", "23"}},
+        {"12/31/2022", {"11", "12", "13", "21", "22", "23"}},
+        {"2023-01-01", {"11", "12", "13", "21", "22", "23", "24"}},
+    };
+    for (const auto& [answer, queued] : cases) {
+        SCOPED_TRACE(answer);
+        Db("DOCS").Exec("DELETE FROM DOCSADM.NEEDS_ARCHIVING");
+        ui_.AnswerInputs({answer});
+        window_->MNDorvaneAddClosedDocMatters.Click();
+        EXPECT_EQ(Queued(), queued);
+    }
+}
+
 TEST_F(ClosedMattersTest, AsksBeforeAddingAndSaysTheDatesItTook) {
     StartWithMatters();
     ui_.AnswerInputs({"2022-01-01 - 2022-06-30"});

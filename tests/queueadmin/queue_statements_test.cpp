@@ -43,5 +43,41 @@ TEST(QueueStatementsTest, TheDayAfterADate) {
     for (const auto& [day, next] : cases) EXPECT_EQ(IsoDate(NextDay(day)), IsoDate(next)) << IsoDate(day);
 }
 
+// Up to and including a month's last day is before the first day of the
+// next month; after December, of the next year.
+TEST(QueueStatementsTest, ClosedMattersUpToEachMonthsEnd) {
+    const struct {
+        CalendarDate last;
+        const char* sqlServerNext;
+        const char* oracleNext;
+    } cases[] = {
+        {{2022, 1, 31}, "20220201", "2022-02-01"},  {{2022, 2, 28}, "20220301", "2022-03-01"},
+        {{2024, 2, 29}, "20240301", "2024-03-01"},  {{2022, 3, 31}, "20220401", "2022-04-01"},
+        {{2022, 4, 30}, "20220501", "2022-05-01"},  {{2022, 5, 31}, "20220601", "2022-06-01"},
+        {{2022, 6, 30}, "20220701", "2022-07-01"},  {{2022, 7, 31}, "20220801", "2022-08-01"},
+        {{2022, 8, 31}, "20220901", "2022-09-01"},  {{2022, 9, 30}, "20221001", "2022-10-01"},
+        {{2022, 10, 31}, "20221101", "2022-11-01"}, {{2022, 11, 30}, "20221201", "2022-12-01"},
+        {{2022, 12, 31}, "20230101", "2023-01-01"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(IsoDate(c.last));
+        DocumentChoice choice;
+        choice.target = "ARCHIVE";
+        choice.closeDateColumn = "CLOSE_DATE";
+        choice.dates = {CalendarDate{2000, 1, 1}, c.last};
+        const std::string sqlServer = QueueAvailableDocumentsStatement(choice);
+        EXPECT_NE(sqlServer.find("CLOSE_DATE >= CAST('20000101 00:00:00.000' AS DATETIME) AND CLOSE_DATE < CAST('" +
+                                 std::string(c.sqlServerNext) + " 00:00:00.000' AS DATETIME))"),
+                  std::string::npos)
+            << sqlServer;
+        choice.oracle = true;
+        choice.dates.from.reset();
+        const std::string oracle = CountAvailableDocumentsStatement(choice);
+        EXPECT_NE(oracle.find("WHERE CLOSE_DATE < TO_DATE('" + std::string(c.oracleNext) + "', 'YYYY-MM-DD'))"),
+                  std::string::npos)
+            << oracle;
+    }
+}
+
 }  // namespace
 }  // namespace queueadmin
