@@ -82,6 +82,7 @@ const KillPoint kKillPoints[] = {
     {"the public flag of a new root folder", "Folder.Save|"},
     {"the numbering of a new subfolder's mark", "Sql.Execute|UPDATE DOCSADM.ACTIVITYLOG SET DOCNUMBER|3"},
     {"the values fixed by SQL of a new subfolder", "Sql.Execute|UPDATE DOCSADM.FOLDER SET PATH|2"},
+    {"the check that a new subfolder's claim is still its own", "Sql.Execute|SELECT ACTIVITY_DESC FROM|2"},
     {"the filing of a new subfolder", "Folder.AddFolder"},
     {"the end of a new subfolder, filed", "Folder.Save||3"},
 };
