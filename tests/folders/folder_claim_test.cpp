@@ -149,13 +149,15 @@ TEST_F(FolderClaimTest, ClaimsAreSettledByTheirTickets) {
         bool pending;      // the rival's ticket comes only after this call's
         bool rivalLower;   // the rival's ticket is the lower one
         bool numbered;     // the rival's folder stands numbered, not yet filed
+        bool otherName;    // the rival's folder has another name
     };
     const Case cases[] = {
-        {"a lower ticket, under a parent", true, false, true, false},
-        {"a lower ticket, at the root", false, false, true, false},
-        {"a lower ticket that comes after this call's", true, true, true, false},
-        {"a higher ticket that comes after this call's", true, true, false, false},
-        {"a folder numbered already", true, false, false, true},
+        {"a lower ticket, under a parent", true, false, true, false, false},
+        {"a lower ticket, at the root", false, false, true, false, false},
+        {"a lower ticket that comes after this call's", true, true, true, false, false},
+        {"a higher ticket that comes after this call's", true, true, false, false, false},
+        {"a folder numbered already", true, false, false, true, false},
+        {"a folder of another name numbered already", true, false, true, true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -163,7 +165,7 @@ TEST_F(FolderClaimTest, ClaimsAreSettledByTheirTickets) {
         const int32_t source = Source(name);
         const int32_t lower = Ticket();
         int32_t half = 0;
-        if (c.numbered) half = archive_->CreateFolder(name);
+        if (c.numbered) half = archive_->CreateFolder(c.otherName ? "Other " + name : name);
         const int32_t rival = RivalMark("PC1", source, Under(c.underParent), c.pending ? kPending : c.rivalLower ? lower
                                                                                                       : Ticket(),
                                         half);
@@ -184,7 +186,7 @@ TEST_F(FolderClaimTest, ClaimsAreSettledByTheirTickets) {
         const int32_t folder = folders_->CreateFolder(name, Under(c.underParent), false, "ARCHIVE", source, "DOCS");
 
         ASSERT_NE(folder, 0) << LogText();
-        if (c.rivalLower || c.numbered) {
+        if ((c.rivalLower || c.numbered) && !c.otherName) {
             EXPECT_EQ(folder, rivals) << LogText();
             EXPECT_TRUE(FiledIn(memo, folder));
             // This call never began a folder of its own.
