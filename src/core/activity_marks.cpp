@@ -10,7 +10,7 @@ std::string OwnUserKey(Program& p) {
            DoubleApostrophes(p.session.ConnectedLibrary->UserId()) + "')";
 }
 
-int32_t WriteActivityMark(Program& p, int64_t refDocument, const std::string& text) {
+int32_t WriteActivityMark(Program& p, int64_t refDocument, const std::string& text, MarkNumbers numbers) {
     auto& sql = p.session.PcdSql;
     const int32_t key = sql->GetNextKey("SYSTEMKEY");
     if (key == 0) return 0;
@@ -21,7 +21,8 @@ int32_t WriteActivityMark(Program& p, int64_t refDocument, const std::string& te
              "REF_LIBRARY, AUTHOR, TYPIST, PAGES, KEYSTROKES, START_DATE" +
              std::string(startTime ? ", START_TIME" : "") + ") VALUES (" + std::to_string(key) + ", 0, '" +
              DoubleApostrophes(text) + "', 0, " + std::to_string(refDocument) + ", 0, " + user + ", " + user +
-             ", 0, 0, " + now + (startTime ? ", " + now : "") + ")");
+             ", " + std::to_string(numbers.pages) + ", " + std::to_string(numbers.keystrokes) + ", " + now +
+             (startTime ? ", " + now : "") + ")");
     const bool written = sql->RowsAffected() == 1;
     sql->ReleaseResults();
     return written ? key : 0;

@@ -20,9 +20,16 @@ class Program;
 // connected library, for its marks and for finding what the DM wrote for it.
 std::string OwnUserKey(Program& p);
 
+// Numbers a mark carries in PAGES and KEYSTROKES, which the program's other
+// entries leave 0: what a caller needs to tell its marks apart.
+struct MarkNumbers {
+    int32_t pages = 0;
+    int32_t keystrokes = 0;
+};
+
 // Writes a mark with the text and REF_DOCUMENT refDocument and the
 // database's time; answers its SYSTEM_ID, 0 when it could not be written.
-int32_t WriteActivityMark(Program& p, int64_t refDocument, const std::string& text);
+int32_t WriteActivityMark(Program& p, int64_t refDocument, const std::string& text, MarkNumbers numbers = {});
 // Points the mark at the new item; false when the row did not change.
 bool NumberActivityMark(Program& p, int32_t markId, int32_t docNumber);
 void DropActivityMark(Program& p, int32_t markId);

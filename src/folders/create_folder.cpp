@@ -40,9 +40,8 @@ int32_t FolderCreation::Run() {
         }
 
         // The parent folder is read through the library list; nothing has
-        // been connected yet, so a find here returns at once. Where this
-        // run may have a creation to take up, the marks are read first.
-        if (parent_ != 0 && folders_.settled_.count(SettledKey()) != 0) {
+        // been connected yet, so a find here returns at once.
+        if (parent_ != 0) {
             if (int32_t found = FindInParent(); found != 0) return found;
         }
 
@@ -51,22 +50,47 @@ int32_t FolderCreation::Run() {
             CommonEnd();
             return result_;
         }
-        // A creation of this folder that an earlier call left half-done is
-        // completed, not begun again beside it.
-        if (int32_t resumed = ResumeInterruptedCreation(); resumed != 0) {
-            result_ = resumed > 0 ? resumed : 0;
-            CommonEnd();
-            return result_;
-        }
-        if (int32_t found = FindBySql(); found != 0) {
-            result_ = found;
-            CommonEnd();
-            return result_;
-        }
-
-        if (OpenNewFolder()) {
-            if (s.CurrentProfile && !sourceLibrary_.empty() && sourceFolder_ != 0) ReadSourceColumns();
-            if (FillProfileColumns()) CompleteNewFolder();
+        for (;;) {
+            // A creation of this folder that an earlier call left half-done
+            // is completed, not begun again beside it.
+            if (int32_t resumed = ResumeInterruptedCreation(); resumed != 0) {
+                result_ = resumed > 0 ? resumed : 0;
+                break;
+            }
+            if (int32_t found = FindBySql(); found != 0) {
+                result_ = found;
+                break;
+            }
+            const Claim claim = ClaimFolder();
+            if (claim == Claim::Failed) break;
+            if (claim == Claim::Wait) {
+                WaitForOthers();
+                if (parent_ != 0) {
+                    if (int32_t found = FindInParent(); found != 0) {
+                        result_ = found;
+                        break;
+                    }
+                }
+                continue;
+            }
+            // Another computer may have finished the folder between the
+            // search and the claim.
+            if (int32_t found = LookAgain(); found != 0) {
+                DropMark();
+                result_ = found;
+                break;
+            }
+            if (OpenNewFolder()) {
+                if (s.CurrentProfile && !sourceLibrary_.empty() && sourceFolder_ != 0) ReadSourceColumns();
+                if (FillProfileColumns()) CompleteNewFolder();
+            }
+            if (!startOver_) break;
+            startOver_ = false;
+            ReleaseScratch(s);
+            madeByDm_ = false;
+            folderNumber_ = 0;
+            result_ = 0;
+            sourceColumns_.clear();
         }
         CommonEnd();
         return result_;
@@ -118,7 +142,6 @@ int32_t FolderCreation::FindInParent() {
     }
 
     int32_t found = 0;
-    int32_t matches = 0;
     if (!s.CurrentFolder) {
         p_.WriteLog("Note: Unable to open folder object for parent folder #" + parentText);
         p_.Separator();
@@ -126,22 +149,13 @@ int32_t FolderCreation::FindInParent() {
         auto subfolders = core::Require(s.CurrentFolder->Subfolders());
         const int32_t count = subfolders->Count();
         const std::string wanted = core::Upper(name_);
-        for (int32_t i = 1; i <= count; ++i) {
+        for (int32_t i = 1; i <= count && found == 0; ++i) {
             auto sub = core::Require(subfolders->Item(i));
-            if (core::Upper(sub->Name()) == wanted) {
-                if (++matches == 1) found = sub->DocNumber();
-            }
+            if (core::Upper(sub->Name()) == wanted) found = sub->DocNumber();
         }
     }
     s.CurrentFolder.reset();
 
-    // The folder's list does not tell which was filed first; SQL does.
-    if (matches > 1) {
-        p_.WriteLog("Note: There are " + std::to_string(matches) + " folders named " + Quoted(name_) +
-                    " in parent folder #" + parentText + " - looking for the first one filed");
-        p_.Separator();
-        return 0;
-    }
     if (found != 0) {
         p_.WriteLog("Folder " + Quoted(name_) + " already exists as item #" + std::to_string(found) +
                     " in parent folder #" + parentText);
@@ -154,38 +168,18 @@ int32_t FolderCreation::FindInParent() {
 }
 
 int32_t FolderCreation::FindBySql() {
-    const SameNamed named = FoldersOfThisName();
-    const int32_t found = named.first;
-    if (parent_ == 0 && named.count > 1) {
-        p_.WriteLog("Notice: There are " + std::to_string(named.count) + " folders named '" + name_ +
-                    "' - I will use the first one created");
-        p_.Separator();
-    }
-    if (found != 0) {
-        p_.WriteLog("Folder " + Quoted(name_) + " already exists as item #" + std::to_string(found) +
-                    (parent_ != 0 ? " in parent folder #" + std::to_string(parent_) : " as a parent folder"));
-        p_.Separator();
-    }
-    return found;
-}
-
-FolderCreation::SameNamed FolderCreation::FoldersOfThisName() {
     auto& s = p_.session;
     const std::string folderName = core::StripQuotes(name_);
-    // The first is the one that stood there first, so that computers that
-    // made the folder at the same moment agree on it: under a parent the
-    // one filed first (the filing row's key is drawn as the row is written),
-    // at the root the one made first.
     // A local item's FOLDER_ITEM.LIBRARY is 0 or NULL in some libraries and
     // the SYSTEM_ID of the library's own REMOTE_LIBRARIES row in others.
     // Unread, the folder would pass for none and be made a second time.
     const std::string dependent = "the folder " + Quoted(name_);
     if (parent_ != 0) {
         p_.RunRead("SELECT DOCNUMBER FROM [OWNER].FOLDER_ITEM WHERE PARENT = " + std::to_string(parent_) +
-                        " AND NODE_TYPE = 'F' AND DISPLAYNAME = '" + folderName +
-                        "' AND (LIBRARY IS NULL OR LIBRARY = 0 OR LIBRARY = (SELECT SYSTEM_ID FROM "
-                        "[OWNER].REMOTE_LIBRARIES WHERE LIBRARY_NAME = '" +
-                        core::DoubleApostrophes(library_) + "')) ORDER BY SYSTEM_ID",
+                       " AND NODE_TYPE = 'F' AND DISPLAYNAME = '" + folderName +
+                       "' AND (LIBRARY IS NULL OR LIBRARY = 0 OR LIBRARY = (SELECT SYSTEM_ID FROM "
+                       "[OWNER].REMOTE_LIBRARIES WHERE LIBRARY_NAME = '" +
+                       core::DoubleApostrophes(library_) + "'))",
                    dependent);
     } else {
         const std::string libraryName = core::DoubleApostrophes(s.ConnectedLibrary->Name());
@@ -197,20 +191,36 @@ FolderCreation::SameNamed FolderCreation::FoldersOfThisName() {
             "IN (SELECT FI.DOCNUMBER FROM [OWNER].FOLDER_ITEM FI LEFT OUTER JOIN [OWNER].REMOTE_LIBRARIES RL ON "
             "RL.SYSTEM_ID = FI.LIBRARY WHERE FI.NODE_TYPE = 'F' AND (FI.LIBRARY IS NULL OR FI.LIBRARY = 0 OR "
             "RL.LIBRARY_NAME = '" +
-            libraryName + "')) ORDER BY F.DOCNUMBER",
+            libraryName + "')) ORDER BY F.DOCNUMBER DESC",
             dependent);
     }
     auto& sql = core::Require(s.PcdSql);
-    SameNamed named;
-    named.count = sql->RowCount();
-    if (named.count != 0) named.first = dm::Variant(dm::LeadingNumber(sql->ColumnValue(1).ToText())).ToLong();
+    const int32_t rows = sql->RowCount();
+    int32_t found = 0;
+    if (rows != 0) found = dm::Variant(dm::LeadingNumber(sql->ColumnValue(1).ToText())).ToLong();
     sql->ReleaseResults();
-    return named;
+    if (parent_ == 0 && rows > 1) {
+        p_.WriteLog("Notice: There are " + std::to_string(rows) + " folders named '" + name_ +
+                    "' - I will use the most recently created one");
+        p_.Separator();
+    }
+    if (found != 0) {
+        p_.WriteLog("Folder " + Quoted(name_) + " already exists as item #" + std::to_string(found) +
+                    (parent_ != 0 ? " in parent folder #" + std::to_string(parent_) : " as a parent folder"));
+        p_.Separator();
+    }
+    return found;
+}
+
+int32_t FolderCreation::LookAgain() {
+    if (parent_ != 0) {
+        if (int32_t found = FindInParent(); found != 0) return found;
+    }
+    return FindBySql();
 }
 
 void FolderCreation::CommonEnd() {
-    // A mark this call leaves is for a later call to take up.
-    if (markId_ != 0) folders_.settled_.erase(SettledKey());
+    if (markId_ != 0) core::PassOver([&] { LeaveMark(); });
     p_.Separator();
     ReleaseScratch(p_.session);
     // ConnectLibrary logs its own failures.

@@ -4,7 +4,6 @@
 // a given name under a parent.
 
 #include <cstdint>
-#include <set>
 #include <string>
 
 namespace core {
@@ -28,21 +27,14 @@ public:
 
     // The number of the folder named name under parent (0: the root) in
     // library, created from folder sourceFolder of sourceLibrary when there is
-    // none (or completed, when an earlier call left its creation half-done);
-    // 0 on failure.
+    // none (or completed, when an earlier call left its creation half-done;
+    // or, when another computer makes it at that moment, once that one
+    // stands); 0 on failure.
     int32_t CreateFolder(const std::string& name, int32_t parent, bool isPublic, const std::string& library,
                          int32_t sourceFolder, const std::string& sourceLibrary);
 
 private:
-    friend class FolderCreation;
-
     core::Program& p_;
-    // Libraries (with the run's name) whose folder marks were read and hold
-    // no creation this run is to take up: there a subfolder found in its
-    // parent is used at once. Elsewhere the marks are read first, so that a
-    // folder a killed run left half-made beside one another computer made
-    // meanwhile is completed and merged.
-    std::set<std::string> settled_;
 };
 
 }  // namespace folders

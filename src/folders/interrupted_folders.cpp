@@ -1,12 +1,11 @@
 // Folders whose creation a killed run left half-done, found by their marks
-// (core/activity_marks.h) and completed when the folder is next asked for;
-// marks of folders that stand complete go. A mark names the run that wrote
-// it ("Folder from #12 by PC1"): only the run of that name, or any once the
-// mark is older than the stale-lock age, takes it up; marks that name no
-// run are anyone's.
+// (folder_marks.h) and completed when the folder is next asked for; marks of
+// folders that stand complete go. A mark names the run that wrote it
+// ("Folder from #12 by PC1"): only the run of that name takes it up, or any
+// once the mark is older than the stale-lock age, or once this call has
+// waited for it in vain; marks that name no run are anyone's. The run that
+// takes a mark up signs it first, so that no other does as well.
 
-#include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "core/sql_text.h"
 #include "core/text.h"
 #include "folders/folder_creation.h"
+#include "folders/folder_marks.h"
 #include "folders/folder_support.h"
 #include "folders/folders.h"
 
@@ -22,38 +22,17 @@ namespace folders {
 
 namespace {
 
-constexpr const char* kMarkPrefix = "Folder from #";
-
-// The run's name as marks carry it: a mark's description holds 60
-// characters.
-constexpr size_t kMarkOwnerLength = 32;
-constexpr const char* kMarkOwnerSeparator = " by ";
-
-struct Mark {
-    int32_t SystemId = 0;
-    int32_t DocNumber = 0;
-    int64_t Key = 0;
-    std::string Text;
-    std::string Time;
-    bool Stale = false;
-};
-
-// A condition that the profile P carries the folder's name, as the DM was
-// given it or as the program writes it, or no name yet.
-std::string NamedAs(const std::string& name) {
-    std::string names = core::SqlLiteral(core::Upper(name));
-    const std::string trimmed = core::Upper(core::Trim(name));
-    if (trimmed != core::Upper(name)) names += ", '" + core::DoubleApostrophes(trimmed) + "'";
-    return "(UPPER(P.DOCNAME) IN (" + names + ") OR P.DOCNAME IS NULL OR P.DOCNAME = '')";
+// Drops an abandoned mark, unless another run has signed or numbered it
+// since it was read. One that stays is met again by the next call.
+void DropAsRead(core::Program& p, const FolderMark& mark) {
+    RunAndRelease(p, "DELETE FROM [OWNER].ACTIVITYLOG WHERE SYSTEM_ID = " + std::to_string(mark.SystemId) +
+                         " AND ACTIVITY_DESC = " + core::SqlLiteral(mark.Text) +
+                         " AND DOCNUMBER = " + std::to_string(mark.DocNumber));
 }
-
-std::string MarkOwner(core::Program& p) { return core::Trim(p.run.LockOwnerName).substr(0, kMarkOwnerLength); }
 
 }  // namespace
 
 std::string FolderCreation::UnsignedMarkText() const { return kMarkPrefix + std::to_string(sourceFolder_); }
-
-std::string FolderCreation::SettledKey() const { return core::Upper(library_) + "|" + core::Upper(MarkOwner(p_)); }
 
 std::string FolderCreation::MarkText() const {
     const std::string owner = MarkOwner(p_);
@@ -61,7 +40,9 @@ std::string FolderCreation::MarkText() const {
 }
 
 bool FolderCreation::WriteMark() {
-    markId_ = core::WriteActivityMark(p_, -static_cast<int64_t>(sourceFolder_), MarkText());
+    // A claim without its ticket yet: the others wait for it.
+    markId_ = core::WriteActivityMark(p_, -static_cast<int64_t>(sourceFolder_), MarkText(),
+                                      {parent_, kTicketPending});
     if (markId_ != 0) return true;
     p_.WriteLog("Error: Unable to record the creation of folder " + Quoted(name_) + " in library " + library_ +
                 " - cannot continue");
@@ -70,120 +51,134 @@ bool FolderCreation::WriteMark() {
 
 void FolderCreation::DropMark() {
     if (markId_ == 0 || core::Upper(p_.ConnectedLibraryName()) != core::Upper(library_)) return;
-    core::PassOver([&] { core::DropActivityMark(p_, markId_); });
+    // A mark another computer has signed is its creation now.
+    core::PassOver([&] {
+        RunAndRelease(p_, "DELETE FROM [OWNER].ACTIVITYLOG WHERE SYSTEM_ID = " + std::to_string(markId_) +
+                              " AND ACTIVITY_DESC = " + core::SqlLiteral(MarkText()));
+    });
     markId_ = 0;
 }
 
-int32_t FolderCreation::ResumeInterruptedCreation() {
-    auto& sql = core::Require(p_.session.PcdSql);
-    const bool oracle = core::IsOracle(p_.facts.DatabaseEngine);
-    const std::string minutes = std::to_string(std::max<int32_t>(1, p_.run.StaleLockMinutes));
-    const std::string staleBefore =
-        oracle ? "SYSDATE - " + minutes + "/1440" : "DATEADD(minute, -" + minutes + ", GETUTCDATE())";
-    // Marks of folders made from a source folder have a key below 0. A
-    // mark without a time counts as stale.
-    // Unread, the marks would pass for none, and a half-made folder for no
-    // folder at all.
-    p_.RunRead("SELECT SYSTEM_ID, DOCNUMBER, REF_DOCUMENT, ACTIVITY_DESC, " +
-                   std::string(oracle ? "TO_CHAR(START_DATE, 'YYYY-MM-DD HH24:MI:SS')" : "START_DATE") +
-                   ", CASE WHEN START_DATE >= " + staleBefore + " THEN 0 ELSE 1 END" +
-                   " FROM [OWNER].ACTIVITYLOG WHERE ACTIVITY_TYPE = 0 AND REF_DOCUMENT " +
-                   (sourceFolder_ > 0 ? "< 0" : "<= 0") + " AND ACTIVITY_DESC LIKE '" + kMarkPrefix +
-                   "%' ORDER BY SYSTEM_ID",
-               "the folder " + Quoted(name_));
-    std::vector<Mark> marks;
-    if (sql->RowCount() > 0) {
-        do {
-            marks.push_back({sql->ColumnValue(1).ToLong(), sql->ColumnValue(2).ToLong(),
-                             static_cast<int64_t>(dm::LeadingNumber(sql->ColumnValue(3).ToText())),
-                             sql->ColumnValue(4).ToText(), core::Trim(sql->ColumnValue(5).ToText()),
-                             dm::LeadingNumber(sql->ColumnValue(6).ToText()) != 0});
-        } while (sql->NextRow());
+void FolderCreation::LeaveMark() {
+    if (markId_ == 0 || core::Upper(p_.ConnectedLibraryName()) != core::Upper(library_)) return;
+    if (!madeByDm_) {
+        DropMark();
+        return;
     }
+    // Whatever the DM made is found through it by the next call for the
+    // folder, on any computer.
+    RunAndRelease(p_, "UPDATE [OWNER].ACTIVITYLOG SET ACTIVITY_DESC = " + core::SqlLiteral(UnsignedMarkText()) +
+                          " WHERE SYSTEM_ID = " + std::to_string(markId_) +
+                          " AND ACTIVITY_DESC = " + core::SqlLiteral(MarkText()));
+    markId_ = 0;
+}
+
+bool FolderCreation::TakeOverMark(int32_t markId, const std::string& text) {
+    auto& sql = core::Require(p_.session.PcdSql);
+    const bool accepted = p_.RunSQLAccepted("UPDATE [OWNER].ACTIVITYLOG SET ACTIVITY_DESC = " +
+                                            core::SqlLiteral(MarkText()) + " WHERE SYSTEM_ID = " +
+                                            std::to_string(markId) + " AND ACTIVITY_DESC = " +
+                                            core::SqlLiteral(text));
+    const bool taken = accepted && sql->RowsAffected() == 1;
     sql->ReleaseResults();
+    return taken;
+}
+
+int32_t FolderCreation::ResumeInterruptedCreation() {
+    const std::vector<FolderMark> marks = ReadFolderMarks(p_, "", "the folder " + Quoted(name_));
 
     const int64_t key = -static_cast<int64_t>(sourceFolder_);
     const std::string unsignedText = UnsignedMarkText();
     const std::string owner = core::Upper(MarkOwner(p_));
-    // The run that wrote a mark: "" when it names none.
-    auto ownerOf = [&](const Mark& m) {
-        const size_t at = m.Text.find(kMarkOwnerSeparator);
-        return at == std::string::npos ? std::string() : m.Text.substr(at + std::strlen(kMarkOwnerSeparator));
+    auto sameSource = [&](const FolderMark& m) {
+        return m.Key == key && (m.Text == unsignedText || m.Text.rfind(unsignedText + kMarkOwnerSeparator, 0) == 0);
     };
-    auto ofThisFolder = [&](const Mark& m) {
-        return m.Key == key && (m.Text == unsignedText ||
-                                m.Text.rfind(unsignedText + kMarkOwnerSeparator, 0) == 0);
-    };
+    // A mark that may be this folder's: one that claims a folder under the
+    // same parent, or, from older versions, one made from its source folder.
+    auto mayBeThis = [&](const FolderMark& m) { return m.Claims() ? m.Parent == parent_ : sameSource(m); };
     // Another computer's creation under way is its own to finish; one that
-    // died holding it leaves a mark that ages.
-    auto abandoned = [&](const Mark& m) {
-        const std::string writer = core::Upper(core::Trim(ownerOf(m)));
-        return writer.empty() || writer == owner || m.Stale;
+    // died holding it leaves a mark that ages, or that this call waited for
+    // in vain.
+    auto abandoned = [&](const FolderMark& m) {
+        const std::string writer = core::Upper(core::Trim(m.Writer()));
+        return writer.empty() || writer == owner || m.Stale || waitedOut_.count(m.SystemId) != 0;
     };
     auto standsAsFolder = [&](int32_t folder) {
         return Count(p_, "SELECT COUNT(*) FROM [OWNER].FOLDER WHERE DOCNUMBER = " + std::to_string(folder)) > 0;
     };
-    const std::string localItem = "(FI.LIBRARY IS NULL OR FI.LIBRARY = 0 OR RL.LIBRARY_NAME = '" +
-                                  core::DoubleApostrophes(library_) + "')";
-    // Until the marks are read again, whatever this pass leaves counts.
-    if (std::any_of(marks.begin(), marks.end(), abandoned)) {
-        folders_.settled_.erase(SettledKey());
-    } else {
-        folders_.settled_.insert(SettledKey());
-    }
+    auto filed = [&](int32_t folder) {
+        return Count(p_, "SELECT COUNT(*) FROM [OWNER].FOLDER_ITEM FI LEFT OUTER JOIN [OWNER].REMOTE_LIBRARIES RL ON "
+                         "RL.SYSTEM_ID = FI.LIBRARY WHERE FI.DOCNUMBER = " + std::to_string(folder) +
+                         " AND FI.NODE_TYPE = 'F' AND (FI.LIBRARY IS NULL OR FI.LIBRARY = 0 OR RL.LIBRARY_NAME = '" +
+                         core::DoubleApostrophes(library_) + "')") > 0;
+    };
+    auto namedSo = [&](int32_t folder) {
+        return Count(p_, "SELECT COUNT(*) FROM [OWNER].PROFILE P WHERE P.DOCNUMBER = " + std::to_string(folder) +
+                             " AND " + NamedAs(name_)) > 0;
+    };
+
     for (size_t k = 0; k < marks.size(); ++k) {
-        const Mark& mark = marks[k];
+        const FolderMark& mark = marks[k];
         if (!abandoned(mark)) continue;
         int32_t folder = mark.DocNumber;
-        if (!ofThisFolder(mark)) {
-            // Another folder's: its mark goes once the folder is gone, or
-            // filed under its parent (the last step of its creation) as the
-            // first of its name there; a second one is still to be merged.
-            if (folder == 0) continue;
-            const std::string n = std::to_string(folder);
-            if (standsAsFolder(folder) &&
-                Count(p_, "SELECT COUNT(*) FROM [OWNER].FOLDER_ITEM FI LEFT OUTER JOIN [OWNER].REMOTE_LIBRARIES RL ON "
-                          "RL.SYSTEM_ID = FI.LIBRARY WHERE FI.DOCNUMBER = " + n +
-                          " AND FI.NODE_TYPE = 'F' AND " + localItem +
-                          " AND NOT EXISTS (SELECT E.SYSTEM_ID FROM [OWNER].FOLDER_ITEM E WHERE E.PARENT = FI.PARENT "
-                          "AND E.NODE_TYPE = 'F' AND E.DISPLAYNAME = FI.DISPLAYNAME AND E.SYSTEM_ID < FI.SYSTEM_ID "
-                          "AND E.DOCNUMBER <> FI.DOCNUMBER AND (E.LIBRARY IS NULL OR E.LIBRARY = 0 OR E.LIBRARY = "
-                          "FI.LIBRARY))") == 0) {
+        if (folder != 0) {
+            if (!standsAsFolder(folder)) {
+                DropAsRead(p_, mark);
                 continue;
             }
-            core::DropActivityMark(p_, mark.SystemId);
-            continue;
-        }
-        if (folder == 0) {
-            // What the DM made after this mark and before the next mark of
-            // this folder, whoever wrote that one.
+            // Folders made from no source folder share one key, and folders
+            // under one parent one place: only the name tells them apart.
+            const bool isThis = mayBeThis(mark) && ((!mark.Claims() && sourceFolder_ != 0) || namedSo(folder));
+            if (!isThis) {
+                // Another folder's: its mark goes once the folder is filed
+                // under its parent, the last step of its creation.
+                if (filed(folder)) DropAsRead(p_, mark);
+                continue;
+            }
+            if (!TakeOverMark(mark.SystemId, mark.Text)) continue;
+        } else {
+            if (!mayBeThis(mark)) {
+                // Another folder's claim, left before the DM made anything
+                // (a computer killed while it waited, say): it goes.
+                if (mark.Claims() && FolderMadeAfter(mark.SystemId, 0, true) == 0) DropAsRead(p_, mark);
+                continue;
+            }
+            // What the DM made after this mark. From older versions, before
+            // the next mark of this folder, whoever wrote that one; a claim
+            // makes its folder alone, while later claims wait.
             int32_t next = 0;
-            for (size_t j = k + 1; j < marks.size() && next == 0; ++j) {
-                if (ofThisFolder(marks[j])) next = marks[j].SystemId;
+            for (size_t j = k + 1; j < marks.size() && next == 0 && !mark.Claims(); ++j) {
+                if (mayBeThis(marks[j])) next = marks[j].SystemId;
             }
-            folder = FolderMadeAfter(mark.SystemId, next);
+            folder = FolderMadeAfter(mark.SystemId, next, false);
             if (folder == 0) {
-                // Killed before the DM made anything.
-                core::DropActivityMark(p_, mark.SystemId);
+                // Killed before the DM made anything; a mark of another
+                // source folder under this parent may be another name's.
+                if (sameSource(mark)) DropAsRead(p_, mark);
                 continue;
             }
-            core::NumberActivityMark(p_, mark.SystemId, folder);
-        } else if (!standsAsFolder(folder)) {
-            core::DropActivityMark(p_, mark.SystemId);
-            continue;
-        } else if (sourceFolder_ == 0 &&
-                   Count(p_, "SELECT COUNT(*) FROM [OWNER].PROFILE P WHERE P.DOCNUMBER = " + std::to_string(folder) +
-                                 " AND " + NamedAs(name_)) == 0) {
-            // Folders made from no source folder share one key: only the
-            // name tells them apart.
-            continue;
+            // Numbered and signed in one statement: the run that wrote it,
+            // should it come back from its save, sees its folder taken.
+            auto& sql = core::Require(p_.session.PcdSql);
+            const bool accepted = p_.RunSQLAccepted(
+                "UPDATE [OWNER].ACTIVITYLOG SET DOCNUMBER = " + std::to_string(folder) +
+                ", ACTIVITY_DESC = " + core::SqlLiteral(MarkText()) + " WHERE SYSTEM_ID = " +
+                std::to_string(mark.SystemId) + " AND ACTIVITY_DESC = " + core::SqlLiteral(mark.Text) +
+                " AND DOCNUMBER = 0");
+            const bool taken = accepted && sql->RowsAffected() == 1;
+            sql->ReleaseResults();
+            if (!taken) continue;
         }
 
         const std::string n = std::to_string(folder);
-        p_.WriteLog("Folder #" + n + " in library " + library_ + " is the folder " + Quoted(name_) +
-                    " whose creation an interrupted run left unfinished - completing it");
+        const std::string writer = core::Trim(mark.Writer());
+        p_.WriteLog("Folder #" + n + " in library " + library_ + " is the folder " + Quoted(name_) + " whose creation " +
+                    (waitedOut_.count(mark.SystemId) != 0 ? "computer " + writer + " did not finish"
+                                                          : std::string("an interrupted run left unfinished")) +
+                    " - completing it");
         p_.Separator();
         markId_ = mark.SystemId;
+        madeByDm_ = true;
         creationTime_ = mark.Time;
         auto& s = p_.session;
         core::GoOn(p_, "CreateFolder", [&] { s.CurrentFolder = s.ConnectedLibrary->GetFolder(folder); });
@@ -196,17 +191,21 @@ int32_t FolderCreation::ResumeInterruptedCreation() {
     return 0;
 }
 
-int32_t FolderCreation::FolderMadeAfter(int32_t markId, int32_t nextMarkId) {
+int32_t FolderCreation::FolderMadeAfter(int32_t markId, int32_t nextMarkId, bool anyName) {
     auto& sql = core::Require(p_.session.PcdSql);
     // As for a document: the DM's own rows of the new folder carry the
-    // program's user and keys drawn after the mark's.
-    p_.RunSQL("SELECT DISTINCT A.DOCNUMBER FROM [OWNER].ACTIVITYLOG A, [OWNER].FOLDER F, [OWNER].PROFILE P WHERE "
-              "F.DOCNUMBER = A.DOCNUMBER AND P.DOCNUMBER = A.DOCNUMBER AND A.SYSTEM_ID > " +
-              std::to_string(markId) + (nextMarkId != 0 ? " AND A.SYSTEM_ID < " + std::to_string(nextMarkId) : "") +
-              " AND A.ACTIVITY_TYPE NOT IN (0, 24, 25) AND A.TYPIST = " + core::OwnUserKey(p_) + " AND " +
-              NamedAs(name_) +
-              " AND NOT EXISTS (SELECT B.SYSTEM_ID FROM [OWNER].ACTIVITYLOG B WHERE B.DOCNUMBER = A.DOCNUMBER AND "
-              "B.ACTIVITY_TYPE = 0) ORDER BY A.DOCNUMBER");
+    // program's user and keys drawn after the mark's. A folder the program
+    // completed (its PATH), or that another creation's mark names, is not
+    // the one this mark's run left.
+    p_.RunRead("SELECT DISTINCT A.DOCNUMBER FROM [OWNER].ACTIVITYLOG A, [OWNER].FOLDER F, [OWNER].PROFILE P WHERE "
+               "F.DOCNUMBER = A.DOCNUMBER AND P.DOCNUMBER = A.DOCNUMBER AND A.SYSTEM_ID > " +
+                   std::to_string(markId) + (nextMarkId != 0 ? " AND A.SYSTEM_ID < " + std::to_string(nextMarkId) : "") +
+                   " AND A.ACTIVITY_TYPE NOT IN (0, 24, 25) AND A.TYPIST = " + core::OwnUserKey(p_) +
+                   (anyName ? std::string() : " AND " + NamedAs(name_)) +
+                   " AND (F.PATH IS NULL OR F.PATH <> " + core::SqlLiteral(core::kProductName) +
+                   ") AND NOT EXISTS (SELECT B.SYSTEM_ID FROM [OWNER].ACTIVITYLOG B WHERE B.DOCNUMBER = A.DOCNUMBER "
+                   "AND B.ACTIVITY_TYPE = 0) ORDER BY A.DOCNUMBER",
+               "the folder " + Quoted(name_));
     int32_t found = 0;
     if (sql->RowCount() > 0) found = sql->ColumnValue(1).ToLong();
     sql->ReleaseResults();

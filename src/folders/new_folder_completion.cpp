@@ -2,7 +2,6 @@
 // and taken from the parent, its trustees, its filing under the parent and
 // the removal of the activity rows the DM wrote for it.
 
-#include <optional>
 #include <string>
 
 #include "core/activity_marks.h"
@@ -27,9 +26,10 @@ std::string ErrorLine(dm::IDmErrorInfo& info) {
 
 bool FolderCreation::CompleteNewFolder() {
     NoteCreationTime();
-    // The mark comes first, so that whatever the DM creates from here on is
-    // found again should the run be killed.
-    if (!WriteMark() || !SaveProfile()) return false;
+    // The claim's mark stands: whatever the DM creates from here on is found
+    // again should the run be killed.
+    madeByDm_ = true;
+    if (!SaveProfile()) return false;
     return FinishNewFolder();
 }
 
@@ -52,6 +52,16 @@ bool FolderCreation::FinishNewFolder() {
     p_.Separator();
     p_.ConnectLibrary(library_);
 
+    // A computer that took this creation for dead completes the folder
+    // itself; filed twice it would stand twice in its parent.
+    if (markId_ != 0 && !MarkStillOwn()) {
+        p_.WriteLog("Folder #" + std::to_string(folderNumber_) + " " + Quoted(name_) + " in library " + library_ +
+                    " is completed by the computer that took its creation over");
+        p_.Separator();
+        markId_ = 0;
+        result_ = folderNumber_;
+        return true;
+    }
     if (parent_ != 0 && !FileUnderParent()) return false;
 
     result_ = folderNumber_;
@@ -65,29 +75,6 @@ bool FolderCreation::FinishNewFolder() {
         p_.WriteLog("CreateFolder:");
         p_.ReportError(error.number, error.source, error.description);
         p_.WriteLog("Warning: Unable to clear the Activitylog entries of folder #" + std::to_string(folderNumber_));
-    }
-    // Another computer may have made this folder at the same moment. From
-    // here on the others can see it, and the first of its name is known: a
-    // second one goes into the first, under this mark. Until the folders can
-    // be compared, the mark stays for the next call.
-    std::optional<SameNamed> named;
-    try {
-        if (core::Upper(p_.ConnectedLibraryName()) == core::Upper(library_)) named = FoldersOfThisName();
-    } catch (const std::exception&) {
-        const CaughtError error = CurrentError();
-        p_.Separator();
-        p_.WriteLog("CreateFolder:");
-        p_.ReportError(error.number, error.source, error.description);
-    }
-    if (!named) {
-        p_.WriteLog("Warning: Folder #" + std::to_string(folderNumber_) + " could not be compared with the other "
-                    "folders named " + Quoted(name_) + " in library " + library_ + " - the next call for it does");
-        p_.Separator();
-        return true;
-    }
-    if (named->first != 0 && named->first != folderNumber_) {
-        result_ = named->first;
-        if (!GiveWayTo(named->first)) return true;
     }
     DropMark();
     return true;
@@ -112,10 +99,7 @@ bool FolderCreation::SaveProfile() {
         p_.WriteLog("Error: Unable to save profile object for folder " + Quoted(name_));
         return false;
     }
-    // From here on the mark names the folder; a call that ends early leaves
-    // it to the next call to complete. A refusal leaves the mark as it was,
-    // and the folder is found by the DM's rows instead.
-    core::PassOver([&] { core::NumberActivityMark(p_, markId_, number); });
+    if (!NumberMark(number)) return false;
     p_.WriteLog("Document #" + std::to_string(number) + " assigned to this folder in library " +
                 core::Require(profile->Library())->Name());
     p_.Separator();
@@ -128,6 +112,51 @@ bool FolderCreation::SaveProfile() {
     p_.WriteLog("Profile object saved to #" + std::to_string(profile->DocNumber()) + " in library " +
                 core::Require(profile->Library())->Name());
     p_.Separator();
+    return true;
+}
+
+bool FolderCreation::NumberMark(int32_t number) {
+    if (markId_ == 0) return true;
+    auto& sql = core::Require(p_.session.PcdSql);
+    // From here on the mark names the folder; a call that ends early leaves
+    // it to the next call to complete. A refusal leaves the mark as it was,
+    // and the folder is found by the DM's rows instead. Only while the mark
+    // names this run: a computer that took the creation for dead signed it.
+    const bool accepted = p_.RunSQLAccepted("UPDATE [OWNER].ACTIVITYLOG SET DOCNUMBER = " + std::to_string(number) +
+                                            " WHERE SYSTEM_ID = " + std::to_string(markId_) +
+                                            " AND ACTIVITY_DESC = " + core::SqlLiteral(MarkText()));
+    const int32_t changed = accepted ? sql->RowsAffected() : 1;
+    sql->ReleaseResults();
+    if (changed != 0) return true;
+
+    p_.RunRead("SELECT DOCNUMBER FROM [OWNER].ACTIVITYLOG WHERE SYSTEM_ID = " + std::to_string(markId_),
+               "the folder " + Quoted(name_));
+    const int32_t taken = sql->RowCount() > 0 ? sql->ColumnValue(1).ToLong() : 0;
+    sql->ReleaseResults();
+    markId_ = 0;
+    const std::string n = std::to_string(number);
+    if (taken == number) {
+        // It found this folder, and completes it.
+        p_.WriteLog("Folder #" + n + " " + Quoted(name_) + " in library " + library_ +
+                    " is completed by the computer that took its creation over");
+        p_.Separator();
+        result_ = number;
+        return false;
+    }
+    p_.WriteLog("Warning: Another computer took the creation of folder " + Quoted(name_) + " in library " + library_ +
+                " over while its save went on - folder #" + n + " was made beside it");
+    p_.Separator();
+    // Under a parent nobody has been given this one: it goes, and the call
+    // waits for the other's. A root folder may be found already, so it stays.
+    if (parent_ != 0) {
+        if (RemoveUnclaimedFolder(number)) {
+            startOver_ = true;
+            return false;
+        }
+        p_.WriteLog("Error: Unable to remove folder #" + n + " from library " + library_);
+        p_.Separator();
+        return false;
+    }
     return true;
 }
 
@@ -283,8 +312,7 @@ void FolderCreation::ClearOwnActivity() {
                                   ? "TO_DATE('" + core::DoubleApostrophes(creationTime_) + "', 'YYYY-MM-DD HH24:MI:SS')"
                                   : "TRY_CAST('" + core::DoubleApostrophes(core::ServerDateText(creationTime_)) +
                                         "' AS DATETIME)";
-    // The mark (type 0) stays until the folder is compared with the others
-    // of its name.
+    // The mark (type 0) goes last.
     RunAndRelease(p_, "DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + number +
                           " AND ACTIVITY_TYPE <> 0 AND TYPIST = (SELECT SYSTEM_ID FROM [OWNER].PEOPLE WHERE "
                           "USER_ID = '" +

@@ -20,25 +20,31 @@ protected:
     }
 };
 
-// Once the library's marks are known to hold no creation to take up.
-TEST_F(CreateFolderTest, FindsTheSubfolderInItsParentWithoutConnectingAnything) {
+// The first look is into the parent's list of subfolders, whose names
+// match in any letter case, before anything is connected; on a library
+// whose SQL compares case-sensitively, that is what finds "acme" for "Acme".
+class ParentFirstTest : public CreateFolderTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ParentFirstTest, FindsTheSubfolderInItsParentWithoutConnectingAnything) {
+    site_.Library("DOCS").SettingsTable(true).CaseSensitive(GetParam());
+    site_.Library("ARCHIVE");
     StartProgram();
     const int32_t parent = docs_->CreateFolder("Clients");
-    const int32_t acme = docs_->CreateFolder("Acme", parent);
+    const int32_t acme = docs_->CreateFolder("acme", parent);
     const int64_t before = Folders("DOCS");
-    EXPECT_EQ(folders_->CreateFolder("Clients", 0, false, "DOCS", 0, ""), parent);
-    ClearLog();
 
-    EXPECT_EQ(folders_->CreateFolder("ACME", parent, false, "DOCS", 0, ""), acme);
+    EXPECT_EQ(folders_->CreateFolder("Acme", parent, false, "DOCS", 0, ""), acme);
 
     EXPECT_EQ(Folders("DOCS"), before);
-    EXPECT_EQ(CountLines("Folder \"ACME\" already exists as item #" + N(acme) + " in parent folder #" + N(parent)),
-              1u)
+    EXPECT_EQ(CountLines("Folder \"Acme\" already exists as item #" + N(acme) + " in parent folder #" + N(parent)), 1u)
         << LogText();
     EXPECT_EQ(CountLines("Executing"), 0u);
     EXPECT_EQ(CountLines("Connecting to library"), 0u);
     ExpectCleanExit();
 }
+
+INSTANTIATE_TEST_SUITE_P(Libraries, ParentFirstTest, ::testing::Values(false, true),
+                         [](const auto& info) { return std::string(info.param ? "CaseSensitive" : "CaseInsensitive"); });
 
 // How a library marks its own items in FOLDER_ITEM.LIBRARY: 0, NULL, or the
 // SYSTEM_ID of its own REMOTE_LIBRARIES row (moved away from 0 here).
@@ -97,20 +103,22 @@ INSTANTIATE_TEST_SUITE_P(Conventions, LibraryConventionTest,
                                            Convention{"ZeroWithOwnRowElsewhere", 77, "0"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The first made is the one every computer finds, whichever made the others.
-TEST_F(CreateFolderTest, OfSeveralRootFoldersOfOneNameTheFirstIsUsed) {
+// Of several root folders of one name the most recently created is used,
+// as libraries that hold such folders rely on.
+TEST_F(CreateFolderTest, OfSeveralRootFoldersOfOneNameTheMostRecentlyCreatedIsUsed) {
     StartProgram();
-    const int32_t first = docs_->CreateFolder("Archive");
+    docs_->CreateFolder("Archive");
     docs_->CreateFolder("archive");
+    const int32_t latest = docs_->CreateFolder("Archive");
     docs_->CreateFolder("Archives");
     const int64_t before = Folders("DOCS");
 
-    EXPECT_EQ(folders_->CreateFolder("Archive", 0, true, "DOCS", 0, ""), first);
+    EXPECT_EQ(folders_->CreateFolder("Archive", 0, true, "DOCS", 0, ""), latest);
 
     EXPECT_EQ(Folders("DOCS"), before);
-    EXPECT_EQ(CountLines("Notice: There are 2 folders named 'Archive' - I will use the first one created"), 1u)
+    EXPECT_EQ(CountLines("Notice: There are 3 folders named 'Archive' - I will use the most recently created one"), 1u)
         << LogText();
-    EXPECT_EQ(CountLines("Folder \"Archive\" already exists as item #" + N(first) + " as a parent folder"), 1u);
+    EXPECT_EQ(CountLines("Folder \"Archive\" already exists as item #" + N(latest) + " as a parent folder"), 1u);
     ExpectCleanExit();
 }
 
@@ -262,8 +270,12 @@ TEST_F(CreateFolderTest, AnOracleLibraryGetsTheCleanUpInItsDialect) {
     StartProgram();
     auto& oracle = emulator_->Oracle("ORA");
     oracle.Script("FROM DUAL", dmsim::SqlResult::Query({"T"}, {{dm::Variant("2021-03-05 14:30:00")}}));
-    // The mark of the creation is written.
+    // The mark of the creation is written, given its ticket, and numbered.
     oracle.Script("INSERT INTO DOCSADM.ACTIVITYLOG", dmsim::SqlResult::Changed(1));
+    oracle.Script("UPDATE DOCSADM.ACTIVITYLOG SET KEYSTROKES", dmsim::SqlResult::Changed(1));
+    oracle.Script("UPDATE DOCSADM.ACTIVITYLOG SET DOCNUMBER", dmsim::SqlResult::Changed(1));
+    oracle.Script("SELECT ACTIVITY_DESC FROM DOCSADM.ACTIVITYLOG",
+                  dmsim::SqlResult::Query({"ACTIVITY_DESC"}, {{dm::Variant("Folder from #0")}}));
 
     const int32_t folder = folders_->CreateFolder("Matters", 0, false, "ORA", 0, "");
 
