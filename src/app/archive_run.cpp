@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "app/dorvane_form.h"
 #include "app/switches.h"
 #include "core/date_text.h"
 #include "core/dm_calls.h"
+#include "core/held_check.h"
 #include "core/program.h"
 #include "core/queue_rows.h"
 #include "core/sql_text.h"
@@ -132,6 +134,11 @@ void ArchiveRun::Button_Go_Click() {
         EndOfRun();
     };
     try {
+        if (!run.OptionsUnread.empty()) {
+            refuse("Error: The stored option(s) " + run.OptionsUnread +
+                   " could not be read - the run does not start on guessed options");
+            return;
+        }
         if (!p.ConnectLibrary(run.SourceLibraryName)) {
             refuse("Error: unable to connect to library " + run.SourceLibraryName);
             return;
@@ -312,11 +319,11 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
     w.LabelStatus.SetCaption(lookingFor);
     // The counting is not logged statement by statement; the box is put back
     // as it was.
-    int savedLog = w.CheckLogMethod.Value();
-    w.CheckLogMethod.SetValue(0);
+    std::optional<core::HeldCheck> quiet;
+    quiet.emplace(p, w.CheckLogMethod, 0);
     const int32_t queued = queue.CountAll();
     if (queueFailed()) {
-        w.CheckLogMethod.SetValue(savedLog);
+        quiet.reset();
         return endWithEntryNormal(Turn::Next);
     }
     if (queued == 0) {
@@ -325,27 +332,25 @@ ArchiveRun::Turn ArchiveRun::TargetTurn(int entry) {
         p.WriteLog(text);
         p.Separator();
         WarningBox(text);
-        w.CheckLogMethod.SetValue(savedLog);
         return Turn::EndWalk;
     }
-    w.CheckLogMethod.SetValue(savedLog);
+    quiet.reset();
     w.LabelStatus.SetCaption(lookingFor);
-    savedLog = w.CheckLogMethod.Value();
-    w.CheckLogMethod.SetValue(0);
+    quiet.emplace(p, w.CheckLogMethod, 0);
     queue.ReadSpellings(target);
     queue.UnlockOwnRows(p.ConnectedLibraryName(), run.LockOwnerName, target);
     const std::string lockedElsewhere =
         queue.ReleaseStaleLocks(run.LockOwnerName, target, std::max<int32_t>(1, run.StaleLockMinutes));
     const int32_t pending = queue.CountQualifying(run.LockOwnerName, target);
     const core::QueueRows::UnknownStatus unknown = queue.CountUnknownStatus(target);
-    w.CheckLogMethod.SetValue(savedLog);
+    quiet.reset();
     if (!lockedElsewhere.empty()) {
         p.WriteLog(lockedElsewhere);
         p.Separator();
     }
     // Rows no run takes would otherwise stay unseen for ever; said again
     // when their number changes.
-    if (int32_t& known = unknownStatusRows_[target]; !queueFailed() && unknown.rows != known) {
+    if (int32_t& known = unknownStatusRows_[target]; !queueFailed() && unknown.read && unknown.rows != known) {
         known = unknown.rows;
         if (unknown.rows > 0) {
             p.WriteLogAndStandardError("Warning: " + std::to_string(unknown.rows) + " queue row(s) for library " +
@@ -556,9 +561,10 @@ bool ArchiveRun::ProcessDocument(core::QueueRows& queue, int32_t docNumber, cons
         ++DocsFailed;
         ++RunFailed;
         // Documents that fail for one reason write the same line, which the
-        // log writes once: this one tells them apart.
-        p.WriteLog("Error: Document #" + std::to_string(docNumber) + " of library " + source +
-                   " could not be archived into library " + target);
+        // log writes once: this one tells them apart. A cancel is no error.
+        const std::string document = "Document #" + std::to_string(docNumber) + " of library " + source;
+        p.WriteLog(Cancelled() ? document + " was not archived into library " + target + " - the run was cancelled"
+                               : "Error: " + document + " could not be archived into library " + target);
         queue.EndFailed(source, target, docNumber, run.LockOwnerName);
         setState("Error");
     } else {
@@ -607,15 +613,13 @@ void ArchiveRun::EndOfRun() {
     int32_t rowsLeft = 0;
     bool rowsCounted = runTargets_.empty();
     if (!runTargets_.empty()) {
-        const int savedLog = w.CheckLogMethod.Value();
-        w.CheckLogMethod.SetValue(0);
+        core::HeldCheck quiet(p, w.CheckLogMethod, 0);
         core::PassOver([&] {
             if (!p.ConnectLibrary(run.SourceLibraryName)) return;
             const int32_t failuresBefore = run.QueueFailures;
             for (const auto& target : runTargets_) rowsLeft += core::QueueRows(p).CountOfTarget(target);
             rowsCounted = run.QueueFailures == failuresBefore;
         });
-        w.CheckLogMethod.SetValue(savedLog);
     }
     int32_t unknownStatus = 0;
     for (const auto& [target, rows] : unknownStatusRows_) unknownStatus += rows;

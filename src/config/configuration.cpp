@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 #include "config/options.h"
 #include "core/dm_calls.h"
+#include "core/excused.h"
 #include "core/program.h"
 #include "core/text.h"
 #include "forms/main_window.h"
@@ -49,6 +52,11 @@ std::string Configuration::PrimaryLibraryName() {
     return name;
 }
 
+bool Configuration::KeepStored(const std::string& key, const std::string& written) const {
+    auto it = unread_.find(key);
+    return it != unread_.end() && it->second == written;
+}
+
 void Configuration::SaveConfiguration() {
     auto& w = p_.MainWindow;
     auto& reg = p_.platform.registry;
@@ -69,25 +77,41 @@ void Configuration::SaveConfiguration() {
     p_.Separator();
     for (auto& option : BodyOptions()) {
         if (option.kind == Kind::PauseDays) {
-            for (auto& node : w.TVPause.Nodes()) save(kSectionPauseTimer, node.text, MarkText(node.checked));
+            for (auto& node : w.TVPause.Nodes()) {
+                const std::string mark = MarkText(node.checked);
+                if (!KeepStored(std::string(kSectionPauseTimer) + "\\" + node.text, mark)) {
+                    save(kSectionPauseTimer, node.text, mark);
+                }
+            }
         } else {
-            save(kSectionGeneral, option.key, WrittenText(option, w));
+            const std::string written = WrittenText(option, w);
+            if (!KeepStored(std::string(kSectionGeneral) + "\\" + option.readKey, written)) {
+                save(kSectionGeneral, option.key, written);
+            }
         }
     }
 
     if (p_.facts.SettingsTableExists) {
         p_.ShowStatus("Saving configuration to KEST_SETTINGS");
         p_.Separator();
+        int refused = 0;
+        auto store = [&](const char* section, const std::string& key, int keyType, const std::string& value) {
+            if (KeepStored(std::string(section) + "\\" + key, value)) return;
+            if (!p_.SetKestSetting(kMasterKey, section, key, keyType, value)) ++refused;
+        };
         for (auto& option : BodyOptions()) {
             if (!option.inTable) continue;
             if (option.kind == Kind::PauseDays) {
-                for (auto& node : w.TVPause.Nodes()) {
-                    p_.SetKestSetting(kMasterKey, kSectionPauseTimer, node.text, 2, MarkText(node.checked));
-                }
+                for (auto& node : w.TVPause.Nodes()) store(kSectionPauseTimer, node.text, 2, MarkText(node.checked));
                 continue;
             }
-            int keyType = option.kind == Kind::Time ? 1 : 2;
-            p_.SetKestSetting(kMasterKey, kSectionGeneral, option.readKey, keyType, WrittenText(option, w));
+            store(kSectionGeneral, option.readKey, option.kind == Kind::Time ? 1 : 2, WrittenText(option, w));
+        }
+        if (refused > 0) {
+            p_.WriteLog("Warning: Library " + p_.ConnectedLibraryName() + " refused to save " + std::to_string(refused) +
+                        " option(s) to KEST_SETTINGS; the next run repairs it: " +
+                        std::string(core::ExcuseReason(core::Excused::kSettingsSave)));
+            p_.Separator();
         }
     }
 
@@ -125,7 +149,11 @@ void Configuration::RestoreConfiguration() {
     const std::string primary = PrimaryLibraryName();
     if (!primary.empty()) p_.ConnectLibrary(primary);
 
-    const bool fromTable = p_.TableExists("KEST_SETTINGS");
+    unread_.clear();
+    const std::optional<bool> listed = p_.TableListed("KEST_SETTINGS");
+    // Unlisted for want of an answer, the options are in the table or not:
+    // none of them is read.
+    const bool fromTable = listed.value_or(true);
     if (fromTable) {
         // The probe and the reads must agree: a table that appeared after the
         // library was first connected is read, not replaced by defaults.
@@ -139,10 +167,19 @@ void Configuration::RestoreConfiguration() {
     }
     p_.Separator();
 
-    auto read = [&](const BodyOption& option) -> std::string {
+    // A stored value the library refused to give: the option keeps what
+    // its control holds, and the key is noted.
+    std::vector<std::string> unreadKeys;
+    auto tableRead = [&](const char* section, const std::string& key, int keyType,
+                         const char* def) -> std::optional<std::string> {
+        auto value = listed ? p_.ReadKestSetting(kMasterKey, section, key, keyType, def) : std::nullopt;
+        if (value) return value->ToText();
+        unreadKeys.push_back(std::string(section) + "\\" + key);
+        return std::nullopt;
+    };
+    auto read = [&](const BodyOption& option) -> std::optional<std::string> {
         if (!fromTable || !option.inTable) return regRead(kSectionGeneral, option.readKey, option.registryDefault);
-        int keyType = option.kind == Kind::Time ? 1 : 2;
-        return p_.GetKestSetting(kMasterKey, kSectionGeneral, option.readKey, keyType, option.tableDefault).ToText();
+        return tableRead(kSectionGeneral, option.readKey, option.kind == Kind::Time ? 1 : 2, option.tableDefault);
     };
 
     bool chosen = false;
@@ -152,21 +189,26 @@ void Configuration::RestoreConfiguration() {
                 const int count = w.TVPause.Count();
                 for (int i = 0; i < count; ++i) {
                     const std::string text = w.TVPause.Node(i).text;
-                    std::string stored =
-                        fromTable ? p_.GetKestSetting(kMasterKey, kSectionPauseTimer, text, 2, option->tableDefault).ToText()
+                    std::optional<std::string> stored =
+                        fromTable ? tableRead(kSectionPauseTimer, text, 2, option->tableDefault)
                                   : regRead(kSectionPauseTimer, text, option->registryDefault);
-                    w.TVPause.SetChecked(i, MarkOf(stored));
+                    if (stored) w.TVPause.SetChecked(i, MarkOf(*stored));
                 }
                 break;
             }
             case Kind::Choice:
                 // The first choice stored as chosen wins; the rest are not read.
-                if (!chosen && dm::LeadingNumber(read(*option)) == -1) {
-                    option->choice(w)->Select();
-                    chosen = true;
+                if (!chosen) {
+                    const auto stored = read(*option);
+                    if (stored && dm::LeadingNumber(*stored) == -1) {
+                        option->choice(w)->Select();
+                        chosen = true;
+                    }
                 }
                 break;
-            default: ApplyStored(*option, w, read(*option)); break;
+            default:
+                if (const auto stored = read(*option)) ApplyStored(*option, w, *stored);
+                break;
         }
     }
 
@@ -182,6 +224,30 @@ void Configuration::RestoreConfiguration() {
     if (logMethod >= 0 && logMethod <= 2) w.CheckLogMethod.SetValue(static_cast<int>(logMethod));
 
     p_.run.StaleLockMinutes = StaleLockMinutes(regRead(kSectionGeneral, kStaleLockHoursKey, ""));
+
+    // What the controls of the unread options hold now is what the save
+    // leaves alone. The choice is one: each of its keys keeps its value.
+    std::string unreadList;
+    for (const auto& key : unreadKeys) {
+        for (auto& option : BodyOptions()) {
+            const std::string general = std::string(kSectionGeneral) + "\\" + option.readKey;
+            if (option.kind == Kind::PauseDays) continue;
+            const bool choice = option.kind == Kind::Choice &&
+                                key.rfind(std::string(kSectionGeneral) + "\\Option", 0) == 0;
+            if (general == key || choice) unread_[general] = WrittenText(option, w);
+        }
+        for (auto& node : w.TVPause.Nodes()) {
+            if (std::string(kSectionPauseTimer) + "\\" + node.text == key) unread_[key] = MarkText(node.checked);
+        }
+        unreadList += (unreadList.empty() ? "" : ", ") + key.substr(key.find('\\') + 1);
+    }
+    p_.run.OptionsUnread = unreadList;
+    if (!unreadList.empty()) {
+        p_.WriteLogAndStandardError("Error: Library " + p_.ConnectedLibraryName() +
+                                    " refused to give the stored option(s) " + unreadList +
+                                    " - no run starts until they are read, and they keep their stored values");
+        p_.Separator();
+    }
 
     if (!remembered.empty()) p_.ConnectLibrary(remembered);
     p_.run.ConfigurationRestored = true;

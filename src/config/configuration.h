@@ -4,6 +4,7 @@
 // it exists.
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace core {
@@ -36,7 +37,15 @@ public:
 private:
     std::string PrimaryLibraryName();
     std::string IniPath();
+    // Whether the save leaves the stored value of an option alone: the
+    // restore could not read it, and its control still holds what the
+    // restore left there.
+    bool KeepStored(const std::string& key, const std::string& written) const;
+
     core::Program& p_;
+    // Options whose stored value could not be read, with the written form
+    // their control held after the restore.
+    std::map<std::string, std::string> unread_;
 };
 
 }  // namespace config

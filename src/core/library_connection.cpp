@@ -96,7 +96,7 @@ bool Program::ConnectLibrary(const std::string& libraryName) {
 
         if (Upper(lib->Name()) != name) return ConnectLibraryFailure(name, saved);
 
-        ReadLibraryFacts(row);
+        if (!ReadLibraryFacts(row)) return ConnectLibraryFailure(name, saved);
         auto t = platform::ToLocal(platform.clock.Now());
         char clock[16];
         std::snprintf(clock, sizeof clock, "%02d:%02d:%02d", t.hour, t.minute, t.second);
@@ -171,13 +171,34 @@ bool Program::BindConnectedLibrary(int row, bool logSteps) {
     return true;
 }
 
-void Program::ReadLibraryFacts(int row) {
+bool Program::ReadLibraryFacts(int row) {
     auto& sql = session.PcdSql;
     auto cell = [&](int column) -> std::string& { return LibraryArray.Cell(row, column); };
+    // A fact the library refused to give is neither guessed nor kept: the
+    // connection fails, and the next one asks again.
+    std::string reason;
+    auto refused = [&](const std::string& what) {
+        WriteLog("Error: Library " + ConnectedLibraryName() + " refused to tell " + what +
+                 (reason.empty() ? "" : " - " + reason));
+        Separator();
+        return false;
+    };
+    auto read = [&](const std::string& statement, std::string& value) {
+        const bool accepted = RunSQLAccepted(statement);
+        value = accepted ? sql->ColumnValue(1).ToText() : "";
+        if (!accepted) reason = SqlErrorReport();
+        sql->ReleaseResults();
+        return accepted;
+    };
 
-    if (cell(LibraryCache::kSettingsTable).empty()) cell(LibraryCache::kSettingsTable) = Flag(TableExists("KEST_SETTINGS"));
+    for (const auto& [column, table] : {std::pair{LibraryCache::kSettingsTable, "KEST_SETTINGS"},
+                                        std::pair{LibraryCache::kQueueTable, "NEEDS_ARCHIVING"}}) {
+        if (!cell(column).empty()) continue;
+        const auto listed = TableListed(table);
+        if (!listed) return refused(std::string("whether its table ") + table + " exists");
+        cell(column) = Flag(*listed);
+    }
     facts.SettingsTableExists = dm::LeadingNumber(cell(LibraryCache::kSettingsTable)) != 0;
-    if (cell(LibraryCache::kQueueTable).empty()) cell(LibraryCache::kQueueTable) = Flag(TableExists("NEEDS_ARCHIVING"));
     facts.QueueTableExists = dm::LeadingNumber(cell(LibraryCache::kQueueTable)) != 0;
 
     struct Probe {
@@ -194,20 +215,21 @@ void Program::ReadLibraryFacts(int row) {
     };
     for (const auto& probe : probes) {
         if (cell(probe.column).empty()) {
-            RunSQL(std::string("SELECT COUNT(*) FROM [OWNER].DOCSCOLUMN WHERE TBNAME = '") + probe.table +
-                   "' AND COLNAME = '" + probe.columnName + "'");
-            double count = dm::LeadingNumber(sql->ColumnValue(1).ToText());
-            sql->ReleaseResults();
-            cell(probe.column) = count == 0 ? "0" : "-1";
+            std::string count;
+            if (!read(std::string("SELECT COUNT(*) FROM [OWNER].DOCSCOLUMN WHERE TBNAME = '") + probe.table +
+                          "' AND COLNAME = '" + probe.columnName + "'",
+                      count)) {
+                return refused(std::string("whether its column ") + probe.table + "." + probe.columnName + " exists");
+            }
+            cell(probe.column) = dm::LeadingNumber(count) == 0 ? "0" : "-1";
         }
         facts.*probe.flag = dm::LeadingNumber(cell(probe.column)) != 0;
     }
 
     if (!IsOracle(facts.DatabaseEngine)) {
         if (cell(LibraryCache::kDatabaseVersion).empty()) {
-            RunSQL("select serverproperty('ProductVersion')");
-            std::string version = sql->ColumnValue(1).ToText();
-            sql->ReleaseResults();
+            std::string version;
+            if (!read("select serverproperty('ProductVersion')", version)) return refused("its database version");
             WriteLog("Database Version is " + version);
             Separator();
             cell(LibraryCache::kDatabaseVersion) = version;
@@ -218,18 +240,26 @@ void Program::ReadLibraryFacts(int row) {
     MainWindow.CheckUseAlternateDateFormat.SetVisible(IsOracle(facts.DatabaseEngine));
 
     if (cell(LibraryCache::kSecurityRights).empty()) {
-        RunSQL("SELECT ACCESSRIGHTS FROM [OWNER].SECURITY WHERE PERSONORGROUP = 0 AND THING = 0");
-        double rights = dm::LeadingNumber(sql->ColumnValue(1).ToText());
-        sql->ReleaseResults();
-        cell(LibraryCache::kSecurityRights) = dm::FormatWhole(rights);
-        if (dm::LeadingNumber(cell(LibraryCache::kSecurityRights)) == 0) {
-            RunSQL("INSERT INTO [OWNER].SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) VALUES (0, 255, 0)");
-            sql->ReleaseResults();
-        } else if (rights < 255) {
-            RunSQL("UPDATE [OWNER].SECURITY SET ACCESSRIGHTS = 255 WHERE PERSONORGROUP = 0 AND THING = 0");
-            sql->ReleaseResults();
+        std::string text;
+        if (!read("SELECT ACCESSRIGHTS FROM [OWNER].SECURITY WHERE PERSONORGROUP = 0 AND THING = 0", text)) {
+            return refused("the rights of its default trustee");
         }
+        const double rights = dm::LeadingNumber(text);
+        std::string repair;
+        if (rights == 0) {
+            repair = "INSERT INTO [OWNER].SECURITY (PERSONORGROUP, ACCESSRIGHTS, THING) VALUES (0, 255, 0)";
+        } else if (rights < 255) {
+            repair = "UPDATE [OWNER].SECURITY SET ACCESSRIGHTS = 255 WHERE PERSONORGROUP = 0 AND THING = 0";
+        }
+        if (!repair.empty()) {
+            const bool repaired = RunSQLAccepted(repair);
+            if (!repaired) reason = SqlErrorReport();
+            sql->ReleaseResults();
+            if (!repaired) return refused("the rights of its default trustee: it refused to set them");
+        }
+        cell(LibraryCache::kSecurityRights) = dm::FormatWhole(rights);
     }
+    return true;
 }
 
 bool Program::ConnectLibraryFailure(const std::string& name, const std::string& savedOwner) {

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/checked_work.h"
 #include "core/command_switches.h"
 #include "core/log_format.h"
 #include "core/program.h"
@@ -63,6 +64,8 @@ void Program::ReportError(int32_t number, const std::string& source, const std::
 }
 
 void Program::ReportError(const dm::DmError& error) {
+    // A refused statement has its Error line already.
+    if (dynamic_cast<const RefusedStatement*>(&error)) return;
     ReportError(error.Number(), error.Source(), error.Description());
 }
 

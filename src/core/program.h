@@ -121,6 +121,10 @@ struct RunState {
     // log (core/queue_rows.h); a run counts them from its start and fails
     // with any.
     int32_t QueueFailures = 0;
+    // The stored options the restore could not read (their keys, "" when
+    // all were read): no run starts on guessed options, and the save keeps
+    // their stored values unless they were changed.
+    std::string OptionsUnread;
     // "/T=" or the INI file's TARGETLIB lines named no library that can be a
     // target (unknown names, the source): while no target is checked, the
     // end saves nothing over the stored targets, so a typo does not stay.
@@ -145,6 +149,9 @@ public:
     // so that its empty answer never passes for "no such row". `dependent`
     // names what depends on it ("the transfer of document #12").
     void RunRead(const std::string& statement, const std::string& dependent);
+    // What the SQL object says of the statement the database refused last:
+    // "SQL Error #N (text)", or that it could not be run at all.
+    std::string SqlErrorReport();
     // The connected library's database clock as text ("" when it cannot be
     // read), for deleting the DM's own rows written from then on.
     std::string DatabaseTime();
@@ -163,6 +170,11 @@ public:
     dm::Variant GetKestSetting(const std::string& masterKey, const std::string& sectionKey,
                                const std::string& subKey, int32_t keyType,
                                const dm::Variant& defaultValue);
+    // GetKestSetting, with nothing when the library refused the read: a
+    // refused read is no stored default.
+    std::optional<dm::Variant> ReadKestSetting(const std::string& masterKey, const std::string& sectionKey,
+                                               const std::string& subKey, int32_t keyType,
+                                               const dm::Variant& defaultValue);
 
     // ---- Log, status line, error report, heartbeat (log.cpp) ----------------------
     void WriteLog(const std::string& text);
@@ -240,17 +252,31 @@ public:
     RunState run;
 
 private:
+    friend class CheckedWork;
+
     // Switches the verbose-logging check box off for a quiet stretch and puts
     // it back on every way out (settings_table.cpp).
     class QuietLog;
 
+    // run_sql.cpp: runs one statement as RunSQL describes, raising nothing;
+    // and whether the database took it.
+    bool ExecuteSQL(const std::string& statement);
+    bool Accepted(bool ran);
+    // Counts a refusal of checked work; false outside it.
+    bool CountFailure();
+
     // library_connection.cpp
     bool ConnectLibraryFailure(const std::string& name, const std::string& savedOwner);
     bool BindConnectedLibrary(int row, bool logSteps);
-    void ReadLibraryFacts(int row);
+    // False when the library refused a read of them.
+    bool ReadLibraryFacts(int row);
 
     forms::Window* statusForm_ = nullptr;
     bool ending_ = false;
+    // Checked work (core/checked_work.h): how deep, and the refusals and
+    // reported DM errors met in it.
+    int checkedDepth_ = 0;
+    int64_t workFailures_ = 0;
 };
 
 }  // namespace core

@@ -220,21 +220,17 @@ void QueueRows::Failure(const std::string& doing, const std::string& reason, con
     p_.Separator();
 }
 
-bool QueueRows::Execute(const std::string& statement, const std::string& doing) {
-    auto& sql = p_.session.PcdSql;
-    // RunSQL goes on past a statement the database refused; the SQL object
-    // still tells.
-    const bool ran = p_.RunSQL(statement);
-    if (ran && sql && StatementAccepted(p_.facts.DatabaseEngine, sql->ErrorCode())) return true;
-    std::string reason = "the statement could not be run";
-    if (ran && sql) {
-        const std::string text = CleanDriverText(sql->ErrorText());
-        reason = "SQL Error #" + std::to_string(sql->ErrorCode()) + (text.empty() ? "" : " (" + text + ")");
-    }
+std::string QueueRows::Refusal() {
+    const std::string reason = p_.SqlErrorReport();
     // A failed statement changed nothing and read nothing, whatever the
     // object still holds.
-    if (sql) sql->ReleaseResults();
-    Failure(doing, reason, p_.ConnectedLibraryName());
+    if (auto& sql = p_.session.PcdSql) sql->ReleaseResults();
+    return reason;
+}
+
+bool QueueRows::Execute(const std::string& statement, const std::string& doing) {
+    if (p_.RunSQLAccepted(statement)) return true;
+    Failure(doing, Refusal(), p_.ConnectedLibraryName());
     return false;
 }
 
@@ -317,11 +313,23 @@ int32_t QueueRows::CountOfTarget(const std::string& target) {
 
 QueueRows::UnknownStatus QueueRows::CountUnknownStatus(const std::string& target) {
     UnknownStatus unknown;
-    for (const auto& group : ReadGroups(queue_sql::UnknownStatusRows(Spelled(p_.ConnectedLibraryName(), target)),
-                                        false, "count the " + RowsFor(target) + " by their STATUS")) {
-        unknown.rows += group.rows;
-        unknown.byStatus += (unknown.byStatus.empty() ? "" : ", ") + group.name + ": " + std::to_string(group.rows);
+    // Only told, never acted on: a count refused is a warning, and the turn
+    // goes on.
+    if (!p_.RunSQLAccepted(queue_sql::UnknownStatusRows(Spelled(p_.ConnectedLibraryName(), target)))) {
+        unknown.read = false;
+        p_.WriteLogAndStandardError("Warning: Unable to count the " + RowsFor(target) + " by their STATUS in library " +
+                                    p_.ConnectedLibraryName() + " - " + Refusal());
+        p_.Separator();
+        return unknown;
     }
+    auto& sql = p_.session.PcdSql;
+    for (bool more = sql->RowCount() > 0; more; more = sql->NextRow()) {
+        const int32_t rows = sql->ColumnValue(2).ToLong();
+        unknown.rows += rows;
+        unknown.byStatus += (unknown.byStatus.empty() ? "" : ", ") + Trim(sql->ColumnValue(1).ToText()) + ": " +
+                            std::to_string(rows);
+    }
+    sql->ReleaseResults();
     return unknown;
 }
 

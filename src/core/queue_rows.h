@@ -173,6 +173,7 @@ public:
     struct UnknownStatus {
         int32_t rows = 0;
         std::string byStatus;
+        bool read = true;  // false: the count was refused (a warning)
     };
     UnknownStatus CountUnknownStatus(const std::string& target);
     // The characters the queue's LOCKED_BY column holds in the connected
@@ -239,6 +240,8 @@ private:
     bool Execute(const std::string& statement, const std::string& doing);
     // Reports and counts a failure in a library.
     void Failure(const std::string& doing, const std::string& reason, const std::string& library);
+    // What the database said of the statement it refused; its results go.
+    std::string Refusal();
     int32_t ReadCount(const std::string& statement, const std::string& doing);
     // The rows of a grouped count: the group's name (trimmed), its number of
     // rows and, when asked for, the text of a third column.

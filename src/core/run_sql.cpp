@@ -1,5 +1,6 @@
 #include <cstdlib>
 
+#include "core/checked_work.h"
 #include "core/log_format.h"
 #include "core/program.h"
 #include "core/sql_text.h"
@@ -21,6 +22,22 @@ const char* const kServerInterfaceAdvice =
 }  // namespace
 
 bool Program::RunSQL(const std::string& statement) {
+    const bool ran = ExecuteSQL(statement);
+    if (statement.empty() || checkedDepth_ == 0 || Accepted(ran)) return ran;
+    // Checked work goes no further on a refused statement.
+    CountFailure();
+    const std::string lib = ConnectedLibraryName();
+    auto& sql = session.PcdSql;
+    const int32_t code = sql ? sql->ErrorCode() : 0;
+    if (sql) sql->ReleaseResults();
+    std::string shown = statement.substr(0, 400);
+    if (shown.size() < statement.size()) shown += " ...";
+    WriteLog("Error: Library " + lib + " refused: " + shown);
+    Separator();
+    throw RefusedStatement(code, "Dorvane", "Library " + lib + " refused a statement");
+}
+
+bool Program::ExecuteSQL(const std::string& statement) {
     if (statement.empty()) return true;
     if (!CheckFusion("RunSQL")) return false;
 
@@ -103,10 +120,22 @@ bool Program::RunSQL(const std::string& statement) {
     return false;
 }
 
-bool Program::RunSQLAccepted(const std::string& statement) {
-    const bool ran = RunSQL(statement);
+bool Program::Accepted(bool ran) {
     auto& sql = session.PcdSql;
     return ran && sql && StatementAccepted(facts.DatabaseEngine, sql->ErrorCode());
+}
+
+bool Program::CountFailure() {
+    if (checkedDepth_ == 0) return false;
+    ++workFailures_;
+    return true;
+}
+
+bool Program::RunSQLAccepted(const std::string& statement) {
+    if (statement.empty()) return true;
+    if (Accepted(ExecuteSQL(statement))) return true;
+    CountFailure();
+    return false;
 }
 
 void Program::RunRead(const std::string& statement, const std::string& dependent) {
@@ -116,6 +145,13 @@ void Program::RunRead(const std::string& statement, const std::string& dependent
     if (sql) sql->ReleaseResults();
     throw dm::DmError(code, "Dorvane",
                       "Library " + ConnectedLibraryName() + " refused a read that " + dependent + " depends on");
+}
+
+std::string Program::SqlErrorReport() {
+    auto& sql = session.PcdSql;
+    if (!sql || sql->ErrorCode() == 0) return "the statement could not be run";
+    const std::string text = CleanDriverText(sql->ErrorText());
+    return "SQL Error #" + std::to_string(sql->ErrorCode()) + (text.empty() ? "" : " (" + text + ")");
 }
 
 std::string Program::DatabaseTime() {

@@ -1,4 +1,5 @@
 #include "core/dm_calls.h"
+#include "core/held_check.h"
 #include "core/program.h"
 #include "core/sql_transaction.h"
 #include "core/sql_text.h"
@@ -27,18 +28,9 @@ std::string KeyCondition(const std::string& master, const std::string& section, 
 }  // namespace
 
 // Verbose logging off for a stretch of work whose SQL stays out of the log.
-class Program::QuietLog {
+class Program::QuietLog : public HeldCheck {
 public:
-    explicit QuietLog(Program& p) : p_(p), saved_(p.MainWindow.CheckLogMethod.Value()) {
-        p_.MainWindow.CheckLogMethod.SetValue(0);
-    }
-    ~QuietLog() { p_.MainWindow.CheckLogMethod.SetValue(saved_); }
-    QuietLog(const QuietLog&) = delete;
-    QuietLog& operator=(const QuietLog&) = delete;
-
-private:
-    Program& p_;
-    int saved_;
+    explicit QuietLog(Program& p) : HeldCheck(p, p.MainWindow.CheckLogMethod, 0) {}
 };
 
 bool Program::TableExists(const std::string& tableName) { return TableListed(tableName).value_or(false); }
@@ -83,49 +75,56 @@ bool Program::SetKestSetting(const std::string& masterKey, const std::string& se
     } else {
         return false;
     }
-    bool inserted = false;
     // Delete and insert as one unit: a failed insert must not lose the
-    // value that was stored.
+    // value that was stored, nor a refused delete leave it twice.
     SqlTransaction unit(*this);
+    bool written = false;
     const bool ran = GoOn(*this, "SetKestSetting", [&] {
         auto& sql = session.PcdSql;
-        RunSQL("DELETE FROM [OWNER].KEST_SETTINGS" + KeyCondition(masterKey, sectionKey, subKey));
-        if (sql) sql->ReleaseResults();
-        RunSQL("INSERT INTO [OWNER].KEST_SETTINGS (MASTER_KEY, SECTION_KEY, SUB_KEY, KEY_TYPE, " + column +
-               ") VALUES('" + DoubleApostrophes(masterKey) + "','" + DoubleApostrophes(sectionKey) + "','" +
-               DoubleApostrophes(subKey) + "'," + std::to_string(keyType) + ", " + literal + ")");
-        inserted = sql && sql->RowsAffected() != 0;
+        if (!unit.Run("DELETE FROM [OWNER].KEST_SETTINGS" + KeyCondition(masterKey, sectionKey, subKey))) return;
+        written = RunSQLAccepted("INSERT INTO [OWNER].KEST_SETTINGS (MASTER_KEY, SECTION_KEY, SUB_KEY, KEY_TYPE, " +
+                                 column + ") VALUES('" + DoubleApostrophes(masterKey) + "','" +
+                                 DoubleApostrophes(sectionKey) + "','" + DoubleApostrophes(subKey) + "'," +
+                                 std::to_string(keyType) + ", " + literal + ")") &&
+                  sql && sql->RowsAffected() != 0;
         if (sql) sql->ReleaseResults();
     });
-    inserted = inserted && ran;
     // RunSQL logs a statement that fails.
+    bool stored = false;
     PassOver([&] {
-        if (inserted) {
-            unit.Commit();
+        if (ran && written) {
+            stored = unit.Commit();
         } else {
             unit.Rollback();
         }
     });
-    return inserted;
+    return stored;
 }
 
 dm::Variant Program::GetKestSetting(const std::string& masterKey, const std::string& sectionKey,
                                     const std::string& subKey, int32_t keyType, const dm::Variant& defaultValue) {
+    return ReadKestSetting(masterKey, sectionKey, subKey, keyType, defaultValue).value_or(defaultValue);
+}
+
+std::optional<dm::Variant> Program::ReadKestSetting(const std::string& masterKey, const std::string& sectionKey,
+                                                    const std::string& subKey, int32_t keyType,
+                                                    const dm::Variant& defaultValue) {
     QuietLog quiet(*this);
     if (!facts.SettingsTableExists) return defaultValue;
     const char* column = keyType == 1 ? "CHAR_VAL" : keyType == 2 ? "INT_VAL" : nullptr;
     if (!column) return defaultValue;
-    // A refused read leaves the default, and says so.
     dm::Variant result = defaultValue;
+    bool read = false;
     GoOn(*this, "GetKestSetting", [&] {
-        RunSQL(std::string("SELECT ") + column + " FROM [OWNER].KEST_SETTINGS" +
-               KeyCondition(masterKey, sectionKey, subKey));
+        read = RunSQLAccepted(std::string("SELECT ") + column + " FROM [OWNER].KEST_SETTINGS" +
+                              KeyCondition(masterKey, sectionKey, subKey));
         auto& sql = session.PcdSql;
         if (sql) {
-            if (sql->RowCount() != 0) result = sql->ColumnValue(1);
+            if (read && sql->RowCount() != 0) result = sql->ColumnValue(1);
             sql->ReleaseResults();
         }
     });
+    if (!read) return std::nullopt;
     return result;
 }
 

@@ -14,13 +14,25 @@ public:
         : std::runtime_error(description),
           number_(number),
           source_(std::move(source)),
-          description_(std::move(description)) {}
+          description_(std::move(description)) {
+        ++RaisedCount();
+    }
+
+    // How many were raised in this process: work that must not pass over
+    // one compares the count at its end with the count at its start,
+    // whoever caught them on the way.
+    static int64_t Raised() { return RaisedCount(); }
 
     int32_t Number() const { return number_; }
     const std::string& Source() const { return source_; }
     const std::string& Description() const { return description_; }
 
 private:
+    static int64_t& RaisedCount() {
+        static int64_t raised = 0;
+        return raised;
+    }
+
     int32_t number_;
     std::string source_;
     std::string description_;

@@ -28,6 +28,17 @@ Emulator::Emulator(const std::filesystem::path& siteDir)
     if (const char* at = std::getenv("DMSIM_CRASH_AT"); at && *at) session_->Faults().CrashAt(std::atoll(at));
     // ... or at a named one (FaultInjector::CrashOn).
     if (const char* on = std::getenv("DMSIM_CRASH_ON"); on && *on) session_->Faults().CrashOn(on);
+    // A statement refused (DMSIM_REFUSE=k, or k|text: the k-th statement that
+    // contains the text) or a DM call that raises an error (DMSIM_RAISE_AT=k),
+    // for the trials of refusals.
+    if (const char* refuse = std::getenv("DMSIM_REFUSE"); refuse && *refuse) {
+        const std::string spec = refuse;
+        const size_t bar = spec.find('|');
+        SqlObject::RefuseStatement(std::atoll(spec.c_str()), bar == std::string::npos ? "" : spec.substr(bar + 1));
+    }
+    if (const char* at = std::getenv("DMSIM_RAISE_AT"); at && *at) FaultInjector::RaiseAt(std::atoll(at));
+    // Which statement is the k-th: every statement, numbered, in a file.
+    if (const char* file = std::getenv("DMSIM_SQL_LOG"); file && *file) SqlObject::LogStatementsTo(file);
     // ... and how many calls a whole run makes, so that trials can spread
     // their crash points over it.
     if (const char* file = std::getenv("DMSIM_CALLS_FILE"); file && *file) {

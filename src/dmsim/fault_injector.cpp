@@ -12,9 +12,12 @@ namespace dmsim {
 
 namespace {
 int64_t callsSoFar = 0;
+int64_t raiseAt = 0;
 }  // namespace
 
 int64_t FaultInjector::CallsSoFar() { return callsSoFar; }
+
+void FaultInjector::RaiseAt(int64_t k) { raiseAt = k; }
 
 FaultInjector::Rule::Rule(FaultInjector& injector, std::string op)
     : injector_(injector), op_(std::move(op)) {}
@@ -140,6 +143,10 @@ std::optional<FaultAction> FaultInjector::Check(std::string_view op, const Fault
     if (suspended_) return result;
     ++callsSoFar;
     if (crashAt_ > 0 && --crashAt_ == 0) _exit(137);
+    if (raiseAt > 0 && callsSoFar == raiseAt) {
+        throw dm::DmError(static_cast<int32_t>(0x80004005), "DOCSObjects",
+                          "The call was refused on demand (DMSIM_RAISE_AT)");
+    }
     for (auto& rule : rules_) {
         if (rule.op_ != op) continue;
         if (rule.library_ && !EqualsNoCase(*rule.library_, c.library)) continue;

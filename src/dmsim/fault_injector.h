@@ -125,6 +125,9 @@ public:
     // "op|part of the statement|k" (the k-th such call); false when the
     // text names no operation.
     bool CrashOn(const std::string& spec);
+    // Raises a DM error at the k-th DM call of this process (0: never), so
+    // that the handling of a refused call can be tried at every step.
+    static void RaiseAt(int64_t k);
     // DM calls checked in this process so far, over every injector.
     static int64_t CallsSoFar();
     bool Suspended() const { return suspended_; }

@@ -43,6 +43,8 @@ inline constexpr int32_t kTruncated = 8152;
 inline constexpr int32_t kGrantNoObject = 15151;
 // What the emulator recognises but does not run (T-SQL batches, triggers).
 inline constexpr int32_t kNotSupported = 50000;
+// A statement refused on demand (DMSIM_REFUSE), as a server's RAISERROR refuses one.
+inline constexpr int32_t kRefusedOnDemand = 50000;
 // Any other database failure.
 inline constexpr int32_t kDatabaseError = 50001;
 }  // namespace sqlerr

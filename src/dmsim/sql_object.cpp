@@ -1,10 +1,13 @@
 #include "dmsim/sql_object.h"
 
+#include <fstream>
+
 #include "dmclient/dm_error.h"
 #include "dmsim/dm_errors.h"
 #include "dmsim/fault_ops.h"
 #include "dmsim/session.h"
 #include "dmsim/sql_errors.h"
+#include "dmsim/text.h"
 #include "dmsim/tsql_executor.h"
 
 namespace dmsim {
@@ -67,14 +70,53 @@ SqlResult SqlObject::Run(const std::string& statement) {
 
 namespace {
 int64_t statementsSoFar = 0;
+
+struct StatementRefusal {
+    int64_t at = 0;
+    std::string containing;  // upper case
+    int64_t seen = 0;
+} refusal;
+
+std::string statementLog;
+
+void LogStatement(const std::string& library, const std::string& statement) {
+    if (statementLog.empty()) return;
+    std::string line = std::to_string(statementsSoFar) + "\t" + library + "\t" + statement;
+    for (char& c : line) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+    std::ofstream(statementLog, std::ios::app) << line << "\n";
+}
+
+// Whether this statement is the one to refuse; counts it.
+bool Refuses(const std::string& statement) {
+    if (refusal.at <= 0) return false;
+    if (refusal.containing.empty()) return statementsSoFar == refusal.at;
+    if (ToUpper(statement).find(refusal.containing) == std::string::npos) return false;
+    return ++refusal.seen == refusal.at;
+}
 }  // namespace
 
 int64_t SqlObject::StatementsSoFar() { return statementsSoFar; }
 
+void SqlObject::RefuseStatement(int64_t k, const std::string& containing) {
+    refusal = StatementRefusal{k, ToUpper(containing), 0};
+}
+
+void SqlObject::LogStatementsTo(const std::string& file) { statementLog = file; }
+
 int32_t SqlObject::Execute(const std::string& statement) {
     ++statementsSoFar;
+    LogStatement(BoundLibrary(), statement);
     session_->Calls().Record(op::kSqlExecute, BoundLibrary(), 0, {statement});
     auto fault = session_->Faults().Hit(op::kSqlExecute, Context(statement));
+    if (!fault && Refuses(statement)) {
+        FaultAction refused;
+        refused.kind = FaultAction::Kind::SqlFailure;
+        refused.status = refused.code = sqlerr::kRefusedOnDemand;
+        refused.text = "[dmsim][SQL Server]The statement was refused on demand (DMSIM_REFUSE).";
+        fault = refused;
+    }
     result_ = SqlResult{};
     statement_ = statement;
     row_ = 0;

@@ -26,6 +26,12 @@ public:
     int32_t Execute(const std::string& statement) override;
     // Statements executed in this process so far, over every SQL object.
     static int64_t StatementsSoFar();
+    // Refuses the k-th statement of this process (0: none) with SQL error
+    // 50000; with a text, the k-th of those that contain it (any case).
+    static void RefuseStatement(int64_t k, const std::string& containing = "");
+    // Appends every statement of this process to the file, one line each:
+    // its number (as RefuseStatement counts), the library, the statement.
+    static void LogStatementsTo(const std::string& file);
     int32_t RowsAffected() override;
     int32_t RowCount() override;
     int32_t ColumnCount() override;

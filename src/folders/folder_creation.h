@@ -126,7 +126,12 @@ private:
     void FixValuesBySql();
     bool TakeParentValues();
     bool FileUnderParent();
-    void ClearOwnActivity();
+    // The rows the DM wrote for the folder since the creation began; false
+    // when the library refused to remove them (the mark then stays, and the
+    // next call clears them).
+    bool ClearOwnActivity();
+    // The same for a folder and the time its mark was written.
+    bool ClearDmRows(int32_t folder, const std::string& since);
 
     // Reads the database's current time before the folder is saved.
     void NoteCreationTime();

@@ -131,8 +131,9 @@ int32_t FolderCreation::ResumeInterruptedCreation() {
             const bool isThis = mayBeThis(mark) && ((!mark.Claims() && sourceFolder_ != 0) || namedSo(folder));
             if (!isThis) {
                 // Another folder's: its mark goes once the folder is filed
-                // under its parent, the last step of its creation.
-                if (filed(folder)) DropAsRead(p_, mark);
+                // under its parent, the last step of its creation, and the
+                // DM's own rows of the folder are cleared.
+                if (filed(folder) && (mark.Time.empty() || ClearDmRows(folder, mark.Time))) DropAsRead(p_, mark);
                 continue;
             }
             if (!TakeOverMark(mark.SystemId, mark.Text)) continue;

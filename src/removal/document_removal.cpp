@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/checked_work.h"
 #include "core/dm_calls.h"
 #include "core/file_paths.h"
 #include "core/program.h"
@@ -28,6 +29,14 @@ namespace {
 bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number, bool unfinished) {
     const std::string n = std::to_string(number);
     const std::string library = p.ConnectedLibraryName();
+    // A step the library refused stops the removal before the profile goes:
+    // the document stays, and its removal is tried again in full.
+    core::CheckedWork steps(p);
+    auto notRemoved = [&] {
+        p.WriteLog("Error: Document #" + n + " NOT removed from library " + library);
+        p.Separator();
+        return false;
+    };
     p.WriteLog("Removing document #" + n + " using SQL");
     p.Separator();
 
@@ -68,12 +77,20 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number, bo
         }
         Release(p);
     });
-    // Every row that files the document goes, whichever folder holds it.
-    core::GoOn(p, kRemoveDocument, [&] {
-        p.RunSQL("DELETE FROM [OWNER].FOLDER_ITEM WHERE DOCNUMBER = " + n + " AND " + localItem);
-        Release(p);
-    });
-    for (int32_t parent : parents) folders.SortFolders(parent, p.ConnectedLibraryName());
+    // Every row that files the document goes, whichever folder holds it,
+    // with the order of those folders in the same unit: cut short, both stay
+    // as they were and the next removal finds the folders again.
+    if (steps.Failed()) return notRemoved();
+    {
+        core::SqlTransaction unit(p);
+        core::GoOn(p, kRemoveDocument, [&] {
+            unit.Run("DELETE FROM [OWNER].FOLDER_ITEM WHERE DOCNUMBER = " + n + " AND " + localItem);
+        });
+        for (int32_t parent : parents) folders.SortFolders(parent, p.ConnectedLibraryName());
+        bool done = false;
+        if (!steps.Failed()) core::GoOn(p, kRemoveDocument, [&] { done = unit.Finish(); });
+        if (!done) return notRemoved();
+    }
 
     // The rows go as one unit; where the engine commits statement by
     // statement, the document's own activity rows (which carry the mark of
@@ -95,6 +112,7 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number, bo
         "DELETE FROM [OWNER].PROFILE WHERE DOCNUMBER = " + n,
         "DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + n,
     };
+    if (steps.Failed()) return notRemoved();
     {
         // Should a statement fail, none of them stands: the document keeps
         // what links it to its copies, and a later removal starts afresh.
@@ -112,9 +130,7 @@ bool RemoveBySql(core::Program& p, folders::Folders& folders, int32_t number, bo
         Release(p);
     });
     if (!count.empty() && dm::LeadingNumber(count) == 0) return true;
-    p.WriteLog("Error: Document #" + n + " NOT removed from library " + library);
-    p.Separator();
-    return false;
+    return notRemoved();
 }
 
 // Whether the rows the condition selects are known to be none. A failed

@@ -9,7 +9,6 @@
 #include "forms/main_window.h"
 #include "transfer/date_values.h"
 #include "transfer/activity_log_entry.h"
-#include "transfer/arrival_mark.h"
 #include "transfer/statement_template.h"
 #include "transfer/transfer.h"
 
@@ -223,45 +222,52 @@ bool DocumentTransfer::ClearDmActivity() {
     return true;
 }
 
-// The entries of a Copy, a Transfer or a Move, the source side first; the
-// new document's mark goes only once both stand. A Move records itself
-// before its source goes, so that a retry finds the copy and only removes
-// the source.
+// The entries of a Copy, a Transfer or a Move, the target's first: a copy
+// recorded there is finished by the next run (its mark stands until the
+// transfer ends), one recorded nowhere is removed and built again. A Move
+// records itself before its source goes, so that a retry finds the copy and
+// only removes the source. The retry that finishes a recorded copy writes
+// only the source's entry, and only when it is missing.
 bool DocumentTransfer::WriteTransferEntries() {
     const auto options = p_.Options();
     const std::string n = Num(v_.DocNumber);
     const std::string m = Num(v_.TargetDocNumber);
     const std::string& s = v_.SourceLibrary;
     const std::string& t = v_.TargetLibrary;
-    bool recorded = false;
+    int32_t outType = kActivityTransferredOut, inType = kActivityTransferredIn;
+    std::string outText, inText;
     if (options.Transfer()) {
         p_.WriteLog("Document #" + n + " was transferred to " + t + " and will be NOT removed from library " + s +
                     " (if it exists)");
-        recorded =
-            AddActivityLogEntry(p_, s, t, v_.DocNumber, v_.TargetDocNumber, kActivityTransferredOut,
-                                "Transferred to " + t) &&
-            AddActivityLogEntry(p_, t, s, v_.TargetDocNumber, v_.DocNumber, kActivityTransferredIn, "Transferred from " + s);
+        outText = "Transferred to " + t;
+        inText = "Transferred from " + s;
     } else if (options.Copy()) {
         p_.WriteLog("Document #" + n + " was copied to " + t + " and will NOT be removed from library " + s +
                     " (if it exists)");
-        recorded = AddActivityLogEntry(p_, s, t, v_.DocNumber, v_.TargetDocNumber, kActivityCopy, "Copied to #" + m) &&
-                   AddActivityLogEntry(p_, t, s, v_.TargetDocNumber, v_.DocNumber, kActivityCopy, "Copied from #" + n);
+        outType = inType = kActivityCopy;
+        outText = "Copied to #" + m;
+        inText = "Copied from #" + n;
     } else {
-        recorded = AddActivityLogEntry(p_, s, t, v_.DocNumber, v_.TargetDocNumber, kActivityTransferredOut,
-                                       kMovedTo + t) &&
-                   AddActivityLogEntry(p_, t, s, v_.TargetDocNumber, v_.DocNumber, kActivityTransferredIn,
-                                       "Moved from " + s);
+        outText = kMovedTo + t;
+        inText = "Moved from " + s;
     }
+    auto sourceRecords = [&] {
+        if (!v_.FinishOnly || !Connect(s)) return false;
+        return Scalar("SELECT COUNT(*) FROM [OWNER].ACTIVITYLOG A LEFT OUTER JOIN [OWNER].REMOTE_LIBRARIES RL ON "
+                      "RL.SYSTEM_ID = A.REF_LIBRARY WHERE A.DOCNUMBER = " + n + " AND A.ACTIVITY_TYPE = " +
+                      Num(outType) + " AND A.REF_DOCUMENT = " + m + " AND RL.LIBRARY_NAME = '" +
+                      core::DoubleApostrophes(t) + "'")
+                   .ToLong() > 0;
+    };
+    const bool recorded =
+        (v_.FinishOnly || AddActivityLogEntry(p_, t, s, v_.TargetDocNumber, v_.DocNumber, inType, inText)) &&
+        (sourceRecords() || AddActivityLogEntry(p_, s, t, v_.DocNumber, v_.TargetDocNumber, outType, outText));
     if (!recorded) {
         // Unrecorded, the copy is taken for a half-built one next time and
         // built again.
         Fail("Error: The copy of document #" + n + " as document #" + m + " in library " + t +
              " could not be recorded - it will be tried again");
         return false;
-    }
-    if (v_.ArrivalMarkId != 0 && Connect(t)) {
-        DropArrivalMark(p_, v_.ArrivalMarkId);
-        v_.ArrivalMarkId = 0;
     }
     return true;
 }

@@ -102,7 +102,7 @@ bool AddActivityLogEntry(core::Program& p, const std::string& library, const std
                 result = sql->RowsAffected() == 1;
                 sql->ReleaseResults();
                 if (result) {
-                    unit.Commit();
+                    result = unit.Commit();
                 } else {
                     unit.Rollback();
                 }

@@ -8,6 +8,7 @@
 #include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/sql_text.h"
+#include "core/sql_transaction.h"
 #include "core/text.h"
 #include "folders/folders.h"
 #include "forms/main_window.h"
@@ -376,7 +377,19 @@ bool DocumentTransfer::RelateTargetToCopy() {
             related ? "DELETE FROM [OWNER].RELATED WHERE ITEM1 = " + i + " AND " + toSource
                     : "UPDATE [OWNER].RELATED SET ITEM2 = " + m + ", REMOTE_LIBRARY = 0 WHERE ITEM1 = " + i + " AND " +
                           toSource;
-        if (!WriteOrFail(statement, "a relation to document #" + m)) return false;
+        // With the relation goes the mark of a document left with no
+        // relation of its own, as if the two had been copied in the other
+        // order; both in one unit, so that a retry finds either both or none.
+        core::SqlTransaction unit(p_);
+        unit.Run(statement);
+        if (related) {
+            unit.Run("UPDATE [OWNER].PROFILE SET RELATED = 'N' WHERE DOCNUMBER = " + i +
+                     " AND NOT EXISTS (SELECT ITEM1 FROM [OWNER].RELATED WHERE ITEM1 = " + i + ")");
+        }
+        if (!unit.Finish()) {
+            Refused("a relation to document #" + m);
+            return false;
+        }
     }
     return true;
 }

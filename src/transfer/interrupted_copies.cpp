@@ -41,10 +41,14 @@ bool DocumentTransfer::RepairInterruptedCopies() {
             continue;
         }
         if (ProfileExists(mark.DocNumber) && IsCopyOfSource(mark.DocNumber)) {
-            p_.WriteLog("Document #" + Num(mark.DocNumber) + " in library " + t + " is a complete copy of document #" +
-                        n + " of library " + v_.SourceLibrary + " that an interrupted run left unconfirmed");
-            p_.Separator();
-            DropArrivalMark(p_, mark.SystemId);
+            // Complete and recorded here: the source's part is what is left.
+            if (v_.FinishOnly) {
+                DropArrivalMark(p_, mark.SystemId);
+                continue;
+            }
+            v_.FinishOnly = true;
+            v_.TargetDocNumber = mark.DocNumber;
+            v_.ArrivalMarkId = mark.SystemId;
             continue;
         }
         if (!RemoveInterruptedCopy(mark.DocNumber)) return false;

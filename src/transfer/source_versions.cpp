@@ -253,7 +253,7 @@ bool DocumentTransfer::CheckOutVersionFiles() {
                 const std::string copy = v_.TempDirectory + FileNameOf(s.CurrentVersion->FilePath());
                 p_.WriteLog("Checking out version " + label + " to " + copy);
                 p_.Separator();
-                s.CurrentVersion->CheckOut(dm::Variant(std::string(dueText)), "Checked out by " + user,
+                s.CurrentVersion->CheckOut(dm::Variant(std::string(dueText)), OwnCheckOutComment(user),
                                            v_.TempDirectory);
                 std::error_code ec;
                 if (!std::filesystem::is_regular_file(std::filesystem::path(copy), ec)) {

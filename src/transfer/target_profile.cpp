@@ -360,6 +360,7 @@ bool DocumentTransfer::CreateTargetProfile() {
     }
     p_.ShowStatus("Saving Profile Object");
     dm::Variant saved;
+    v_.ProfileSaveTried = true;
     step([&] { saved = profile->Save(saveFlags); });
     p_.Separator();
     int32_t number = 0;
@@ -383,6 +384,12 @@ bool DocumentTransfer::CreateTargetProfile() {
         p_.Separator();
         closeProfile();
         v_.TransferResult = 0;
+        return false;
+    }
+    if (number <= 0) {
+        // Whatever the DM made is found by its mark by the next run.
+        closeProfile();
+        Fail("Error: Unable to read the number of the new document in library " + libName + " - cannot continue");
         return false;
     }
     v_.AssignedNumber = number;

@@ -23,6 +23,8 @@ std::string Trimmed(std::string base) {
 
 }  // namespace
 
+const char* TempFolder::Prefix() { return kPrefix; }
+
 bool TempFolder::Make(const std::string& base, int32_t docNumber) {
     Remove();
     const std::string root = Trimmed(base);

@@ -16,6 +16,8 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
+    // The start of the name of every such folder.
+    static const char* Prefix();
     // Makes a new folder "Dorvane_<docNumber>_<k>" in base; false when none
     // could be made.
     bool Make(const std::string& base, int32_t docNumber);

@@ -32,6 +32,7 @@
 #include "transfer/working_values.h"
 
 namespace core {
+class CheckedWork;
 class Program;
 }
 namespace folders {
@@ -49,6 +50,9 @@ namespace transfer {
 // reads alike; Oracle takes them as they were read.
 std::string EmailColumnsStatement(bool oracle, const std::vector<EmailColumn>& columns, int32_t docNumber);
 
+// The comment of the program's own check-outs of a document's files.
+inline std::string OwnCheckOutComment(const std::string& userId) { return "Checked out by " + userId; }
+
 class DocumentTransfer : public IDocumentTransfer {
 public:
     DocumentTransfer(core::Program& program, removal::Removal& removal, folders::Folders& folders)
@@ -63,6 +67,16 @@ private:
     enum class Entry { Pass, Refused };
     Entry CheckTransferEntry();
     void RunSteps();
+    // A step's answer, unless the step went past a statement the library
+    // refused or a DM error it reported: that ends the transfer too.
+    bool Go(bool ok);
+    // The copy stands complete and recorded in the target, and only the
+    // source's part of the transfer was cut short: that part, each step as
+    // it would have run and none twice.
+    void FinishRecordedCopy();
+    // Check-out rows that an interrupted run moved aside go back to the
+    // document, and it is checked out again.
+    bool PutBackCheckOuts();
     // A Move needs the right to remove its source before it builds anything.
     bool MaySourceBeRemoved();
 
@@ -79,7 +93,8 @@ private:
     bool OpenSourceProfile();
     int32_t EndTransfer();
     void RollBackTransfer();
-    void RestoreSourceState();
+    // False when a part of the source's state could not be put back.
+    bool RestoreSourceState();
 
     // ---- Source document (source_reading.cpp) ----------------------------------
     bool ReadSourceColumns();
@@ -152,6 +167,10 @@ private:
     bool ReplaceEarlierCopies();
     bool RenumberTarget();
     bool HasRowsUnder(int32_t docNumber);
+    // Recorded in both libraries, a moved copy needs its mark no more:
+    // should the source's removal be cut short, the next run finds the Move
+    // by the source's entry and only removes the source.
+    bool LetGoOfMark();
     void MoveRows(int32_t from, int32_t to);
     bool RemoveMovedSource();
 
@@ -192,6 +211,8 @@ private:
     removal::Removal& removal_;
     folders::Folders& folders_;
     TransferValues v_;
+    // The checked work of the call in hand (core/checked_work.h).
+    core::CheckedWork* work_ = nullptr;
     TempFolder tempFolder_;
     bool tempFoldersSwept_ = false;
 };

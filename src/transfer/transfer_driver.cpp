@@ -4,7 +4,10 @@
 
 #include <system_error>
 
+#include "core/checked_work.h"
 #include "core/date_text.h"
+#include "core/dm_calls.h"
+#include "core/held_check.h"
 #include "core/program.h"
 #include "core/sql_text.h"
 #include "core/text.h"
@@ -23,8 +26,13 @@ int32_t DocumentTransfer::TransferDocument(const std::string& sourceLibrary, con
     v_.SourceLibrary = sourceLibrary;
     v_.TargetLibrary = targetLibrary;
     v_.DocNumber = docNumber;
+    core::CheckedWork work(p_);
+    work_ = &work;
     try {
-        if (CheckTransferEntry() == Entry::Refused) return 0;
+        if (CheckTransferEntry() == Entry::Refused) {
+            work_ = nullptr;
+            return 0;
+        }
         SweepAbandonedTempFolders();
         RunSteps();
     } catch (const dm::DmError& e) {
@@ -38,7 +46,26 @@ int32_t DocumentTransfer::TransferDocument(const std::string& sourceLibrary, con
         p_.ReportError(e.code().value(), "Dorvane", e.what());
         v_.TransferResult = 0;
     }
-    return EndTransfer();
+    int32_t result = EndTransfer();
+    // Whatever the steps made of a refusal they went past, the document is
+    // not done: the next run repairs what was left.
+    if (result != 0 && work.Failed()) {
+        p_.WriteLog("Error: Document #" + Num(v_.DocNumber) + " of library " + v_.SourceLibrary +
+                    " met a refused statement or DM call on its way to library " + v_.TargetLibrary +
+                    " - it will be tried again");
+        p_.Separator();
+        result = 0;
+    }
+    work_ = nullptr;
+    return result;
+}
+
+bool DocumentTransfer::Go(bool ok) {
+    if (!ok) return false;
+    if (!work_ || !work_->Failed()) return true;
+    Fail("Error: Document #" + Num(v_.DocNumber) + " of library " + v_.SourceLibrary +
+         " met a refused statement or DM call on its way to library " + v_.TargetLibrary + " - it will be tried again");
+    return false;
 }
 
 // The steps in the order they run; each answers false when it has ended the
@@ -47,79 +74,132 @@ void DocumentTransfer::RunSteps() {
     const auto options = p_.Options();
     const bool move = options.Move();
 
-    if (!RepairInterruptedCopies()) return;
-    if (!ApplySkipRules()) return;
-    if (v_.SourceRowFound && !FindEarlierCopy()) return;
-    if (!OpenSourceProfile()) return;
-    if (move && !MaySourceBeRemoved()) return;
+    if (!Go(RepairInterruptedCopies())) return;
+    if (v_.FinishOnly) {
+        FinishRecordedCopy();
+        return;
+    }
+    if (!Go(ApplySkipRules())) return;
+    if (v_.SourceRowFound && !Go(FindEarlierCopy())) return;
+    if (!Go(OpenSourceProfile())) return;
+    if (move && !Go(MaySourceBeRemoved())) return;
     if (v_.OnlySourceRemovalLeft) {
-        if (!RemoveMovedSource()) return;
+        if (!Go(RemoveMovedSource())) return;
         FinishTransfer();
         return;
     }
 
-    if (!ReadSourceColumns()) return;
+    if (!Go(ReadSourceColumns())) return;
     if (Cancelled()) return;
     CountPartialCopies();
     ReadEmailColumns();
     ReadDateColumns();
     ReadPeopleLinks();
-    if (!ReadTrustees()) return;
+    if (!Go(ReadTrustees())) return;
 
-    if (!CollectVersionRows()) return;
-    if (!CheckOutVersionFiles()) return;
+    if (!Go(CollectVersionRows())) return;
+    if (!Go(CheckOutVersionFiles())) return;
     WarnMissingVersions();
-    if (!FetchActivityLog()) return;
-    if (!CollectFolderChain()) return;
-    if (!CollectRelatedItems()) return;
+    if (!Go(FetchActivityLog())) return;
+    if (!Go(CollectFolderChain())) return;
+    if (!Go(CollectRelatedItems())) return;
 
     // The target: the new document is built next to whatever stands there.
-    if (!NameTheCopy()) return;
-    if (!RemoveSameNamedDocuments()) return;
-    if (!ChooseTargetNumber()) return;
-    if (!ChooseProfileForm()) return;
+    if (!Go(NameTheCopy())) return;
+    if (!Go(RemoveSameNamedDocuments())) return;
+    if (!Go(ChooseTargetNumber())) return;
+    if (!Go(ChooseProfileForm())) return;
     EnableLookupEntries();
-    if (!CreateTargetProfile()) return;
-    if (!FixTargetNumber()) return;
-    if (!WriteEmailColumns()) return;
+    if (!Go(CreateTargetProfile())) return;
+    if (!Go(FixTargetNumber())) return;
+    if (!Go(WriteEmailColumns())) return;
     if (v_.VersionRows.empty()) {
         p_.WriteLog("NOT Adding any Versions");
         p_.Separator();
     } else {
-        if (!OpenTargetProfile()) return;
+        if (!Go(OpenTargetProfile())) return;
         const bool added = options.MetadataOnly() ? AddMetadataOnlyVersions() : AddTargetVersions();
-        if (!added) return;
+        if (!Go(added)) return;
     }
-    if (!WriteTargetSecurity()) return;
-    if (!CopyActivityLog()) return;
+    if (!Go(WriteTargetSecurity())) return;
+    if (!Go(CopyActivityLog())) return;
     NoteSkippedVersions();
     FileIntoFolders();
-    if (!WritePeopleColumns()) return;
+    if (!Go(WritePeopleColumns())) return;
     RedisableLookupEntries();
-    if (!WriteDateColumns()) return;
-    if (!MarkTargetReadOnly()) return;
+    if (!Go(WriteDateColumns())) return;
+    if (!Go(MarkTargetReadOnly())) return;
 
     // The new document stands complete: earlier copies make way for it,
     // then the source learns where it went.
-    if (!VerifyMove()) return;
-    if (!KeepCompleteEarlierCopies()) return;
-    if (!ReplaceEarlierCopies()) return;
-    if (!ClearDmActivity()) return;
-    if (!WriteTransferEntries()) return;
+    if (!Go(VerifyMove())) return;
+    if (!Go(KeepCompleteEarlierCopies())) return;
+    if (!Go(ReplaceEarlierCopies())) return;
+    if (!Go(ClearDmActivity())) return;
     if (v_.IncompleteCopy()) {
         // Recorded, so that the next try replaces it; the source stays as
         // it is until a complete copy stands.
+        if (!Go(WriteTransferEntries())) return;
+        // Without its mark it is an earlier copy, replaced next time.
+        if (v_.ArrivalMarkId != 0) DropArrivalMark(p_, v_.ArrivalMarkId);
+        v_.ArrivalMarkId = 0;
         Fail("Error: Document #" + Num(v_.DocNumber) + " was copied to document #" + Num(v_.TargetDocNumber) +
              " in library " + v_.TargetLibrary + " without " + Num(v_.VersionsMissed()) +
              " of its version(s) - it will be tried again");
         return;
     }
-    if (!RelinkRelatedItems()) return;
-    if (!RemoveFromSourceFolders()) return;
-    if (!MarkSourceReadOnly()) return;
-    if (move && !RemoveMovedSource()) return;
+    if (!Go(WriteTransferEntries())) return;
+    if (!Go(RelinkRelatedItems())) return;
+    if (!Go(RemoveFromSourceFolders())) return;
+    if (!Go(MarkSourceReadOnly())) return;
+    if (move && !(Go(LetGoOfMark()) && Go(RemoveMovedSource()))) return;
     RemoveTempFiles();
     FinishTransfer();
+}
+
+void DocumentTransfer::FinishRecordedCopy() {
+    const auto options = p_.Options();
+    const std::string n = Num(v_.DocNumber);
+    p_.WriteLog("Document #" + Num(v_.TargetDocNumber) + " in library " + v_.TargetLibrary +
+                " is a complete copy of document #" + n + " of library " + v_.SourceLibrary +
+                " - finishing what an earlier run left of its transfer");
+    p_.Separator();
+    v_.PastPointOfNoReturn = true;
+    if (!Go(Connect(v_.SourceLibrary))) return;
+    if (!Go(PutBackCheckOuts())) return;
+    auto& sql = p_.session.PcdSql;
+    Read("SELECT READONLY, READONLY_DATE FROM [OWNER].PROFILE WHERE DOCNUMBER = " + n);
+    const bool found = sql->RowCount() > 0;
+    const bool readOnly = core::Trim(sql->ColumnValue(1).ToText()) == "Y";
+    const std::string date = core::Trim(sql->ColumnValue(2).ToText());
+    sql->ReleaseResults();
+    if (!found) {
+        // A Move that removed its source: only the mark was left.
+        FinishTransfer();
+        return;
+    }
+    v_.SourceRowFound = true;
+    v_.SourceReadOnly = readOnly;
+    if (readOnly || options.TakeReadOnlyDate()) v_.SourceReadOnlyDate = date.empty() ? NowText() : date;
+    if (!Go(WriteTransferEntries())) return;
+    if (!Go(CollectRelatedItems())) return;
+    if (!Go(RelinkRelatedItems())) return;
+    if (options.Transfer()) {
+        if (!Go(Connect(v_.SourceLibrary))) return;
+        if (!Go(CollectFolderChain())) return;
+        if (!Go(RemoveFromSourceFolders())) return;
+    }
+    if (!Go(MarkSourceReadOnly())) return;
+    if (options.Move() && !(Go(LetGoOfMark()) && Go(RemoveMovedSource()))) return;
+    FinishTransfer();
+}
+
+bool DocumentTransfer::LetGoOfMark() {
+    if (v_.ArrivalMarkId == 0) return true;
+    if (!Connect(v_.TargetLibrary)) return false;
+    DropArrivalMark(p_, v_.ArrivalMarkId);
+    v_.ArrivalMarkId = 0;
+    return true;
 }
 
 bool DocumentTransfer::MaySourceBeRemoved() {
@@ -164,6 +244,7 @@ bool DocumentTransfer::ApplySkipRules() {
     if (!Connect(v_.SourceLibrary)) return false;
 
     v_.ProfileFound = false;
+    if (!PutBackCheckOuts()) return false;
     Read("SELECT P.LAST_EDIT_DATE, P.STATUS, A.APPLICATION, P.PD_OBJ_TYPE FROM [OWNER].PROFILE P "
          "LEFT OUTER JOIN [OWNER].APPS A ON A.SYSTEM_ID = P.APPLICATION WHERE P.DOCNUMBER = " +
          Num(n));
@@ -192,6 +273,16 @@ bool DocumentTransfer::ApplySkipRules() {
         if (p_.Options().RemoveCopiesOfDeleted()) return RemoveTargetCopy();
         return skip(status == 6 ? " was already archived - skipping" : " was marked for deletion - skipping", -1);
     }
+    // A read-only source that this target holds a complete copy of, no older
+    // than it, is done: a Copy that marked it and could not end its queue
+    // row leaves it so for the next run.
+    if (status == 19 && !p_.Options().Move()) {
+        if (!FindEarlierCopy()) return false;
+        if (v_.EarlierCopyConfirmed) {
+            v_.TargetDocNumber = v_.EarlierCopy;
+            return skip(" is read-only and was copied to library " + v_.TargetLibrary + " already - skipping", -1);
+        }
+    }
     if (status != 0 && status != 3) return skip(" is unavailable (" + Num(status) + ") - skipping", 0);
     if (status == 3) {
         p_.WriteLog("Changing status from 3 (Checked Out) to 0 (Available)");
@@ -199,12 +290,62 @@ bool DocumentTransfer::ApplySkipRules() {
         // Put back on every way out (RestoreSourceState).
         v_.SourceStatusChanged = true;
         v_.CheckOutRowsMovedAside = true;
-        p_.RunSQL("UPDATE [OWNER].PROFILE SET STATUS = 0 WHERE DOCNUMBER = " + Num(n));
-        sql->ReleaseResults();
-        p_.RunSQL("UPDATE [OWNER].CHECKOUT SET DOCNUMBER = DOCNUMBER * -1 WHERE DOCNUMBER = " + Num(n));
-        sql->ReleaseResults();
+        if (!WriteOrFail("UPDATE [OWNER].PROFILE SET STATUS = 0 WHERE DOCNUMBER = " + Num(n), "the status of the source") ||
+            !WriteOrFail("UPDATE [OWNER].CHECKOUT SET DOCNUMBER = DOCNUMBER * -1 WHERE DOCNUMBER = " + Num(n),
+                         "the check-out rows of the source")) {
+            return false;
+        }
     }
     return true;
+}
+
+bool DocumentTransfer::PutBackCheckOuts() {
+    const std::string n = Num(v_.DocNumber);
+    const std::string ownComment = OwnCheckOutComment(p_.session.ConnectedLibrary->UserId());
+    const std::string ownFolder = TempFolder::Prefix() + n + "_";
+    auto& sql = p_.session.PcdSql;
+    Read("SELECT P.STATUS, C.DOCNUMBER, C.COMMENTS, C.LOCATION FROM [OWNER].PROFILE P LEFT OUTER JOIN "
+         "[OWNER].CHECKOUT C ON C.DOCNUMBER IN (P.DOCNUMBER, -P.DOCNUMBER) WHERE P.DOCNUMBER = " + n);
+    int32_t status = 0;
+    bool aside = false, own = false, users = false;
+    for (bool more = sql->RowCount() > 0; more; more = sql->NextRow()) {
+        status = sql->ColumnValue(1).ToLong();
+        if (sql->ColumnValue(2).IsBlank()) continue;
+        if (sql->ColumnValue(2).ToLong() < 0) {
+            aside = true;
+        } else if (sql->ColumnValue(3).ToText() == ownComment &&
+                   sql->ColumnValue(4).ToText().find(ownFolder) != std::string::npos) {
+            own = true;
+        } else {
+            users = true;
+        }
+    }
+    sql->ReleaseResults();
+    if (!aside && !own && (!users || status != 0)) return true;
+
+    // What a run that ended in the middle of the source's state left: the
+    // check-outs it made to copy the files go, check-out rows it moved aside
+    // come back, and the status follows the check-outs that remain.
+    p_.WriteLog("Document #" + n + " of library " + v_.SourceLibrary +
+                " was left by an interrupted run with its check-out state changed - putting it back");
+    p_.Separator();
+    if (own && !WriteOrFail("DELETE FROM [OWNER].CHECKOUT WHERE DOCNUMBER = " + n + " AND COMMENTS = '" +
+                                core::DoubleApostrophes(ownComment) + "' AND LOCATION LIKE '%" + ownFolder + "%'",
+                            "the check-out rows of the source")) {
+        return false;
+    }
+    if (aside && !WriteOrFail("UPDATE [OWNER].CHECKOUT SET DOCNUMBER = DOCNUMBER * -1 WHERE DOCNUMBER = " +
+                                  Num(-v_.DocNumber),
+                              "the check-out rows of the source")) {
+        return false;
+    }
+    const bool checkedOut = aside || users;
+    // Only the two states a run moves the source between: available and
+    // checked out.
+    if ((status != 0 && status != 3) || checkedOut == (status == 3)) return true;
+    return WriteOrFail("UPDATE [OWNER].PROFILE SET STATUS = " + std::string(checkedOut ? "3" : "0") +
+                           " WHERE DOCNUMBER = " + n,
+                       "the status of the source");
 }
 
 // The target's copy of a source document that is gone, archived or marked
@@ -220,13 +361,14 @@ bool DocumentTransfer::RemoveTargetCopy() {
 int32_t DocumentTransfer::ArrivedCopy() {
     if (!Connect(v_.TargetLibrary)) return -1;
     const std::string n = Num(v_.DocNumber);
-    p_.RunSQL("SELECT COUNT(*), MAX(A.DOCNUMBER) FROM [OWNER].ACTIVITYLOG A LEFT OUTER JOIN [OWNER].REMOTE_LIBRARIES "
-              "RL ON RL.SYSTEM_ID = A.REF_LIBRARY WHERE A.ACTIVITY_TYPE = " + Num(kActivityTransferredIn) +
-              " AND A.REF_DOCUMENT = " + n + " AND RL.LIBRARY_NAME = '" + core::DoubleApostrophes(v_.SourceLibrary) +
-              "' AND A.DOCNUMBER IN (SELECT DOCNUMBER FROM [OWNER].PROFILE)");
+    const bool read = p_.RunSQLAccepted(
+        "SELECT COUNT(*), MAX(A.DOCNUMBER) FROM [OWNER].ACTIVITYLOG A LEFT OUTER JOIN [OWNER].REMOTE_LIBRARIES "
+        "RL ON RL.SYSTEM_ID = A.REF_LIBRARY WHERE A.ACTIVITY_TYPE = " + Num(kActivityTransferredIn) +
+        " AND A.REF_DOCUMENT = " + n + " AND RL.LIBRARY_NAME = '" + core::DoubleApostrophes(v_.SourceLibrary) +
+        "' AND A.DOCNUMBER IN (SELECT DOCNUMBER FROM [OWNER].PROFILE)");
     auto& sql = p_.session.PcdSql;
-    const std::string count = sql->ColumnValue(1).ToText();
-    const int32_t copy = sql->ColumnValue(2).ToLong();
+    const std::string count = read ? sql->ColumnValue(1).ToText() : "";
+    const int32_t copy = read ? sql->ColumnValue(2).ToLong() : 0;
     sql->ReleaseResults();
     // Unread, the copy might be the archive: nothing is removed on a guess.
     if (count.empty()) {
@@ -382,9 +524,21 @@ int32_t DocumentTransfer::EndTransfer() {
             if (Connect(v_.TargetLibrary)) RedisableLookupEntries();
         });
     }
-    if (!v_.SourceRemoved) passOver([&] { RestoreSourceState(); });
+    bool restored = false;
+    if (v_.SourceRemoved) {
+        restored = true;
+    } else {
+        passOver([&] { restored = RestoreSourceState(); });
+    }
     passOver([&] { RemoveTempFiles(); });
-    v_.TransferResult = result;
+    // The mark goes last: until then a retry finds the copy and finishes
+    // what is left of its transfer.
+    if (result != 0 && restored && v_.ArrivalMarkId != 0 && !work_->Failed()) {
+        passOver([&] {
+            if (Connect(v_.TargetLibrary)) DropArrivalMark(p_, v_.ArrivalMarkId);
+        });
+    }
+    v_.TransferResult = restored ? result : 0;
 
     if (v_.TransferResult == -1 && v_.TargetDocNumber > 0) v_.TransferResult = v_.TargetDocNumber;
     p_.Separator();
@@ -401,6 +555,7 @@ int32_t DocumentTransfer::EndTransfer() {
 // names back. An earlier copy is never touched here: it is given up only
 // after the point of no return.
 void DocumentTransfer::RollBackTransfer() {
+    const bool unknownCopy = v_.ProfileSaveTried && v_.AssignedNumber == 0;
     std::vector<int32_t> created;
     if (v_.AssignedNumber > 0) created.push_back(v_.AssignedNumber);
     if (v_.RenumberedTo > 0 && v_.RenumberedTo != v_.AssignedNumber) created.push_back(v_.RenumberedTo);
@@ -418,9 +573,9 @@ void DocumentTransfer::RollBackTransfer() {
         v_.AssignedNumber = 0;
         v_.RenumberedTo = 0;
     }
-    // A copy that could not be removed keeps its mark: the next transfer of
-    // the document removes it.
-    if (v_.ArrivalMarkId != 0 && allRemoved && Connect(v_.TargetLibrary)) {
+    // A copy that could not be removed, or whose number is unknown, keeps
+    // its mark: the next transfer of the document removes it.
+    if (v_.ArrivalMarkId != 0 && allRemoved && !unknownCopy && Connect(v_.TargetLibrary)) {
         DropArrivalMark(p_, v_.ArrivalMarkId);
         v_.ArrivalMarkId = 0;
     }
@@ -436,34 +591,57 @@ void DocumentTransfer::RollBackTransfer() {
 
 // Puts back what this call changed in the source: the check-out rows its own
 // check-outs wrote go, the status comes back unless the source was marked on
-// purpose, and check-out rows moved aside return to the document.
-void DocumentTransfer::RestoreSourceState() {
-    if (!v_.SourceStatusChanged && !v_.CheckOutRowsMovedAside && !v_.CheckOutsWritten) return;
-    if (!Connect(v_.SourceLibrary)) return;
-    auto& sql = p_.session.PcdSql;
+// purpose, and check-out rows moved aside return to the document. Each part
+// is tried whatever the others met; one that fails is logged and counted, and
+// the next run puts back what is left (PutBackCheckOuts).
+bool DocumentTransfer::RestoreSourceState() {
+    if (!v_.SourceStatusChanged && !v_.CheckOutRowsMovedAside && !v_.CheckOutsWritten) return true;
     const std::string n = Num(v_.DocNumber);
+    auto part = [&](auto&& step) { core::GoOn(p_, "RestoreSourceState", step); };
+    bool connected = false;
+    part([&] { connected = Connect(v_.SourceLibrary); });
+    if (!connected) {
+        p_.WriteLog("Error: The state of document #" + n + " in library " + v_.SourceLibrary +
+                    " could not be put back - the next run puts it back");
+        p_.Separator();
+        return false;
+    }
     if (v_.CheckOutsWritten) {
-        p_.RunSQL("DELETE FROM [OWNER].CHECKOUT WHERE DOCNUMBER = " + n);
-        sql->ReleaseResults();
-        v_.CheckOutsWritten = false;
+        part([&] {
+            if (Write("DELETE FROM [OWNER].CHECKOUT WHERE DOCNUMBER = " + n)) v_.CheckOutsWritten = false;
+        });
     }
     if (v_.SourceStatusChanged && !v_.SourceMarked) {
-        const int32_t current = Scalar("SELECT STATUS FROM [OWNER].PROFILE WHERE DOCNUMBER = " + n).ToLong();
-        if (current != v_.SourceStatus) {
-            p_.WriteLog("Restoring status " + Num(v_.SourceStatus) + " of document #" + n + " in library " +
-                        v_.SourceLibrary);
-            p_.Separator();
-            p_.RunSQL("UPDATE [OWNER].PROFILE SET STATUS = " + Num(v_.SourceStatus) + " WHERE DOCNUMBER = " + n);
-            sql->ReleaseResults();
-        }
+        part([&] {
+            const int32_t current = Scalar("SELECT STATUS FROM [OWNER].PROFILE WHERE DOCNUMBER = " + n).ToLong();
+            if (current != v_.SourceStatus) {
+                p_.WriteLog("Restoring status " + Num(v_.SourceStatus) + " of document #" + n + " in library " +
+                            v_.SourceLibrary);
+                p_.Separator();
+                if (!Write("UPDATE [OWNER].PROFILE SET STATUS = " + Num(v_.SourceStatus) + " WHERE DOCNUMBER = " + n)) {
+                    return;
+                }
+            }
+            v_.SourceStatusChanged = false;
+        });
+    } else {
+        v_.SourceStatusChanged = false;
     }
-    v_.SourceStatusChanged = false;
     if (v_.CheckOutRowsMovedAside) {
-        p_.RunSQL("UPDATE [OWNER].CHECKOUT SET DOCNUMBER = DOCNUMBER * -1 WHERE DOCNUMBER = " + Num(-v_.DocNumber));
-        sql->ReleaseResults();
-        v_.CheckOutRowsMovedAside = false;
+        part([&] {
+            if (Write("UPDATE [OWNER].CHECKOUT SET DOCNUMBER = DOCNUMBER * -1 WHERE DOCNUMBER = " + Num(-v_.DocNumber))) {
+                v_.CheckOutRowsMovedAside = false;
+            }
+        });
+    }
+    if (v_.CheckOutsWritten || v_.SourceStatusChanged || v_.CheckOutRowsMovedAside) {
+        p_.WriteLog("Error: The state of document #" + n + " in library " + v_.SourceLibrary +
+                    " could not be put back in full - the next run puts it back");
+        p_.Separator();
+        return false;
     }
     if (v_.TransferResult == 0) p_.WriteLog("Rollback of Profile status complete");
+    return true;
 }
 
 // ---- Shared helpers ------------------------------------------------------------
@@ -527,19 +705,9 @@ void DocumentTransfer::Refused(const std::string& what) {
 
 bool DocumentTransfer::RemoveForced(const std::string& library, int32_t docNumber, const std::string& refLibrary,
                                     bool unfinishedCopy) {
-    auto& box = p_.MainWindow.CheckOverwriteReadOnly;
-    const int saved = box.Value();
-    box.SetValue(1);
-    bool removed = false;
-    try {
-        removed = unfinishedCopy ? removal_.RemoveUnfinishedCopy(library, docNumber)
-                                 : removal_.RemoveDocument(library, docNumber, refLibrary);
-    } catch (...) {
-        box.SetValue(saved);
-        throw;
-    }
-    box.SetValue(saved);
-    return removed;
+    core::HeldCheck forced(p_, p_.MainWindow.CheckOverwriteReadOnly, 1);
+    return unfinishedCopy ? removal_.RemoveUnfinishedCopy(library, docNumber)
+                          : removal_.RemoveDocument(library, docNumber, refLibrary);
 }
 
 std::string DocumentTransfer::NowText() const {

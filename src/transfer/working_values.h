@@ -128,6 +128,9 @@ struct TransferValues {
     // From here on the target holds only the new document's final state:
     // no rollback any more.
     bool PastPointOfNoReturn = false;
+    // The DM was asked to save the new profile: with no number known, what
+    // it made is found only through the mark, which then stays.
+    bool ProfileSaveTried = false;
     // The mark in the target's activity log that names the new document
     // until both libraries record it (arrival_mark.h); 0 when none stands.
     int32_t ArrivalMarkId = 0;
@@ -140,6 +143,9 @@ struct TransferValues {
     // An earlier Move's complete copy stands in the target and only the
     // removal of the source is left to do.
     bool OnlySourceRemovalLeft = false;
+    // The copy is complete and recorded in the target while the mark still
+    // stands: only the source's part is left (FinishRecordedCopy).
+    bool FinishOnly = false;
 
     // Source reading.
     std::vector<ProfileColumnValue> ColumnValues;  // 1-based; entry 0 unused

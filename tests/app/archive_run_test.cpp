@@ -674,6 +674,17 @@ INSTANTIATE_TEST_SUITE_P(
                  [](dmsim::Emulator& e) { RefuseStatement(e, "LOCK_TIME = NULL WHERE TARGET_LIBRARY IN"); }, {}, 1,
                  "Error: Unable to unlock this computer's queue rows for library ARCHIVE in library DOCS - SQL Error "
                  "#50001 (attempt to write a readonly database)"},
+        // A count that is only told is only a warning when refused: the
+        // turn goes on and archives.
+        ExitCase{"StatusCountRefused", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); },
+                 [](dmsim::Emulator& e) { RefuseStatement(e, "GROUP BY STATUS"); }, {}, 0,
+                 "Warning: Unable to count the queue rows for library ARCHIVE by their STATUS in library DOCS - SQL "
+                 "Error #50001 (attempt to write a readonly database)"},
+        // A stored option the library refuses to give is no default to run on.
+        ExitCase{"StoredOptionUnread", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); },
+                 [](dmsim::Emulator& e) { RefuseStatement(e, "SUB_KEY = 'TargetMetaData'"); }, {}, 2,
+                 "Error: Library DOCS refused to give the stored option(s) TargetMetaData - no run starts until they "
+                 "are read, and they keep their stored values"},
         ExitCase{"DeleteRefused", "/G /X /T=ARCHIVE", [](ExitStatusTest& t) { t.Arrange(); },
                  [](dmsim::Emulator& e) { RefuseStatement(e, "DELETE FROM DOCSADM.NEEDS_ARCHIVING WHERE TARGET"); },
                  {}, 1,

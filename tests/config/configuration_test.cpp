@@ -206,4 +206,60 @@ TEST_F(ConfigurationTest, TailComesFromTheRegistryAndSaveSwitchesBack) {
     EXPECT_TRUE(window_->LibBox.Item(2).checked);  // nothing stored: checked
 }
 
+// A stored option the library refuses to give is no default: the run does
+// not start on it, and the save leaves its stored value as it was unless the
+// operator (or a switch) changed it since. Refused saves are warned about:
+// the next save writes them again.
+TEST_F(ConfigurationTest, AnOptionThatCouldNotBeReadKeepsItsStoredValue) {
+    Describe(true);
+    StartProgram();
+    window_->CheckMetaData.SetValue(0);
+    window_->TextBatchSize.SetText("25");
+    window_->OptionMove.Select();
+    config_->SaveConfiguration();
+    const std::string stored = "SELECT INT_VAL FROM DOCSADM.KEST_SETTINGS WHERE SUB_KEY = ";
+
+    struct Case {
+        const char* name;
+        const char* refused;  // a part of the read the library refuses
+        bool changed;         // the operator sets the batch size before the save
+    };
+    const Case cases[] = {
+        {"unread, kept", "'BatchSize'", false},
+        {"unread, then changed", "'BatchSize'", true},
+        {"the choice unread", "'OptionMove'", false},
+        {"the catalogue unread", "sysobjects", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartProgram();
+        emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(c.refused).Times(1).FailStatement(50000, "no");
+        config_->RestoreConfiguration();
+        emulator_->Faults().Clear();
+        EXPECT_FALSE(program_->run.OptionsUnread.empty());
+        EXPECT_NE(LogText().find("refused to give the stored option(s)"), std::string::npos) << LogText();
+        if (c.changed) window_->TextBatchSize.SetText("40");
+        config_->SaveConfiguration();
+        EXPECT_EQ(Count("DOCS", stored + "'BatchSize'"), c.changed ? 40 : 25);
+        EXPECT_EQ(registry_->GetSetting(core::kProductName, "General", "BatchSize", ""), c.changed ? "40" : "25");
+        EXPECT_EQ(Count("DOCS", stored + "'OptionMove'"), -1);
+        EXPECT_EQ(Count("DOCS", stored + "'TargetMetaData'"), 0);
+        if (c.changed) {
+            window_->TextBatchSize.SetText("25");
+            config_->SaveConfiguration();
+        }
+    }
+
+    StartProgram();
+    emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement("INSERT INTO DOCSADM.KEST_SETTINGS").Times(1)
+        .FailStatement(50000, "no");
+    ClearLog();
+    config_->RestoreConfiguration();
+    EXPECT_TRUE(program_->run.OptionsUnread.empty());
+    config_->SaveConfiguration();
+    EXPECT_NE(LogText().find("refused to save 1 option(s) to KEST_SETTINGS; the next run repairs it"),
+              std::string::npos)
+        << LogText();
+}
+
 }  // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
+#include "core/checked_work.h"
 #include "core/sql_transaction.h"
 #include "dmsim/fault_ops.h"
 #include "test_support/program_fixture.h"
@@ -101,6 +104,71 @@ TEST_F(RunSqlTest, AUnitOfStatementsStandsByTheRunnersRule) {
         EXPECT_EQ(unit.Finish(), c.stands) << name;
         const std::string success = "SQL Instruction Executed Successfully on " + std::string(c.library) + ".";
         EXPECT_EQ(CountLines(success), c.stands ? 1u : 0u) << name << "\n" << LogText();
+    }
+}
+
+// A unit whose BEGIN the database refuses runs none of its statements (each
+// would stand on its own, with no rollback); one whose COMMIT it refuses is
+// rolled back, fails, and leaves no transaction open to swallow what comes
+// after it.
+TEST_F(RunSqlTest, ARefusedBeginOrCommitFailsTheUnitAndLeavesNothingOpen) {
+    Open();
+    Start();
+    ASSERT_TRUE(program_->ConnectLibrary("DOCS"));
+    const std::string read = "SELECT GROUP_NAME FROM DOCSADM.GROUPS WHERE GROUP_ID = 'DOCS_USERS'";
+    const std::string before = dmsim::AsText(Db("DOCS").QueryValue(read));
+    for (const char* refused : {"BEGIN TRANSACTION", "COMMIT TRANSACTION"}) {
+        SCOPED_TRACE(refused);
+        emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement(refused).Times(1).FailStatement(50000, "no");
+        {
+            core::SqlTransaction unit(*program_);
+            unit.Run("UPDATE [OWNER].GROUPS SET GROUP_NAME = 'Changed' WHERE GROUP_ID = 'DOCS_USERS'");
+            EXPECT_FALSE(unit.Finish());
+        }
+        EXPECT_EQ(dmsim::AsText(Db("DOCS").QueryValue(read)), before);
+        EXPECT_NE(sqlite3_get_autocommit(Db("DOCS").Connection().Handle()), 0) << "a transaction stays open";
+    }
+}
+
+// In checked work a refused statement goes no further: RunSQL raises it and
+// the work has failed, as it has after a DM error that a step caught and
+// went past. Outside it RunSQL goes on as ever.
+TEST_F(RunSqlTest, CheckedWorkFailsOnEveryRefusal) {
+    Open();
+    Start();
+    ASSERT_TRUE(program_->ConnectLibrary("DOCS"));
+    const std::string statement = "UPDATE [OWNER].GROUPS SET GROUP_NAME = GROUP_NAME WHERE GROUP_ID = 'PROBE'";
+    auto refuseNext = [&] {
+        emulator_->Faults().On(dmsim::op::kSqlExecute).ForStatement("'PROBE'").Times(1).FailStatement(50000, "no");
+    };
+
+    refuseNext();
+    EXPECT_TRUE(program_->RunSQL(statement));
+    {
+        core::CheckedWork work(*program_);
+        refuseNext();
+        EXPECT_THROW(program_->RunSQL(statement), core::RefusedStatement);
+        EXPECT_TRUE(work.Failed());
+        EXPECT_NE(LogText().find("Error: Library DOCS refused: UPDATE"), std::string::npos) << LogText();
+    }
+    {
+        core::CheckedWork work(*program_);
+        refuseNext();
+        EXPECT_FALSE(program_->RunSQLAccepted(statement));
+        EXPECT_TRUE(work.Failed());
+    }
+    {
+        core::CheckedWork work(*program_);
+        try {
+            throw dm::DmError(5, "DOCSObjects", "caught on the way");
+        } catch (const dm::DmError&) {
+        }
+        EXPECT_TRUE(work.Failed());
+    }
+    {
+        core::CheckedWork work(*program_);
+        EXPECT_TRUE(program_->RunSQL(statement));
+        EXPECT_FALSE(work.Failed());
     }
 }
 

@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "dmclient/dm_error.h"
+#include "dmsim/fault_injector.h"
 #include "dmsim/library_db.h"
 #include "emulator_fixture.h"
+#include "test_support/scoped_env.h"
 
 namespace dmsim {
 namespace {
@@ -370,6 +374,56 @@ TEST_F(SqlObjectTest, OracleLibrariesRecordTheirStatements) {
     EXPECT_EQ(Count(*sql, "SELECT COUNT(*) FROM DOCSADM.REMOTE_LIBRARIES WHERE LIBRARY_NAME = 'ORA' "
                           "AND DATABASE_ENGINE = 2"),
               1);
+}
+
+// The switches a tester refuses with: the k-th statement of the process, or
+// the k-th that holds a text, fails with SQL error 50000; the k-th DM call
+// raises a DM error; and every statement can be listed, numbered as the
+// refusal counts them.
+TEST_F(SqlObjectTest, StatementsAndCallsAreRefusedOnDemand) {
+    using test_support::ScopedEnv;
+    const std::string read = "SELECT INT_VAL FROM DOCSADM.KEST_SETTINGS WHERE SUB_KEY = 'A'";
+    const std::string listFile = (dir_.path() / "statements.txt").string();
+    auto sqlOf = [](Emulator& emulator) {
+        auto sql = emulator.Factory()->CreateSql(dm::kSqlProgId);
+        sql->SetLibrary("DOCS");
+        return sql;
+    };
+    {
+        ScopedEnv refuse("DMSIM_REFUSE", "2|sub_key = 'a'");
+        ScopedEnv list("DMSIM_SQL_LOG", listFile);
+        Emulator emulator(dir_.path());
+        auto sql = sqlOf(emulator);
+        EXPECT_EQ(sql->Execute(read), 0);
+        EXPECT_EQ(sql->Execute("SELECT COUNT(*) FROM DOCSADM.KEST_SETTINGS"), 0);
+        EXPECT_EQ(sql->Execute(read), 50000);
+        EXPECT_EQ(sql->ErrorCode(), 50000);
+        EXPECT_EQ(sql->Execute(read), 0);
+    }
+    {
+        Emulator emulator(dir_.path());
+        auto sql = sqlOf(emulator);
+        // The switch counts every statement of the process.
+        ScopedEnv refuse("DMSIM_REFUSE", std::to_string(SqlObject::StatementsSoFar() + 2));
+        Emulator arming(dir_.path());
+        EXPECT_EQ(sql->Execute(read), 0);
+        EXPECT_EQ(sql->Execute(read), 50000);
+        EXPECT_EQ(sql->Execute(read), 0);
+    }
+    SqlObject::RefuseStatement(0);
+    SqlObject::LogStatementsTo("");
+    std::ifstream in(listFile);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[2].substr(lines[2].find('\t')), "\tDOCS\t" + read);
+    {
+        ScopedEnv raise("DMSIM_RAISE_AT", std::to_string(FaultInjector::CallsSoFar() + 1));
+        Emulator emulator(dir_.path());
+        EXPECT_THROW(sqlOf(emulator), dm::DmError);
+        EXPECT_NO_THROW(sqlOf(emulator));
+    }
+    FaultInjector::RaiseAt(0);
 }
 
 }  // namespace

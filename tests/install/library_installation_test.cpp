@@ -347,6 +347,22 @@ const RefusalCase kRefusals[] = {
      },
      "Error: The trigger definition could not be kept in the settings table of library DOCS - cannot continue!",
      "nothing was changed: the previous trigger stays in force"},
+    // A unit whose BEGIN or COMMIT is refused keeps nothing of the new
+    // definition, and the box says so truly.
+    {"DefinitionUnitNotBegun",
+     [](dmsim::Emulator& dm, forms::DorvaneLibSetup& w) {
+         w.TextGroups.SetText("DOCS_USERS");
+         dm.Faults().On(dmsim::op::kSqlExecute).ForStatement("BEGIN TRANSACTION").Times(1).FailStatement(50000, "No");
+     },
+     "Error: The trigger definition could not be kept in the settings table of library DOCS - cannot continue!",
+     "nothing was changed: the previous trigger stays in force"},
+    {"DefinitionUnitNotCommitted",
+     [](dmsim::Emulator& dm, forms::DorvaneLibSetup& w) {
+         w.TextGroups.SetText("DOCS_USERS");
+         dm.Faults().On(dmsim::op::kSqlExecute).ForStatement("COMMIT TRANSACTION").Times(1).FailStatement(50000, "No");
+     },
+     "Error: The trigger definition could not be kept in the settings table of library DOCS - cannot continue!",
+     "nothing was changed: the previous trigger stays in force"},
     // The drop refused after the definition was kept, and the definition of
     // the trigger in force refused on its way back: the box says which
     // definition the library keeps.

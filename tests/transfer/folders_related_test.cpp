@@ -117,18 +117,22 @@ TEST_F(FoldersRelatedTest, ACopyStaysInItsFoldersATransferLeavesThem) {
     }
 }
 
-// The source's folders that cannot be read leave the copy outside them; the
-// transfer goes on, and the log says why the copy stands in no folder.
-TEST_F(FoldersRelatedTest, RefusedParentFoldersAreLoggedAndTheCopyStands) {
+// The source's folders that cannot be read would leave the copy outside
+// them for good: the document fails, the log says why, and the next try
+// files the copy.
+TEST_F(FoldersRelatedTest, RefusedParentFoldersFailTheDocumentUntilTheyAreRead) {
     StartProgram();
     const int32_t folder = Folder("Contracts", 0, true);
     const int32_t source = MakeDocument("Filed", {folder});
     Faults().On(dmsim::op::kProfileParentFolders).ForLibrary("DOCS").ForDocument(source).Raise(
         -2147217902, "DOCSObjects", "Folders unreadable");
-    ASSERT_GT(Transfer(source), 0) << LogText();
+    EXPECT_EQ(Transfer(source), 0) << LogText();
     EXPECT_TRUE(LogHasReport("CollectFolderChain", -2147217902, "DOCSObjects", "Folders unreadable"))
         << LogText();
-    EXPECT_EQ(Filings("ARCHIVE").count("Contracts>Filed"), 0u);
+    EXPECT_EQ(Documents("ARCHIVE"), 0);
+    Faults().Clear();
+    ASSERT_GT(Transfer(source), 0) << LogText();
+    EXPECT_EQ(Filings("ARCHIVE").count("Contracts>Filed"), 1u);
 }
 
 // A folder the target cannot make, or a folder that refuses the copy,

@@ -109,7 +109,7 @@ TEST_F(InterruptedCopiesTest, TheNextTransferLeavesOneCopy) {
              Mark(source, copy);
              return std::set<int32_t>{};
          },
-         "that an interrupted run left unconfirmed"},
+         "finishing what an earlier run left of its transfer"},
         {"first version renamed, its row not yet",
          [this](int32_t source) {
              // The placeholder is gone, the second version's file carries

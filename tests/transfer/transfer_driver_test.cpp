@@ -1,6 +1,8 @@
 // The frame of a transfer: entry checks, skip rules, the earlier copy, the
 // source profile, the result and the rollback.
 
+#include <sqlite3.h>
+
 #include "transfer_fixture.h"
 
 namespace transfer_test {
@@ -440,6 +442,100 @@ TEST_F(TransferDriverTest, ACancelDuringTheSourceReadingEndsWithNothingInTheTarg
     EXPECT_EQ(Transfer(source), 0);
     EXPECT_TRUE(LogHas("Job canceled by DMADMIN at "));
     EXPECT_EQ(Documents("ARCHIVE"), 0);
+}
+
+// Whatever fails while a checked-out source's state is put back, the other
+// parts still run, and the document fails; the next try ends with the source
+// checked out as it was and one copy. What a run that ended in the middle
+// left (the rows under the negated number and the status 0, or the
+// program's own check-outs of the files) is put back before the document is
+// taken again.
+TEST_F(TransferDriverTest, ACheckedOutSourceIsPutBackWhateverTheRestoreMeets) {
+    StartProgram();
+    struct Case {
+        const char* name;
+        const char* refused;  // a part of a statement the restore runs
+        const char* left;     // what an earlier run left: "aside", "own" or ""
+    };
+    const Case cases[] = {
+        {"status read refused", "SELECT STATUS FROM DOCSADM.PROFILE WHERE DOCNUMBER", ""},
+        {"status write refused", "UPDATE DOCSADM.PROFILE SET STATUS = 3 WHERE DOCNUMBER", ""},
+        {"rows put back refused", "SET DOCNUMBER = DOCNUMBER * -1 WHERE DOCNUMBER = -", ""},
+        {"rows left aside", "", "aside"},
+        {"own check-outs left", "", "own"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int32_t source = MakeDocument(c.name);
+        const std::string n = to_string(source);
+        const bool aside = std::string(c.left) == "aside";
+        Sql("DOCS", "UPDATE DOCSADM.PROFILE SET STATUS = " + std::string(aside ? "0" : "3") + " WHERE DOCNUMBER = " + n);
+        Sql("DOCS", "INSERT INTO DOCSADM.CHECKOUT (DOCNUMBER, VERSION_ID, LOCATION, COMMENTS) VALUES (" +
+                        (aside ? "-" + n : n) + ", 0, 'C:/work', 'mine')");
+        if (std::string(c.left) == "own") {
+            Sql("DOCS", "INSERT INTO DOCSADM.CHECKOUT (DOCNUMBER, VERSION_ID, LOCATION, COMMENTS) VALUES (" + n +
+                            ", 1, '/tmp/Dorvane_" + n + "_1/', 'Checked out by DMADMIN')");
+        }
+        Faults().Clear();
+        if (*c.refused) Faults().On(dmsim::op::kSqlExecute).ForStatement(c.refused).Times(1).FailStatement(50000, "no");
+        const int32_t first = Transfer(source);
+        if (*c.refused) {
+            EXPECT_EQ(first, 0) << LogText();
+            EXPECT_TRUE(LogHas("could not be put back")) << LogText();
+            Faults().Clear();
+            EXPECT_GT(Transfer(source), 0) << LogText();
+        } else {
+            EXPECT_GT(first, 0) << LogText();
+        }
+        EXPECT_EQ(Column("DOCS", source, "STATUS"), "3");
+        EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.CHECKOUT WHERE DOCNUMBER = " + n + " AND COMMENTS = 'mine'"),
+                  1);
+        EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.CHECKOUT WHERE DOCNUMBER IN (" + n + ", -" + n + ")"), 1);
+        EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE ACTIVITY_TYPE = 0 AND "
+                                   "REF_DOCUMENT = " + n),
+                  1);
+    }
+}
+
+// A copy that stands complete and recorded while the source's part of the
+// transfer failed is finished by the next try, not built again: one copy,
+// one entry in the source's history, the source marked.
+TEST_F(TransferDriverTest, ARetryFinishesWhatTheSourcesPartLeftAndBuildsNothingTwice) {
+    StartProgram();
+    struct Case {
+        const char* name;
+        bool transfer;
+        const char* refused;  // a part of the statement the library refuses
+        const char* library;
+    };
+    const Case cases[] = {
+        {"transfer, source mark", true, "SET READONLY = 'Y', STATUS = 4", "DOCS"},
+        {"transfer, source entry", true, "Transferred to ARCHIVE", "DOCS"},
+        {"copy, commit of the source entry", false, "COMMIT TRANSACTION", "DOCS"},
+        {"copy, drop of the mark", false, "DELETE FROM DOCSADM.ACTIVITYLOG WHERE SYSTEM_ID", "ARCHIVE"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int32_t source = MakeDocument(c.name);
+        c.transfer ? Window().OptionTransfer.Select() : Window().OptionCopy.Select();
+        Faults().Clear();
+        Faults().On(dmsim::op::kSqlExecute).ForLibrary(c.library).ForStatement(c.refused).Times(1).FailStatement(
+            50000, "no");
+        EXPECT_EQ(Transfer(source), 0) << LogText();
+        const int32_t copy = CopyOf(source);
+        ASSERT_GT(copy, 0) << LogText();
+        EXPECT_NE(sqlite3_get_autocommit(Db("DOCS").Connection().Handle()), 0) << "a transaction stays open";
+        Faults().Clear();
+        EXPECT_EQ(Transfer(source), copy) << LogText();
+        EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.PROFILE WHERE DOCNAME LIKE '" + std::string(c.name) +
+                                       "%'"),
+                  1);
+        EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE DOCNUMBER = " + to_string(source) +
+                                    " AND ACTIVITY_TYPE IN (0, 25)"),
+                  1);
+        EXPECT_EQ(Count("ARCHIVE", "SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE REF_DOCUMENT < 0"), 0);
+        EXPECT_EQ(Column("DOCS", source, "STATUS"), c.transfer ? "4" : "0");
+    }
 }
 
 }  // namespace
