@@ -62,7 +62,6 @@ struct Mode {
     const char* setting;  // an option stored for the mode, "" for none
     std::vector<int32_t> queued;
 };
-void PrintTo(const Mode& m, std::ostream* os) { *os << m.name; }
 
 const Mode kModes[] = {
     {"Move", {"/M", "/P", "/A", "/R"}, "", {6, 7, 12, 13, 18}},

@@ -257,9 +257,14 @@ TEST_F(CreateFolderTest, TheCleanUpNeverRunsInAnotherLibrary) {
     Faults().On(op::kLibraryConnect).ForLibrary("ARCHIVE").OnCall(2).Raise(-2147221504, "DOCSObjects", "No server");
     Faults().On(op::kLibraryConnect).ForLibrary("ARCHIVE").OnCall(3).Raise(-2147221504, "DOCSObjects", "No server");
 
-    EXPECT_EQ(folders_->CreateFolder("Matters", 0, false, "ARCHIVE", source, "DOCS"), next) << LogText();
-
+    // The folder stands but is not complete: it is not given, and the next
+    // call completes it.
+    EXPECT_EQ(folders_->CreateFolder("Matters", 0, false, "ARCHIVE", source, "DOCS"), 0) << LogText();
     EXPECT_EQ(Faults().Fired(op::kLibraryConnect), 2);
+    EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE SYSTEM_ID = 90001"), 1);
+    ExpectCleanExit();
+
+    EXPECT_EQ(folders_->CreateFolder("Matters", 0, false, "ARCHIVE", source, "DOCS"), next) << LogText();
     EXPECT_EQ(Count("DOCS", "SELECT COUNT(*) FROM DOCSADM.ACTIVITYLOG WHERE SYSTEM_ID = 90001"), 1);
     ExpectCleanExit();
 }

@@ -76,9 +76,9 @@ INSTANTIATE_TEST_SUITE_P(
         TrusteeCase{"OnlyUnknownTrustees", {User("JSMITH", 63)}, false, {"DMADMIN:255"}, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A restricted source whose trustees the target does not know, or whose
-// trustees cannot be read, gives a copy restricted to the user who made it;
-// the trustees not found are named.
+// A restricted source whose trustees the target does not know gives a copy
+// restricted to the user who made it, naming the trustees not found; one
+// whose trustees cannot be read gives no folder until they can.
 TEST_F(FoldersTest, ACopyOfARestrictedFolderIsNeverOpenToEveryone) {
     CreateSite();
     site_.AddPerson("DOCS", "JSMITH", "Jane Smith", "DOCS_USERS");
@@ -96,7 +96,9 @@ TEST_F(FoldersTest, ACopyOfARestrictedFolderIsNeverOpenToEveryone) {
          "not found in library ARCHIVE: user JSMITH, group LEGAL - folder #"},
         {"some unknown", {User("JSMITH", 255), Group("DOCS_SUPERVISORS", 63)}, false, {"DOCS_SUPERVISORS:63"},
          "not found in library ARCHIVE: user JSMITH - folder #"},
-        {"unreadable", {User("DMADMIN", 63)}, true, {"DMADMIN:255"}, "could not be read"},
+        // A folder whose trustees could not be read is not given; the next
+        // call completes it with them.
+        {"unreadable", {User("DMADMIN", 63)}, true, {"DMADMIN:63"}, "Unable to create folder \"Matters unreadable\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -109,8 +111,12 @@ TEST_F(FoldersTest, ACopyOfARestrictedFolderIsNeverOpenToEveryone) {
         }
         ClearLog();
 
-        const int32_t folder =
-            folders_->CreateFolder(std::string("Matters ") + c.name, 0, false, "ARCHIVE", source, "DOCS");
+        int32_t folder = folders_->CreateFolder(std::string("Matters ") + c.name, 0, false, "ARCHIVE", source, "DOCS");
+        if (c.unreadable) {
+            EXPECT_EQ(folder, 0) << LogText();
+            Faults().Clear();
+            folder = folders_->CreateFolder(std::string("Matters ") + c.name, 0, false, "ARCHIVE", source, "DOCS");
+        }
 
         ASSERT_NE(folder, 0) << LogText();
         EXPECT_EQ(Trustees("ARCHIVE", folder), c.expected) << LogText();
