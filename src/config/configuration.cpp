@@ -35,7 +35,7 @@ int32_t Configuration::StaleLockMinutes(const std::string& stored) {
     // A year at most: beyond that a lock is never released in practice.
     if (error != std::errc() || stop != end || !(hours > 0) || hours > 24.0 * 366) {
         p_.WriteLogAndStandardError(std::string("Warning: The setting ") + kStaleLockHoursKey + " '" + text +
-                                    "' is no number of hours above 0 - " +
+                                    "' is no number of hours above 0 and at most 8784 - " +
                                     std::to_string(kDefaultStaleLockMinutes / 60) + " hours are used");
         return kDefaultStaleLockMinutes;
     }

@@ -789,7 +789,8 @@ TEST_F(StaleLockTest, TheStaleAgeIsASettingInHours) {
         bool releasesBusy;  // a lock 30 minutes old
         bool warned;
     } cases[] = {{"0.25", true, false}, {" 1 ", false, false}, {"abc", false, true},
-                 {"-2", false, true},   {"0", false, true},    {"", false, false}};
+                 {"-2", false, true},   {"0", false, true},    {"", false, false},
+                 {"8784", false, false}, {"8785", false, true}};
     Describe();
     for (const auto& c : cases) {
         Queue("DOCS", "ARCHIVE", {1});
@@ -801,7 +802,7 @@ TEST_F(StaleLockTest, TheStaleAgeIsASettingInHours) {
         Go();
         EXPECT_EQ(transfer_.calls.size(), c.releasesBusy ? 1u : 0u) << c.stored;
         EXPECT_EQ(CountLines(std::string("Warning: The setting StaleLockHours '") + core::TrimSpace(c.stored) +
-                             "' is no number of hours above 0 - 4 hours are used"),
+                             "' is no number of hours above 0 and at most 8784 - 4 hours are used"),
                   c.warned ? 1u : 0u)
             << c.stored;
         EXPECT_EQ(system_->standardError.size(), c.warned ? 1u : 0u) << c.stored;
