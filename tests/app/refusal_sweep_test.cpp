@@ -33,6 +33,7 @@
 #include "dmsim/library_db.h"
 #include "dmsim/site_file.h"
 #include "dmsim/site_folder.h"
+#include "test_support/computers_site.h"
 #include "test_support/process.h"
 #include "test_support/site_snapshot.h"
 #include "test_support/temp_dir.h"
@@ -42,6 +43,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test_support::ProcessOptions;
+using test_support::RunDmsite;
 using test_support::ProcessResult;
 using test_support::RunProcess;
 using test_support::SiteSnapshot;
@@ -81,14 +83,6 @@ std::string Shape(const std::string& statement) {
     static const std::regex text("'([^']|'')*'");
     static const std::regex number("\\b[0-9]+\\b");
     return std::regex_replace(std::regex_replace(statement, text, "?"), number, "N");
-}
-
-void Tool(const std::vector<std::string>& args) {
-    std::vector<std::string> argv = {DMSITE_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    ProcessOptions options;
-    options.env = {{"ASAN_OPTIONS", "detect_leaks=0"}};
-    ASSERT_EQ(RunProcess(argv, options).exitCode, 0) << args.front();
 }
 
 void Sql(const fs::path& site, const std::string& library, const std::string& script) {
@@ -209,7 +203,7 @@ private:
         // Dates the site holds are older than this; a run's are not.
         recent_ = "2025-01-01";
         const fs::path base = dir_.path() / "base";
-        Tool({"create", base.string(), "--demo"});
+        RunDmsite({"create", base.string(), "--demo"});
         const std::string n = std::to_string(kCheckedOut);
         Sql(base, "DOCS",
             // Dates long before any run, one of their own for each row.
@@ -242,7 +236,7 @@ private:
         dmsim::CopySite(base_, p.site);
         std::vector<std::string> queue = {"queue", p.site.string(), "DOCS", "ARCHIVE"};
         for (int32_t doc : mode.queued) queue.push_back(std::to_string(doc));
-        Tool(queue);
+        RunDmsite(queue);
         if (*mode.setting) {
             Sql(p.site, "DOCS",
                 std::string("INSERT INTO DOCSADM.KEST_SETTINGS (MASTER_KEY, SECTION_KEY, SUB_KEY, KEY_TYPE, INT_VAL) "

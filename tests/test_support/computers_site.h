@@ -20,18 +20,21 @@
 
 namespace test_support {
 
+// Runs the dmsite tool; the test fails when it does not end with status 0.
+inline void RunDmsite(const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {DMSITE_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    ProcessOptions options;
+    options.env = {{"ASAN_OPTIONS", "detect_leaks=0"}};
+    ASSERT_EQ(RunProcess(argv, options).exitCode, 0) << args.front();
+}
+
 class ComputersSite {
 public:
     std::string Dir() const { return (dir_.path() / "site").string(); }
 
     // Runs the dmsite tool on the site; its arguments name the site folder.
-    void Tool(const std::vector<std::string>& args) {
-        std::vector<std::string> argv = {DMSITE_PATH};
-        argv.insert(argv.end(), args.begin(), args.end());
-        ProcessOptions options;
-        options.env = {{"ASAN_OPTIONS", "detect_leaks=0"}};
-        ASSERT_EQ(RunProcess(argv, options).exitCode, 0) << args.front();
-    }
+    void Tool(const std::vector<std::string>& args) { RunDmsite(args); }
 
     // Starts `dorvane <switches>` without a display under the computer name,
     // with the settings and temporary folders of `own`.
