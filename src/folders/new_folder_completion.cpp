@@ -80,7 +80,10 @@ bool FolderCreation::FinishNewFolder() {
     // call for a folder of the library clears them.
     bool cleared = false;
     try {
-        cleared = ClearOwnActivity();
+        // Any DM error on the way (the connected library's name unread
+        // included) leaves the rows, and so the mark, to the next call.
+        core::CheckedWork cleanUp(p_);
+        cleared = ClearOwnActivity() && !cleanUp.Failed();
     } catch (const std::exception&) {
         const CaughtError error = CurrentError();
         p_.Separator();
@@ -313,7 +316,7 @@ bool FolderCreation::ClearOwnActivity() {
         p_.WriteLog("Warning: Library " + library_ + " is not connected - Activitylog entries for document #" +
                     number + " are kept");
         p_.Separator();
-        return true;
+        return false;
     }
     // Without the time the mark's own serves, once the next call reads it.
     if (creationTime_.empty()) return false;
