@@ -155,6 +155,9 @@ public:
     // The connected library's database clock as text ("" when it cannot be
     // read), for deleting the DM's own rows written from then on.
     std::string DatabaseTime();
+    // A time DatabaseTime answered, as the connected library's statements
+    // compare dates with it.
+    std::string DatabaseTimeValue(const std::string& time);
 
     // ---- Library connection (library_connection.cpp) -------------------------------
     bool ConnectLibrary(const std::string& libraryName);

@@ -244,8 +244,12 @@ int32_t QueueRows::ReadCount(const std::string& statement, const std::string& do
 
 std::vector<QueueRows::Group> QueueRows::ReadGroups(const std::string& statement, bool withThird,
                                                     const std::string& doing) {
+    if (!Execute(statement, doing)) return {};
+    return TakeGroups(withThird);
+}
+
+std::vector<QueueRows::Group> QueueRows::TakeGroups(bool withThird) {
     std::vector<Group> groups;
-    if (!Execute(statement, doing)) return groups;
     auto& sql = p_.session.PcdSql;
     for (bool more = sql->RowCount() > 0; more; more = sql->NextRow()) {
         groups.push_back({Trim(sql->ColumnValue(1).ToText()), sql->ColumnValue(2).ToLong(),
@@ -322,14 +326,10 @@ QueueRows::UnknownStatus QueueRows::CountUnknownStatus(const std::string& target
         p_.Separator();
         return unknown;
     }
-    auto& sql = p_.session.PcdSql;
-    for (bool more = sql->RowCount() > 0; more; more = sql->NextRow()) {
-        const int32_t rows = sql->ColumnValue(2).ToLong();
-        unknown.rows += rows;
-        unknown.byStatus += (unknown.byStatus.empty() ? "" : ", ") + Trim(sql->ColumnValue(1).ToText()) + ": " +
-                            std::to_string(rows);
+    for (const auto& group : TakeGroups(false)) {
+        unknown.rows += group.rows;
+        unknown.byStatus += (unknown.byStatus.empty() ? "" : ", ") + group.name + ": " + std::to_string(group.rows);
     }
-    sql->ReleaseResults();
     return unknown;
 }
 

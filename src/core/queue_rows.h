@@ -251,6 +251,8 @@ private:
         std::string third;
     };
     std::vector<Group> ReadGroups(const std::string& statement, bool withThird, const std::string& doing);
+    // The groups of the statement just run; its results go.
+    std::vector<Group> TakeGroups(bool withThird);
     // Runs a statement whose results nobody reads; Change tells the rows it
     // changed.
     void Run(const std::string& statement, const std::string& doing);

@@ -1,6 +1,7 @@
 #include <cstdlib>
 
 #include "core/checked_work.h"
+#include "core/date_text.h"
 #include "core/log_format.h"
 #include "core/program.h"
 #include "core/sql_text.h"
@@ -168,6 +169,11 @@ std::string Program::DatabaseTime() {
     } catch (const dm::DmError&) {
         return "";
     }
+}
+
+std::string Program::DatabaseTimeValue(const std::string& time) {
+    if (IsOracle(facts.DatabaseEngine)) return "TO_DATE('" + DoubleApostrophes(time) + "', 'YYYY-MM-DD HH24:MI:SS')";
+    return "TRY_CAST('" + DoubleApostrophes(ServerDateText(time)) + "' AS DATETIME)";
 }
 
 }  // namespace core

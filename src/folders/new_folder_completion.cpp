@@ -6,7 +6,6 @@
 
 #include "core/activity_marks.h"
 #include "core/checked_work.h"
-#include "core/date_text.h"
 #include "core/program.h"
 #include "core/sql_text.h"
 #include "core/text.h"
@@ -326,13 +325,9 @@ bool FolderCreation::ClearOwnActivity() {
 bool FolderCreation::ClearDmRows(int32_t folder, const std::string& since) {
     // The DM dates its rows while it saves; anything from the moment before
     // the save on is the folder's own. The mark (type 0) goes last.
-    const std::string from = core::IsOracle(p_.facts.DatabaseEngine)
-                                 ? "TO_DATE('" + core::DoubleApostrophes(since) + "', 'YYYY-MM-DD HH24:MI:SS')"
-                                 : "TRY_CAST('" + core::DoubleApostrophes(core::ServerDateText(since)) +
-                                       "' AS DATETIME)";
-    const bool cleared = p_.RunSQLAccepted(
-        "DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + std::to_string(folder) +
-        " AND ACTIVITY_TYPE <> 0 AND TYPIST = " + core::OwnUserKey(p_) + " AND START_DATE >= " + from);
+    const bool cleared = p_.RunSQLAccepted("DELETE FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + std::to_string(folder) +
+                                           " AND ACTIVITY_TYPE <> 0 AND TYPIST = " + core::OwnUserKey(p_) +
+                                           " AND START_DATE >= " + p_.DatabaseTimeValue(since));
     if (auto& sql = p_.session.PcdSql) sql->ReleaseResults();
     return cleared;
 }

@@ -2,6 +2,7 @@
 // the note of versions left out, and the entries that record the transfer
 // in both libraries.
 
+#include "core/activity_marks.h"
 #include "core/dm_calls.h"
 #include "core/program.h"
 #include "core/sql_text.h"
@@ -193,12 +194,8 @@ bool DocumentTransfer::ClearDmActivity() {
                     " was created is unknown - its Activitylog entries written by the DM are kept");
         return true;
     }
-    const std::string since = core::IsOracle(p_.facts.DatabaseEngine)
-                                  ? "TO_DATE('" + core::DoubleApostrophes(v_.CreationTime) + "', 'YYYY-MM-DD HH24:MI:SS')"
-                                  : SqlDate(false, v_.CreationTime);
-    Read("SELECT SYSTEM_ID FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + m +
-         " AND ACTIVITY_TYPE <> 0 AND TYPIST = (SELECT SYSTEM_ID FROM [OWNER].PEOPLE WHERE USER_ID = '" +
-         core::DoubleApostrophes(p_.session.ConnectedLibrary->UserId()) + "') AND START_DATE >= " + since);
+    Read("SELECT SYSTEM_ID FROM [OWNER].ACTIVITYLOG WHERE DOCNUMBER = " + m + " AND ACTIVITY_TYPE <> 0 AND TYPIST = " +
+         core::OwnUserKey(p_) + " AND START_DATE >= " + p_.DatabaseTimeValue(v_.CreationTime));
     std::vector<std::string> keys;
     if (sql->RowCount() > 0) {
         do {

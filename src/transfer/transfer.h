@@ -74,8 +74,9 @@ private:
     // source's part of the transfer was cut short: that part, each step as
     // it would have run and none twice.
     void FinishRecordedCopy();
-    // Check-out rows that an interrupted run moved aside go back to the
-    // document, and it is checked out again.
+    // What an interrupted run left of the source's check-out state is put
+    // back: its own check-outs go, the rows it moved aside come back, and
+    // the status follows the check-outs that remain.
     bool PutBackCheckOuts();
     // A Move needs the right to remove its source before it builds anything.
     bool MaySourceBeRemoved();

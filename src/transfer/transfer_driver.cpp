@@ -49,13 +49,7 @@ int32_t DocumentTransfer::TransferDocument(const std::string& sourceLibrary, con
     int32_t result = EndTransfer();
     // Whatever the steps made of a refusal they went past, the document is
     // not done: the next run repairs what was left.
-    if (result != 0 && work.Failed()) {
-        p_.WriteLog("Error: Document #" + Num(v_.DocNumber) + " of library " + v_.SourceLibrary +
-                    " met a refused statement or DM call on its way to library " + v_.TargetLibrary +
-                    " - it will be tried again");
-        p_.Separator();
-        result = 0;
-    }
+    if (result != 0 && !Go(true)) result = 0;
     work_ = nullptr;
     return result;
 }

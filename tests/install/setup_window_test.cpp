@@ -207,7 +207,9 @@ TEST_P(ButtonsFollowTheTable, AtTheNextOpening) {
     c.meanwhile(*this);
     Faults().Clear();
     ASSERT_EQ(QueueTableExists(), c.table);
-    if (c.ownCommand) EXPECT_EQ(CachedQueueFlag("DOCS") == "-1", c.table) << "after the command";
+    if (c.ownCommand) {
+        EXPECT_EQ(CachedQueueFlag("DOCS") == "-1", c.table) << "after the command";
+    }
     ASSERT_TRUE(program_->ConnectLibrary("ARCHIVE"));
     Show([&](forms::DorvaneLibSetup& w) {
         EXPECT_TRUE(w.ButtonBuildLib.Enabled());
